@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+// Little-endian readers, assembled byte by byte so that host byte order and alignment do not
+// matter. The pointer readers do no bounds checks: untrusted data goes through BoundedReader,
+// which checks first and then calls these.
+inline uint8_t readByte(const uint8_t* p) {
+    return p[0];
+}
+inline uint16_t readLE16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (static_cast<unsigned>(p[1]) << 8));
+}
+inline uint32_t readLE32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// From an open file at its current position. A short read gives 0 and leaves the file's
+// end-of-file or error state set for the caller to test.
+uint8_t readFileByte(FILE* f);
+uint16_t readFileLE16(FILE* f);
+uint32_t readFileLE32(FILE* f);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class BoneNode;
+
+// A pose file holds one 192-byte record per node of the tree in depth-first pre-order from the
+// root: userMatrix, poseMatrix, boneOffsetMatrix, each sixteen little-endian floats.
+constexpr size_t kPoseMatrixBytes = 64;
+constexpr size_t kPoseRecordBytes = 3 * kPoseMatrixBytes;
+
+size_t poseNodeCount(const BoneNode& root);
+std::vector<uint8_t> encodePose(const BoneNode& root);
+
+// Loads the whole matrices that data holds into the tree, in record order; matrices beyond the
+// end keep their values and no matrix is ever half overwritten. Prints one line when the size
+// does not match the tree. Returns the number of matrices loaded.
+size_t applyPose(BoneNode& root, const uint8_t* data, size_t size);
+
+// Writes the pose beside path and renames it over path only once every byte is flushed, so a
+// failed save leaves the previous file as it was. Prints "cannot open : <path>" when the file
+// cannot be created, or one line naming the path and the error. 0 on success, -1 on failure.
+int savePoseFile(const BoneNode& root, const char* path);
+
+// Reads the file whole, then applies it. Prints "cannot open : <path>" when it cannot be
+// opened. 0 when something was loaded, -1 otherwise.
+int loadPoseFile(BoneNode& root, const char* path);

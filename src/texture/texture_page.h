@@ -1,0 +1,25 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+constexpr int kTexturePageSize = 256;
+
+// The one 256 x 256 RGBA texture of the model: every TIM image of the archive is decoded into
+// it from row 0, column 0. Pixel (x, y) starts at byte 4 (256 y + x).
+class TexturePage {
+  public:
+    int32_t width = 0;   // pixels per row of the last decoded image
+    int32_t height = 0;  // rows of the last decoded image (one palette copy)
+    std::array<uint8_t, kTexturePageSize * kTexturePageSize * 4> pixels{};  // transparent black
+
+    // Finds the TIM entries of the archive at path and decodes each. 0, or -1 when the file
+    // cannot be opened, has 256 or more entries, or the last image failed.
+    int scanArchive(const char* path);
+    // The same on an open stream positioned anywhere (it seeks from the start).
+    int scanArchive(FILE* file);
+    // Decodes one entry of size bytes. 0, or -1 on a header, palette-size or truncation error.
+    int decodeTim(const uint8_t* data, size_t size);
+};
