@@ -1,0 +1,199 @@
+// Pose files: every node's userMatrix, poseMatrix and boneOffsetMatrix in depth-first pre-order,
+// sixteen little-endian floats each. Loading reads the file whole before touching the tree, and
+// saving goes through a temporary file, so neither leaves a half-written matrix or file behind.
+
+#include "model/pose_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "model/bone_node.h"
+
+namespace {
+
+void putMatrix(std::vector<uint8_t>& out, const Matrix4& m) {
+    for (float value : m) {
+        uint32_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+    }
+}
+
+void getMatrix(const uint8_t* data, Matrix4& m) {
+    for (size_t k = 0; k < m.size(); ++k) {
+        const uint32_t bits = readLE32(data + 4 * k);
+        std::memcpy(&m[k], &bits, sizeof bits);
+    }
+}
+
+// The matrices of a node in file order.
+Matrix4* nodeMatrix(BoneNode& node, size_t which) {
+    switch (which) {
+        case 0:
+            return &node.userMatrix;
+        case 1:
+            return &node.poseMatrix;
+        default:
+            return &node.boneOffsetMatrix;
+    }
+}
+
+}  // namespace
+
+size_t poseNodeCount(const BoneNode& root) {
+    size_t count = 0;
+    forEachPreOrder(root, [&count](const BoneNode&) { ++count; });
+    return count;
+}
+
+std::vector<uint8_t> encodePose(const BoneNode& root) {
+    std::vector<uint8_t> out;
+    out.reserve(poseNodeCount(root) * kPoseRecordBytes);
+    forEachPreOrder(root, [&out](const BoneNode& node) {
+        putMatrix(out, node.userMatrix);
+        putMatrix(out, node.poseMatrix);
+        putMatrix(out, node.boneOffsetMatrix);
+    });
+    return out;
+}
+
+size_t applyPose(BoneNode& root, const uint8_t* data, size_t size) {
+    const size_t needed = poseNodeCount(root) * kPoseRecordBytes;
+    const size_t available = size / kPoseMatrixBytes;
+    size_t loaded = 0;
+    forEachPreOrder(root, [&](BoneNode& node) {
+        for (size_t which = 0; which < 3 && loaded < available; ++which, ++loaded) {
+            getMatrix(data + loaded * kPoseMatrixBytes, *nodeMatrix(node, which));
+        }
+    });
+    if (size < needed) {
+        std::printf(
+            "Pose file has %zu bytes, the model needs %zu: loaded the first %zu matrices, "
+            "kept the rest\n",
+            size, needed, loaded);
+    } else if (size > needed) {
+        std::printf("Pose file has %zu bytes, the model needs %zu: the rest was ignored\n", size,
+                    needed);
+    }
+    return loaded;
+}
+
+namespace {
+
+// Reads up to limit bytes of the stream into a buffer and counts the rest without keeping it, so
+// that an oversized file costs no memory beyond what the tree can take.
+std::vector<uint8_t> readStream(FILE* stream, size_t limit, size_t& total) {
+    std::vector<uint8_t> data;
+    uint8_t chunk[65536];
+    total = 0;
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, stream)) > 0) {
+        if (data.size() < limit) {
+            const size_t keep = std::min(got, limit - data.size());
+            data.insert(data.end(), chunk, chunk + keep);
+        }
+        total += got;
+    }
+    return data;
+}
+
+size_t loadPoseStream(BoneNode& root, FILE* stream) {
+    size_t total = 0;
+    const size_t needed = poseNodeCount(root) * kPoseRecordBytes;
+    const std::vector<uint8_t> data = readStream(stream, needed, total);
+    if (std::ferror(stream)) {
+        std::printf("Cannot read the pose file: %s\n", std::strerror(errno));
+        return 0;
+    }
+    // applyPose reports against the whole size, but reads only what was kept.
+    const size_t loaded = applyPose(root, data.data(), data.size() < needed ? data.size() : needed);
+    if (total > needed) {
+        std::printf("Pose file has %zu bytes, the model needs %zu: the rest was ignored\n", total,
+                    needed);
+    }
+    return loaded;
+}
+
+std::string directoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// mkstemp makes the file private; a pose file gets the usual permissions of a new file.
+void giveDefaultMode(int fd) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    (void)::fchmod(fd, 0666 & ~mask);
+}
+
+}  // namespace
+
+void BoneNode::savePose(FILE* stream) const {
+    const std::vector<uint8_t> bytes = encodePose(*this);
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+}
+
+void BoneNode::loadPose(FILE* stream) {
+    loadPoseStream(*this, stream);
+}
+
+int savePoseFile(const BoneNode& root, const char* path) {
+    const std::string target = path;
+    std::string temp = directoryOf(target) + "/.pose-XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        std::printf("cannot open : %s\n", path);
+        return -1;
+    }
+    giveDefaultMode(fd);
+    const std::vector<uint8_t> bytes = encodePose(root);
+    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && std::rename(temp.c_str(), path) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        std::printf("Cannot save pose file %s: %s\n", path, std::strerror(error));
+        ::unlink(temp.c_str());
+        return -1;
+    }
+    return 0;
+}
+
+int loadPoseFile(BoneNode& root, const char* path) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        std::printf("cannot open : %s\n", path);
+        return -1;
+    }
+    const size_t loaded = loadPoseStream(root, file);
+    std::fclose(file);
+    return loaded > 0 ? 0 : -1;
+}

@@ -1,0 +1,179 @@
+// Builds the bones of a model archive: entry 0 is the skeleton section (bone count, two unused
+// words, one 8-byte record per bone, then the mesh blocks), entry 2 the angle table (one int16
+// per bone after a 4-byte header, in 1/65535 of a turn). Every count and offset in the archive
+// is checked against the buffer before it is used.
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "model/bone_node.h"
+#include "model/bounded_reader.h"
+#include "model/model.h"
+#include "model/model_state.h"
+#include "model/part_mesh.h"
+
+namespace {
+
+constexpr size_t kRecordsStart = 12;
+constexpr size_t kRecordBytes = 8;
+constexpr size_t kAnglesStart = 4;
+constexpr int kAngleTableEntry = 2;
+
+// Where the records of each bone's parent can be found. While the tree held only the root when
+// the load began, every attached node is in the table under its id, which gives the same tree as
+// a search from the root without walking it once per bone; otherwise the search is used.
+class BoneAttacher {
+  public:
+    explicit BoneAttacher(size_t boneCount) : useTable_(rootNode->children.empty()) {
+        if (useTable_) {
+            byId_.assign(boneCount + 1, nullptr);
+            byId_[0] = rootNode;
+        }
+    }
+
+    void attach(BoneNode* node, uint16_t parentId) {
+        if (!useTable_) {
+            rootNode->attachChild(node, parentId);
+            return;
+        }
+        // Bone ids are handed out in record order, so a parent id at or above this node's id
+        // names a node that is not in the tree yet.
+        const size_t id = static_cast<size_t>(node->boneId);
+        if (parentId >= id || !byId_[parentId]) return;
+        byId_[parentId]->children.push_back(node);
+        byId_[id] = node;
+    }
+
+  private:
+    bool useTable_;
+    std::vector<BoneNode*> byId_;
+};
+
+// One angle per bone; a table that is missing or too short gives 0 for the bones it lacks.
+class AngleTable {
+  public:
+    AngleTable(const BoundedReader& archive, size_t boneCount) : archive_(archive) {
+        uint32_t entryCount = 0;
+        archive.readU32(0, entryCount);
+        present_ = entryCount > kAngleTableEntry && archive.readU32(12, offset_);
+        if (!present_) {
+            std::printf("The archive has %u entries and no angle table: every bone gets angle 0\n",
+                        entryCount);
+            return;
+        }
+        const size_t start = static_cast<size_t>(offset_) + kAnglesStart;
+        const size_t held = start <= archive.size() ? (archive.size() - start) / 2 : 0;
+        if (held < boneCount) {
+            std::printf("The angle table at %x holds %zu of %zu angles: the missing ones are 0\n",
+                        offset_, held, boneCount);
+        }
+    }
+
+    uint32_t offset() const { return offset_; }
+
+    int16_t angle(size_t bone) const {
+        int16_t v = 0;
+        if (present_) archive_.readI16(static_cast<size_t>(offset_) + kAnglesStart + 2 * bone, v);
+        return v;
+    }
+
+  private:
+    const BoundedReader& archive_;
+    bool present_ = false;
+    uint32_t offset_ = 0;
+};
+
+Matrix4 boneOffset(int16_t length) {
+    Matrix4 m = identityMatrix();
+    m[14] = static_cast<float>(length);
+    return m;
+}
+
+// The right-handed rotation by t radians about X.
+Matrix4 rotationAboutX(float t) {
+    const float c = static_cast<float>(std::cos(static_cast<double>(t)));
+    const float s = static_cast<float>(std::sin(static_cast<double>(t)));
+    Matrix4 m = identityMatrix();
+    m[5] = c;
+    m[6] = s;
+    m[9] = -s;
+    m[10] = c;
+    return m;
+}
+
+void parseBoneMesh(const BoundedReader& archive, size_t sectionStart, uint32_t meshOffset,
+                   size_t bone, PartMesh& mesh) {
+    const size_t blockStart = sectionStart + meshOffset;
+    const BoundedReader block = archive.from(blockStart);
+    if (block.size() == 0) {
+        std::printf("Bone %zu: the mesh block at %zx lies outside the archive: mesh skipped\n",
+                    bone, blockStart);
+        return;
+    }
+    std::string error;
+    if (!mesh.parsePartMesh(block, &error)) {
+        std::printf("Bone %zu: mesh block at %zx skipped: %s\n", bone, blockStart, error.c_str());
+    }
+}
+
+}  // namespace
+
+int Model::parseSkeleton(const uint8_t* data, size_t size) {
+    createRootNode();
+    const BoundedReader archive(data, size);
+
+    uint32_t sectionOffset = 0;
+    if (!archive.readU32(4, sectionOffset)) {
+        std::printf("The archive (%zu bytes) is too short for its entry table\n", size);
+        return -1;
+    }
+    const size_t sectionStart = sectionOffset;
+    int32_t declared = 0;
+    if (!archive.readI32(sectionStart, declared)) {
+        std::printf("The skeleton section at %x lies outside the archive (%zu bytes)\n",
+                    sectionOffset, size);
+        return -1;
+    }
+    if (declared <= 0) return 0;
+    const size_t boneCount = static_cast<size_t>(declared);
+    const size_t recordsStart = sectionStart + kRecordsStart;
+    const size_t recordsHeld = recordsStart <= size ? (size - recordsStart) / kRecordBytes : 0;
+    if (boneCount > recordsHeld) {
+        std::printf("The skeleton declares %zu bones but the archive holds records for only %zu\n",
+                    boneCount, recordsHeld);
+        return -1;
+    }
+
+    const AngleTable angles(archive, boneCount);
+    BoneAttacher attacher(boneCount);
+    partList.reserve(partList.size() + boneCount);
+    boneIndexList.reserve(boneIndexList.size() + boneCount);
+
+    for (size_t i = 0; i < boneCount; ++i) {
+        const size_t record = recordsStart + kRecordBytes * i;
+        uint16_t parentId = 0;
+        int16_t length = 0;
+        uint32_t meshOffset = 0;
+        archive.readU16(record, parentId);
+        archive.readI16(record + 2, length);
+        archive.readU32(record + 4, meshOffset);
+
+        PartMesh* mesh = newPartMesh();
+        partList.push_back(mesh);
+        BoneNode* node = newBoneNode(mesh, static_cast<int32_t>(i + 1));
+        attacher.attach(node, parentId);
+        node->applyBoneOffset(boneOffset(length));
+        if (meshOffset != 0) parseBoneMesh(archive, sectionStart, meshOffset, i, *mesh);
+        boneIndexList.push_back(static_cast<int32_t>(i));
+
+        std::printf("[%x] ", angles.offset());
+        const int16_t v = angles.angle(i);
+        const float t = static_cast<float>(v / 65535.0 * 6.283184);
+        std::printf("%d = %f(%x)\n", static_cast<int>(i), t,
+                    static_cast<unsigned>(static_cast<int>(v)));
+        node->applyPoseMatrix(rotationAboutX(t));
+    }
+    return 0;
+}
