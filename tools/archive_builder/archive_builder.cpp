@@ -1,5 +1,6 @@
 #include "archive_builder.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace archive_builder {
@@ -152,7 +153,11 @@ Bytes TimImage::bytes() const {
     putLE16(out, 0);
     putLE16(out, widthUnits);
     putLE16(out, height);
-    for (size_t i = 0; i < pixelBytes; ++i) out.push_back(i < pixels.size() ? pixels[i] : 0);
+    // Stop at the cut, so that a cut-short image with huge declared sizes stays small.
+    const size_t limit = truncateTo.value_or(SIZE_MAX);
+    for (size_t i = 0; i < pixelBytes && out.size() < limit; ++i) {
+        out.push_back(i < pixels.size() ? pixels[i] : 0);
+    }
     if (truncateTo && *truncateTo < out.size()) out.resize(*truncateTo);
     return out;
 }
