@@ -1,0 +1,91 @@
+#include <cstdio>
+#include <vector>
+
+#include "model/byte_order.h"
+#include "texture/texture_page.h"
+#include "texture/tim_image.h"
+
+namespace {
+
+// The texture scan keeps its offsets in one small table and refuses larger archives.
+constexpr uint32_t kMaxEntries = 256;
+
+// The stream's size in bytes, or -1 when it cannot be measured.
+long streamSize(FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+    return std::ftell(file);
+}
+
+// True when the entry at start has a whole first word in the file and that word is the TIM id.
+// An entry whose first word lies outside the file cannot be an image and is passed over.
+bool startsWithTimId(FILE* file, uint32_t start, long fileSize) {
+    if (static_cast<uint64_t>(start) + 4 > static_cast<uint64_t>(fileSize)) return false;
+    if (std::fseek(file, static_cast<long>(start), SEEK_SET) != 0) return false;
+    return readFileLE32(file) == TimImage::kId;
+}
+
+// Reads the entry [start, end) into a buffer of exactly its size and decodes it. The end comes
+// from the next offset, which is untrusted: an entry that ends before it starts or beyond the
+// file is reported and counts as failed, so no buffer is ever larger than the file.
+int decodeEntry(TexturePage& page, FILE* file, uint32_t start, uint32_t end, long fileSize) {
+    if (end < start || end > static_cast<uint64_t>(fileSize)) {
+        std::printf("Error : texture entry outside the file. [%x,%x] file size [%lx]\n", start, end,
+                    fileSize);
+        return -1;
+    }
+    std::vector<uint8_t> buffer(end - start);
+    if (std::fseek(file, static_cast<long>(start), SEEK_SET) != 0 ||
+        std::fread(buffer.data(), 1, buffer.size(), file) != buffer.size()) {
+        std::printf("Error : texture entry cannot be read. [%x,%x]\n", start, end);
+        return -1;
+    }
+    return page.decodeTim(buffer.data(), buffer.size());
+}
+
+}  // namespace
+
+int TexturePage::scanArchive(const char* path) {
+    FILE* file = path ? std::fopen(path, "rb") : nullptr;
+    if (!file) {
+        std::printf("File cannot open. [%s]\n", path ? path : "");
+        return -1;
+    }
+    const int result = scanArchive(file);
+    std::fclose(file);
+    return result;
+}
+
+int TexturePage::scanArchive(FILE* file) {
+    if (!file) {
+        std::printf("File cannot open. [%s]\n", "(no stream)");
+        return -1;
+    }
+    const long fileSize = streamSize(file);
+    if (fileSize < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::printf("Error : archive size cannot be taken.\n");
+        return -1;
+    }
+
+    const uint32_t count = readFileLE32(file);
+    if (count >= kMaxEntries) {
+        std::printf("Warning num of entries. [%d]\n", static_cast<int>(count));
+        return -1;
+    }
+    const uint64_t tableEnd = 4 + 4 * static_cast<uint64_t>(count);
+    if (tableEnd > static_cast<uint64_t>(fileSize)) {
+        std::printf("Error : offset table beyond the end of the file. [%u entries, %ld bytes]\n",
+                    count, fileSize);
+        return -1;
+    }
+    std::vector<uint32_t> offsets(count);
+    for (uint32_t& offset : offsets) offset = readFileLE32(file);
+
+    // The last entry is never examined: its end would come from an entry after it.
+    int result = 0;
+    for (uint32_t i = 0; i + 1 < count; ++i) {
+        if (!startsWithTimId(file, offsets[i], fileSize)) continue;
+        std::printf("Texture offset : %x\n", offsets[i]);
+        result = decodeEntry(*this, file, offsets[i], offsets[i + 1], fileSize);
+    }
+    return result;
+}
