@@ -1,0 +1,36 @@
+#include "bench_data.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#ifdef VELDRAXIS_HAVE_DEMO_MODEL
+#include "demo_archive.h"
+#endif
+
+namespace {
+
+std::string removeAtExit;
+
+void removeScratchFile() {
+    if (!removeAtExit.empty()) std::remove(removeAtExit.c_str());
+}
+
+}  // namespace
+
+const BenchData& benchData() {
+    static const BenchData data = [] {
+        BenchData d;
+        d.large = makeLargeArchive({}, &d.largeCounts);
+        d.largePath = scratchPath("large.bin");
+        if (archive_builder::writeFile(d.largePath, d.large)) {
+            removeAtExit = d.largePath;
+            std::atexit(removeScratchFile);
+        }
+#ifdef VELDRAXIS_HAVE_DEMO_MODEL
+        const auto* bytes = reinterpret_cast<const uint8_t*>(demoArchiveData());
+        d.demo.assign(bytes, bytes + demoArchiveSize());
+#endif
+        return d;
+    }();
+    return data;
+}

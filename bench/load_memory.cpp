@@ -1,0 +1,71 @@
+// Peak memory of one skeleton load, relative to the archive's size. Run as its own process
+// (veldraxis_load_memory ARCHIVE) so that nothing else has touched the heap: it reports the
+// peak of live heap bytes through operator new during loadSkeleton and the growth of the
+// process's maximum resident set size.
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "allocation_counter.h"
+#include "model/model.h"
+#include "model/model_state.h"
+#include "model/part_mesh.h"
+
+namespace {
+
+long maxResidentKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s ARCHIVE\n", argv[0]);
+        return 2;
+    }
+    struct stat info {};
+    if (stat(argv[1], &info) != 0) {
+        std::fprintf(stderr, "cannot stat %s\n", argv[1]);
+        return 1;
+    }
+    const double fileBytes = static_cast<double>(info.st_size);
+
+    createRootNode();
+    Model model;
+    const long rssBefore = maxResidentKiB();
+    const AllocationStats before = allocationStats();
+    resetAllocationPeak();
+
+    // The loader prints a line per bone; keep them out of the report.
+    FILE* console = std::freopen("/dev/null", "w", stdout);
+    const int result = model.loadSkeleton(argv[1]);
+    const AllocationStats after = allocationStats();
+    const long rssAfter = maxResidentKiB();
+    (void)console;
+
+    size_t polygons = 0;
+    for (const PartMesh* mesh : partList) polygons += mesh->polygonCount();
+    const double heapPeak = static_cast<double>(after.peakBytes - before.liveBytes);
+    const double heapKept = static_cast<double>(after.liveBytes - before.liveBytes);
+    const double rssGrowth = 1024.0 * static_cast<double>(rssAfter - rssBefore);
+    std::fprintf(stderr,
+                 "loadSkeleton %s: result %d, %zu bones, %zu polygons, file %.1f MB\n"
+                 "  heap peak during load (operator new): %8.1f MB = %5.2f x file size\n"
+                 "  heap kept after load:                 %8.1f MB = %5.2f x file size"
+                 " (%.0f bytes per polygon)\n"
+                 "  max resident set growth:              %8.1f MB = %5.2f x file size\n"
+                 "  heap allocations during load:         %zu (%.4f per polygon)\n",
+                 argv[1], result, partList.size(), polygons, fileBytes / 1e6, heapPeak / 1e6,
+                 heapPeak / fileBytes, heapKept / 1e6, heapKept / fileBytes,
+                 polygons ? heapKept / static_cast<double>(polygons) : 0.0, rssGrowth / 1e6,
+                 rssGrowth / fileBytes, after.allocations - before.allocations,
+                 polygons ? static_cast<double>(after.allocations - before.allocations) /
+                                static_cast<double>(polygons)
+                          : 0.0);
+    return result == 0 ? 0 : 1;
+}

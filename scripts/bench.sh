@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in a Release folder of their own (build-bench/) and runs all of them,
+# printing the figures: core loading, texture and editing benchmarks with their ratios to the
+# reference loops, the peak memory of a load, and (when the render library is built) the
+# drawing benchmark on a private Xvfb server. Usage: scripts/bench.sh [--quick]
+#   --quick  shorter runs (less stable figures), for trying the script out.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build-bench"
+min_time=0.5
+draw_args=()
+if [ "${1:-}" = "--quick" ]; then
+    min_time=0.05
+    draw_args=(--quick)
+fi
+
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELDRAXIS_BENCH=ON >/dev/null
+targets=(veldraxis_core_bench veldraxis_load_memory veldraxis_write_bench_archive)
+has_draw=0
+if cmake --build "$build" --target help | grep -q veldraxis_draw_bench; then
+    targets+=(veldraxis_draw_bench)
+    has_draw=1
+fi
+cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
+
+echo "== Machine"
+echo "date: $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "nproc: $(nproc)"
+echo "cpu: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+data="$build/bench-data"
+mkdir -p "$data"
+"$build/bench/veldraxis_write_bench_archive" "$data/large.bin"
+
+echo
+echo "== Core: loading, textures, editing (Google Benchmark, min time ${min_time}s)"
+"$build/bench/veldraxis_core_bench" --benchmark_color=false --benchmark_min_time="$min_time"
+
+echo
+echo "== Loading again with a warm heap (freed pages stay mapped: the parse without page faults)"
+"$build/bench/veldraxis_core_bench" --warm-heap --benchmark_color=false \
+    --benchmark_min_time="$min_time" --benchmark_filter='Memcpy|ParseSkeleton(Large|Demo)'
+
+echo
+echo "== Peak memory of one load (a process of its own)"
+"$build/bench/veldraxis_load_memory" "$data/large.bin" 2>&1
+
+if [ "$has_draw" = 1 ]; then
+    echo
+    echo "== Drawing (Xvfb, Mesa)"
+    "$root/scripts/with-xvfb.sh" "$build/bench/veldraxis_draw_bench" "${draw_args[@]}" \
+        "$data/large.bin"
+else
+    echo
+    echo "== Drawing: skipped, the render library is not built yet"
+fi
