@@ -1,0 +1,64 @@
+#include <GL/gl.h>
+#include <GL/glut.h>
+
+#include "model/bone_node.h"
+#include "model/model_state.h"
+#include "render/display_lists.h"
+#include "render/views.h"
+
+namespace {
+
+// The bone id whose part carries the axes: 0 for the whole model, else the chosen entry of
+// boneIndexList plus one. A selection outside the list marks no part.
+int32_t boneIdToMark() {
+    if (selectedBone == 0) return 0;
+    if (selectedBone < 0 || static_cast<size_t>(selectedBone) > boneIndexList.size()) return -1;
+    return boneIndexList[static_cast<size_t>(selectedBone) - 1] + 1;
+}
+
+// The untextured pass multiplies each fragment by the destination alpha, which reads as 1 in a
+// window without alpha planes. Where the platform grants alpha planes anyway, the clear leaves
+// alpha 0 there, so the pass writes the source unchanged instead: the same picture.
+void setUntexturedBlend() {
+    GLint alphaBits = 0;
+    glGetIntegerv(GL_ALPHA_BITS, &alphaBits);
+    if (alphaBits > 0) {
+        glBlendFunc(GL_ONE, GL_ZERO);
+    } else {
+        glBlendFunc(GL_DST_ALPHA, GL_ZERO);
+    }
+}
+
+}  // namespace
+
+void renderFrame() {
+    if (rootNode) rootNode->selectBone(boneIdToMark());
+
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0.25f, 0.5f, 0.75f, 0.0f);  // from the next clear on
+
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glShadeModel(GL_SMOOTH);
+    setUntexturedBlend();
+    glEnable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    if (rootNode) rootNode->drawUntexturedTree();
+    glCallList(static_cast<GLuint>(axesList()));  // the world axes, always drawn
+
+    // Texels of palette index 0 have alpha 0 and leave what lies behind them visible.
+    glDepthFunc(GL_LEQUAL);
+    glShadeModel(GL_FLAT);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    if (rootNode) rootNode->drawTexturedTree();
+}
+
+void drawFrame() {
+    renderFrame();
+    glFlush();
+    glutSwapBuffers();
+}

@@ -1,0 +1,49 @@
+#include <GL/gl.h>
+
+#include "model/model.h"
+#include "model/model_state.h"
+#include "model/part_mesh.h"
+#include "render/display_lists.h"
+#include "texture/texture_page.h"
+
+namespace {
+
+// Three lines from the origin: red along X, green along Y, blue along Z, 200 units each.
+void compileAxesList(int list) {
+    glNewList(static_cast<GLuint>(list), GL_COMPILE);
+    glBegin(GL_LINES);
+    glColor3f(1, 0, 0);
+    glVertex3f(0, 0, 0);
+    glVertex3f(200, 0, 0);
+    glColor3f(0, 1, 0);
+    glVertex3f(0, 0, 0);
+    glVertex3f(0, 200, 0);
+    glColor3f(0, 0, 1);
+    glVertex3f(0, 0, 0);
+    glVertex3f(0, 0, 200);
+    glEnd();
+    glEndList();
+}
+
+// The page goes into the context's default texture; no names are generated or bound.
+void uploadTexturePage(const TexturePage& page) {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, kTexturePageSize, kTexturePageSize, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, page.pixels.data());
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+}  // namespace
+
+// Display lists and textures belong to one GL context, so every window runs this in its own.
+void Model::prepareWindow() {
+    for (size_t i = 0; i < partList.size(); ++i) {
+        if (partList[i]) partList[i]->buildDisplayLists(partListBase(i));
+    }
+    compileAxesList(axesList());
+    uploadTexturePage(texturePage());
+}

@@ -1,0 +1,152 @@
+#include <GL/gl.h>
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+#include "model/bone_node.h"
+#include "model/matrix.h"
+#include "model/part_mesh.h"
+
+// Each node's mesh is drawn under userMatrix · poseMatrix and its children under
+// userMatrix · poseMatrix · boneOffsetMatrix, inside the frame the parent hands down. The walks
+// are iterative, so no chain of bones can exhaust the program stack. A tree that fits the GL
+// matrix stack is drawn with one pushed matrix per level; a deeper one (GL promises only 32
+// levels) has its matrices composed here and loaded whole, node by node.
+
+namespace {
+
+enum class Pass { Untextured, Textured };
+
+void drawMesh(const BoneNode& node, Pass pass) {
+    if (!node.mesh) return;
+    if (pass == Pass::Untextured) {
+        node.mesh->drawUntextured();
+    } else {
+        node.mesh->drawTextured();
+    }
+}
+
+// Levels of the tree, the root's included.
+size_t treeDepth(const BoneNode& root) {
+    size_t deepest = 0;
+    std::vector<std::pair<const BoneNode*, size_t>> stack{{&root, 1}};
+    while (!stack.empty()) {
+        const auto [node, depth] = stack.back();
+        stack.pop_back();
+        if (depth > deepest) deepest = depth;
+        for (const BoneNode* child : node->children) {
+            if (child) stack.push_back({child, depth + 1});
+        }
+    }
+    return deepest;
+}
+
+struct MatrixStackQueries {
+    GLenum depth, maxDepth, matrix;
+};
+
+MatrixStackQueries queriesForCurrentMode() {
+    GLint mode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    switch (mode) {
+        case GL_PROJECTION:
+            return {GL_PROJECTION_STACK_DEPTH, GL_MAX_PROJECTION_STACK_DEPTH, GL_PROJECTION_MATRIX};
+        case GL_TEXTURE:
+            return {GL_TEXTURE_STACK_DEPTH, GL_MAX_TEXTURE_STACK_DEPTH, GL_TEXTURE_MATRIX};
+        default:
+            return {GL_MODELVIEW_STACK_DEPTH, GL_MAX_MODELVIEW_STACK_DEPTH, GL_MODELVIEW_MATRIX};
+    }
+}
+
+// A node on the walk and the next of its children to visit.
+struct WalkFrame {
+    const BoneNode* node;
+    size_t nextChild;
+    Matrix4 childFrame;  // used only by the composed walk
+};
+
+// The next child to enter, or null once every child has been visited.
+const BoneNode* nextChild(WalkFrame& frame) {
+    while (frame.nextChild < frame.node->children.size()) {
+        const BoneNode* child = frame.node->children[frame.nextChild++];
+        if (child) return child;
+    }
+    return nullptr;
+}
+
+// One pushed matrix per level, each bone's matrices multiplied onto the current one by GL.
+void drawOnMatrixStack(const BoneNode& root, Pass pass) {
+    std::vector<WalkFrame> stack;
+    auto enter = [&](const BoneNode& node) {
+        glPushMatrix();
+        glMultMatrixf(node.userMatrix.data());
+        glMultMatrixf(node.poseMatrix.data());
+        drawMesh(node, pass);
+        glMultMatrixf(node.boneOffsetMatrix.data());
+        stack.push_back({&node, 0, {}});
+    };
+    enter(root);
+    while (!stack.empty()) {
+        if (const BoneNode* child = nextChild(stack.back())) {
+            enter(*child);
+        } else {
+            glPopMatrix();
+            stack.pop_back();
+        }
+    }
+}
+
+// a · b in column-major terms.
+Matrix4 product(const Matrix4& a, const Matrix4& b) {
+    Matrix4 result = b;
+    matMultiply(result, a);
+    return result;
+}
+
+// Any depth: each node's whole transform is composed here and loaded; the caller's matrix is
+// restored bit for bit at the end.
+void drawWithComposedMatrices(const BoneNode& root, Pass pass, GLenum currentMatrix) {
+    Matrix4 callerMatrix;
+    glGetFloatv(currentMatrix, callerMatrix.data());
+    std::vector<WalkFrame> stack;
+    auto enter = [&](const BoneNode& node, const Matrix4& parentFrame) {
+        const Matrix4 meshFrame = product(product(parentFrame, node.userMatrix), node.poseMatrix);
+        glLoadMatrixf(meshFrame.data());
+        drawMesh(node, pass);
+        stack.push_back({&node, 0, product(meshFrame, node.boneOffsetMatrix)});
+    };
+    enter(root, callerMatrix);
+    while (!stack.empty()) {
+        if (const BoneNode* child = nextChild(stack.back())) {
+            const Matrix4 parentFrame = stack.back().childFrame;
+            enter(*child, parentFrame);
+        } else {
+            stack.pop_back();
+        }
+    }
+    glLoadMatrixf(callerMatrix.data());
+}
+
+void drawTree(const BoneNode& root, Pass pass) {
+    const MatrixStackQueries queries = queriesForCurrentMode();
+    GLint depth = 1, maxDepth = 32;
+    glGetIntegerv(queries.depth, &depth);
+    glGetIntegerv(queries.maxDepth, &maxDepth);
+    const size_t room = maxDepth > depth ? static_cast<size_t>(maxDepth - depth) : 0;
+    if (treeDepth(root) <= room) {
+        drawOnMatrixStack(root, pass);
+    } else {
+        drawWithComposedMatrices(root, pass, queries.matrix);
+    }
+}
+
+}  // namespace
+
+void BoneNode::drawUntexturedTree() const {
+    drawTree(*this, Pass::Untextured);
+}
+
+void BoneNode::drawTexturedTree() const {
+    drawTree(*this, Pass::Textured);
+}
