@@ -1,0 +1,44 @@
+#include "shell/control_panel.h"
+
+#include <cstdio>
+
+#include "model/model_state.h"
+#include "shell/handlers.h"
+#include "shell/viewer_state.h"
+
+using namespace glui_lite;
+
+std::string boneRadioLabel(int boneId) {
+    char label[16];
+    std::snprintf(label, sizeof label, "% 3d", boneId);
+    return label;
+}
+
+std::unique_ptr<Window> buildControlPanel(Callback quit) {
+    auto panel = std::make_unique<Window>("GLUI", 660, 370);
+    Panel* visibleSelect = panel->add_panel("VisibleSelect", PanelEmbossed);
+    panel->add_column(true);
+
+    // The root row's check box is only a placeholder: the root has no part to show.
+    panel->add_checkbox_to_panel(visibleSelect, "", nullptr, -1, nullptr)->disable();
+    for (size_t i = 0; i < boneIndexList.size(); ++i) {
+        panel->add_checkbox_to_panel(visibleSelect, "", nullptr, static_cast<int>(i + 1),
+                                     onPartCheckbox);
+    }
+    panel->add_column_to_panel(visibleSelect, false);
+
+    rootGroup = panel->add_radiogroup_to_panel(visibleSelect, &selectedBone, 0, onRootGroup);
+    panel->add_radiobutton_to_group(rootGroup, "root");
+    for (int32_t boneIndex : boneIndexList) {
+        panel->add_radiobutton_to_group(rootGroup, boneRadioLabel(boneIndex + 1));
+    }
+
+    modeGroup = panel->add_radiogroup(&MouseMode, -1, nullptr);
+    panel->add_radiobutton_to_group(modeGroup, "Rotation");
+    panel->add_radiobutton_to_group(modeGroup, "Translation");
+    panel->add_radiobutton_to_group(modeGroup, "Zoom");
+
+    panel->add_button("Quit", 0, quit);
+    controlPanel = panel.get();
+    return panel;
+}

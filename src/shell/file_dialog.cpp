@@ -1,0 +1,123 @@
+#include "shell/file_dialog.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+extern char** environ;
+
+namespace {
+
+// The first line of a chooser's answer: the path, without its line end.
+std::string firstLine(const std::string& text) {
+    std::string line = text.substr(0, text.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+bool acceptPath(const std::string& candidate, std::string& path) {
+    if (candidate.empty()) return false;
+    if (candidate.size() > kMaxPoseFilePath) {
+        std::printf("path too long : more than %zu characters\n", kMaxPoseFilePath);
+        return false;
+    }
+    path = candidate;
+    return true;
+}
+
+bool askOnConsole(bool forSave, std::string& path, FILE* console) {
+    std::printf(forSave ? "Save matrix to (an empty line cancels):\n"
+                        : "Load matrix from (an empty line cancels):\n");
+    std::fflush(stdout);
+    std::string line;
+    int c;
+    while ((c = std::fgetc(console)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
+    if (c == EOF && line.empty()) return false;
+    return acceptPath(firstLine(line), path);
+}
+
+}  // namespace
+
+std::string findOnPath(const std::string& name) {
+    const char* pathVar = std::getenv("PATH");
+    if (!pathVar || name.empty() || name.find('/') != std::string::npos) return "";
+    std::string dirs = pathVar;
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        std::string dir = dirs.substr(start, end - start);
+        if (dir.empty()) dir = ".";
+        std::string candidate = dir + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+int runAndCapture(const std::vector<std::string>& argv, std::string& output) {
+    output.clear();
+    if (argv.empty()) return -1;
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return -1;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawnError =
+        posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (spawnError != 0) {
+        close(fds[0]);
+        return -1;
+    }
+
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n > 0) {
+            // Keep a little more than the longest acceptable path; drain the rest.
+            if (output.size() <= kMaxPoseFilePath + 2) output.append(buffer, n);
+        } else if (n == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    close(fds[0]);
+
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> chooserCommand(bool forSave) {
+    std::string program = findOnPath("zenity");
+    if (!program.empty()) {
+        std::vector<std::string> argv{program, "--file-selection"};
+        if (forSave) argv.push_back("--save");
+        return argv;
+    }
+    program = findOnPath("kdialog");
+    if (!program.empty()) {
+        return {program, forSave ? "--getsavefilename" : "--getopenfilename"};
+    }
+    return {};
+}
+
+bool askForPoseFile(bool forSave, std::string& path, FILE* console) {
+    const std::vector<std::string> command = chooserCommand(forSave);
+    if (command.empty()) return askOnConsole(forSave, path, console);
+    std::string answer;
+    if (runAndCapture(command, answer) != 0) return false;
+    return acceptPath(firstLine(answer), path);
+}

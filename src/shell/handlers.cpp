@@ -1,0 +1,198 @@
+#include "shell/handlers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "model/bone_node.h"
+#include "model/model.h"
+#include "model/model_state.h"
+#include "model/part_mesh.h"
+#include "model/pose_file.h"
+#include "shell/glui_lite.h"
+#include "shell/shell_platform.h"
+#include "shell/viewer_state.h"
+
+namespace {
+
+constexpr double kPixelsPerRadian = 40.0;
+constexpr float kMaxZoomStep = 900.0f;
+constexpr int kGlutDown = 0;  // GLUT_DOWN
+
+// The rotation about Z by -a: a drag to the right turns the model clockwise seen from above.
+Matrix4 rotationAboutZ(double a) {
+    Matrix4 m = identityMatrix();
+    m[0] = m[5] = static_cast<float>(std::cos(a));
+    m[1] = static_cast<float>(-std::sin(a));
+    m[4] = static_cast<float>(std::sin(a));
+    return m;
+}
+
+Matrix4 rotationAboutX(double b) {
+    Matrix4 m = identityMatrix();
+    m[5] = m[10] = static_cast<float>(std::cos(b));
+    m[6] = static_cast<float>(std::sin(b));
+    m[9] = static_cast<float>(-std::sin(b));
+    return m;
+}
+
+// Scales every view's projection: the zoom acts on all three windows at once.
+void zoomAllViews(float dy) {
+    const float d = std::clamp(dy, -kMaxZoomStep, kMaxZoomStep);
+    Matrix4 m = identityMatrix();
+    m[0] = m[5] = m[10] = static_cast<float>(1.0 - 0.005 * d);
+    for (int window : {mainWindow, sideWindow, upWindow}) {
+        shellPlatform->setWindow(window);
+        shellPlatform->multiplyProjection(m);
+    }
+    shellPlatform->setWindow(mainWindow);
+}
+
+void syncPanel() {
+    if (controlPanel) controlPanel->sync_live();
+}
+
+void saveMatrix() {
+    std::string path;
+    if (!shellPlatform->choosePoseFile(true, path)) return;
+    std::printf("Save matrix : %s\n", path.c_str());
+    savePoseFile(*rootNode, path.c_str());  // reports its own failure
+}
+
+void loadMatrix() {
+    std::string path;
+    if (shellPlatform->choosePoseFile(false, path)) {
+        std::printf("Load matrix : %s\n", path.c_str());
+        loadPoseFile(*rootNode, path.c_str());  // reports its own failure
+    }
+    shellPlatform->postRedisplay();
+}
+
+// Resets the part-table matrices whose reset flag is set. The table is never filled, so in
+// practice this only redraws; the walk stays inside every array the table holds.
+void initMatrix() {
+    if (theModel) {
+        PartTable& table = theModel->partTable;
+        const size_t count = std::min({static_cast<size_t>(std::max(table.count, 0)),
+                                       table.entries.size(), table.matrices.size()});
+        for (size_t k = 0; k < count; ++k) {
+            if (table.entries[k].reset) matIdentity(table.matrices[k]);
+        }
+    }
+    shellPlatform->postRedisplay();
+}
+
+}  // namespace
+
+void relabelMouseModeMenu(int mode) {
+    const bool rotation = mode == MouseModeRotation;
+    shellPlatform->setMenu(mouseModeMenu);
+    shellPlatform->changeToMenuEntry(1, rotation ? "*Rotation" : " Rotation", kMenuRotation);
+    shellPlatform->changeToMenuEntry(2, rotation ? " Translation" : "*Translation",
+                                     kMenuTranslation);
+}
+
+void onMouseButton(int /*button*/, int state, int x, int y) {
+    if (state != kGlutDown) return;
+    lastMouseX = static_cast<float>(x);
+    lastMouseY = static_cast<float>(y);
+}
+
+void onMotion(int x, int y) {
+    const float dx = static_cast<float>(x) - lastMouseX;
+    const float dy = static_cast<float>(y) - lastMouseY;
+    switch (MouseMode) {
+        case MouseModeRotation:
+            rootNode->rotateBone(rotationAboutZ(dx / kPixelsPerRadian), selectedBone);
+            rootNode->rotateBone(rotationAboutX(dy / kPixelsPerRadian), selectedBone);
+            break;
+        case MouseModeTranslation: {
+            Matrix4 m = identityMatrix();
+            m[12] = dx;  // along x
+            m[14] = dy;  // along z: the screen's vertical in the main view
+            rootNode->translateBone(m, selectedBone);
+            break;
+        }
+        case MouseModeZoom:
+            zoomAllViews(dy);
+            break;
+        default:
+            break;
+    }
+    shellPlatform->postRedisplay();
+    lastMouseX = static_cast<float>(x);
+    lastMouseY = static_cast<float>(y);
+}
+
+void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
+    switch (key) {
+        case 'R':
+        case 'r':
+            MouseMode = MouseModeRotation;
+            relabelMouseModeMenu(MouseMode);
+            syncPanel();
+            break;
+        case 'T':
+        case 't':
+            MouseMode = MouseModeTranslation;
+            relabelMouseModeMenu(MouseMode);
+            syncPanel();
+            break;
+        case 'Z':
+        case 'z':
+            // The menu has no zoom entry, so its star stays on the previous mode.
+            MouseMode = MouseModeZoom;
+            shellPlatform->setMenu(mouseModeMenu);
+            syncPanel();
+            break;
+        default:
+            break;
+    }
+}
+
+// The arrow keys step a selection through the part table, which is never filled: nothing to do.
+void onSpecialKey(int /*key*/, int /*x*/, int /*y*/) {}
+
+void onMenu(int value) {
+    // Values without the command bit belong to the part table's menus, which are never built.
+    if (!(value & kMenuCommandBit)) return;
+    switch (value) {
+        case kMenuSaveMatrix:
+            saveMatrix();
+            break;
+        case kMenuLoadMatrix:
+            loadMatrix();
+            break;
+        case kMenuRotation:
+            // The panel's mode group follows only at the next sync (a key press).
+            MouseMode = MouseModeRotation;
+            relabelMouseModeMenu(MouseMode);
+            break;
+        case kMenuTranslation:
+            MouseMode = MouseModeTranslation;
+            relabelMouseModeMenu(MouseMode);
+            break;
+        case kMenuInitMatrix:
+            initMatrix();
+            break;
+        default:
+            break;
+    }
+}
+
+void onPartCheckbox(int id) {
+    if (id < 1 || static_cast<size_t>(id) > boneIndexList.size()) return;
+    const int32_t k = boneIndexList[id - 1];
+    if (k < 0 || static_cast<size_t>(k) >= partList.size()) return;
+    PartMesh* mesh = partList[k];
+    mesh->setVisible(1 - mesh->isVisible());
+    shellPlatform->setWindow(mainWindow);
+    shellPlatform->postRedisplay();
+}
+
+void onRootGroup(int /*id*/) {
+    selectedBone = rootGroup->get_int_val();
+    shellPlatform->setWindow(mainWindow);
+    shellPlatform->postRedisplay();
+}

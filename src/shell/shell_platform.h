@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "model/matrix.h"
+
+// The window-system calls the input handlers make. The viewer runs them on GLUT and OpenGL;
+// tests substitute a recorder, so the handlers run without a display.
+class ShellPlatform {
+  public:
+    virtual ~ShellPlatform() = default;
+
+    virtual void setWindow(int window) = 0;
+    virtual void postRedisplay() = 0;  // for the current window
+    virtual void setMenu(int menu) = 0;
+    virtual void changeToMenuEntry(int position, const char* label, int value) = 0;
+    // Multiplies the current window's projection matrix by m on the right and leaves the
+    // modelview matrix selected.
+    virtual void multiplyProjection(const Matrix4& m) = 0;
+    // Asks the user for a pose file path; false when the user cancelled.
+    virtual bool choosePoseFile(bool forSave, std::string& path) = 0;
+};
+
+// The platform the handlers use; set once at start-up (or by a test).
+extern ShellPlatform* shellPlatform;

@@ -1,0 +1,13 @@
+#include "shell/viewer_state.h"
+
+#include "shell/shell_platform.h"
+
+Model* theModel = nullptr;
+int32_t MouseMode = MouseModeRotation;
+int mainWindow = 0, sideWindow = 0, upWindow = 0;
+int mouseModeMenu = 0;
+glui_lite::Window* controlPanel = nullptr;
+glui_lite::RadioGroup* rootGroup = nullptr;
+glui_lite::RadioGroup* modeGroup = nullptr;
+float lastMouseX = 0.0f, lastMouseY = 0.0f;
+ShellPlatform* shellPlatform = nullptr;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+
+class Model;
+namespace glui_lite {
+class Window;
+class RadioGroup;
+}  // namespace glui_lite
+
+// What the mouse does while a button is held in the main window.
+enum : int32_t { MouseModeRotation = 0, MouseModeTranslation = 1, MouseModeZoom = 2 };
+
+// Values the popup menus hand to onMenu. Every viewer command carries the 0x4000 bit.
+constexpr int kMenuCommandBit = 0x4000;
+constexpr int kMenuRotation = 32766;
+constexpr int kMenuTranslation = 32765;
+constexpr int kMenuInitMatrix = 32764;
+constexpr int kMenuLoadMatrix = 32763;
+constexpr int kMenuSaveMatrix = 32762;
+
+// Process-wide viewer state, changed only by start-up and the input handlers.
+extern Model* theModel;
+extern int32_t MouseMode;
+extern int mainWindow, sideWindow, upWindow;
+extern int mouseModeMenu;
+extern glui_lite::Window* controlPanel;
+extern glui_lite::RadioGroup* rootGroup;
+extern glui_lite::RadioGroup* modeGroup;
+extern float lastMouseX, lastMouseY;

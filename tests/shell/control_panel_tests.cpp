@@ -1,0 +1,162 @@
+// The control panel's layout from boneIndexList and the behaviour of its controls.
+#include "model/part_mesh.h"
+#include "shell/control_panel.h"
+#include "shell/glui_lite.h"
+#include "shell/handlers.h"
+#include "shell_test_support.h"
+
+namespace {
+
+using namespace glui_lite;
+
+int quitStatus = -1;
+void recordQuit(int status) {
+    quitStatus = status;
+}
+
+std::vector<Checkbox*> checkboxesOf(Window& panel) {
+    std::vector<Checkbox*> boxes;
+    for (auto& control : panel.controls()) {
+        if (auto* box = dynamic_cast<Checkbox*>(control.get())) boxes.push_back(box);
+    }
+    return boxes;
+}
+
+class ControlPanelTest : public ShellTest {
+  protected:
+    void build(int bones) {
+        loadBones(bones);
+        panel = buildControlPanel(recordQuit);
+    }
+    std::unique_ptr<Window> panel;
+};
+
+TEST_F(ControlPanelTest, OneCheckBoxAndRadioButtonPerBoneAfterTheRootRow) {
+    build(3);
+    EXPECT_EQ(controlPanel, panel.get());
+    EXPECT_EQ(panel->name, "GLUI");
+    EXPECT_EQ(panel->x, 660);
+    EXPECT_EQ(panel->y, 370);
+
+    const std::vector<Checkbox*> boxes = checkboxesOf(*panel);
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[0]->id, -1);
+    EXPECT_FALSE(boxes[0]->enabled);
+    EXPECT_EQ(boxes[0]->callback, nullptr);
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_EQ(boxes[i]->id, i);
+        EXPECT_TRUE(boxes[i]->enabled);
+        EXPECT_EQ(boxes[i]->callback, &onPartCheckbox);
+        EXPECT_EQ(boxes[i]->get_int_val(), 0);  // parts start hidden
+    }
+
+    ASSERT_NE(rootGroup, nullptr);
+    EXPECT_EQ(rootGroup->buttons, (std::vector<std::string>{"root", "  1", "  2", "  3"}));
+    EXPECT_EQ(rootGroup->live, &selectedBone);
+    EXPECT_EQ(rootGroup->callback, &onRootGroup);
+    ASSERT_NE(modeGroup, nullptr);
+    EXPECT_EQ(modeGroup->buttons, (std::vector<std::string>{"Rotation", "Translation", "Zoom"}));
+    EXPECT_EQ(modeGroup->live, &MouseMode);
+    EXPECT_EQ(modeGroup->callback, nullptr);
+
+    // Layout: the "VisibleSelect" panel (check boxes, then the radio column) | modes and Quit.
+    ASSERT_EQ(panel->columns.size(), 2u);
+    EXPECT_TRUE(panel->columns[1].barBefore);
+    ASSERT_EQ(panel->columns[0].items.size(), 1u);
+    auto* visibleSelect = dynamic_cast<Panel*>(panel->columns[0].items[0]);
+    ASSERT_NE(visibleSelect, nullptr);
+    EXPECT_EQ(visibleSelect->name, "VisibleSelect");
+    EXPECT_EQ(visibleSelect->type, PanelEmbossed);
+    ASSERT_EQ(visibleSelect->columns.size(), 2u);
+    EXPECT_FALSE(visibleSelect->columns[1].barBefore);
+    EXPECT_EQ(visibleSelect->columns[0].items.size(), 4u);
+    EXPECT_EQ(visibleSelect->columns[1].items.size(), 1u);
+    EXPECT_EQ(panel->columns[1].items.size(), 2u);
+}
+
+TEST_F(ControlPanelTest, WithoutBonesOnlyTheRootRowRemains) {
+    panel = buildControlPanel(recordQuit);
+    EXPECT_EQ(checkboxesOf(*panel).size(), 1u);
+    EXPECT_EQ(rootGroup->buttons, (std::vector<std::string>{"root"}));
+}
+
+TEST_F(ControlPanelTest, RadioLabelsAreRightAlignedInThreeCharacters) {
+    EXPECT_EQ(boneRadioLabel(7), "  7");
+    EXPECT_EQ(boneRadioLabel(12), " 12");
+    EXPECT_EQ(boneRadioLabel(123), " 123");
+}
+
+TEST_F(ControlPanelTest, CheckBoxFlipsItsPartAndClickedTwiceHidesItAgain) {
+    build(3);
+    Checkbox* box = checkboxesOf(*panel)[2];
+    box->click();
+    EXPECT_EQ(partList[1]->isVisible(), 1);
+    EXPECT_EQ(box->get_int_val(), 1);
+    EXPECT_EQ(partList[0]->isVisible(), 0);
+    EXPECT_EQ(partList[2]->isVisible(), 0);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"setWindow 11", "postRedisplay"}));
+    box->click();
+    EXPECT_EQ(partList[1]->isVisible(), 0);
+    EXPECT_EQ(box->get_int_val(), 0);
+}
+
+TEST_F(ControlPanelTest, GreyedRootCheckBoxIgnoresClicks) {
+    build(1);
+    checkboxesOf(*panel)[0]->click();
+    EXPECT_EQ(partList[0]->isVisible(), 0);
+    EXPECT_TRUE(platform.calls.empty());
+}
+
+TEST_F(ControlPanelTest, CheckBoxCallbackIgnoresIdsOutsideTheBoneList) {
+    build(2);
+    for (int id : {0, -1, 3, 1000}) onPartCheckbox(id);
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ(partList[0]->isVisible(), 0);
+    EXPECT_EQ(partList[1]->isVisible(), 0);
+}
+
+TEST_F(ControlPanelTest, RadioButtonSelectsTheBoneAndRedrawsTheMainWindow) {
+    build(3);
+    rootGroup->click(2);
+    EXPECT_EQ(selectedBone, 2);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"setWindow 11", "postRedisplay"}));
+    rootGroup->click(0);
+    EXPECT_EQ(selectedBone, 0);
+    rootGroup->click(4);  // no such button
+    EXPECT_EQ(selectedBone, 0);
+    EXPECT_EQ(platform.calls.size(), 4u);
+}
+
+TEST_F(ControlPanelTest, ModeGroupWritesTheModeWithoutCallbackOrRedraw) {
+    build(1);
+    modeGroup->click(2);
+    EXPECT_EQ(MouseMode, MouseModeZoom);
+    EXPECT_TRUE(platform.calls.empty());
+}
+
+TEST_F(ControlPanelTest, ControlsKeepTheirValueUntilSyncLive) {
+    build(1);
+    int redraws = 0;
+    panel->onChanged = [&] { ++redraws; };
+    MouseMode = MouseModeTranslation;
+    selectedBone = 1;
+    EXPECT_EQ(modeGroup->get_int_val(), 0);
+    EXPECT_EQ(rootGroup->get_int_val(), 0);
+    panel->sync_live();
+    EXPECT_EQ(modeGroup->get_int_val(), MouseModeTranslation);
+    EXPECT_EQ(rootGroup->get_int_val(), 1);
+    EXPECT_EQ(redraws, 1);
+}
+
+TEST_F(ControlPanelTest, QuitCallsItsCallbackWithStatusZero) {
+    build(1);
+    for (auto& control : panel->controls()) {
+        if (auto* button = dynamic_cast<Button*>(control.get())) {
+            EXPECT_EQ(button->name, "Quit");
+            button->click();
+        }
+    }
+    EXPECT_EQ(quitStatus, 0);
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+// Choosing a pose file through a chooser program on PATH or on the console.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "shell/file_dialog.h"
+
+namespace {
+
+class FileDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/veldraxis-dialog-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        const char* path = std::getenv("PATH");
+        savedPath = path ? path : "";
+        setenv("PATH", dir.c_str(), 1);  // only the stubs
+    }
+    void TearDown() override {
+        setenv("PATH", savedPath.c_str(), 1);
+        for (const char* name : {"/zenity", "/kdialog", "/args"}) unlink((dir + name).c_str());
+        rmdir(dir.c_str());
+    }
+
+    // A chooser stub: records its arguments, prints answer, exits with status.
+    void stub(const std::string& name, const std::string& answer, int status) {
+        const std::string file = dir + "/" + name;
+        std::ofstream script(file);
+        script << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << dir << "/args'\n"
+               << "printf '%s' '" << answer << "'\nexit " << status << "\n";
+        script.close();
+        chmod(file.c_str(), 0755);
+    }
+    std::string recordedArgs() {
+        std::ifstream file(dir + "/args");
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+    bool ask(bool forSave, std::string& path, const std::string& consoleInput = "") {
+        FILE* console = fmemopen(const_cast<char*>(consoleInput.data()), consoleInput.size(), "r");
+        if (consoleInput.empty()) console = fopen("/dev/null", "r");
+        testing::internal::CaptureStdout();
+        const bool chosen = askForPoseFile(forSave, path, console);
+        output = testing::internal::GetCapturedStdout();
+        fclose(console);
+        return chosen;
+    }
+
+    std::string dir, savedPath, output;
+};
+
+TEST_F(FileDialogTest, ZenityAnswersThePathOfItsFirstLine) {
+    stub("zenity", "/home/me/poses/walk 1.bin\n", 0);
+    std::string path;
+    EXPECT_TRUE(ask(true, path));
+    EXPECT_EQ(path, "/home/me/poses/walk 1.bin");
+    EXPECT_EQ(recordedArgs(), "--file-selection\n--save\n");
+    EXPECT_EQ(output, "");
+
+    EXPECT_TRUE(ask(false, path));
+    EXPECT_EQ(recordedArgs(), "--file-selection\n");
+}
+
+TEST_F(FileDialogTest, PathReachesTheCommandUntouchedByAnyShell) {
+    stub("zenity", "/tmp/a;b $(x) `y` *\n", 0);
+    std::string path;
+    EXPECT_TRUE(ask(false, path));
+    EXPECT_EQ(path, "/tmp/a;b $(x) `y` *");
+}
+
+TEST_F(FileDialogTest, FailureStatusOrEmptyAnswerCancels) {
+    std::string path = "unchanged";
+    stub("zenity", "/tmp/x.bin\n", 1);
+    EXPECT_FALSE(ask(true, path));
+    stub("zenity", "", 0);
+    EXPECT_FALSE(ask(true, path));
+    stub("zenity", "\n", 0);
+    EXPECT_FALSE(ask(false, path));
+    EXPECT_EQ(path, "unchanged");
+    EXPECT_EQ(output, "");
+}
+
+TEST_F(FileDialogTest, PathsLongerThan511CharactersAreRefused) {
+    std::string path;
+    const std::string longest = "/" + std::string(510, 'a');
+    stub("zenity", longest + "\n", 0);
+    EXPECT_TRUE(ask(true, path));
+    EXPECT_EQ(path, longest);
+
+    path = "unchanged";
+    stub("zenity", longest + "b\n", 0);
+    EXPECT_FALSE(ask(true, path));
+    EXPECT_EQ(path, "unchanged");
+    EXPECT_EQ(output, "path too long : more than 511 characters\n");
+}
+
+TEST_F(FileDialogTest, KdialogServesWhereZenityIsAbsent) {
+    stub("kdialog", "/tmp/k.bin\n", 0);
+    std::string path;
+    EXPECT_TRUE(ask(true, path));
+    EXPECT_EQ(path, "/tmp/k.bin");
+    EXPECT_EQ(recordedArgs(), "--getsavefilename\n");
+    EXPECT_TRUE(ask(false, path));
+    EXPECT_EQ(recordedArgs(), "--getopenfilename\n");
+
+    stub("zenity", "/tmp/z.bin\n", 0);  // zenity is preferred
+    EXPECT_TRUE(ask(false, path));
+    EXPECT_EQ(path, "/tmp/z.bin");
+}
+
+TEST_F(FileDialogTest, WithoutChooserTheConsoleAsksForOneLine) {
+    std::string path;
+    EXPECT_TRUE(ask(true, path, "/tmp/console pose.bin\nrest\n"));
+    EXPECT_EQ(path, "/tmp/console pose.bin");
+    EXPECT_EQ(output, "Save matrix to (an empty line cancels):\n");
+
+    EXPECT_TRUE(ask(false, path, "/tmp/dos.bin\r\n"));
+    EXPECT_EQ(path, "/tmp/dos.bin");
+    EXPECT_EQ(output, "Load matrix from (an empty line cancels):\n");
+
+    path = "unchanged";
+    EXPECT_FALSE(ask(false, path, "\n/tmp/late.bin\n"));
+    EXPECT_FALSE(ask(false, path, ""));  // end of input
+    EXPECT_FALSE(ask(false, path, std::string(600, 'p') + "\n"));
+    EXPECT_EQ(path, "unchanged");
+}
+
+TEST_F(FileDialogTest, ProgramsAreFoundOnPathOnly) {
+    stub("zenity", "", 0);
+    EXPECT_EQ(findOnPath("zenity"), dir + "/zenity");
+    EXPECT_EQ(findOnPath("kdialog"), "");
+    EXPECT_EQ(findOnPath("../zenity"), "");
+    chmod((dir + "/zenity").c_str(), 0644);  // not executable
+    EXPECT_EQ(findOnPath("zenity"), "");
+    EXPECT_TRUE(chooserCommand(true).empty());
+}
+
+TEST_F(FileDialogTest, ChooserThatCannotStartCancels) {
+    std::string output;
+    EXPECT_EQ(runAndCapture({dir + "/missing"}, output), -1);
+    EXPECT_EQ(runAndCapture({}, output), -1);
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+// Keys and menu commands: the mouse mode, the menu labels, the panel and the pose commands.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "model/pose_file.h"
+#include "shell/control_panel.h"
+#include "shell/handlers.h"
+#include "shell_test_support.h"
+
+namespace {
+
+void noQuit(int) {}
+
+const std::vector<std::string> kRotationLabels{"setMenu 21",
+                                               "changeToMenuEntry 1 [*Rotation] 32766",
+                                               "changeToMenuEntry 2 [ Translation] 32765"};
+const std::vector<std::string> kTranslationLabels{"setMenu 21",
+                                                  "changeToMenuEntry 1 [ Rotation] 32766",
+                                                  "changeToMenuEntry 2 [*Translation] 32765"};
+
+class KeyMenuTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        loadBones(2);
+        panel = buildControlPanel(noQuit);
+    }
+    std::unique_ptr<glui_lite::Window> panel;
+};
+
+TEST_F(KeyMenuTest, KeysSetTheModeRelabelTheMenuAndSyncThePanel) {
+    for (unsigned char key : {'t', 'T'}) {
+        MouseMode = MouseModeRotation;
+        platform.calls.clear();
+        onKeyboard(key, 0, 0);
+        EXPECT_EQ(MouseMode, MouseModeTranslation);
+        EXPECT_EQ(platform.calls, kTranslationLabels);  // and no redisplay
+        EXPECT_EQ(modeGroup->get_int_val(), MouseModeTranslation);
+    }
+    for (unsigned char key : {'r', 'R'}) {
+        MouseMode = MouseModeTranslation;
+        platform.calls.clear();
+        onKeyboard(key, 0, 0);
+        EXPECT_EQ(MouseMode, MouseModeRotation);
+        EXPECT_EQ(platform.calls, kRotationLabels);
+        EXPECT_EQ(modeGroup->get_int_val(), MouseModeRotation);
+    }
+}
+
+TEST_F(KeyMenuTest, ZoomKeyKeepsTheMenuLabelsButSyncsThePanel) {
+    onKeyboard('t', 0, 0);
+    for (unsigned char key : {'z', 'Z'}) {
+        platform.calls.clear();
+        onKeyboard(key, 0, 0);
+        EXPECT_EQ(MouseMode, MouseModeZoom);
+        EXPECT_EQ(platform.calls, (std::vector<std::string>{"setMenu 21"}));
+        EXPECT_EQ(modeGroup->get_int_val(), MouseModeZoom);
+    }
+}
+
+TEST_F(KeyMenuTest, OtherKeysAndArrowKeysDoNothing) {
+    for (int key : {int{'a'}, int{'x'}, int{' '}, int{'1'}, 0xE9}) {
+        onKeyboard(static_cast<unsigned char>(key), 0, 0);
+    }
+    for (int special : {100, 101, 102, 103, 1}) onSpecialKey(special, 0, 0);
+    EXPECT_EQ(MouseMode, MouseModeRotation);
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ(rootNode->poseMatrix, identityMatrix());
+}
+
+TEST_F(KeyMenuTest, ModeFromTheMenuRelabelsButLeavesThePanelUntilTheNextKey) {
+    onMenu(32765);
+    EXPECT_EQ(MouseMode, MouseModeTranslation);
+    EXPECT_EQ(platform.calls, kTranslationLabels);  // no redisplay
+    EXPECT_EQ(modeGroup->get_int_val(), MouseModeRotation);
+
+    platform.calls.clear();
+    onMenu(32766);
+    EXPECT_EQ(MouseMode, MouseModeRotation);
+    EXPECT_EQ(platform.calls, kRotationLabels);
+
+    onMenu(32765);
+    onKeyboard('z', 0, 0);  // the key's sync shows the key's mode
+    EXPECT_EQ(modeGroup->get_int_val(), MouseModeZoom);
+}
+
+TEST_F(KeyMenuTest, InitMatrixOnlyRedraws) {
+    rootNode->poseMatrix[1] = 0.5f;
+    onMenu(32764);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"postRedisplay"}));
+    EXPECT_EQ(rootNode->poseMatrix[1], 0.5f);
+}
+
+TEST_F(KeyMenuTest, InitMatrixStaysInsideThePartTable) {
+    PartTable& table = model.partTable;
+    table.count = 5;  // more than the arrays hold
+    table.entries.resize(2);
+    table.matrices.resize(2);
+    table.entries[0].reset = 1;
+    table.matrices[0][3] = 9.0f;
+    table.matrices[1][3] = 9.0f;
+    onMenu(32764);
+    EXPECT_EQ(table.matrices[0], identityMatrix());
+    EXPECT_EQ(table.matrices[1][3], 9.0f);
+}
+
+TEST_F(KeyMenuTest, PartTableMenuValuesAndUnknownValuesDoNothing) {
+    for (int value : {0x201, 0x202, 0x401, 0x2ff, 0, 1, 32761, 0x4000 | 5}) onMenu(value);
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_TRUE(platform.dialogs.empty());
+    EXPECT_EQ(MouseMode, MouseModeRotation);
+}
+
+class PoseCommandTest : public KeyMenuTest {
+  protected:
+    void SetUp() override {
+        KeyMenuTest::SetUp();
+        char pattern[] = "/tmp/veldraxis-shell-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override {
+        for (const char* name : {"/pose.bin", "/other.bin"}) unlink((dir + name).c_str());
+        rmdir(dir.c_str());
+        KeyMenuTest::TearDown();
+    }
+    std::string runMenu(int value) {
+        testing::internal::CaptureStdout();
+        onMenu(value);
+        return testing::internal::GetCapturedStdout();
+    }
+    std::string dir;
+};
+
+TEST_F(PoseCommandTest, SaveMatrixWritesEveryNodeAndLoadMatrixRestoresIt) {
+    selectedBone = 1;
+    onMouseButton(0, 0, 0, 0);
+    onMotion(25, 13);
+    const std::vector<uint8_t> saved = encodePose(*rootNode);
+
+    platform.answerChosen = true;
+    platform.answerPath = dir + "/pose.bin";
+    platform.calls.clear();
+    EXPECT_EQ(runMenu(32762), "Save matrix : " + dir + "/pose.bin\n");
+    EXPECT_EQ(platform.dialogs, (std::vector<bool>{true}));
+    EXPECT_TRUE(platform.calls.empty());  // saving does not redraw
+
+    std::ifstream file(dir + "/pose.bin", std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_EQ(bytes.size(), 3u * 192u);
+    EXPECT_EQ(bytes, saved);
+
+    onMotion(90, -40);
+    ASSERT_NE(encodePose(*rootNode), saved);
+    EXPECT_EQ(runMenu(32763), "Load matrix : " + dir + "/pose.bin\n");
+    EXPECT_EQ(platform.dialogs, (std::vector<bool>{true, false}));
+    EXPECT_EQ(encodePose(*rootNode), saved);
+    EXPECT_EQ(platform.calls.back(), "postRedisplay");
+}
+
+TEST_F(PoseCommandTest, CancelledSaveDoesNothingCancelledLoadOnlyRedraws) {
+    rootNode->userMatrix[12] = 4.0f;
+    const std::vector<uint8_t> before = encodePose(*rootNode);
+    EXPECT_EQ(runMenu(32762), "");
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ(runMenu(32763), "");
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"postRedisplay"}));
+    EXPECT_EQ(encodePose(*rootNode), before);
+    EXPECT_EQ(platform.dialogs, (std::vector<bool>{true, false}));
+}
+
+TEST_F(PoseCommandTest, UnopenableFilesAreReportedAndChangeNothing) {
+    const std::vector<uint8_t> before = encodePose(*rootNode);
+    platform.answerChosen = true;
+    platform.answerPath = dir + "/missing.bin";
+    EXPECT_EQ(runMenu(32763), "Load matrix : " + platform.answerPath +
+                                  "\ncannot open : " + platform.answerPath + "\n");
+    EXPECT_EQ(encodePose(*rootNode), before);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"postRedisplay"}));
+
+    platform.answerPath = dir + "/no/such/dir/pose.bin";
+    EXPECT_EQ(runMenu(32762), "Save matrix : " + platform.answerPath +
+                                  "\ncannot open : " + platform.answerPath + "\n");
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "archive_builder.h"
+#include "model/bone_node.h"
+#include "model/model.h"
+#include "model/model_state.h"
+#include "shell/shell_platform.h"
+#include "shell/viewer_state.h"
+
+// Records every window-system call the handlers make, as one readable string each.
+class RecordingPlatform : public ShellPlatform {
+  public:
+    std::vector<std::string> calls;
+    std::vector<Matrix4> projections;
+    std::vector<bool> dialogs;  // forSave of each dialog asked for
+    bool answerChosen = false;
+    std::string answerPath;
+
+    void setWindow(int window) override { calls.push_back("setWindow " + std::to_string(window)); }
+    void postRedisplay() override { calls.push_back("postRedisplay"); }
+    void setMenu(int menu) override { calls.push_back("setMenu " + std::to_string(menu)); }
+    void changeToMenuEntry(int position, const char* label, int value) override {
+        calls.push_back("changeToMenuEntry " + std::to_string(position) + " [" + label + "] " +
+                        std::to_string(value));
+    }
+    void multiplyProjection(const Matrix4& m) override {
+        calls.push_back("multiplyProjection");
+        projections.push_back(m);
+    }
+    bool choosePoseFile(bool forSave, std::string& path) override {
+        dialogs.push_back(forSave);
+        if (answerChosen) path = answerPath;
+        return answerChosen;
+    }
+};
+
+constexpr int kMainWindow = 11, kSideWindow = 12, kUpWindow = 13, kModeMenu = 21;
+
+// A fresh viewer state over a model of `bones` bones, all hung below the root, each with a small
+// shaded triangle, loaded through the skeleton loader.
+class ShellTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetModelState();
+        MouseMode = MouseModeRotation;
+        mainWindow = kMainWindow;
+        sideWindow = kSideWindow;
+        upWindow = kUpWindow;
+        mouseModeMenu = kModeMenu;
+        lastMouseX = lastMouseY = 0.0f;
+        controlPanel = nullptr;
+        rootGroup = modeGroup = nullptr;
+        shellPlatform = &platform;
+        theModel = &model;
+    }
+    void TearDown() override {
+        shellPlatform = nullptr;
+        theModel = nullptr;
+        controlPanel = nullptr;
+        rootGroup = modeGroup = nullptr;
+    }
+
+    void loadBones(int bones) {
+        archive_builder::Skeleton skeleton;
+        archive_builder::AngleTable angles;
+        for (int i = 0; i < bones; ++i) {
+            archive_builder::Bone bone;
+            bone.parent = 0;
+            bone.length = static_cast<int16_t>(10 * (i + 1));
+            archive_builder::MeshBlock mesh;
+            mesh.vertices = {{0, 0, 0, 0}, {10, 0, 0, 0}, {0, 0, 10, 0}};
+            mesh.shadedTriangles.push_back(
+                {{archive_builder::vref(0), archive_builder::vref(1), archive_builder::vref(2)},
+                 {}});
+            bone.mesh = mesh;
+            skeleton.bones.push_back(bone);
+            angles.angles.push_back(0);
+        }
+        const auto bytes = archive_builder::buildModelArchive(skeleton, angles);
+        testing::internal::CaptureStdout();  // the loader's progress lines
+        model.parseSkeleton(bytes.data(), bytes.size());
+        testing::internal::GetCapturedStdout();
+        ASSERT_EQ(boneIndexList.size(), static_cast<size_t>(bones));
+    }
+
+    BoneNode& bone(int id) {
+        BoneNode* found = nullptr;
+        forEachPreOrder(*rootNode, [&](BoneNode& node) {
+            if (node.boneId == id && !found) found = &node;
+        });
+        EXPECT_NE(found, nullptr);
+        return *found;
+    }
+
+    RecordingPlatform platform;
+    Model model;
+};
