@@ -18,7 +18,8 @@ class TexturePage {
     // Finds the TIM entries of the archive at path and decodes each. 0, or -1 when the file
     // cannot be opened, has 256 or more entries, or the last image failed.
     int scanArchive(const char* path);
-    // The same on an open stream positioned anywhere (it seeks from the start).
+    // The same on an open stream positioned anywhere (it seeks from the start); the stream is
+    // left open, so an in-memory archive can be scanned through fmemopen.
     int scanArchive(FILE* file);
     // Decodes one entry of size bytes. 0, or -1 on a header, palette-size or truncation error.
     int decodeTim(const uint8_t* data, size_t size);
