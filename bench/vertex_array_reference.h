@@ -1,0 +1,29 @@
+#pragma once
+
+// The drawing reference: the same triangles as the model's display lists, with every bone's
+// matrices applied once on the CPU, drawn in the same two passes and state as the frame but
+// from one vertex array per pass. It is the floor that display-list replay is measured against.
+
+#include <GL/gl.h>
+
+#include <cstddef>
+#include <vector>
+
+class VertexArrayReference {
+  public:
+    // Takes the visible parts of the tree below rootNode as it stands now.
+    void build();
+    size_t triangleCount() const { return (untexturedVertices_ + texturedVertices_) / 3; }
+
+    // Uploads the arrays into a buffer object of the current context (one per window).
+    GLuint uploadBuffer() const;
+
+    // One frame like renderFrame, without flush and swap; buffer 0 draws from client memory.
+    void render(GLuint buffer) const;
+
+  private:
+    // Per vertex: position (3 floats), colour (3), texture coordinate (2); untextured first.
+    std::vector<GLfloat> positions_, colors_, texCoords_;
+    size_t untexturedVertices_ = 0;
+    size_t texturedVertices_ = 0;
+};
