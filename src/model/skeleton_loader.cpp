@@ -103,18 +103,22 @@ Matrix4 rotationAboutX(float t) {
     return m;
 }
 
+// The record's mesh offset counts from the start of the skeleton section; the block may run to
+// the end of the archive.
 void parseBoneMesh(const BoundedReader& archive, size_t sectionStart, uint32_t meshOffset,
                    size_t bone, PartMesh& mesh) {
-    const size_t blockStart = sectionStart + meshOffset;
-    const BoundedReader block = archive.from(blockStart);
+    const BoundedReader block = archive.from(sectionStart + meshOffset);
     if (block.size() == 0) {
-        std::printf("Bone %zu: the mesh block at %zx lies outside the archive: mesh skipped\n",
-                    bone, blockStart);
+        std::printf(
+            "Bone %zu: the mesh block at section offset %x lies outside the archive: "
+            "mesh skipped\n",
+            bone, meshOffset);
         return;
     }
     std::string error;
     if (!mesh.parsePartMesh(block, &error)) {
-        std::printf("Bone %zu: mesh block at %zx skipped: %s\n", bone, blockStart, error.c_str());
+        std::printf("Bone %zu: the mesh block at section offset %x is skipped: %s\n", bone,
+                    meshOffset, error.c_str());
     }
 }
 

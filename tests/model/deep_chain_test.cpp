@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "model/bone_node.h"
+#include "model/model_state.h"
+#include "model/pose_file.h"
+#include "model_test_support.h"
+
+namespace {
+
+namespace ab = archive_builder;
+
+using DeepChain = model_test::ModelStateTest;
+
+size_t depthAlongFirstChildren(const BoneNode& root) {
+    size_t depth = 0;
+    for (const BoneNode* node = &root; !node->children.empty(); node = node->children[0]) ++depth;
+    return depth;
+}
+
+void expectSaveLoadRoundTrip(int32_t deepest) {
+    const std::string path = testing::TempDir() + "deep_chain_" + std::to_string(::getpid());
+    const std::vector<uint8_t> saved = encodePose(*rootNode);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), 0);
+    rootNode->rotateBone(model_test::rotationZ(0.5f), deepest);
+    EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(encodePose(*rootNode), saved);
+    std::remove(path.c_str());
+}
+
+// Parent ids are 16 bits wide, so an archive chains at most 65,536 bones; the other 34,464
+// bones of this one hang on the chain's last addressable bone.
+TEST_F(DeepChain, ArchiveWithAHundredThousandBones) {
+    constexpr int kBones = 100000;
+    ab::Skeleton skeleton;
+    ab::AngleTable angles;
+    for (int i = 0; i < kBones; ++i) {
+        const uint16_t parent = static_cast<uint16_t>(i < 65536 ? i : 65535);
+        skeleton.bones.push_back({parent, 1, std::nullopt, {}});
+        angles.angles.push_back(static_cast<int16_t>(i % 7));
+    }
+    int result = -2;
+    model_test::parseCapturing(ab::buildModelArchive(skeleton, angles), &result);
+    ASSERT_EQ(result, 0);
+    ASSERT_EQ(partList.size(), static_cast<size_t>(kBones));
+    EXPECT_EQ(poseNodeCount(*rootNode), static_cast<size_t>(kBones + 1));
+    EXPECT_EQ(depthAlongFirstChildren(*rootNode), 65536u);
+
+    rootNode->selectBone(65536);
+    EXPECT_EQ(partList[65535]->isSelected(), 1);
+    EXPECT_EQ(partList[0]->isSelected(), 0);
+    rootNode->rotateBone(model_test::rotationZ(0.2f), 65536);
+    expectSaveLoadRoundTrip(65536);
+}
+
+// A tree built in code can be deeper than any archive; the walks must not care.
+TEST_F(DeepChain, HundredThousandLevels) {
+    constexpr int32_t kBones = 100000;
+    BoneNode* last = rootNode;
+    for (int32_t id = 1; id <= kBones; ++id) {
+        BoneNode* node = newBoneNode(newPartMesh(), id);
+        node->applyPoseMatrix(model_test::rotationX(0.001f * static_cast<float>(id % 5)));
+        last->attachChild(node, last->boneId);
+        last = node;
+    }
+    EXPECT_EQ(depthAlongFirstChildren(*rootNode), static_cast<size_t>(kBones));
+
+    rootNode->selectBone(kBones);
+    EXPECT_EQ(last->mesh->isSelected(), 1);
+    Matrix4 move = identityMatrix();
+    move[14] = 1.0f;
+    rootNode->translateBone(move, kBones);
+    EXPECT_NE(last->userMatrix, identityMatrix());
+    const Matrix4 before = last->poseMatrix;
+    rootNode->rotateBone(model_test::rotationZ(0.2f), kBones);
+    EXPECT_NE(last->poseMatrix, before);
+    expectSaveLoadRoundTrip(kBones);
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "model/bounded_reader.h"
+#include "model/byte_order.h"
+#include "model/matrix.h"
+#include "model/vec.h"
+
+namespace {
+
+TEST(MatMultiply, MultipliesTheSecondOperandOnTheLeft) {
+    const float t = 0.7f;
+    Matrix4 translation = identityMatrix();
+    translation[14] = 5.0f;
+    Matrix4 rotation = identityMatrix();
+    rotation[5] = std::cos(t);
+    rotation[6] = std::sin(t);
+    rotation[9] = -std::sin(t);
+    rotation[10] = std::cos(t);
+
+    Matrix4 rotatedTranslation = translation;
+    matMultiply(rotatedTranslation, rotation);  // R · T: R turns the translation
+    EXPECT_FLOAT_EQ(rotatedTranslation[12], 0.0f);
+    EXPECT_FLOAT_EQ(rotatedTranslation[13], -5.0f * std::sin(t));
+    EXPECT_FLOAT_EQ(rotatedTranslation[14], 5.0f * std::cos(t));
+
+    Matrix4 translatedRotation = rotation;
+    matMultiply(translatedRotation, translation);  // T · R: the translation stays
+    EXPECT_EQ(translatedRotation[12], 0.0f);
+    EXPECT_EQ(translatedRotation[13], 0.0f);
+    EXPECT_EQ(translatedRotation[14], 5.0f);
+    EXPECT_EQ(translatedRotation[5], rotation[5]);
+}
+
+TEST(MatMultiply, IdentityTakesTheOtherOperandAndAliasingSquares) {
+    Matrix4 x;
+    for (int i = 0; i < 16; ++i) x[i] = static_cast<float>(i * 0.25 - 1.0);
+    Matrix4 m = identityMatrix();
+    matMultiply(m, x);
+    EXPECT_EQ(m, x);
+
+    Matrix4 square = x;
+    matMultiply(square, square);
+    Matrix4 expected = x;
+    const Matrix4 copy = x;
+    matMultiply(expected, copy);
+    EXPECT_EQ(square, expected);
+    // Element 0 of x·x (row-major reading): sum of x[k] * x[4k].
+    EXPECT_FLOAT_EQ(square[0], x[0] * x[0] + x[1] * x[4] + x[2] * x[8] + x[3] * x[12]);
+}
+
+TEST(ByteOrder, SixteenBitValuesAreTakenSignedOrUnsignedByTheCaller) {
+    const uint8_t allOnes[] = {0xFF, 0xFF};
+    const uint8_t highBit[] = {0x00, 0x80};
+    EXPECT_EQ(readLE16(allOnes), 65535);
+    EXPECT_EQ(static_cast<int16_t>(readLE16(allOnes)), -1);
+    EXPECT_EQ(readLE16(highBit), 32768);
+    EXPECT_EQ(static_cast<int16_t>(readLE16(highBit)), -32768);
+
+    const uint8_t sixteen[] = {0x10, 0, 0, 0};
+    const uint8_t top[] = {0, 0, 0, 0x80};
+    EXPECT_EQ(readLE32(sixteen), 16u);
+    EXPECT_EQ(readLE32(top), 2147483648u);
+
+    BoundedReader reader(highBit, sizeof highBit);
+    int16_t s = 0;
+    uint16_t u = 0;
+    ASSERT_TRUE(reader.readI16(0, s));
+    ASSERT_TRUE(reader.readU16(0, u));
+    EXPECT_EQ(s, -32768);
+    EXPECT_EQ(u, 32768);
+}
+
+TEST(ByteOrder, BoundedReaderRefusesEveryByteOutsideItsWindow) {
+    const uint8_t bytes[] = {1, 2, 3, 4, 5, 6};
+    const BoundedReader reader(bytes, sizeof bytes);
+    uint32_t word = 7;
+    EXPECT_TRUE(reader.readU32(2, word));
+    EXPECT_EQ(word, 0x06050403u);
+    word = 7;
+    EXPECT_FALSE(reader.readU32(3, word));
+    EXPECT_FALSE(reader.readU32(SIZE_MAX - 1, word));
+    EXPECT_EQ(word, 7u);
+    EXPECT_EQ(reader.from(6).size(), 0u);
+    EXPECT_EQ(reader.slice(4, 3).size(), 0u);
+    EXPECT_EQ(reader.slice(4, 2).size(), 2u);
+}
+
+TEST(ByteOrder, FileReadersGiveZeroOnAShortRead) {
+    FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    const uint8_t bytes[] = {0x34, 0x12, 0x78, 0x56, 0x34, 0x12, 0xAB};
+    std::fwrite(bytes, 1, sizeof bytes, f);
+    std::rewind(f);
+    EXPECT_EQ(readFileLE16(f), 0x1234);
+    EXPECT_EQ(readFileLE32(f), 0x12345678u);
+    EXPECT_EQ(readFileByte(f), 0xAB);
+    EXPECT_EQ(readFileLE32(f), 0u);
+    EXPECT_TRUE(std::feof(f));
+    std::fclose(f);
+}
+
+TEST(Color3, BytesAreDividedBy256) {
+    const Color3 c(uint8_t{255}, uint8_t{128}, uint8_t{0});
+    EXPECT_EQ(c.red(), 0.99609375f);
+    EXPECT_EQ(c.green(), 0.5f);
+    EXPECT_EQ(c.blue(), 0.0f);
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+#include "model/pose_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "model/bone_node.h"
+#include "model/model_state.h"
+#include "model_test_support.h"
+
+namespace {
+
+namespace ab = archive_builder;
+using model_test::findNode;
+using model_test::parseCapturing;
+
+ab::Bytes readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return ab::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+float floatAt(const ab::Bytes& bytes, size_t at) {
+    const uint32_t bits = static_cast<uint32_t>(bytes[at]) | (uint32_t{bytes[at + 1]} << 8) |
+                          (uint32_t{bytes[at + 2]} << 16) | (uint32_t{bytes[at + 3]} << 24);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+class PoseFiles : public model_test::ModelStateTest {
+  protected:
+    void SetUp() override {
+        ModelStateTest::SetUp();
+        // Bones 1 and 2 on the root, bone 3 on bone 1; lengths 11, 22, 33.
+        ab::Skeleton skeleton;
+        skeleton.bones = {
+            {0, 11, std::nullopt, {}}, {0, 22, std::nullopt, {}}, {1, 33, std::nullopt, {}}};
+        parseCapturing(ab::buildModelArchive(skeleton, ab::AngleTable{0, {16384, -100, 7}}));
+        dir = testing::TempDir() + "pose_files_" + std::to_string(::getpid()) + "/";
+        ::mkdir(dir.c_str(), 0755);
+    }
+    void TearDown() override {
+        std::string command = "rm -rf '" + dir + "'";
+        (void)std::system(command.c_str());
+        ModelStateTest::TearDown();
+    }
+
+    std::string save(const std::string& name) {
+        const std::string path = dir + name;
+        testing::internal::CaptureStdout();
+        const int result = savePoseFile(*rootNode, path.c_str());
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(result, 0);
+        return path;
+    }
+
+    std::string dir;
+};
+
+TEST_F(PoseFiles, ExampleFileHoldsTheNodesInPreOrder) {
+    const ab::Bytes bytes = readAll(save("example.pose"));
+    ASSERT_EQ(bytes.size(), 768u);
+    ASSERT_EQ(encodePose(*rootNode), bytes);
+    // Root: three identities.
+    for (size_t m = 0; m < 3; ++m) {
+        for (size_t k = 0; k < 16; ++k) {
+            EXPECT_EQ(floatAt(bytes, 64 * m + 4 * k), (k % 5 == 0) ? 1.0f : 0.0f);
+        }
+    }
+    // Then bone 1, bone 3, bone 2, told apart by their lengths (offset element 14).
+    const float lengths[] = {11.0f, 33.0f, 22.0f};
+    for (size_t record = 1; record < 4; ++record) {
+        EXPECT_EQ(floatAt(bytes, 192 * record + 128 + 56), lengths[record - 1]) << record;
+        EXPECT_EQ(floatAt(bytes, 192 * record + 60), 1.0f);  // userMatrix[15]
+    }
+    // Bone 1's pose is the loader's quarter turn about X.
+    const BoneNode* bone1 = findNode(*rootNode, 1);
+    EXPECT_EQ(floatAt(bytes, 192 + 64 + 4 * 6), bone1->poseMatrix[6]);
+    EXPECT_NEAR(floatAt(bytes, 192 + 64 + 4 * 6), 1.0f, 1e-6);
+}
+
+TEST_F(PoseFiles, SavingAndLoadingRestoresEveryBit) {
+    rootNode->translateBone(model_test::rotationZ(0.3f), 0);
+    rootNode->rotateBone(model_test::rotationZ(0.3f), 3);
+    findNode(*rootNode, 2)->userMatrix[7] = -0.0f;
+    const ab::Bytes saved = encodePose(*rootNode);
+    const std::string path = save("round.pose");
+
+    rootNode->rotateBone(model_test::rotationX(1.0f), 1);
+    rootNode->rotateBone(model_test::rotationX(1.0f), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(encodePose(*rootNode), saved);
+
+    // The stream operations write and read the same layout.
+    FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    rootNode->savePose(stream);
+    std::rewind(stream);
+    rootNode->rotateBone(model_test::rotationX(1.0f), 3);
+    rootNode->loadPose(stream);
+    std::fclose(stream);
+    EXPECT_EQ(encodePose(*rootNode), saved);
+}
+
+TEST_F(PoseFiles, AShortFileLoadsOnlyWholeMatrices) {
+    const ab::Bytes saved = encodePose(*rootNode);
+    ab::Bytes shorter(saved.size(), 0);
+    for (size_t i = 0; i < shorter.size(); ++i) shorter[i] = static_cast<uint8_t>(0x3F);
+    shorter.resize(192 + 64 + 10);
+    const std::string path = dir + "short.pose";
+    ASSERT_TRUE(ab::writeFile(path, shorter));
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Pose file has 266 bytes, the model needs 768: loaded the first 4 matrices, kept "
+              "the rest\n");
+    const ab::Bytes now = encodePose(*rootNode);
+    for (size_t i = 0; i < 256; ++i) EXPECT_EQ(now[i], 0x3F) << i;
+    // The cut matrix (bone 1's pose) and everything after it kept their values.
+    EXPECT_TRUE(std::equal(now.begin() + 256, now.end(), saved.begin() + 256));
+}
+
+TEST_F(PoseFiles, ALongerFileLoadsTheTreeAndIgnoresTheRest) {
+    rootNode->translateBone(model_test::rotationZ(0.3f), 2);
+    ab::Bytes longer = encodePose(*rootNode);
+    const ab::Bytes expected = longer;
+    longer.resize(longer.size() + 100, 0xEE);
+    rootNode->rotateBone(model_test::rotationX(1.0f), 3);
+    const std::string path = dir + "long.pose";
+    ASSERT_TRUE(ab::writeFile(path, longer));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Pose file has 868 bytes, the model needs 768: the rest was ignored\n");
+    EXPECT_EQ(encodePose(*rootNode), expected);
+}
+
+TEST_F(PoseFiles, FilesThatCannotBeOpenedChangeNothing) {
+    const ab::Bytes before = encodePose(*rootNode);
+    const std::string missing = dir + "missing.pose";
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(loadPoseFile(*rootNode, missing.c_str()), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "cannot open : " + missing + "\n");
+
+    // Saving into a missing directory, or below a file, cannot create the file.
+    const std::string plainFile = dir + "plain";
+    ASSERT_TRUE(ab::writeFile(plainFile, {1, 2, 3}));
+    for (const std::string& path : {dir + "no/such/dir/x.pose", plainFile + "/x.pose"}) {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), -1);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "cannot open : " + path + "\n");
+    }
+    EXPECT_EQ(readAll(plainFile), (ab::Bytes{1, 2, 3}));
+    EXPECT_EQ(encodePose(*rootNode), before);
+}
+
+TEST_F(PoseFiles, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
+    const ab::Bytes old = {9, 8, 7, 6};
+    const std::string path = dir + "kept.pose";
+    ASSERT_TRUE(ab::writeFile(path, old));
+
+    // The write fails part way: the file-size limit is below the pose's 768 bytes.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    testing::internal::CaptureStdout();
+    const int result = savePoseFile(*rootNode, path.c_str());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Cannot save pose file " + path + ": File too large\n");
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(readAll(path), old);
+
+    // Renaming over a directory fails after the write.
+    const std::string dirTarget = dir + "occupied";
+    ASSERT_EQ(::mkdir(dirTarget.c_str(), 0755), 0);
+    ASSERT_TRUE(ab::writeFile(dirTarget + "/inside", old));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(savePoseFile(*rootNode, dirTarget.c_str()), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Cannot save pose file " + dirTarget + ": Is a directory\n");
+    EXPECT_EQ(readAll(dirTarget + "/inside"), old);
+
+    // Only the files made above are left in the directory.
+    const std::string listing = dir + "listing";
+    const std::string command = "ls -A '" + dir + "' > '" + listing + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const ab::Bytes names = readAll(listing);
+    EXPECT_EQ(std::string(names.begin(), names.end()), "kept.pose\nlisting\noccupied\n");
+}
+
+TEST_F(PoseFiles, ASavedFileGetsTheUsualPermissions) {
+    const mode_t mask = ::umask(022);
+    const std::string path = save("mode.pose");
+    ::umask(mask);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+}  // namespace
