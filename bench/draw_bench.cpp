@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench_archives.h"
+#include "list_variants.h"
 #include "model/bone_node.h"
 #include "model/matrix.h"
 #include "model/model.h"
@@ -269,6 +270,28 @@ int main(int argc, char** argv) {
     }
     std::fprintf(report, "drawFrame / faster reference, worst window: %.2fx (target <= 1.5x: %s)\n",
                  worstRatio, worstRatio <= 1.5 ? "met" : "MISSED");
+
+    // Where the frame's time goes: the same polygons compiled as one list per pass in several
+    // forms, in the main window, next to the viewer's frame.
+    {
+        glutSetWindow(windows[0]);
+        ListVariants variants;
+        variants.compile(reference.polygons());
+        std::fprintf(report, "\nwhat the frame costs by list form (main window, ms, median):\n");
+        std::fprintf(report, "  %-50s %8.2f\n", "drawFrame (per-part lists under the bone tree)",
+                     frameMs[0]);
+        for (ListForm form : kListForms) {
+            Samples samples;
+            auto draw = [&] {
+                variants.render(form);
+                glFlush();
+                glutSwapBuffers();
+            };
+            timeOne(draw);
+            for (int i = 0; i < rounds * perRound; ++i) samples.ms.push_back(timeOne(draw));
+            std::fprintf(report, "  %-50s %8.2f\n", listFormName(form), samples.median());
+        }
+    }
 
     // A drag: each motion turns the selection about z and about x (two rotateBone calls), then
     // the main window redraws and the side and up windows follow, as the handlers do.

@@ -22,13 +22,17 @@ Matrix4 product(const Matrix4& a, const Matrix4& b) {
     return result;
 }
 
+Vec3 transform(const Matrix4& m, const Vec3& p) {
+    return Vec3(m[0] * p.x() + m[4] * p.y() + m[8] * p.z() + m[12],
+                m[1] * p.x() + m[5] * p.y() + m[9] * p.z() + m[13],
+                m[2] * p.x() + m[6] * p.y() + m[10] * p.z() + m[14]);
+}
+
 struct Arrays {
     std::vector<GLfloat> positions, colors, texCoords;
     void add(const Matrix4& m, const Polygon& polygon, size_t corner, bool textured) {
-        const Vec3& p = polygon.positions[corner];
-        positions.push_back(m[0] * p.x() + m[4] * p.y() + m[8] * p.z() + m[12]);
-        positions.push_back(m[1] * p.x() + m[5] * p.y() + m[9] * p.z() + m[13]);
-        positions.push_back(m[2] * p.x() + m[6] * p.y() + m[10] * p.z() + m[14]);
+        const Vec3 p = transform(m, polygon.positions[corner]);
+        positions.insert(positions.end(), {p.x(), p.y(), p.z()});
         const Color3& c = polygon.colors[corner];
         colors.insert(colors.end(), {c.red(), c.green(), c.blue()});
         if (textured) {
@@ -56,6 +60,7 @@ void append(std::vector<GLfloat>& to, const std::vector<GLfloat>& from) {
 
 void VertexArrayReference::build() {
     Arrays untextured, textured;
+    polygons_.clear();
     // Each mesh is drawn under parentFrame · user · pose; its children under that · boneOffset.
     std::vector<std::pair<const BoneNode*, Matrix4>> stack{{rootNode, identityMatrix()}};
     while (!stack.empty()) {
@@ -65,6 +70,13 @@ void VertexArrayReference::build() {
         if (node->mesh && node->mesh->isVisible()) {
             for (const Polygon& polygon : node->mesh->polygons) {
                 if (polygon.positions.size() < 3) continue;
+                WorldPolygon world;
+                for (size_t i = 0; i < polygon.positions.size(); ++i) {
+                    world.positions.push_back(transform(frame, polygon.positions[i]));
+                    world.colors.push_back(polygon.colors[i]);
+                    if (polygon.isTextured()) world.texCoords.push_back(polygon.texCoords[i]);
+                }
+                polygons_.push_back(std::move(world));
                 if (polygon.isTextured()) {
                     textured.addPolygon(frame, polygon, true);
                 } else {
@@ -118,6 +130,28 @@ void VertexArrayReference::render(GLuint buffer) const {
         colors = base + p;
         texCoords = base + p + c;
     }
+    renderTwoPassFrame(
+        [&] {
+            glEnableClientState(GL_VERTEX_ARRAY);
+            glEnableClientState(GL_COLOR_ARRAY);
+            glVertexPointer(3, GL_FLOAT, 0, positions);
+            glColorPointer(3, GL_FLOAT, 0, colors);
+            glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(untexturedVertices_));
+        },
+        [&] {
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glTexCoordPointer(2, GL_FLOAT, 0, texCoords);
+            glDrawArrays(GL_TRIANGLES, static_cast<GLint>(untexturedVertices_),
+                         static_cast<GLsizei>(texturedVertices_));
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            glDisableClientState(GL_COLOR_ARRAY);
+            glDisableClientState(GL_VERTEX_ARRAY);
+        });
+    if (buffer) glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void renderTwoPassFrame(const std::function<void()>& untextured,
+                        const std::function<void()>& textured) {
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -126,14 +160,10 @@ void VertexArrayReference::render(GLuint buffer) const {
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glShadeModel(GL_SMOOTH);
-    glBlendFunc(GL_DST_ALPHA, GL_ZERO);
+    glBlendFunc(GL_DST_ALPHA, GL_ZERO);  // the windows have no alpha planes
     glEnable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, positions);
-    glColorPointer(3, GL_FLOAT, 0, colors);
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(untexturedVertices_));
+    untextured();
     glCallList(static_cast<GLuint>(axesList()));
 
     glDepthFunc(GL_LEQUAL);
@@ -141,12 +171,5 @@ void VertexArrayReference::render(GLuint buffer) const {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glTexCoordPointer(2, GL_FLOAT, 0, texCoords);
-    glDrawArrays(GL_TRIANGLES, static_cast<GLint>(untexturedVertices_),
-                 static_cast<GLsizei>(texturedVertices_));
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    if (buffer) glBindBuffer(GL_ARRAY_BUFFER, 0);
+    textured();
 }

@@ -49,7 +49,10 @@ echo "== Peak memory of one load (a process of its own)"
 
 if [ "$has_draw" = 1 ]; then
     echo
-    echo "== Drawing (Xvfb, Mesa)"
+    echo "== Drawing the demo model (Xvfb, Mesa)"
+    "$root/scripts/with-xvfb.sh" "$build/bench/veldraxis_draw_bench" "${draw_args[@]}" --demo
+    echo
+    echo "== Drawing the large archive (Xvfb, Mesa)"
     "$root/scripts/with-xvfb.sh" "$build/bench/veldraxis_draw_bench" "${draw_args[@]}" \
         "$data/large.bin"
 else

@@ -1,0 +1,85 @@
+#include "list_variants.h"
+
+#include "model/polygon.h"
+
+const char* listFormName(ListForm form) {
+    switch (form) {
+        case ListForm::PolygonNormalMaterial:
+            return "polygons + normal + material (the viewer's form)";
+        case ListForm::PolygonNormal:
+            return "polygons + normal";
+        case ListForm::PolygonOnly:
+            return "polygons";
+        case ListForm::Triangles:
+            return "one GL_TRIANGLES block";
+    }
+    return "";
+}
+
+namespace {
+
+void corner(const WorldPolygon& polygon, size_t i, bool textured, bool material) {
+    const Color3& c = polygon.colors[i];
+    if (material) {
+        const GLfloat diffuse[4] = {c.red(), c.green(), c.blue(), 1.0f};
+        glMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse);
+    }
+    glColor3f(c.red(), c.green(), c.blue());
+    if (textured) {
+        glTexCoord2f(polygon.texCoords[i].x(), polygon.texCoords[i].y());
+        if (material) {
+            const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+            glMaterialfv(GL_FRONT, GL_DIFFUSE, white);
+        }
+    }
+    const Vec3& p = polygon.positions[i];
+    glVertex3f(p.x(), p.y(), p.z());
+}
+
+void compilePass(const std::vector<WorldPolygon>& polygons, bool textured, ListForm form) {
+    const bool material = form == ListForm::PolygonNormalMaterial;
+    const bool normal = material || form == ListForm::PolygonNormal;
+    if (form == ListForm::Triangles) glBegin(GL_TRIANGLES);
+    for (const WorldPolygon& polygon : polygons) {
+        if (polygon.texCoords.empty() == textured) continue;
+        if (form == ListForm::Triangles) {
+            for (size_t i = 1; i + 1 < polygon.positions.size(); ++i) {
+                corner(polygon, 0, textured, false);
+                corner(polygon, i, textured, false);
+                corner(polygon, i + 1, textured, false);
+            }
+            continue;
+        }
+        glBegin(GL_POLYGON);
+        if (normal) {
+            const Vec3 n =
+                computeFaceNormal(polygon.positions[0], polygon.positions[1], polygon.positions[2]);
+            glNormal3f(n.x(), n.y(), n.z());
+        }
+        for (size_t i = 0; i < polygon.positions.size(); ++i) {
+            corner(polygon, i, textured, material);
+        }
+        glEnd();
+    }
+    if (form == ListForm::Triangles) glEnd();
+}
+
+}  // namespace
+
+void ListVariants::compile(const std::vector<WorldPolygon>& polygons) {
+    constexpr GLsizei kLists = 2 * static_cast<GLsizei>(sizeof kListForms / sizeof kListForms[0]);
+    base_ = glGenLists(kLists);
+    GLuint list = base_;
+    for (ListForm form : kListForms) {
+        for (bool textured : {false, true}) {
+            glNewList(list++, GL_COMPILE);
+            compilePass(polygons, textured, form);
+            glEndList();
+        }
+    }
+}
+
+void ListVariants::render(ListForm form) const {
+    const GLuint lists = base_ + 2 * static_cast<GLuint>(form);
+    renderTwoPassFrame([&] { glCallList(lists); }, [&] { glCallList(lists + 1); });
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+// Display lists of the same model-space polygons in several forms, to show what the frame's
+// cost comes from: the viewer's form (one GL_POLYGON per polygon with a normal and a material
+// colour per corner), the same without the material calls, without the normal as well, and the
+// polygons as one GL_TRIANGLES block per pass.
+
+#include <GL/gl.h>
+
+#include <vector>
+
+#include "vertex_array_reference.h"
+
+enum class ListForm { PolygonNormalMaterial, PolygonNormal, PolygonOnly, Triangles };
+constexpr ListForm kListForms[] = {ListForm::PolygonNormalMaterial, ListForm::PolygonNormal,
+                                   ListForm::PolygonOnly, ListForm::Triangles};
+const char* listFormName(ListForm form);
+
+class ListVariants {
+  public:
+    // Compiles every form into the current context (two lists per form: untextured, textured).
+    void compile(const std::vector<WorldPolygon>& polygons);
+    // One frame from the lists of that form, without flush and swap.
+    void render(ListForm form) const;
+
+  private:
+    GLuint base_ = 0;
+};
