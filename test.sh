@@ -28,3 +28,9 @@ echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j"$jobs" -L unit
+
+# CI also fuzzes each untrusted input for a minute (scripts/fuzz.sh; clang build in build-fuzz).
+if [ "${CI:-}" = "true" ]; then
+    echo "== Fuzzing each target for 60 s"
+    scripts/fuzz.sh 60
+fi

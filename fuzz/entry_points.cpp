@@ -1,0 +1,149 @@
+#include "entry_points.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "archive_builder.h"
+#include "model/bone_node.h"
+#include "model/model.h"
+#include "model/model_state.h"
+#include "model/part_mesh.h"
+#include "model/pose_file.h"
+#include "texture/texture_page.h"
+
+namespace fuzz_entry {
+namespace {
+
+// A broken promise is reported on stderr (stdout is silenced while fuzzing) and aborts, so that
+// libFuzzer saves the input and the replay test fails.
+[[noreturn]] void brokenPromise(const char* what) {
+    std::fprintf(stderr, "fuzz entry: %s\n", what);
+    std::abort();
+}
+
+void check(bool ok, const char* what) {
+    if (!ok) brokenPromise(what);
+}
+
+void checkLoaderResult(int result) {
+    check(result == 0 || result == -1, "a loader returned something other than 0 or -1");
+}
+
+// Every polygon the parser makes is whole: 3 or 4 corners, one colour per corner, and either no
+// texture coordinates or one per corner; no polygon is left open.
+void checkMesh(const PartMesh& mesh) {
+    check(mesh.currentPolygon == -1, "a mesh was left with an open polygon");
+    for (const Polygon& polygon : mesh.polygons) {
+        const size_t corners = polygon.positions.size();
+        check(corners == 3 || corners == 4, "a polygon without 3 or 4 corners");
+        check(polygon.colors.size() == corners, "a polygon whose colours do not match its corners");
+        check(polygon.texCoords.empty() || polygon.texCoords.size() == corners,
+              "a polygon with some but not all texture coordinates");
+    }
+}
+
+// Saving the loaded tree and loading it back changes no bit of any matrix.
+void checkPoseRoundTrip(BoneNode& root) {
+    const size_t nodes = poseNodeCount(root);
+    const std::vector<uint8_t> saved = encodePose(root);
+    check(saved.size() == nodes * kPoseRecordBytes, "a pose that is not 192 bytes a node");
+    check(applyPose(root, saved.data(), saved.size()) == 3 * nodes,
+          "a matching pose did not load every matrix");
+    check(encodePose(root) == saved, "a pose round trip changed a matrix");
+}
+
+TexturePage& scratchPage() {
+    static TexturePage* page = new TexturePage;  // 256 KiB, kept for the whole run
+    return *page;
+}
+
+}  // namespace
+
+void silenceStdout() {
+    std::fflush(stdout);
+    if (!std::freopen("/dev/null", "w", stdout)) std::fprintf(stderr, "cannot silence stdout\n");
+}
+
+int skeletonArchive(const uint8_t* data, size_t size) {
+    resetModelState();
+    Model model;
+    const int result = model.parseSkeleton(data, size);
+    checkLoaderResult(result);
+
+    check(partList.size() == boneIndexList.size(), "partList and boneIndexList differ in length");
+    for (size_t i = 0; i < boneIndexList.size(); ++i) {
+        check(boneIndexList[i] == static_cast<int32_t>(i), "boneIndexList is not 0 .. n - 1");
+    }
+    for (const PartMesh* mesh : partList) checkMesh(*mesh);
+    check(poseNodeCount(*rootNode) <= 1 + partList.size(), "more nodes in the tree than bones");
+    checkPoseRoundTrip(*rootNode);
+    return 0;
+}
+
+int timEntry(const uint8_t* data, size_t size) {
+    checkLoaderResult(scratchPage().decodeTim(data, size));
+    return 0;
+}
+
+int textureScan(const uint8_t* data, size_t size) {
+    // fmemopen wants a writable buffer and may refuse an empty one; an empty archive is
+    // /dev/null instead.
+    std::vector<uint8_t> copy(data, data + size);
+    FILE* stream = size ? fmemopen(copy.data(), size, "rb") : std::fopen("/dev/null", "rb");
+    check(stream != nullptr, "cannot open the archive as a stream");
+    checkLoaderResult(scratchPage().scanArchive(stream));
+    std::fclose(stream);
+    return 0;
+}
+
+const uint8_t* poseTreeArchive(size_t* size) {
+    using namespace archive_builder;
+    static const Bytes archive = [] {
+        Skeleton skeleton;
+        const uint16_t parents[] = {0, 0, 1, 3, 4, 0};  // bone i hangs under id parents[i]
+        int16_t length = 10;
+        for (uint16_t parent : parents) {
+            Bone bone;
+            bone.parent = parent;
+            bone.length = length;
+            length = static_cast<int16_t>(length + 7);
+            skeleton.bones.push_back(bone);
+        }
+        AngleTable angles;
+        angles.angles = {0, 16384, -32768, 1000, 32767, -5};
+        return buildModelArchive(skeleton, angles);
+    }();
+    *size = archive.size();
+    return archive.data();
+}
+
+int poseFile(const uint8_t* data, size_t size) {
+    resetModelState();
+    Model model;
+    size_t archiveSize = 0;
+    const uint8_t* archive = poseTreeArchive(&archiveSize);
+    check(model.parseSkeleton(archive, archiveSize) == 0, "the fixed pose tree did not load");
+    check(poseNodeCount(*rootNode) == kPoseTreeNodes, "the fixed pose tree has the wrong shape");
+
+    const std::vector<uint8_t> before = encodePose(*rootNode);
+    const size_t loaded = applyPose(*rootNode, data, size);
+    const std::vector<uint8_t> after = encodePose(*rootNode);
+
+    // Exactly the whole matrices the file holds are loaded, bit for bit; every other matrix
+    // keeps every bit it had.
+    const size_t matrices = before.size() / kPoseMatrixBytes;
+    check(loaded == std::min(size / kPoseMatrixBytes, matrices),
+          "applyPose did not load exactly the whole matrices the file holds");
+    for (size_t k = 0; k < matrices; ++k) {
+        const uint8_t* expected =
+            k < loaded ? data + k * kPoseMatrixBytes : before.data() + k * kPoseMatrixBytes;
+        check(std::memcmp(after.data() + k * kPoseMatrixBytes, expected, kPoseMatrixBytes) == 0,
+              k < loaded ? "a loaded matrix differs from the file" : "a matrix was half written");
+    }
+    return 0;
+}
+
+}  // namespace fuzz_entry

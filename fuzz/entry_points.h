@@ -1,0 +1,34 @@
+#pragma once
+
+// The untrusted inputs of the viewer, each as one function of a byte buffer. The libFuzzer
+// targets and the corpus replay test call exactly these, so every crash a fuzzer saves can be
+// replayed in the normal and sanitizer builds without libFuzzer.
+//
+// Besides surviving the input, each entry checks the promises the loaders make about their
+// results (whole polygons, whole matrices, consistent lists) and aborts when one is broken, so a
+// broken promise is a finding like a crash.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace fuzz_entry {
+
+// The whole archive through the skeleton loader and its part meshes, on a fresh model state.
+int skeletonArchive(const uint8_t* data, size_t size);
+// One texture entry through the TIM decoder.
+int timEntry(const uint8_t* data, size_t size);
+// The whole archive through the texture scan, read piecewise from a stream.
+int textureScan(const uint8_t* data, size_t size);
+// A pose file applied to a fixed tree of seven nodes (see poseTreeArchive).
+int poseFile(const uint8_t* data, size_t size);
+
+// The archive of the fixed tree that poseFile loads into: bones 1 and 2 under the root, bone 3
+// under bone 1, bones 4 and 5 a chain under bone 3, bone 6 under the root. Seven nodes, so a
+// matching pose file is 7 * 192 bytes.
+const uint8_t* poseTreeArchive(size_t* size);
+constexpr size_t kPoseTreeNodes = 7;
+
+// Sends the loaders' console lines to /dev/null (they would dominate the fuzzing time).
+void silenceStdout();
+
+}  // namespace fuzz_entry

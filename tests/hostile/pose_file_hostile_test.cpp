@@ -1,0 +1,221 @@
+// Pose files that are cut short, too long, empty or full of NaN and infinity, and saves to places
+// that cannot take them: loading never half-writes a matrix, saving never destroys the previous
+// file, and each refusal is one console line.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <set>
+
+#include "entry_points.h"
+#include "hostile_test_support.h"
+#include "model/bone_node.h"
+#include "model/model.h"
+#include "model/model_state.h"
+#include "model/pose_file.h"
+
+namespace {
+
+using hostile::format;
+using hostile::readAll;
+using hostile::TempFolder;
+using hostile::ab::Bytes;
+
+constexpr size_t kTreeBytes = fuzz_entry::kPoseTreeNodes * kPoseRecordBytes;  // 1344
+
+Matrix4 rotationZ(float t) {
+    Matrix4 m = identityMatrix();
+    m[0] = std::cos(t);
+    m[1] = std::sin(t);
+    m[4] = -std::sin(t);
+    m[5] = std::cos(t);
+    return m;
+}
+
+// The seven-node tree of the pose fuzz target, and a pose file for it whose every float differs
+// from the tree's own.
+class HostilePoseFiles : public testing::Test {
+  protected:
+    void SetUp() override {
+        resetModelState();
+        size_t size = 0;
+        const uint8_t* archive = fuzz_entry::poseTreeArchive(&size);
+        Model model;
+        testing::internal::CaptureStdout();
+        ASSERT_EQ(model.parseSkeleton(archive, size), 0);
+        testing::internal::GetCapturedStdout();
+        ASSERT_EQ(poseNodeCount(*rootNode), fuzz_entry::kPoseTreeNodes);
+        original = encodePose(*rootNode);
+        ASSERT_EQ(original.size(), kTreeBytes);
+        for (size_t k = 0; k < kTreeBytes / 4; ++k) {
+            const float value = 1000.0f + static_cast<float>(k);
+            uint8_t bytes[4];
+            std::memcpy(bytes, &value, 4);
+            file.insert(file.end(), bytes, bytes + 4);
+        }
+        ASSERT_FALSE(folder.path().empty());
+    }
+    void TearDown() override { resetModelState(); }
+
+    // Loads the bytes as a pose file; returns the result, the console in *console.
+    int load(const Bytes& bytes, std::string* console) {
+        const std::string path = folder / "load.pose";
+        EXPECT_TRUE(hostile::ab::writeFile(path, bytes));
+        testing::internal::CaptureStdout();
+        const int result = loadPoseFile(*rootNode, path.c_str());
+        *console = testing::internal::GetCapturedStdout();
+        return result;
+    }
+
+    Bytes original;
+    Bytes file;
+    TempFolder folder;
+};
+
+TEST_F(HostilePoseFiles, CutAtEveryNodeAndInsideEveryMatrixLoadsOnlyWholeMatrices) {
+    std::set<size_t> cuts;
+    for (size_t m = 0; m <= kTreeBytes / kPoseMatrixBytes; ++m) {
+        for (size_t inside : {0, 1, 4, 31, 63}) cuts.insert(m * kPoseMatrixBytes + inside);
+    }
+    for (size_t cut : cuts) {
+        if (cut >= kTreeBytes) continue;
+        ASSERT_EQ(applyPose(*rootNode, original.data(), original.size()), 21u);
+        const Bytes shorter(file.begin(), file.begin() + static_cast<long>(cut));
+        std::string console;
+        const int result = load(shorter, &console);
+
+        const size_t whole = cut / kPoseMatrixBytes;
+        EXPECT_EQ(result, whole > 0 ? 0 : -1) << cut;
+        EXPECT_EQ(console, format("Pose file has %zu bytes, the model needs 1344: loaded the "
+                                  "first %zu matrices, kept the rest\n",
+                                  cut, whole))
+            << cut;
+        const Bytes now = encodePose(*rootNode);
+        const size_t boundary = whole * kPoseMatrixBytes;
+        EXPECT_TRUE(
+            std::equal(now.begin(), now.begin() + static_cast<long>(boundary), file.begin()))
+            << "the whole matrices of a file cut at " << cut;
+        EXPECT_TRUE(std::equal(now.begin() + static_cast<long>(boundary), now.end(),
+                               original.begin() + static_cast<long>(boundary)))
+            << "the matrices past a cut at " << cut << " must keep every bit";
+    }
+}
+
+TEST_F(HostilePoseFiles, AFileLongerThanTheTreeLoadsTheTreeAndSaysTheRestWasIgnored) {
+    for (size_t extra : {1, 63, 192, 1000000}) {
+        ASSERT_EQ(applyPose(*rootNode, original.data(), original.size()), 21u);
+        Bytes longer = file;
+        longer.resize(file.size() + extra, 0x7F);
+        std::string console;
+        EXPECT_EQ(load(longer, &console), 0);
+        EXPECT_EQ(console, format("Pose file has %zu bytes, the model needs 1344: the rest was "
+                                  "ignored\n",
+                                  kTreeBytes + extra));
+        EXPECT_EQ(encodePose(*rootNode), file) << extra;
+    }
+}
+
+// NaN and infinity are loaded as they are (the file holds the user's matrices); every edit,
+// selection and save afterwards must still be safe, and a save and load keep every bit,
+// signalling NaN payloads included.
+TEST_F(HostilePoseFiles, NanAndInfinityLoadBitForBitAndLaterEditsStaySafe) {
+    const uint32_t specials[] = {0x7FC00000u, 0xFFC00001u, 0x7F800001u, 0x7FBFFFFFu,
+                                 0x7F800000u, 0xFF800000u, 0x00000001u, 0x80000000u};
+    for (size_t k = 0; k < file.size() / 4; k += 3) {
+        const uint32_t bits = specials[(k / 3) % (sizeof specials / sizeof specials[0])];
+        std::memcpy(file.data() + 4 * k, &bits, 4);
+    }
+    std::string console;
+    EXPECT_EQ(load(file, &console), 0);
+    EXPECT_EQ(console, "");
+    EXPECT_EQ(encodePose(*rootNode), file);
+
+    Matrix4 move = identityMatrix();
+    move[12] = 3.0f;
+    move[14] = std::numeric_limits<float>::infinity();
+    for (int32_t id = 0; id <= static_cast<int32_t>(fuzz_entry::kPoseTreeNodes); ++id) {
+        rootNode->selectBone(id);
+        rootNode->rotateBone(rotationZ(0.25f), id);
+        rootNode->translateBone(move, id);
+    }
+    const Bytes edited = encodePose(*rootNode);
+    const std::string path = folder / "nan.pose";
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), 0);
+    ASSERT_EQ(applyPose(*rootNode, original.data(), original.size()), 21u);
+    EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(encodePose(*rootNode), edited);
+}
+
+// A tmpfs of its own, so that a test can make a place read-only or full. Tests run as root;
+// where mounting is not allowed the tests that need it are skipped.
+class ScratchMount {
+  public:
+    ScratchMount(const std::string& path, const char* options) : path_(path) {
+        ::mkdir(path.c_str(), 0755);
+        mounted_ = ::mount("tmpfs", path.c_str(), "tmpfs", 0, options) == 0;
+    }
+    ~ScratchMount() {
+        if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    bool makeReadOnly() {
+        return ::mount("tmpfs", path_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+
+  private:
+    std::string path_;
+    bool mounted_ = false;
+};
+
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder)) {
+        names.push_back(item.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(HostilePoseFiles, ASaveToAReadOnlyPlaceSaysSoAndKeepsThePreviousFile) {
+    ScratchMount place(folder / "readonly", "size=64k");
+    if (!place.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
+    const std::string path = folder / "readonly/kept.pose";
+    const Bytes previous = {1, 2, 3, 4, 5};
+    ASSERT_TRUE(hostile::ab::writeFile(path, previous));
+    if (!place.makeReadOnly()) GTEST_SKIP() << "cannot remount the tmpfs read-only";
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "cannot open : " + path + "\n");
+    EXPECT_EQ(readAll(path), previous);
+    EXPECT_EQ(namesIn(folder / "readonly"), std::vector<std::string>{"kept.pose"});
+}
+
+TEST_F(HostilePoseFiles, ASaveToAFullDiskSaysSoAndKeepsThePreviousFile) {
+    ScratchMount place(folder / "full", "size=64k");
+    if (!place.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
+    const std::string path = folder / "full/kept.pose";
+    ASSERT_TRUE(hostile::ab::writeFile(path, file));
+    // Fill every block that is left.
+    FILE* filler = std::fopen((folder / "full/filler").c_str(), "wb");
+    ASSERT_NE(filler, nullptr);
+    const std::vector<uint8_t> chunk(4096, 0xAA);
+    while (std::fwrite(chunk.data(), 1, chunk.size(), filler) == chunk.size()) {
+    }
+    std::fclose(filler);
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Cannot save pose file " + path + ": No space left on device\n");
+    EXPECT_EQ(readAll(path), file);
+    EXPECT_EQ(namesIn(folder / "full"), (std::vector<std::string>{"filler", "kept.pose"}));
+    EXPECT_EQ(encodePose(*rootNode), original);
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+// Replays every seed of fuzz/corpus and every saved finding of fuzz/regressions through the same
+// entry points the libFuzzer targets use, so the sanitizer build checks them on every test run.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "entry_points.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Entry = int (*)(const uint8_t*, size_t);
+
+std::vector<fs::path> inputFiles(const fs::path& folder) {
+    std::vector<fs::path> files;
+    if (!fs::is_directory(folder)) return files;
+    for (const auto& item : fs::directory_iterator(folder)) {
+        if (item.is_regular_file() && item.path().filename().string()[0] != '.') {
+            files.push_back(item.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<uint8_t> readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The loaders print a line per bone and per texture entry; the replay keeps the log readable by
+// sending stdout to /dev/null while an input runs, and names each input on stderr so that a
+// sanitizer report or an abort can be traced to its file.
+class SilencedStdout {
+  public:
+    SilencedStdout() {
+        std::fflush(stdout);
+        saved_ = dup(STDOUT_FILENO);
+        FILE* null = std::fopen("/dev/null", "w");
+        dup2(fileno(null), STDOUT_FILENO);
+        std::fclose(null);
+    }
+    ~SilencedStdout() {
+        std::fflush(stdout);
+        dup2(saved_, STDOUT_FILENO);
+        close(saved_);
+    }
+
+  private:
+    int saved_ = -1;
+};
+
+size_t replay(const std::string& target, Entry entry) {
+    size_t count = 0;
+    for (const char* root : {FUZZ_CORPUS_DIR, FUZZ_REGRESSIONS_DIR}) {
+        for (const fs::path& file : inputFiles(fs::path(root) / target)) {
+            const std::vector<uint8_t> bytes = readAll(file);
+            std::fprintf(stderr, "replay %s\n", file.c_str());
+            SilencedStdout silenced;
+            EXPECT_EQ(entry(bytes.data(), bytes.size()), 0) << file;
+            ++count;
+        }
+    }
+    return count;
+}
+
+TEST(FuzzCorpusReplay, SkeletonArchive) {
+    EXPECT_GE(replay("skeleton_archive", fuzz_entry::skeletonArchive), 40u);
+}
+
+TEST(FuzzCorpusReplay, TimEntry) {
+    EXPECT_GE(replay("tim_entry", fuzz_entry::timEntry), 20u);
+}
+
+TEST(FuzzCorpusReplay, TextureScan) {
+    EXPECT_GE(replay("texture_scan", fuzz_entry::textureScan), 40u);
+}
+
+TEST(FuzzCorpusReplay, PoseFile) {
+    EXPECT_GE(replay("pose_file", fuzz_entry::poseFile), 7u);
+}
+
+}  // namespace
