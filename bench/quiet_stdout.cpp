@@ -3,10 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <ext/stdio_filebuf.h>
+
 #include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <string>
 
 std::ostream& silenceStdoutAndGetReportStream() {
     std::fflush(stdout);
@@ -16,7 +16,9 @@ std::ostream& silenceStdoutAndGetReportStream() {
     if (saved < 0 || null < 0) return std::cerr;
     dup2(null, STDOUT_FILENO);
     close(null);
-    static std::ofstream report("/proc/self/fd/" + std::to_string(saved));
-    if (!report) return std::cerr;
+    // The saved descriptor shares the file offset with the original, so a report redirected to
+    // a file continues it instead of starting it over.
+    static __gnu_cxx::stdio_filebuf<char> buffer(saved, std::ios::out);
+    static std::ostream report(&buffer);
     return report;
 }

@@ -18,7 +18,8 @@ fi
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELDRAXIS_BENCH=ON >/dev/null
 targets=(veldraxis_core_bench veldraxis_load_memory veldraxis_write_bench_archive)
 has_draw=0
-if cmake --build "$build" --target help | grep -q veldraxis_draw_bench; then
+build_targets=$(cmake --build "$build" --target help)
+if grep -q veldraxis_draw_bench <<<"$build_targets"; then
     targets+=(veldraxis_draw_bench)
     has_draw=1
 fi
