@@ -1,5 +1,7 @@
 #include "model/model.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,17 +15,19 @@ Model::~Model() = default;
 
 namespace {
 
-// Reads the whole file; false (with errno set) on a read error. Only the bytes actually read
-// are kept, so a file that shrinks while it is read is parsed as far as it goes.
+// Reads the file to its end in chunks. The size the file reports is only a hint for the first
+// allocation, since a directory or a device reports sizes that are not its content.
 bool readWholeFile(FILE* file, std::vector<uint8_t>& data) {
-    if (std::fseek(file, 0, SEEK_END) != 0) return false;
-    const long size = std::ftell(file);
-    if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) return false;
-    data.resize(static_cast<size_t>(size));
-    const size_t got = data.empty() ? 0 : std::fread(data.data(), 1, data.size(), file);
-    if (std::ferror(file)) return false;
-    data.resize(got);
-    return true;
+    struct stat info {};
+    if (::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        data.reserve(static_cast<size_t>(info.st_size));
+    }
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        data.insert(data.end(), chunk, chunk + got);
+    }
+    return !std::ferror(file);
 }
 
 }  // namespace

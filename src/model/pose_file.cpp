@@ -104,12 +104,18 @@ std::vector<uint8_t> readStream(FILE* stream, size_t limit, size_t& total) {
     return data;
 }
 
-size_t loadPoseStream(BoneNode& root, FILE* stream) {
+// path names the file in the message about a read error; null for a stream of unknown name.
+size_t loadPoseStream(BoneNode& root, FILE* stream, const char* path) {
     size_t total = 0;
     const size_t needed = poseNodeCount(root) * kPoseRecordBytes;
     const std::vector<uint8_t> data = readStream(stream, needed, total);
     if (std::ferror(stream)) {
-        std::printf("Cannot read the pose file: %s\n", std::strerror(errno));
+        const int error = errno;
+        if (path) {
+            std::printf("Cannot read pose file %s: %s\n", path, std::strerror(error));
+        } else {
+            std::printf("Cannot read the pose file: %s\n", std::strerror(error));
+        }
         return 0;
     }
     // applyPose reports against the whole size, but reads only what was kept.
@@ -156,7 +162,7 @@ void BoneNode::savePose(FILE* stream) const {
 }
 
 void BoneNode::loadPose(FILE* stream) {
-    loadPoseStream(*this, stream);
+    loadPoseStream(*this, stream, nullptr);
 }
 
 int savePoseFile(const BoneNode& root, const char* path) {
@@ -193,7 +199,7 @@ int loadPoseFile(BoneNode& root, const char* path) {
         std::printf("cannot open : %s\n", path);
         return -1;
     }
-    const size_t loaded = loadPoseStream(root, file);
+    const size_t loaded = loadPoseStream(root, file, path);
     std::fclose(file);
     return loaded > 0 ? 0 : -1;
 }

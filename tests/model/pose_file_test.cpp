@@ -152,6 +152,11 @@ TEST_F(PoseFiles, FilesThatCannotBeOpenedChangeNothing) {
     EXPECT_EQ(loadPoseFile(*rootNode, missing.c_str()), -1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "cannot open : " + missing + "\n");
 
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(loadPoseFile(*rootNode, dir.c_str()), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Cannot read pose file " + dir + ": Is a directory\n");
+
     // Saving into a missing directory, or below a file, cannot create the file.
     const std::string plainFile = dir + "plain";
     ASSERT_TRUE(ab::writeFile(plainFile, {1, 2, 3}));

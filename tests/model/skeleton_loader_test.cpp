@@ -248,6 +248,14 @@ TEST_F(SkeletonLoader, LoadSkeletonReadsTheFileOrSaysItCannotBeFound) {
     EXPECT_EQ(model.loadSkeleton("/nonexistent/model.bin"), -1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "/nonexistent/model.bin cannot found...\n");
 
+    // A directory opens but cannot be read.
+    const std::string directory = testing::TempDir();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(model.loadSkeleton(directory.c_str()), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              directory + " cannot be read: Is a directory\n");
+    EXPECT_TRUE(partList.empty());
+
     const std::string path = testing::TempDir() + "skeleton_loader_test.bin";
     ASSERT_TRUE(ab::writeFile(
         path, ab::buildModelArchive(skeletonWithParents({0, 1}), ab::AngleTable{0, {16384, 0}})));
