@@ -166,11 +166,13 @@ std::vector<NamedInput> archiveSeeds() {
 
     // Counts.
     seeds.push_back({"count-zero-entries", Bytes(4, 0)});
-    for (int32_t bones : {1000, -1, std::numeric_limits<int32_t>::max()}) {
+    const std::pair<const char*, int32_t> boneCounts[] = {
+        {"beyond-records", 1000}, {"negative", -1}, {"max", std::numeric_limits<int32_t>::max()}};
+    for (const auto& [name, bones] : boneCounts) {
         Skeleton skeleton = soundSkeleton();
         skeleton.boneCountOverride = bones;
         seeds.push_back(
-            {"count-bones-" + std::to_string(bones), buildModelArchive(skeleton, soundAngles())});
+            {std::string("count-bones-") + name, buildModelArchive(skeleton, soundAngles())});
     }
     for (uint32_t entries : {255u, 256u, 0xFFFFFFFFu}) {
         Archive archive = soundEntries();
@@ -195,7 +197,10 @@ std::vector<NamedInput> archiveSeeds() {
         mesh.shadedQuadCount = 0x7FFFFFFF;
         seeds.push_back({"count-shaded-quads-max", archiveWithMesh(mesh)});
         mesh = fullMesh();
-        mesh.texturedQuadCount = 0x80000000u;  // negative as a signed count: no records
+        // Negative as signed counts: these groups read no records.
+        mesh.texturedQuads.clear();
+        mesh.texturedQuadCount = 0x80000000u;
+        mesh.shadedTriangles.clear();
         mesh.shadedTriangleCount = 0xFFFFFFFFu;
         seeds.push_back({"count-groups-negative", archiveWithMesh(mesh)});
     }
