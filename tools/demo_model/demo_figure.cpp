@@ -55,8 +55,10 @@ MeshMaker torso() {
 MeshMaker head() {
     MeshMaker m;
     m.box(-14, 14, -14, 14, -22, 2, kDarkSteel);
-    // The head's dark front shows through the visor's eye slit.
-    m.box(-30, 30, -28, 30, -20, -82, RGB{25, 25, 35});
+    m.box(-30, 30, -28, 30, -20, -82, kGunmetal);
+    // A dark band behind the visor, seen through its transparent eye slit.
+    m.shadedQuad({Point{-28, 31, -52}, {28, 31, -52}, {28, 31, -40}, {-28, 31, -40}}, kFront,
+                 RGB{15, 10, 20});
     m.texturedPanel({Point{-28, 32, -78}, {28, 32, -78}, {28, 32, -24}, {-28, 32, -24}}, kFront,
                     kVisorTile, PaletteSteel);
     return m;

@@ -1,0 +1,25 @@
+#include "demo_scene.h"
+
+#include <cstdio>
+
+#include "demo_archive.h"
+#include "model/model.h"
+#include "model/model_state.h"
+#include "model/part_mesh.h"
+#include "texture/texture_page.h"
+
+namespace gltest {
+
+bool loadDemoModel(Model& model) {
+    resetModelState();
+    FILE* stream = fmemopen(const_cast<uint8_t*>(demoArchiveData()), demoArchiveSize(), "rb");
+    if (!stream) return false;
+    const int textures = model.texturePage().scanArchive(stream);
+    std::fclose(stream);
+    const int skeleton = model.parseSkeleton(demoArchiveData(), demoArchiveSize());
+    for (PartMesh* part : partList) part->setVisible(1);
+    selectedBone = 0;
+    return textures == 0 && skeleton == 0;
+}
+
+}  // namespace gltest

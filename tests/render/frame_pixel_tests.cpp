@@ -1,0 +1,242 @@
+// Pixels read back from real windows after one frame: the clear colour, untextured and textured
+// polygons, transparency, visibility, the axes and the list numbering.
+
+#include <GL/glut.h>
+#include <gtest/gtest.h>
+
+#include "gl_test_support.h"
+#include "model/bone_node.h"
+#include "model/model.h"
+#include "model/model_state.h"
+#include "model/part_mesh.h"
+#include "render/display_lists.h"
+
+using namespace gltest;
+
+namespace {
+
+constexpr int kWidth = 320, kHeight = 720;
+
+bool anyPixelNear(const TestWindow& w, int x, int y, const Pixel& expected, int radius = 2) {
+    for (int dy = -radius; dy <= radius; ++dy) {
+        for (int dx = -radius; dx <= radius; ++dx) {
+            if (near(w.pixel(x + dx, y + dy), expected)) return true;
+        }
+    }
+    return false;
+}
+
+Pixel at(const TestWindow& w, ViewIndex view, const Vec3& world) {
+    const WindowPoint p = project(view, w.width(), w.height(), world);
+    return w.pixel(p.x, p.y);
+}
+
+}  // namespace
+
+TEST(FramePixels, EmptyModelShowsTheClearColourInEveryFrame) {
+    Model model;
+    makeFlatModel(0);
+    TestWindow w(ViewMain, model, kWidth, kHeight);
+    for (int frame = 0; frame < 2; ++frame) {
+        w.render();
+        EXPECT_TRUE(near(w.pixel(5, 5), kClearPixel)) << describe(w.pixel(5, 5));
+        EXPECT_TRUE(near(w.pixel(300, 700), kClearPixel)) << describe(w.pixel(300, 700));
+    }
+}
+
+TEST(FramePixels, UntexturedPolygonShowsItsVertexColoursAtFullStrength) {
+    Model model;
+    auto parts = makeFlatModel(2);
+    addQuadFacing(*parts[0], ViewMain, Vec3(-60, 0, -100), 40, Color3(1.0f, 0.0f, 0.0f));
+    // Per-corner colours: smooth shading runs from one corner to the next.
+    PartMesh& shaded = *parts[1];
+    shaded.beginPolygon();
+    shaded.addColoredVertex(Vec3(20, 0, 60), Color3(1.0f, 1.0f, 0.0f));    // upper left
+    shaded.addColoredVertex(Vec3(100, 0, 60), Color3(0.0f, 1.0f, 1.0f));   // upper right
+    shaded.addColoredVertex(Vec3(100, 0, 140), Color3(0.0f, 0.0f, 1.0f));  // lower right
+    shaded.addColoredVertex(Vec3(20, 0, 140), Color3(1.0f, 0.0f, 1.0f));   // lower left
+    shaded.endPolygon();
+    TestWindow w(ViewMain, model, kWidth, kHeight);
+    // The second frame clears to alpha 0; without alpha planes that changes nothing.
+    for (int frame = 0; frame < 2; ++frame) {
+        w.render();
+        EXPECT_TRUE(near(at(w, ViewMain, Vec3(-60, 0, -100)), {255, 0, 0}))
+            << describe(at(w, ViewMain, Vec3(-60, 0, -100)));
+        EXPECT_TRUE(near(at(w, ViewMain, Vec3(21.5f, 0, 61.5f)), {255, 255, 0}, 12));
+        EXPECT_TRUE(near(at(w, ViewMain, Vec3(98.5f, 0, 61.5f)), {0, 255, 255}, 12));
+        EXPECT_TRUE(near(at(w, ViewMain, Vec3(98.5f, 0, 138.5f)), {0, 0, 255}, 12));
+        EXPECT_TRUE(near(at(w, ViewMain, Vec3(21.5f, 0, 138.5f)), {255, 0, 255}, 12));
+    }
+}
+
+TEST(FramePixels, TexturedPolygonShowsItsTexels) {
+    Model model;
+    fillTexels(model, 0, 0, 16, 16, {200, 40, 90, 255});
+    fillTexels(model, 16, 0, 32, 16, {30, 160, 60, 255});
+    auto parts = makeFlatModel(1);
+    addTexturedQuadFacingMain(*parts[0], Vec3(0, 0, -100), 64, 0, 0, 32, 16);
+    TestWindow w(ViewMain, model, kWidth, kHeight);
+    w.render();
+    // Left half of the quad shows texels 0..15, the right half 16..31, untinted.
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(-32, 0, -100)), {200, 40, 90}))
+        << describe(at(w, ViewMain, Vec3(-32, 0, -100)));
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(32, 0, -100)), {30, 160, 60}))
+        << describe(at(w, ViewMain, Vec3(32, 0, -100)));
+}
+
+TEST(FramePixels, TransparentTexelsShowWhatLiesBehindAndStillHideLaterPolygons) {
+    Model model;
+    fillTexels(model, 0, 0, 16, 16, {255, 0, 255, 0});  // index 0: alpha 0
+    fillTexels(model, 16, 0, 32, 16, {250, 250, 250, 255});
+    auto parts = makeFlatModel(2);
+    // An untextured green square behind the left end of a half-transparent textured strip.
+    addQuadFacing(*parts[0], ViewMain, Vec3(-110, -50, -100), 20, Color3(0.0f, 1.0f, 0.0f));
+    PartMesh& strip = *parts[0];
+    strip.beginPolygon();
+    strip.addTexturedVertex(Vec3(-140, 0, -130), 0, 0);
+    strip.addTexturedVertex(Vec3(100, 0, -130), 32, 0);
+    strip.addTexturedVertex(Vec3(100, 0, -70), 32, 16);
+    strip.addTexturedVertex(Vec3(-140, 0, -70), 0, 16);
+    strip.endPolygon();
+    // A red textured square drawn later, farther away, behind the transparent texels.
+    fillTexels(model, 32, 0, 48, 16, {255, 0, 0, 255});
+    addTexturedQuadFacingMain(*parts[1], Vec3(-45, -80, -100), 15, 32, 0, 48, 16);
+    TestWindow w(ViewMain, model, kWidth, kHeight);
+    w.render();
+    // The strip's left half (x -140..-20) is transparent, its right half opaque.
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(-110, 0, -100)), {0, 255, 0}))
+        << describe(at(w, ViewMain, Vec3(-110, 0, -100)));
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(-80, 0, -100)), kClearPixel));
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(60, 0, -100)), {250, 250, 250}));
+    // Transparent texels still write depth, so the farther red square stays hidden.
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(-45, 0, -100)), kClearPixel))
+        << describe(at(w, ViewMain, Vec3(-45, 0, -100)));
+}
+
+TEST(FramePixels, HiddenPartDrawsNothingAndItsSelectedAxesStillShow) {
+    Model model;
+    auto parts = makeFlatModel(2);
+    addQuadFacing(*parts[0], ViewMain, Vec3(-60, 0, -100), 40, Color3(1.0f, 1.0f, 0.0f));
+    addQuadFacing(*parts[1], ViewMain, Vec3(0, 0, 0), 40, Color3(1.0f, 1.0f, 0.0f));
+    parts[0]->setVisible(0);
+    parts[1]->setVisible(0);
+    // Bone 2 carries part 1; its frame is moved so that its axes stand apart from the world's.
+    BoneNode* bone2 = rootNode->children[1];
+    Matrix4 move = identityMatrix();
+    move[12] = -100.5f;
+    move[14] = 200.5f;
+    bone2->applyUserMatrix(move);
+    selectedBone = 2;
+    TestWindow w(ViewMain, model, kWidth, kHeight);
+    w.render();
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(-60, 0, -100)), kClearPixel));
+    EXPECT_FALSE(parts[0]->isSelected());
+    EXPECT_TRUE(parts[1]->isSelected());
+    // The part's red X axis runs to the right of its origin, its blue Z axis downwards.
+    const WindowPoint origin = project(ViewMain, kWidth, kHeight, Vec3(-100, 0, 200));
+    EXPECT_TRUE(anyPixelNear(w, origin.x + 50, origin.y, {255, 0, 0}));
+    EXPECT_TRUE(anyPixelNear(w, origin.x, origin.y - 100, {0, 0, 255}));
+    // Its polygons stay hidden: the part's quad would cover this point.
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(-85, 0, 215)), kClearPixel));
+}
+
+TEST(FramePixels, WorldAxesAreDrawnAtTheOriginInEveryView) {
+    Model model;
+    makeFlatModel(0);
+    {
+        TestWindow w(ViewMain, model, kWidth, kHeight);
+        w.render();
+        const WindowPoint o = project(ViewMain, kWidth, kHeight, Vec3(0, 0, 0));
+        EXPECT_TRUE(anyPixelNear(w, o.x + 150, o.y, {255, 0, 0}));  // +X to the right
+        EXPECT_TRUE(anyPixelNear(w, o.x, o.y - 150, {0, 0, 255}));  // +Z downwards
+        EXPECT_TRUE(near(w.pixel(o.x - 100, o.y), kClearPixel));
+        EXPECT_TRUE(near(w.pixel(o.x, o.y - 210), kClearPixel));  // 200 units long
+    }
+    {
+        TestWindow w(ViewUp, model, 320, 320);
+        w.render();
+        EXPECT_TRUE(anyPixelNear(w, 160 + 120, 160, {255, 0, 0}));  // +X to the right
+        EXPECT_TRUE(anyPixelNear(w, 160, 160 - 120, {0, 255, 0}));  // +Y downwards
+    }
+}
+
+TEST(FramePixels, SelectingTheWholeModelMarksTheRootAndNoPart) {
+    Model model;
+    auto parts = makeFlatModel(3);
+    selectedBone = 0;
+    TestWindow w(ViewMain, model, kWidth, kHeight);
+    w.render();
+    EXPECT_TRUE(rootNode->mesh->isSelected());
+    for (PartMesh* part : parts) EXPECT_FALSE(part->isSelected());
+    selectedBone = 3;
+    w.render();
+    EXPECT_FALSE(rootNode->mesh->isSelected());
+    EXPECT_TRUE(parts[2]->isSelected());
+    selectedBone = 4;  // beyond the list: nothing is marked, nothing is read out of bounds
+    w.render();
+    EXPECT_FALSE(rootNode->mesh->isSelected());
+    for (PartMesh* part : parts) EXPECT_FALSE(part->isSelected());
+}
+
+TEST(DisplayLists, AxesListStaysAboveThePartListsOfLargeModels) {
+    EXPECT_EQ(axesListFor(0), 1023);
+    EXPECT_EQ(axesListFor(11), 1023);  // part 10's lists are 1020 and 1021
+    EXPECT_EQ(axesListFor(12), 1024);  // part 11's textured list is 1023
+    EXPECT_EQ(axesListFor(40), 1080);
+    EXPECT_EQ(partListBase(11), 1022);
+}
+
+TEST(DisplayLists, TwelfthPartKeepsItsTexturedListApartFromTheAxes) {
+    Model model;
+    fillTexels(model, 0, 0, 16, 16, {220, 120, 20, 255});
+    auto parts = makeFlatModel(12);
+    addTexturedQuadFacingMain(*parts[11], Vec3(-80, 0, -200), 40, 0, 0, 16, 16);
+    addQuadFacing(*parts[10], ViewMain, Vec3(80, 0, -200), 40, Color3(0.0f, 1.0f, 0.0f));
+    TestWindow w(ViewMain, model, kWidth, kHeight);
+    w.render();
+    EXPECT_EQ(parts[11]->listBase, 1022);
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(-80, 0, -200)), {220, 120, 20}))
+        << describe(at(w, ViewMain, Vec3(-80, 0, -200)));
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(80, 0, -200)), {0, 255, 0}));
+    const WindowPoint o = project(ViewMain, kWidth, kHeight, Vec3(0, 0, 0));
+    EXPECT_TRUE(anyPixelNear(w, o.x + 150, o.y, {255, 0, 0}));
+}
+
+TEST(DisplayLists, EachPolygonLandsInExactlyOneListAndEmptyPartsGetBoth) {
+    Model model;
+    auto parts = makeFlatModel(2);
+    addQuadFacing(*parts[0], ViewMain, Vec3(0, 0, -100), 20, Color3(1.0f, 0.0f, 0.0f));
+    addTexturedQuadFacingMain(*parts[0], Vec3(0, 0, 100), 20, 0, 0, 16, 16);
+    TestWindow w(ViewMain, model, kWidth, kHeight);
+    EXPECT_TRUE(glIsList(1000));
+    EXPECT_TRUE(glIsList(1001));
+    EXPECT_TRUE(glIsList(1002));  // part 1 has no polygons, yet both its lists exist
+    EXPECT_TRUE(glIsList(1003));
+    EXPECT_TRUE(glIsList(1023));
+    // Replaying only the textured list draws only the textured quad.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glCallList(1001);
+    glFinish();
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(0, 0, -100)), kClearPixel));
+    EXPECT_FALSE(near(at(w, ViewMain, Vec3(0, 0, 100)), kClearPixel));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(FramePixels, WindowWithAlphaPlanesStillShowsUntexturedColours) {
+    Model model;
+    auto parts = makeFlatModel(1);
+    addQuadFacing(*parts[0], ViewMain, Vec3(0, 0, -100), 40, Color3(1.0f, 0.5f, 0.0f));
+    TestWindow w(ViewMain, model, kWidth, kHeight, kViewerDisplayMode | GLUT_ALPHA);
+    GLint alphaBits = 0;
+    glGetIntegerv(GL_ALPHA_BITS, &alphaBits);
+    if (alphaBits == 0) GTEST_SKIP() << "no visual with alpha planes on this display";
+    for (int frame = 0; frame < 3; ++frame) {  // from the second frame on the clear alpha is 0
+        w.render();
+        EXPECT_TRUE(near(at(w, ViewMain, Vec3(0, 0, -100)), {255, 128, 0}))
+            << "frame " << frame << ": " << describe(at(w, ViewMain, Vec3(0, 0, -100)));
+        const WindowPoint o = project(ViewMain, kWidth, kHeight, Vec3(0, 0, 0));
+        EXPECT_TRUE(anyPixelNear(w, o.x + 150, o.y, {255, 0, 0}));
+    }
+}

@@ -1,0 +1,237 @@
+// The three views, their set-up and reshape, and the bone-tree traversals.
+
+#include <GL/glut.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "gl_test_support.h"
+#include "model/bone_node.h"
+#include "model/model.h"
+#include "model/model_state.h"
+#include "model/part_mesh.h"
+
+using namespace gltest;
+
+namespace {
+
+Pixel at(const TestWindow& w, ViewIndex view, const Vec3& world) {
+    const WindowPoint p = project(view, w.width(), w.height(), world);
+    return w.pixel(p.x, p.y);
+}
+
+std::array<GLfloat, 16> currentMatrix(GLenum which) {
+    std::array<GLfloat, 16> m{};
+    glGetFloatv(which, m.data());
+    return m;
+}
+
+const Color3 kRed(1.0f, 0.0f, 0.0f), kGreen(0.0f, 1.0f, 0.0f), kBlue(0.0f, 0.0f, 1.0f),
+    kYellow(1.0f, 1.0f, 0.0f);
+
+// One part: a square facing each view, and one off-centre marker per view.
+void buildDirectionModel() {
+    PartMesh& m = *makeFlatModel(1)[0];
+    addQuadFacing(m, ViewMain, Vec3(0, 60, 0), 30, kRed);
+    addQuadFacing(m, ViewSide, Vec3(60, 0, 0), 30, kGreen);
+    addQuadFacing(m, ViewUp, Vec3(0, 0, -60), 30, kBlue);
+    addQuadFacing(m, ViewMain, Vec3(100, 60, 150), 10, kYellow);  // right of and below centre
+    addQuadFacing(m, ViewSide, Vec3(60, 100, 150), 10, kYellow);  // +Y shows on the left
+    addQuadFacing(m, ViewUp, Vec3(100, 100, -60), 10, kYellow);   // +Y shows downwards
+}
+
+}  // namespace
+
+TEST(Views, EachViewSeesTheModelFromItsOwnDirection) {
+    Model model;
+    buildDirectionModel();
+    struct Case {
+        ViewIndex view;
+        int width, height;
+        Pixel centre;
+        Vec3 marker;
+    };
+    const Case cases[] = {{ViewMain, 320, 720, {255, 0, 0}, Vec3(100, 60, 150)},
+                          {ViewSide, 320, 720, {0, 255, 0}, Vec3(60, 100, 150)},
+                          {ViewUp, 320, 320, {0, 0, 255}, Vec3(100, 100, -60)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.view);
+        TestWindow w(c.view, model, c.width, c.height);
+        w.render();
+        EXPECT_TRUE(near(at(w, c.view, Vec3(6, 6, 6)), c.centre))
+            << describe(at(w, c.view, Vec3(6, 6, 6)));
+        EXPECT_TRUE(near(at(w, c.view, c.marker), {255, 255, 0}))
+            << describe(at(w, c.view, c.marker));
+        // The mirror image of the marker stays empty.
+        const WindowPoint p = project(c.view, c.width, c.height, c.marker);
+        EXPECT_TRUE(near(w.pixel(c.width - p.x, c.height - p.y), kClearPixel));
+    }
+}
+
+TEST(Views, PolygonsThatAppearCounterClockwiseAreDiscarded) {
+    Model model;
+    PartMesh& m = *makeFlatModel(1)[0];
+    // The same square twice, once in each winding: only the clockwise one shows.
+    m.beginPolygon();
+    for (Vec3 p : {Vec3(-80, 0, -140), Vec3(-20, 0, -140), Vec3(-20, 0, -80), Vec3(-80, 0, -80)}) {
+        m.addColoredVertex(p, kRed);  // clockwise on screen
+    }
+    m.endPolygon();
+    m.beginPolygon();
+    for (Vec3 p : {Vec3(20, 0, -140), Vec3(20, 0, -80), Vec3(80, 0, -80), Vec3(80, 0, -140)}) {
+        m.addColoredVertex(p, kRed);  // counter-clockwise on screen
+    }
+    m.endPolygon();
+    TestWindow w(ViewMain, model, 320, 720);
+    w.render();
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(-50, 0, -110)), {255, 0, 0}));
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(50, 0, -110)), kClearPixel));
+}
+
+TEST(Views, SetupMultipliesTheProjectionAndLooksFromTheViewsEye) {
+    Model model;
+    makeFlatModel(0);
+    TestWindow w(ViewMain, model, 320, 320);
+    // Start again from a known projection, doubled, to see that setupView multiplies onto it.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glScalef(2, 2, 2);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    setupView(ViewUp);
+    const auto projection = currentMatrix(GL_PROJECTION_MATRIX);
+    EXPECT_FLOAT_EQ(projection[0], 2 * 2.0f / -1500.0f);
+    EXPECT_FLOAT_EQ(projection[5], 2 * 2.0f / -1500.0f);
+    EXPECT_FLOAT_EQ(projection[10], 2 * -2.0f / 9999.0f);
+    // Looking from (0, 0, -1000) with +Y up: world +X maps to eye -X, the origin is 1000 away.
+    const auto view = currentMatrix(GL_MODELVIEW_MATRIX);
+    EXPECT_FLOAT_EQ(view[0], -1.0f);
+    EXPECT_FLOAT_EQ(view[5], 1.0f);
+    EXPECT_FLOAT_EQ(view[10], -1.0f);
+    EXPECT_FLOAT_EQ(view[14], -1000.0f);
+    GLint mode = 0, cullMode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glGetIntegerv(GL_CULL_FACE_MODE, &cullMode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_EQ(cullMode, GL_FRONT);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLfloat light0[4], light1[4], attenuation = 0;
+    glGetLightfv(GL_LIGHT0, GL_POSITION, light0);
+    glGetLightfv(GL_LIGHT1, GL_POSITION, light1);
+    glGetLightfv(GL_LIGHT0, GL_LINEAR_ATTENUATION, &attenuation);
+    EXPECT_FLOAT_EQ(light0[1], -500.0f);
+    EXPECT_FLOAT_EQ(light1[2], 410.0f);
+    EXPECT_FLOAT_EQ(attenuation, 0.5f);
+    // Lighting is never switched on, not even by a frame.
+    w.render();
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT1));
+}
+
+TEST(Views, ReshapeReloadsAPixelScaledProjection) {
+    Model model;
+    makeFlatModel(0);
+    TestWindow w(ViewUp, model, 320, 320);
+    // The first reshape replaced the +-750 of the set-up with +-160.
+    auto projection = currentMatrix(GL_PROJECTION_MATRIX);
+    EXPECT_FLOAT_EQ(projection[0], 2.0f / -320.0f);
+    EXPECT_FLOAT_EQ(projection[5], 2.0f / -320.0f);
+    // A zoom scales the projection; a reshape drops it, with truncated halves for odd sizes.
+    glMatrixMode(GL_PROJECTION);
+    glScalef(3, 3, 3);
+    glMatrixMode(GL_MODELVIEW);
+    const auto lookAt = currentMatrix(GL_MODELVIEW_MATRIX);
+    w.resize(321, 401);
+    projection = currentMatrix(GL_PROJECTION_MATRIX);
+    EXPECT_FLOAT_EQ(projection[0], 2.0f / -320.0f);  // 321 / 2 = 160
+    EXPECT_FLOAT_EQ(projection[5], 2.0f / -400.0f);  // 401 / 2 = 200
+    EXPECT_FLOAT_EQ(projection[12], 0.0f);
+    GLint viewport[4], mode = 0;
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(viewport[2], 321);
+    EXPECT_EQ(viewport[3], 401);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_EQ(currentMatrix(GL_MODELVIEW_MATRIX), lookAt);  // the look-at is never reloaded
+}
+
+TEST(TreeDrawing, MeshUnderUserAndPoseChildrenAlsoUnderTheBoneOffset) {
+    Model model;
+    resetModelState();
+    PartMesh* upper = newPartMesh();
+    PartMesh* lower = newPartMesh();
+    for (PartMesh* m : {upper, lower}) {
+        m->setVisible(1);
+        partList.push_back(m);
+        boneIndexList.push_back(static_cast<int32_t>(partList.size() - 1));
+        addQuadFacing(*m, ViewSide, Vec3(0, 0, 0), 12, m == upper ? kRed : kGreen);
+    }
+    BoneNode* a = newBoneNode(upper, 1);
+    BoneNode* b = newBoneNode(lower, 2);
+    rootNode->attachChild(a, 0);
+    rootNode->attachChild(b, 1);
+    Matrix4 offset = identityMatrix(), turn = identityMatrix(), move = identityMatrix();
+    offset[14] = 120;  // bone length
+    a->applyBoneOffset(offset);
+    turn[5] = 0, turn[6] = 1, turn[9] = -1, turn[10] = 0;  // a quarter turn about X
+    a->applyPoseMatrix(turn);
+    move[14] = -100;  // the user's translation, towards -Z
+    a->applyUserMatrix(move);
+    selectedBone = -1;
+    TestWindow w(ViewSide, model, 320, 720);
+    w.render();
+    // The upper mesh is not moved by its bone length; the turned offset carries the child to
+    // Y = -120 (the right of the side view), both 100 units up.
+    EXPECT_TRUE(near(at(w, ViewSide, Vec3(0, 0, -100)), {255, 0, 0}));
+    EXPECT_TRUE(near(at(w, ViewSide, Vec3(0, -120, -100)), {0, 255, 0}));
+    EXPECT_TRUE(near(at(w, ViewSide, Vec3(0, 0, 50)), kClearPixel));
+}
+
+// A chain of bones, each one further along Z, with a quad on the last one only.
+void buildChain(int levels, float step) {
+    resetModelState();
+    BoneNode* parent = rootNode;
+    for (int i = 0; i < levels; ++i) {
+        PartMesh* mesh = newPartMesh();
+        mesh->setVisible(1);
+        partList.push_back(mesh);
+        boneIndexList.push_back(i);
+        BoneNode* node = newBoneNode(mesh, i + 1);
+        rootNode->attachChild(node, parent->boneId);
+        Matrix4 offset = identityMatrix();
+        offset[14] = step;
+        node->applyBoneOffset(offset);
+        if (i == levels - 1) addQuadFacing(*mesh, ViewMain, Vec3(0, 0, 0), 10, kYellow);
+        parent = node;
+    }
+    selectedBone = levels;  // the last bone's axes too
+}
+
+TEST(TreeDrawing, ChainsDeeperThanTheMatrixStackDrawAndLeaveTheStackAsFound) {
+    Model model;
+    GLint maxDepth = 0;
+    for (int levels : {8, 300}) {
+        SCOPED_TRACE(levels);
+        buildChain(levels, 200.0f / levels);
+        TestWindow w(ViewMain, model, 320, 720);
+        glGetIntegerv(GL_MAX_MODELVIEW_STACK_DEPTH, &maxDepth);
+        const auto before = currentMatrix(GL_MODELVIEW_MATRIX);
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        w.render();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        GLint depth = 0;
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+        EXPECT_EQ(depth, 1);
+        EXPECT_EQ(currentMatrix(GL_MODELVIEW_MATRIX), before);
+        // The last bone's mesh sits at the end of the second-to-last offset.
+        const float z = 200.0f / levels * (levels - 1);
+        EXPECT_TRUE(near(at(w, ViewMain, Vec3(4, 0, z)), {255, 255, 0}))
+            << describe(at(w, ViewMain, Vec3(4, 0, z)));
+    }
+    EXPECT_LT(maxDepth, 300);
+}
