@@ -1,5 +1,6 @@
 // Writes the seed corpus of every fuzz target under the given folder (fuzz/corpus in the
 // repository): <folder>/<target>/<seed name>. Existing seeds of the same name are replaced.
+// With --large, writes instead the archives at the edges of their sizes into the folder.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -24,8 +25,11 @@ bool writeAll(const std::filesystem::path& folder,
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--large") {
+        return writeAll(argv[2], seed_inputs::largeArchives()) ? 0 : 1;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
+        std::fprintf(stderr, "usage: %s CORPUS_FOLDER | --large FOLDER\n", argv[0]);
         return 2;
     }
     const std::filesystem::path root = argv[1];

@@ -376,4 +376,66 @@ std::vector<NamedInput> poseSeeds() {
     return seeds;
 }
 
+namespace {
+
+MeshBlock oneTriangle() {
+    MeshBlock mesh;
+    mesh.vertices = {vertex(0, 0, 0), vertex(10, 0, 0), vertex(0, 10, 0)};
+    ShadedTriangle triangle;
+    triangle.v = {vref(0), vref(1), vref(2)};
+    triangle.rgb = {RGB{255, 0, 0}, RGB{0, 255, 0}, RGB{0, 0, 255}};
+    mesh.shadedTriangles.push_back(triangle);
+    return mesh;
+}
+
+Bytes bonesWithParents(size_t count, uint16_t (*parentOf)(size_t)) {
+    Skeleton skeleton;
+    AngleTable angles;
+    const uint32_t sharedBlock = static_cast<uint32_t>(12 + 8 * count);
+    for (size_t i = 0; i < count; ++i) {
+        Bone b = bone(parentOf(i), static_cast<int16_t>(i));
+        if (i == 0) {
+            b.mesh = oneTriangle();
+        } else {
+            b.meshOffsetOverride = sharedBlock;
+        }
+        skeleton.bones.push_back(b);
+        angles.angles.push_back(static_cast<int16_t>(i));
+    }
+    return buildModelArchive(skeleton, angles);
+}
+
+}  // namespace
+
+Bytes bonesUnderRoot(size_t count) {
+    return bonesWithParents(count, [](size_t) -> uint16_t { return 0; });
+}
+
+Bytes boneChain(size_t count) {
+    return bonesWithParents(count,
+                            [](size_t i) { return static_cast<uint16_t>(i < 65536 ? i : 65535); });
+}
+
+Bytes archiveOf64MiB() {
+    constexpr size_t kArchiveBytes = 64u << 20;
+    Archive archive = soundEntries();
+    archive.entries.insert(archive.entries.end() - 1, Bytes{});  // the huge image, sized below
+    const size_t withoutImage = archive.bytes().size();
+    TimImage huge;
+    huge.widthUnits = 0xFFFF;
+    huge.height = 0xFFFF;
+    huge.palettes = {0, rgb15(31, 31, 31)};
+    huge.setIndex(0, 0, 1);  // white corners of the part that lands on the page
+    huge.setIndex(255, 255, 1);
+    huge.truncateTo = kArchiveBytes - withoutImage;
+    archive.entries[archive.entries.size() - 2] = huge.bytes();
+    return archive.bytes();
+}
+
+std::vector<NamedInput> largeArchives() {
+    return {{"size-65535-bones-under-root", bonesUnderRoot(65535)},
+            {"size-100000-bones-chained", boneChain(100000)},
+            {"size-64MiB", archiveOf64MiB()}};
+}
+
 }  // namespace seed_inputs

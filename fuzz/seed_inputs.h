@@ -32,4 +32,17 @@ std::vector<NamedInput> timSeeds();
 // Pose files for the fixed pose tree of the fuzz entry points.
 std::vector<NamedInput> poseSeeds();
 
+// Archives at the edges of their sizes, too large for the fuzz corpus; the hostile tests load
+// them and the viewer end-to-end test opens them (seed generator option --large).
+// count bones, all under the root, sharing the one mesh block (a shaded triangle) behind the
+// records; bone i has length and angle (int16) i.
+archive_builder::Bytes bonesUnderRoot(size_t count);
+// count bones, each under the one before (parent ids are 16 bits wide, so at most 65,536 chain;
+// later bones hang on the last addressable one), each with the shared mesh block.
+archive_builder::Bytes boneChain(size_t count);
+// The sound model followed by one image entry that fills the archive up to exactly 64 MiB and
+// declares 65,535 rows of 262,140 pixels.
+archive_builder::Bytes archiveOf64MiB();
+std::vector<NamedInput> largeArchives();
+
 }  // namespace seed_inputs

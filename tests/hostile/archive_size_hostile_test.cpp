@@ -45,22 +45,7 @@ ab::MeshBlock oneTriangle() {
 
 TEST_F(HostileArchives, SixtyFiveThousandFiveHundredThirtyFiveBonesUnderTheRoot) {
     constexpr size_t kBones = 65535;
-    ab::Skeleton skeleton;
-    ab::AngleTable angles;
-    // Every bone points at the one mesh block behind the records.
-    const uint32_t sharedBlock = static_cast<uint32_t>(12 + 8 * kBones);
-    for (size_t i = 0; i < kBones; ++i) {
-        ab::Bone bone;
-        bone.length = static_cast<int16_t>(i);
-        if (i == 0) {
-            bone.mesh = oneTriangle();
-        } else {
-            bone.meshOffsetOverride = sharedBlock;
-        }
-        skeleton.bones.push_back(bone);
-        angles.angles.push_back(static_cast<int16_t>(i));
-    }
-    const ab::Bytes archive = ab::buildModelArchive(skeleton, angles);
+    const ab::Bytes archive = seed_inputs::bonesUnderRoot(kBones);
     std::string console;
     ASSERT_EQ(parse(archive, &console), 0);
 
@@ -173,23 +158,7 @@ TEST(HostileTextureArchives, TwoHundredFiftyFiveEntriesOfTextures) {
 // the texture scan decodes the rows the entry holds and reports the rest.
 TEST_F(HostileArchives, AnArchiveOf64MiB) {
     constexpr size_t kArchiveBytes = 64u << 20;
-    ab::Archive archive;
-    archive.entries = {seed_inputs::soundSkeleton().bytes(), ab::Bytes(4, 0),
-                       seed_inputs::soundAngles().bytes()};
-    for (const ab::TimImage& image : seed_inputs::soundImages()) {
-        archive.entries.push_back(image.bytes());
-    }
-    archive.entries.push_back({});  // the huge image, sized below
-    archive.entries.push_back(ab::Bytes(4, 0));
-    const size_t withoutImage = archive.bytes().size();
-
-    ab::TimImage huge;
-    huge.widthUnits = 0xFFFF;
-    huge.height = 0xFFFF;
-    huge.palettes = {0, ab::rgb15(31, 31, 31)};
-    huge.truncateTo = kArchiveBytes - withoutImage;
-    archive.entries[archive.entries.size() - 2] = huge.bytes();
-    const ab::Bytes bytes = archive.bytes();
+    const ab::Bytes bytes = seed_inputs::archiveOf64MiB();
     ASSERT_EQ(bytes.size(), kArchiveBytes);
     hostile::TempFolder folder;
     const std::string path = folder / "huge.archive";
@@ -205,9 +174,10 @@ TEST_F(HostileArchives, AnArchiveOf64MiB) {
                                "Warning : texture width. [262140]\n"
                                "Warning : texture height or palette. [65535,1]\n"
                                "Error : texture data truncated. [%zu of %" PRIu64 " bytes]\n",
-                               at[3], at[4], at[5], kArchiveBytes - withoutImage, declared));
-    // Rows the entry holds were decoded up to the page's edge.
-    EXPECT_EQ(model.texturePage().pixels[4 * (256 * 255 + 255) + 3], 0);
+                               at[3], at[4], at[5], size_t{at[6] - at[5]}, declared));
+    // The rows the entry holds were decoded up to the page's edge.
+    const uint8_t* corner = &model.texturePage().pixels[4 * (256 * 255 + 255)];
+    EXPECT_EQ(std::vector<uint8_t>(corner, corner + 4), (std::vector<uint8_t>{255, 255, 255, 255}));
 
     testing::internal::CaptureStdout();
     EXPECT_EQ(model.loadSkeleton(path.c_str()), 0);
