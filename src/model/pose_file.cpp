@@ -147,6 +147,14 @@ bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
     return true;
 }
 
+// Makes the rename itself durable; a failure here cannot undo a save that already took place.
+void syncDirectory(const std::string& directory) {
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
 // mkstemp makes the file private; a pose file gets the usual permissions of a new file.
 void giveDefaultMode(int fd) {
     const mode_t mask = ::umask(0);
@@ -167,7 +175,8 @@ void BoneNode::loadPose(FILE* stream) {
 
 int savePoseFile(const BoneNode& root, const char* path) {
     const std::string target = path;
-    std::string temp = directoryOf(target) + "/.pose-XXXXXX";
+    const std::string directory = directoryOf(target);
+    std::string temp = directory + "/.pose-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         std::printf("cannot open : %s\n", path);
@@ -190,6 +199,7 @@ int savePoseFile(const BoneNode& root, const char* path) {
         ::unlink(temp.c_str());
         return -1;
     }
+    syncDirectory(directory);
     return 0;
 }
 
