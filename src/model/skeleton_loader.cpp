@@ -21,9 +21,10 @@ constexpr size_t kRecordBytes = 8;
 constexpr size_t kAnglesStart = 4;
 constexpr int kAngleTableEntry = 2;
 
-// Where the records of each bone's parent can be found. While the tree held only the root when
-// the load began, every attached node is in the table under its id, which gives the same tree as
-// a search from the root without walking it once per bone; otherwise the search is used.
+// Hangs each new bone under its parent. When the tree held only the root as the load began, the
+// ids in it are exactly those this load hands out, so a table from id to attached node gives the
+// same tree as attachChild's search from the root without walking the tree once per bone; a
+// tree that already held bones gets the search.
 class BoneAttacher {
   public:
     explicit BoneAttacher(size_t boneCount) : useTable_(rootNode->children.empty()) {
