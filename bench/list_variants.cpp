@@ -1,5 +1,7 @@
 #include "list_variants.h"
 
+#include <chrono>
+
 #include "model/polygon.h"
 
 const char* listFormName(ListForm form) {
@@ -10,6 +12,8 @@ const char* listFormName(ListForm form) {
             return "polygons + normal";
         case ListForm::PolygonOnly:
             return "polygons";
+        case ListForm::TrianglesQuadsNormalMaterial:
+            return "the viewer's form, GL_TRIANGLES/GL_QUADS per polygon";
         case ListForm::Triangles:
             return "one GL_TRIANGLES block";
     }
@@ -37,7 +41,8 @@ void corner(const WorldPolygon& polygon, size_t i, bool textured, bool material)
 }
 
 void compilePass(const std::vector<WorldPolygon>& polygons, bool textured, ListForm form) {
-    const bool material = form == ListForm::PolygonNormalMaterial;
+    const bool separateModes = form == ListForm::TrianglesQuadsNormalMaterial;
+    const bool material = form == ListForm::PolygonNormalMaterial || separateModes;
     const bool normal = material || form == ListForm::PolygonNormal;
     if (form == ListForm::Triangles) glBegin(GL_TRIANGLES);
     for (const WorldPolygon& polygon : polygons) {
@@ -50,7 +55,11 @@ void compilePass(const std::vector<WorldPolygon>& polygons, bool textured, ListF
             }
             continue;
         }
-        glBegin(GL_POLYGON);
+        // Quads keep the outline order, so GL_QUADS covers the same area as GL_POLYGON.
+        GLenum mode = GL_POLYGON;
+        if (separateModes && polygon.positions.size() == 3) mode = GL_TRIANGLES;
+        if (separateModes && polygon.positions.size() == 4) mode = GL_QUADS;
+        glBegin(mode);
         if (normal) {
             const Vec3 n =
                 computeFaceNormal(polygon.positions[0], polygon.positions[1], polygon.positions[2]);
@@ -71,11 +80,16 @@ void ListVariants::compile(const std::vector<WorldPolygon>& polygons) {
     base_ = glGenLists(kLists);
     GLuint list = base_;
     for (ListForm form : kListForms) {
+        const auto start = std::chrono::steady_clock::now();
         for (bool textured : {false, true}) {
             glNewList(list++, GL_COMPILE);
             compilePass(polygons, textured, form);
             glEndList();
         }
+        glFinish();
+        compileMs_[static_cast<int>(form)] =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
     }
 }
 

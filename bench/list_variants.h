@@ -2,18 +2,27 @@
 
 // Display lists of the same model-space polygons in several forms, to show what the frame's
 // cost comes from: the viewer's form (one GL_POLYGON per polygon with a normal and a material
-// colour per corner), the same without the material calls, without the normal as well, and the
-// polygons as one GL_TRIANGLES block per pass.
+// colour per corner), the same without the material calls, without the normal as well, the
+// viewer's form with each triangle as GL_TRIANGLES and each quad as GL_QUADS instead of
+// GL_POLYGON, and the polygons as one GL_TRIANGLES block per pass.
 
 #include <GL/gl.h>
 
+#include <iterator>
 #include <vector>
 
 #include "vertex_array_reference.h"
 
-enum class ListForm { PolygonNormalMaterial, PolygonNormal, PolygonOnly, Triangles };
+enum class ListForm {
+    PolygonNormalMaterial,
+    PolygonNormal,
+    PolygonOnly,
+    TrianglesQuadsNormalMaterial,
+    Triangles
+};
 constexpr ListForm kListForms[] = {ListForm::PolygonNormalMaterial, ListForm::PolygonNormal,
-                                   ListForm::PolygonOnly, ListForm::Triangles};
+                                   ListForm::PolygonOnly, ListForm::TrianglesQuadsNormalMaterial,
+                                   ListForm::Triangles};
 const char* listFormName(ListForm form);
 
 class ListVariants {
@@ -22,7 +31,10 @@ class ListVariants {
     void compile(const std::vector<WorldPolygon>& polygons);
     // One frame from the lists of that form, without flush and swap.
     void render(ListForm form) const;
+    // Milliseconds that compiling the form's two lists took.
+    double compileMs(ListForm form) const { return compileMs_[static_cast<int>(form)]; }
 
   private:
     GLuint base_ = 0;
+    double compileMs_[std::size(kListForms)] = {};
 };

@@ -3,9 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <ext/stdio_filebuf.h>
-
 #include <cstdio>
+#include <ext/stdio_filebuf.h>
 #include <iostream>
 
 std::ostream& silenceStdoutAndGetReportStream() {
