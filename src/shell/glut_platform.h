@@ -1,0 +1,14 @@
+#pragma once
+
+#include "shell/shell_platform.h"
+
+// The handlers' window-system calls on GLUT and OpenGL, with the file chooser of file_dialog.
+class GlutPlatform : public ShellPlatform {
+  public:
+    void setWindow(int window) override;
+    void postRedisplay() override;
+    void setMenu(int menu) override;
+    void changeToMenuEntry(int position, const char* label, int value) override;
+    void multiplyProjection(const Matrix4& m) override;
+    bool choosePoseFile(bool forSave, std::string& path) override;
+};

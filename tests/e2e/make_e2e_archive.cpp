@@ -1,0 +1,54 @@
+// Writes the archive the end-to-end tests open, then loads it the way the viewer does, so that
+// its standard output is exactly the console the viewer must show for it.
+//
+// Three bones, each with one flat, single-coloured square in the x-z plane (seen from both
+// sides, so the views' face culling keeps one of each pair):
+//   bone 1 (below the root, length 200): magenta, x -100..-40, z 20..80
+//   bone 2 (below bone 1, so its origin is at z 200): yellow, x 40..100, z 0..60 of its own frame
+//   bone 3 (below the root): cyan, x -30..30, z -150..-90
+#include <cstdio>
+
+#include "archive_builder.h"
+#include "model/model.h"
+#include "model/model_state.h"
+
+using namespace archive_builder;
+
+namespace {
+
+// Two triangles per side of the rectangle x0..x1, z0..z1 at y 0, both sides.
+MeshBlock square(int16_t x0, int16_t x1, int16_t z0, int16_t z1, RGB colour) {
+    MeshBlock mesh;
+    mesh.vertices = {{x0, 0, z0, 0}, {x1, 0, z0, 0}, {x1, 0, z1, 0}, {x0, 0, z1, 0}};
+    const uint16_t a = vref(0), b = vref(1), c = vref(2), d = vref(3);
+    for (auto corners : {std::array<uint16_t, 3>{a, b, c}, std::array<uint16_t, 3>{a, c, d},
+                         std::array<uint16_t, 3>{a, c, b}, std::array<uint16_t, 3>{a, d, c}}) {
+        mesh.shadedTriangles.push_back({corners, {colour, colour, colour}});
+    }
+    return mesh;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT\n", argv[0]);
+        return 2;
+    }
+    Skeleton skeleton;
+    skeleton.bones.push_back({0, 200, square(-100, -40, 20, 80, {255, 0, 255}), {}});
+    skeleton.bones.push_back({1, 0, square(40, 100, 0, 60, {255, 255, 0}), {}});
+    skeleton.bones.push_back({0, 0, square(-30, 30, -150, -90, {0, 255, 255}), {}});
+    AngleTable angles;
+    angles.angles = {0, 0, 0};
+    if (!writeFile(argv[1], buildModelArchive(skeleton, angles))) {
+        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        return 1;
+    }
+
+    Model model;
+    createRootNode();
+    model.loadTextures(argv[1]);
+    model.loadSkeleton(argv[1]);
+    return 0;
+}

@@ -1,0 +1,439 @@
+#!/usr/bin/env python3
+"""End-to-end tests of veldraxis-viewer, driven as a user drives it: xdotool moves the pointer,
+clicks and types; screenshots (ImageMagick's import) show what the views and the panel show;
+a stub `zenity` first on PATH answers the file dialogs.
+
+Usage: viewer_e2e.py --viewer PATH --maker PATH CASE   (run on a display of its own, e.g. under
+scripts/with-xvfb.sh). CASE is one of the functions named case_*.
+"""
+
+import argparse
+import math
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+# Window layout of the viewer (title, x, y, width, height).
+VIEWS = [("Veldraxis Viewer", 0, 20, 320, 720), ("Side view", 330, 20, 320, 720),
+         ("Up view", 660, 20, 320, 320)]
+PANEL_X, PANEL_Y = 660, 370
+
+# Places inside the panel window (its own coordinates): the check box and the radio button of
+# row r (0 = root, r = bone r), the mouse-mode radio buttons, and "Quit".
+def checkbox_at(row):
+    return PANEL_X + 22, PANEL_Y + 37 + 23 * row
+
+def bone_radio_at(row):
+    return PANEL_X + 50, PANEL_Y + 37 + 23 * row
+
+def mode_radio_at(mode):
+    return PANEL_X + 125, PANEL_Y + 18 + 23 * mode
+
+QUIT_AT = (PANEL_X + 132, PANEL_Y + 87)
+
+# In the main view one world unit is one pixel: world (x, z) shows at window (160 + x, 360 + z).
+def main_view_at(x, z):
+    return 160 + x, 20 + 360 + z
+
+MAGENTA, YELLOW, CYAN, RED = (255, 0, 255), (255, 255, 0), (0, 255, 255), (255, 0, 0)
+MAIN_VIEW_BOX = (0, 20, 320, 740)
+AXES_OF_BONE_2 = (262, 575, 316, 586)  # the red axis of bone 2, whose origin is at z 200
+SELECTED_RADIO_BLUE = lambda p: p[2] > 200 and p[0] < 120 and 100 < p[1] < 200
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def xdo(*args):
+    result = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True)
+    return result.stdout.strip() if result.returncode == 0 else None
+
+
+class Shot:
+    """One screenshot of the whole screen as raw RGB."""
+
+    def __init__(self):
+        size = xdo("getdisplaygeometry").split()
+        self.width, self.height = int(size[0]), int(size[1])
+        self.rgb = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                                  capture_output=True, check=True).stdout
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.rgb[i:i + 3])
+
+    def count(self, box, match):
+        x0, y0, x1, y1 = box
+        return sum(1 for y in range(y0, y1) for x in range(x0, x1) if match(self.pixel(x, y)))
+
+    def count_colour(self, box, colour, tolerance=8):
+        return self.count(box, lambda p: all(abs(a - b) <= tolerance for a, b in zip(p, colour)))
+
+    def region(self, box):
+        x0, y0, x1, y1 = box
+        return [self.rgb[3 * (y * self.width + x0):3 * (y * self.width + x1)]
+                for y in range(y0, y1)]
+
+    def save(self, path):
+        subprocess.run(["convert", "-size", f"{self.width}x{self.height}", "-depth", "8",
+                        "rgb:-", path], input=self.rgb, check=True)
+
+
+def wait_until(condition, timeout=10.0, message="condition"):
+    """Polls condition (which returns a true value when met) until timeout; returns its value."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out waiting for {message}")
+        time.sleep(0.1)
+
+
+class Session:
+    """A running viewer with a private directory holding the stub chooser and pose files."""
+
+    def __init__(self, options, archive=True):
+        self.options = options
+        self.dir = tempfile.mkdtemp(prefix="veldraxis-e2e-")
+        self.archive = os.path.join(self.dir, "model.bin")
+        self.expected_console = ""
+        if archive:
+            made = subprocess.run([options.maker, self.archive], capture_output=True, text=True,
+                                  check=True)
+            self.expected_console = made.stdout
+        self.stub_dir = os.path.join(self.dir, "bin")
+        os.mkdir(self.stub_dir)
+        stub = os.path.join(self.stub_dir, "zenity")
+        with open(stub, "w") as f:
+            f.write('#!/bin/sh\nprintf "%s\\n" "$*" >> "$(dirname "$0")/calls"\n'
+                    'cat "$(dirname "$0")/answer"\nexit "$(cat "$(dirname "$0")/status")"\n')
+        os.chmod(stub, 0o755)
+        self.answer("", 1)
+        env = dict(os.environ, PATH=self.stub_dir + os.pathsep + os.environ.get("PATH", ""))
+        self.stdout_path = os.path.join(self.dir, "console.txt")
+        self.stdout = open(self.stdout_path, "w")
+        args = [options.viewer] + ([self.archive] if archive else [])
+        self.process = subprocess.Popen(args, stdout=self.stdout, stderr=subprocess.DEVNULL,
+                                        stdin=subprocess.DEVNULL, env=env, cwd=self.dir)
+        self.windows = {}
+        for title in [v[0] for v in VIEWS] + ["GLUI"]:
+            self.windows[title] = wait_until(lambda: self.find_window(title), 20,
+                                             f"window {title}")
+        time.sleep(0.8)  # first frames
+
+    def find_window(self, title):
+        ids = xdo("search", "--name", f"^{title}$")
+        return ids.split()[0] if ids else None
+
+    def geometry(self, title):
+        text = xdo("getwindowgeometry", self.windows[title])
+        position = text.split("Position: ")[1].split()[0].split(",")
+        size = text.split("Geometry: ")[1].split()[0].split("x")
+        return int(position[0]), int(position[1]), int(size[0]), int(size[1])
+
+    def answer(self, path, status=0):
+        """The stub chooser's next answers: path (a line) and its exit status."""
+        with open(os.path.join(self.stub_dir, "answer"), "w") as f:
+            f.write(path + "\n" if path else "")
+        with open(os.path.join(self.stub_dir, "status"), "w") as f:
+            f.write(str(status))
+
+    def chooser_calls(self):
+        try:
+            with open(os.path.join(self.stub_dir, "calls")) as f:
+                return f.read().splitlines()
+        except FileNotFoundError:
+            return []
+
+    def console(self):
+        with open(self.stdout_path) as f:
+            return f.read()
+
+    def click(self, at, button=1):
+        xdo("mousemove", at[0], at[1])
+        time.sleep(0.1)
+        xdo("click", button)
+        time.sleep(0.4)
+
+    def key_in_main_view(self, key):
+        xdo("mousemove", 160, 100)  # with no window manager the focus follows the pointer
+        time.sleep(0.1)
+        xdo("key", key)
+        time.sleep(0.4)
+
+    def drag(self, start, end):
+        xdo("mousemove", *start)
+        time.sleep(0.1)
+        xdo("mousedown", 1)
+        time.sleep(0.1)
+        xdo("mousemove", *end)
+        time.sleep(0.1)
+        xdo("mouseup", 1)
+        time.sleep(0.4)
+
+    def menu(self, *positions):
+        """Opens the right-button menu in the main view and picks the entry at positions (1-based,
+        one per menu level: the submenu opens to the right of its entry)."""
+        x, y = 60, 60
+        xdo("mousemove", x, y)
+        time.sleep(0.1)
+        xdo("click", 3)
+        time.sleep(0.4)
+        menu_x, menu_y = x, y
+        for level, position in enumerate(positions):
+            entry = (menu_x + 40, menu_y + 12 + 24 * (position - 1))
+            xdo("mousemove", entry[0] - 2, entry[1])
+            time.sleep(0.2)
+            xdo("mousemove", *entry)
+            time.sleep(0.4)
+            if level + 1 < len(positions):
+                menu_x, menu_y = menu_x + 126, entry[1] - 12  # the submenu beside the entry
+        xdo("click", 1)
+        time.sleep(0.6)
+
+    def save_pose(self, name):
+        path = os.path.join(self.dir, name)
+        self.answer(path)
+        self.menu(4)
+        wait_until(lambda: os.path.exists(path), 10, f"pose file {name}")
+        time.sleep(0.2)
+        with open(path, "rb") as f:
+            return f.read()
+
+    def load_pose(self, name):
+        self.answer(os.path.join(self.dir, name))
+        self.menu(3)
+
+    def shot(self):
+        return Shot()
+
+    def expect_screen(self, predicate, message, timeout=8.0):
+        """Waits until a screenshot satisfies predicate: a loaded machine may draw late."""
+        deadline = time.monotonic() + timeout
+        while not predicate(Shot()):
+            if time.monotonic() > deadline:
+                raise Failure(message)
+            time.sleep(0.2)
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.stdout.close()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def matrices(pose):
+    """The 16-float matrices of a pose file, three per node."""
+    return [struct.unpack_from("<16f", pose, offset) for offset in range(0, len(pose), 64)]
+
+
+def identity(**elements):
+    m = [1.0 if k in (0, 5, 10, 15) else 0.0 for k in range(16)]
+    for key, value in elements.items():
+        m[int(key[1:])] = value
+    return m
+
+
+def f32(value):
+    return struct.unpack("<f", struct.pack("<f", value))[0]
+
+
+def expect_matrix(actual, expected, what, tolerance=0.0):
+    for k, (a, e) in enumerate(zip(actual, expected)):
+        check(abs(a - e) <= tolerance, f"{what}: element {k} is {a}, expected {e}")
+
+
+def expect_initial_pose(pose, what):
+    """Root: three identities; bones 1, 2, 3 (file order root, 1, 2, 3): identity user and pose,
+    bone offset with the bone's length in element 14."""
+    check(len(pose) == 4 * 192, f"{what}: {len(pose)} bytes, expected 768")
+    m = matrices(pose)
+    for node, length in enumerate([0, 200, 0, 0]):
+        expect_matrix(m[3 * node], identity(), f"{what} node {node} user")
+        expect_matrix(m[3 * node + 1], identity(), f"{what} node {node} pose")
+        offset = identity(e14=float(length)) if node else identity()
+        expect_matrix(m[3 * node + 2], offset, f"{what} node {node} offset")
+
+
+def mode_shown(shot):
+    """The mouse mode whose radio button the panel shows selected (None if not exactly one)."""
+    shown = [mode for mode in range(3)
+             if shot.count((mode_radio_at(mode)[0] - 6, mode_radio_at(mode)[1] - 6,
+                            mode_radio_at(mode)[0] + 7, mode_radio_at(mode)[1] + 7),
+                           SELECTED_RADIO_BLUE) > 30]
+    return shown[0] if len(shown) == 1 else None
+
+
+# ---- cases -------------------------------------------------------------------------------------
+
+def case_windows(s):
+    for title, x, y, width, height in VIEWS:
+        check(s.geometry(title) == (x, y, width, height),
+              f"{title}: geometry {s.geometry(title)}, expected {(x, y, width, height)}")
+    x, y, width, height = s.geometry("GLUI")
+    check((x, y) == (PANEL_X, PANEL_Y), f"GLUI at {(x, y)}")
+    # Sized to its controls: four rows of the panel, the mode column and "Quit".
+    check(150 <= width <= 320 and 100 <= height <= 200, f"GLUI size {(width, height)}")
+    check(s.console() == s.expected_console,
+          f"console {s.console()!r}, expected the loaders' lines {s.expected_console!r}")
+    shot = s.shot()
+    check(shot.count_colour(MAIN_VIEW_BOX, MAGENTA) == 0, "parts start hidden")
+    check(shot.count_colour(MAIN_VIEW_BOX, RED) > 100, "the world axes show")
+
+
+def case_demo(s):
+    check(s.console().startswith("No archive given: showing the built-in demo model\n"),
+          f"console starts {s.console()[:80]!r}")
+    for title, x, y, width, height in VIEWS:
+        check(s.geometry(title) == (x, y, width, height), f"{title}: {s.geometry(title)}")
+    usage = subprocess.run([s.options.viewer, "--help"], capture_output=True, text=True)
+    check(usage.returncode == 0 and usage.stdout.startswith("Usage:"), "--help")
+
+
+def case_checkbox(s):
+    s.click(checkbox_at(1))
+    s.expect_screen(lambda shot: shot.count_colour(MAIN_VIEW_BOX, MAGENTA) >= 3000,
+                    "bone 1's part appears")
+    shot = s.shot()
+    check(shot.count_colour(MAIN_VIEW_BOX, YELLOW) == 0, "bone 2's part stays hidden")
+    x, y = main_view_at(-70, 50)
+    check(shot.pixel(x, y) == MAGENTA or shot.count_colour((x - 2, y - 2, x + 3, y + 3), MAGENTA),
+          "bone 1's part where it belongs")
+    s.click(checkbox_at(1))
+    s.expect_screen(lambda shot: shot.count_colour(MAIN_VIEW_BOX, MAGENTA) == 0,
+                    "a second click hides it")
+    s.click(checkbox_at(3))
+    s.expect_screen(lambda shot: shot.count_colour(MAIN_VIEW_BOX, CYAN) >= 3000,
+                    "bone 3's part appears")
+
+
+def case_radio(s):
+    check(s.shot().count_colour(AXES_OF_BONE_2, RED) == 0, "no axes at bone 2 at first")
+    s.click(bone_radio_at(2))
+    s.expect_screen(lambda shot: shot.count_colour(AXES_OF_BONE_2, RED) >= 40,
+                    "bone 2 selected shows its axes")
+    s.click(bone_radio_at(0))
+    s.expect_screen(lambda shot: shot.count_colour(AXES_OF_BONE_2, RED) == 0,
+                    "root selected: axes gone from bone 2")
+
+
+def case_save_load(s):
+    initial = s.save_pose("initial.bin")
+    expect_initial_pose(initial, "initial")
+    s.click(checkbox_at(1))
+    s.expect_screen(lambda shot: shot.count_colour(MAIN_VIEW_BOX, MAGENTA) >= 3000,
+                    "bone 1's part appears")
+    before = s.shot().region(MAIN_VIEW_BOX)
+
+    s.drag(main_view_at(0, -80), main_view_at(40, -80))  # 40 pixels right: -1 radian about Z
+    s.expect_screen(lambda shot: shot.region(MAIN_VIEW_BOX) != before, "the drag turns the model")
+    turned = s.save_pose("turned.bin")
+    check(len(turned) == 768, "turned pose size")
+    m = matrices(turned)
+    z = identity(e0=f32(math.cos(1)), e5=f32(math.cos(1)), e1=f32(-math.sin(1)),
+                 e4=f32(math.sin(1)))
+    expect_matrix(m[1], z, "root pose after the drag", 1e-6)
+    expect_matrix(m[0], identity(), "root user after the drag")
+    check(turned[192:] == initial[192:], "the bones' own matrices are unchanged")
+
+    s.load_pose("initial.bin")
+    s.expect_screen(lambda shot: shot.region(MAIN_VIEW_BOX) == before, "loading restores the view")
+    check(s.save_pose("restored.bin") == initial, "loading restores every matrix")
+    d = s.dir
+    expected = [f"Save matrix : {d}/initial.bin", f"Save matrix : {d}/turned.bin",
+                f"Load matrix : {d}/initial.bin", f"Save matrix : {d}/restored.bin"]
+    lines = s.console().splitlines()[len(s.expected_console.splitlines()):]
+    check(lines == expected, f"console {lines}")
+    check(s.chooser_calls() == ["--file-selection --save"] * 2 + ["--file-selection"] +
+          ["--file-selection --save"], f"chooser calls {s.chooser_calls()}")
+
+
+def case_cancel(s):
+    s.drag(main_view_at(0, -80), main_view_at(30, -60))
+    turned = s.save_pose("turned.bin")
+    console = s.console()
+    s.answer(os.path.join(s.dir, "never.bin"), 1)  # the user cancels
+    s.menu(4)
+    s.menu(3)
+    s.answer("", 0)  # an empty answer is a cancellation as well
+    s.menu(3)
+    check(not os.path.exists(os.path.join(s.dir, "never.bin")), "a cancelled save writes nothing")
+    check(s.console() == console, f"cancelling prints nothing: {s.console()[len(console):]!r}")
+    check(s.save_pose("after.bin") == turned, "a cancelled load changes nothing")
+    check(len(s.chooser_calls()) == 5, f"chooser calls {s.chooser_calls()}")
+
+
+def case_keys(s):
+    check(mode_shown(s.shot()) == 0, "rotation at start")
+    for key, mode in [("t", 1), ("z", 2), ("r", 0), ("Z", 2), ("T", 1), ("R", 0)]:
+        s.key_in_main_view(key)
+        s.expect_screen(lambda shot: mode_shown(shot) == mode, f"key {key}: panel follows")
+    # A mode chosen from the menu is not shown by the panel until the next key.
+    s.menu(1, 2)
+    check(mode_shown(s.shot()) == 0, "the menu's mode does not move the panel")
+    s.drag(main_view_at(0, 0), main_view_at(7, 9))  # translation now
+    m = matrices(s.save_pose("moved.bin"))
+    check(m[0][12] == 7.0 and m[0][14] == 9.0 and m[0][13] == 0.0,
+          f"the drag moved the model by {m[0][12:15]}")
+    s.key_in_main_view("z")
+    s.expect_screen(lambda shot: mode_shown(shot) == 2, "the next key syncs the panel")
+    # Keys typed into the panel stay there.
+    xdo("mousemove", *QUIT_AT)
+    time.sleep(0.1)
+    xdo("key", "t")
+    time.sleep(0.4)
+    check(mode_shown(s.shot()) == 2, "a key typed into the panel does not reach the views")
+    # The panel's own buttons set the mode.
+    s.click(mode_radio_at(1))
+    s.expect_screen(lambda shot: mode_shown(shot) == 1, "clicking Translation selects it")
+
+
+def case_quit(s):
+    s.click(QUIT_AT)
+    try:
+        status = s.process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        raise Failure("Quit did not end the viewer")
+    check(status == 0, f"exit status {status}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--viewer", required=True)
+    parser.add_argument("--maker", required=True)
+    parser.add_argument("case")
+    options = parser.parse_args()
+    options.viewer = os.path.abspath(options.viewer)
+    options.maker = os.path.abspath(options.maker)
+    case = globals().get("case_" + options.case)
+    if not case:
+        sys.exit(f"unknown case {options.case}")
+    session = Session(options, archive=options.case != "demo")
+    try:
+        case(session)
+    except Failure as failure:
+        path = os.path.join(tempfile.gettempdir(), f"veldraxis-e2e-{options.case}.png")
+        Shot().save(path)
+        print(f"FAILED {options.case}: {failure} (screenshot {path})")
+        print("console:\n" + session.console())
+        sys.exit(1)
+    finally:
+        session.close()
+    print(f"passed {options.case}")
+
+
+if __name__ == "__main__":
+    main()
