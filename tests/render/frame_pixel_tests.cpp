@@ -9,6 +9,7 @@
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
+#include "model/polygon.h"
 #include "render/display_lists.h"
 
 using namespace gltest;
@@ -67,6 +68,40 @@ TEST(FramePixels, UntexturedPolygonShowsItsVertexColoursAtFullStrength) {
         EXPECT_TRUE(near(at(w, ViewMain, Vec3(98.5f, 0, 138.5f)), {0, 0, 255}, 12));
         EXPECT_TRUE(near(at(w, ViewMain, Vec3(21.5f, 0, 138.5f)), {255, 0, 255}, 12));
     }
+    // The display handler's frame ends on the front buffer.
+    drawFrame();
+    glFinish();
+    const WindowPoint p = project(ViewMain, kWidth, kHeight, Vec3(-60, 0, -100));
+    EXPECT_TRUE(near(w.frontPixel(p.x, p.y), {255, 0, 0})) << describe(w.frontPixel(p.x, p.y));
+    EXPECT_TRUE(near(w.frontPixel(5, 5), kClearPixel));
+}
+
+TEST(FramePixels, PolygonsWithCollinearLeadCornersOrShortListsAreSafe) {
+    Model model;
+    auto parts = makeFlatModel(1);
+    TestWindow w(ViewMain, model, kWidth, kHeight);
+    // The first three corners on one line: the polygon still draws, with a finite normal.
+    Polygon collinear;
+    for (Vec3 p : {Vec3(-40, 0, -140), Vec3(0, 0, -140), Vec3(40, 0, -140), Vec3(0, 0, -60)}) {
+        collinear.pushColoredVertex(p, Color3(0.0f, 1.0f, 0.0f));
+    }
+    // Fewer colours than corners: skipped rather than read past the colour list.
+    Polygon short_;
+    short_.positions = {Vec3(60, 0, 60), Vec3(120, 0, 60), Vec3(120, 0, 120)};
+    short_.colors = {Color3(1.0f, 0.0f, 0.0f)};
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glNormal3f(7, 7, 7);
+    collinear.drawPolygon(0);
+    GLfloat normal[3] = {0, 0, 0};
+    glGetFloatv(GL_CURRENT_NORMAL, normal);
+    short_.drawPolygon(0);
+    glFinish();
+    EXPECT_EQ(normal[0], 0.0f);
+    EXPECT_EQ(normal[1], 0.0f);
+    EXPECT_EQ(normal[2], 1.0f);
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(0, 0, -120)), {0, 255, 0}));
+    EXPECT_TRUE(near(at(w, ViewMain, Vec3(110, 0, 75)), kClearPixel));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST(FramePixels, TexturedPolygonShowsItsTexels) {

@@ -1,6 +1,8 @@
 #include "gl_test_support.h"
 
 #include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,7 +32,15 @@ void onTestReshape(int width, int height) {
     reshapeView(width, height);
 }
 
-void onTestDisplay() {}  // frames are drawn by the tests themselves
+// Windows that GLUT has asked to display at least once: they are mapped and exposed.
+std::map<int, bool>& exposed() {
+    static std::map<int, bool> windows;
+    return windows;
+}
+
+void onTestDisplay() {  // frames are drawn by the tests themselves
+    exposed()[glutGetWindow()] = true;
+}
 
 void initGlutOnce() {
     static bool done = false;
@@ -48,7 +58,10 @@ bool pumpUntilReshaped(int window, int width, int height) {
     while (std::chrono::steady_clock::now() < deadline) {
         glutMainLoopEvent();
         auto it = reshapes().find(window);
-        if (it != reshapes().end() && it->second == std::make_pair(width, height)) return true;
+        if (it != reshapes().end() && it->second == std::make_pair(width, height) &&
+            exposed()[window]) {
+            return true;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return false;
@@ -116,6 +129,7 @@ TestWindow::TestWindow(ViewIndex view, Model& model, int width, int height, unsi
 TestWindow::~TestWindow() {
     glutDestroyWindow(id_);
     reshapes().erase(id_);
+    exposed().erase(id_);
     glutMainLoopEvent();
 }
 
@@ -140,9 +154,29 @@ void TestWindow::render() const {
 }
 
 Pixel TestWindow::pixel(int x, int y) const {
+    return readPixel(GL_BACK, x, y);
+}
+
+Pixel TestWindow::frontPixel(int x, int y) const {
+    // What the X server shows in the window (the front buffer), bottom-left origin like GL.
+    makeCurrent();
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable window = glXGetCurrentDrawable();
+    if (!display || !window) return {-1, -1, -1};
+    XImage* image = XGetImage(display, window, x, height_ - 1 - y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return {-1, -1, -1};
+    const unsigned long value = XGetPixel(image, 0, 0);
+    Pixel p{static_cast<int>((value & image->red_mask) >> __builtin_ctzl(image->red_mask)),
+            static_cast<int>((value & image->green_mask) >> __builtin_ctzl(image->green_mask)),
+            static_cast<int>((value & image->blue_mask) >> __builtin_ctzl(image->blue_mask))};
+    XDestroyImage(image);
+    return p;
+}
+
+Pixel TestWindow::readPixel(GLenum buffer, int x, int y) const {
     makeCurrent();
     uint8_t rgb[3] = {0, 0, 0};
-    glReadBuffer(GL_BACK);
+    glReadBuffer(buffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     return {rgb[0], rgb[1], rgb[2]};

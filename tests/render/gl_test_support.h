@@ -51,10 +51,13 @@ class TestWindow {
     // Draws one frame without swapping and reads the back buffer.
     void render() const;
     Pixel pixel(int x, int y) const;  // window coordinates, origin bottom-left
+    // What the window shows on the X server, after a whole drawFrame (with its swap).
+    Pixel frontPixel(int x, int y) const;
     // The whole back buffer, top row first, RGB.
     std::vector<uint8_t> image() const;
 
   private:
+    Pixel readPixel(GLenum buffer, int x, int y) const;
     int id_ = 0;
     int width_ = 0, height_ = 0;
     double prepareSeconds_ = 0;

@@ -71,6 +71,9 @@ int main(int argc, char** argv) {
     std::printf("demo model: %zu parts, %zu polygons\n", partList.size(), polygons);
     for (int i = 0; i < 3; ++i) {
         TestWindow w(views[i].view, model, views[i].width, views[i].height);
+        if (i == 0) {
+            std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+        }
         w.render();  // the first frame pays for one-time driver work
         constexpr int kFrames = 200;
         const auto start = std::chrono::steady_clock::now();
