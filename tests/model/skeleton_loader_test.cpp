@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <string>
@@ -256,7 +257,8 @@ TEST_F(SkeletonLoader, LoadSkeletonReadsTheFileOrSaysItCannotBeFound) {
               directory + " cannot be read: Is a directory\n");
     EXPECT_TRUE(partList.empty());
 
-    const std::string path = testing::TempDir() + "skeleton_loader_test.bin";
+    const std::string path =
+        testing::TempDir() + "skeleton_loader_test_" + std::to_string(::getpid()) + ".bin";
     ASSERT_TRUE(ab::writeFile(
         path, ab::buildModelArchive(skeletonWithParents({0, 1}), ab::AngleTable{0, {16384, 0}})));
     testing::internal::CaptureStdout();
