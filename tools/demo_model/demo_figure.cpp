@@ -163,7 +163,7 @@ MeshMaker foot(float s) {
     return m;
 }
 
-struct BoneSpec {
+struct BoneDesign {
     uint16_t parent;  // bone id: 0 the root, p bone p - 1
     int16_t length;
     double angle;  // radians about X
@@ -174,7 +174,7 @@ struct BoneSpec {
 
 archive_builder::Bytes buildDemoArchive() {
     // Bone ids: the index below plus one.
-    const std::vector<BoneSpec> bones = {
+    const std::vector<BoneDesign> bones = {
         {0, 0, 0.0, pelvis()},                     // 1 pelvis
         {0, -170, 0.0, torso()},                   // 2 torso; neck and shoulders 170 above
         {2, -80, 0.1, head()},                     // 3 head, nodding a little
@@ -192,13 +192,13 @@ archive_builder::Bytes buildDemoArchive() {
     };
     archive_builder::Skeleton skeleton;
     archive_builder::AngleTable angles;
-    for (const BoneSpec& spec : bones) {
+    for (const BoneDesign& design : bones) {
         Bone bone;
-        bone.parent = spec.parent;
-        bone.length = spec.length;
-        bone.mesh = spec.mesh.block();
+        bone.parent = design.parent;
+        bone.length = design.length;
+        bone.mesh = design.mesh.block();
         skeleton.bones.push_back(bone);
-        angles.angles.push_back(angleUnits(spec.angle));
+        angles.angles.push_back(angleUnits(design.angle));
     }
     return archive_builder::buildModelArchive(skeleton, angles, {buildDemoTexture()});
 }
