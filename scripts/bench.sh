@@ -23,6 +23,11 @@ if grep -q veldraxis_draw_bench <<<"$build_targets"; then
     targets+=(veldraxis_draw_bench)
     has_draw=1
 fi
+has_viewer=0
+if grep -q veldraxis-viewer <<<"$build_targets"; then
+    targets+=(veldraxis-viewer veldraxis_swap_log)
+    has_viewer=1
+fi
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
 
 echo "== Machine"
@@ -64,4 +69,13 @@ if [ "$has_draw" = 1 ]; then
 else
     echo
     echo "== Drawing: skipped, the render library is not built yet"
+fi
+
+if [ "$has_viewer" = 1 ]; then
+    echo
+    echo "== The real viewer's start-up (Xvfb, Mesa; parts start hidden, so no polygons are drawn)"
+    for archive in "" "$data/large.bin"; do
+        "$root/scripts/with-xvfb.sh" "$root/bench/real_viewer_startup.sh" \
+            "$build/veldraxis-viewer" "$build/bench/libveldraxis_swap_log.so" $archive
+    done
 fi
