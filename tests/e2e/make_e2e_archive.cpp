@@ -6,7 +6,11 @@
 //   bone 1 (below the root, length 200): magenta, x -100..-40, z 20..80
 //   bone 2 (below bone 1, so its origin is at z 200): yellow, x 40..100, z 0..60 of its own frame
 //   bone 3 (below the root): cyan, x -30..30, z -150..-90
+// With --bones N instead: N bones below the root, only the last with a part (bone 1's square),
+// for a control panel taller than the screen.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "archive_builder.h"
 #include "model/model.h"
@@ -31,24 +35,36 @@ MeshBlock square(int16_t x0, int16_t x1, int16_t z0, int16_t z1, RGB colour) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT\n", argv[0]);
+    const bool manyBones = argc == 4 && std::strcmp(argv[1], "--bones") == 0;
+    if (argc != 2 && !manyBones) {
+        std::fprintf(stderr, "usage: %s [--bones N] OUTPUT\n", argv[0]);
         return 2;
     }
+    const char* output = argv[argc - 1];
     Skeleton skeleton;
-    skeleton.bones.push_back({0, 200, square(-100, -40, 20, 80, {255, 0, 255}), {}});
-    skeleton.bones.push_back({1, 0, square(40, 100, 0, 60, {255, 255, 0}), {}});
-    skeleton.bones.push_back({0, 0, square(-30, 30, -150, -90, {0, 255, 255}), {}});
     AngleTable angles;
-    angles.angles = {0, 0, 0};
-    if (!writeFile(argv[1], buildModelArchive(skeleton, angles))) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    if (manyBones) {
+        const int count = std::atoi(argv[2]);
+        for (int i = 0; i < count; ++i) {
+            Bone bone{0, 0, std::nullopt, {}};
+            if (i == count - 1) bone.mesh = square(-100, -40, 20, 80, {255, 0, 255});
+            skeleton.bones.push_back(bone);
+            angles.angles.push_back(0);
+        }
+    } else {
+        skeleton.bones.push_back({0, 200, square(-100, -40, 20, 80, {255, 0, 255}), {}});
+        skeleton.bones.push_back({1, 0, square(40, 100, 0, 60, {255, 255, 0}), {}});
+        skeleton.bones.push_back({0, 0, square(-30, 30, -150, -90, {0, 255, 255}), {}});
+        angles.angles = {0, 0, 0};
+    }
+    if (!writeFile(output, buildModelArchive(skeleton, angles))) {
+        std::fprintf(stderr, "cannot write %s\n", output);
         return 1;
     }
 
     Model model;
     createRootNode();
-    model.loadTextures(argv[1]);
-    model.loadSkeleton(argv[1]);
+    model.loadTextures(output);
+    model.loadSkeleton(output);
     return 0;
 }

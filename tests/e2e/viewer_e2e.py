@@ -104,14 +104,14 @@ def wait_until(condition, timeout=10.0, message="condition"):
 class Session:
     """A running viewer with a private directory holding the stub chooser and pose files."""
 
-    def __init__(self, options, archive=True):
+    def __init__(self, options, archive=True, maker_args=(), glut_args=()):
         self.options = options
         self.dir = tempfile.mkdtemp(prefix="veldraxis-e2e-")
         self.archive = os.path.join(self.dir, "model.bin")
         self.expected_console = ""
         if archive:
-            made = subprocess.run([options.maker, self.archive], capture_output=True, text=True,
-                                  check=True)
+            made = subprocess.run([options.maker, *maker_args, self.archive],
+                                  capture_output=True, text=True, check=True)
             self.expected_console = made.stdout
         self.stub_dir = os.path.join(self.dir, "bin")
         os.mkdir(self.stub_dir)
@@ -124,7 +124,7 @@ class Session:
         env = dict(os.environ, PATH=self.stub_dir + os.pathsep + os.environ.get("PATH", ""))
         self.stdout_path = os.path.join(self.dir, "console.txt")
         self.stdout = open(self.stdout_path, "w")
-        args = [options.viewer] + ([self.archive] if archive else [])
+        args = [options.viewer, *glut_args] + ([self.archive] if archive else [])
         self.process = subprocess.Popen(args, stdout=self.stdout, stderr=subprocess.DEVNULL,
                                         stdin=subprocess.DEVNULL, env=env, cwd=self.dir)
         self.windows = {}
@@ -294,6 +294,22 @@ def case_windows(s):
     check(shot.count_colour(MAIN_VIEW_BOX, RED) > 100, "the world axes show")
 
 
+def case_scroll(s):
+    """Sixty bones: the panel is as tall as the screen allows and scrolls to the last bone."""
+    screen_height = int(xdo("getdisplaygeometry").split()[1])
+    x, y, width, height = s.geometry("GLUI")
+    check(height < 60 * 23 and y + height <= screen_height, f"GLUI size {(width, height)}")
+    check(height > 400, f"GLUI uses the screen's height: {height}")
+    xdo("mousemove", PANEL_X + 100, PANEL_Y + 200)
+    for _ in range(40):
+        xdo("click", 5)  # wheel down
+    time.sleep(0.5)
+    # Scrolled to the end, the last row sits just above the bottom edge.
+    s.click((PANEL_X + 22, PANEL_Y + height - 19))
+    s.expect_screen(lambda shot: shot.count_colour(MAIN_VIEW_BOX, MAGENTA) >= 3000,
+                    "the last bone's check box shows its part")
+
+
 def case_demo(s):
     check(s.console().startswith("No archive given: showing the built-in demo model\n"),
           f"console starts {s.console()[:80]!r}")
@@ -421,7 +437,12 @@ def main():
     case = globals().get("case_" + options.case)
     if not case:
         sys.exit(f"unknown case {options.case}")
-    session = Session(options, archive=options.case != "demo")
+    if options.case == "windows":  # GLUT's own options before the archive are GLUT's
+        session = Session(options, glut_args=["-display", os.environ["DISPLAY"], "-sync"])
+    elif options.case == "scroll":
+        session = Session(options, maker_args=["--bones", "60"])
+    else:
+        session = Session(options, archive=options.case != "demo")
     try:
         case(session)
     except Failure as failure:
