@@ -78,6 +78,11 @@ void onPanelMotion(int x, int y) {
     queueEvent({MouseEvent::Move, 0, false, x, y});
 }
 
+// When the pointer leaves, nothing in the panel stays highlighted as if under it.
+void onPanelEntry(int state) {
+    if (state == GLUT_LEFT) queueEvent({MouseEvent::Move, 0, false, -100000, -100000});
+}
+
 void onPanelWheel(int /*wheel*/, int direction, int x, int y) {
     queueEvent({MouseEvent::Wheel, direction, false, x, y});
 }
@@ -288,6 +293,7 @@ int openPanelWindow(Window& panel) {
     glutMotionFunc(onPanelMotion);
     glutPassiveMotionFunc(onPanelMotion);
     glutMouseWheelFunc(onPanelWheel);
+    glutEntryFunc(onPanelEntry);
     glutKeyboardFunc(onPanelKey);
     glutKeyboardUpFunc(onPanelKeyUp);
     glutSpecialFunc(onPanelSpecial);
