@@ -14,6 +14,8 @@ const char* listFormName(ListForm form) {
             return "polygons";
         case ListForm::TrianglesQuadsNormalMaterial:
             return "the viewer's form, GL_TRIANGLES/GL_QUADS per polygon";
+        case ListForm::FanTrianglesNormalMaterial:
+            return "the viewer's form, GL_TRIANGLES fan per polygon";
         case ListForm::Triangles:
             return "one GL_TRIANGLES block";
     }
@@ -42,7 +44,8 @@ void corner(const WorldPolygon& polygon, size_t i, bool textured, bool material)
 
 void compilePass(const std::vector<WorldPolygon>& polygons, bool textured, ListForm form) {
     const bool separateModes = form == ListForm::TrianglesQuadsNormalMaterial;
-    const bool material = form == ListForm::PolygonNormalMaterial || separateModes;
+    const bool fan = form == ListForm::FanTrianglesNormalMaterial;
+    const bool material = form == ListForm::PolygonNormalMaterial || separateModes || fan;
     const bool normal = material || form == ListForm::PolygonNormal;
     if (form == ListForm::Triangles) glBegin(GL_TRIANGLES);
     for (const WorldPolygon& polygon : polygons) {
@@ -53,6 +56,19 @@ void compilePass(const std::vector<WorldPolygon>& polygons, bool textured, ListF
                 corner(polygon, i, textured, false);
                 corner(polygon, i + 1, textured, false);
             }
+            continue;
+        }
+        if (fan) {
+            const Vec3 n =
+                computeFaceNormal(polygon.positions[0], polygon.positions[1], polygon.positions[2]);
+            glBegin(GL_TRIANGLES);
+            glNormal3f(n.x(), n.y(), n.z());
+            for (size_t i = 1; i + 1 < polygon.positions.size(); ++i) {
+                corner(polygon, 0, textured, material);
+                corner(polygon, i, textured, material);
+                corner(polygon, i + 1, textured, material);
+            }
+            glEnd();
             continue;
         }
         // Quads keep the outline order, so GL_QUADS covers the same area as GL_POLYGON.

@@ -4,7 +4,8 @@
 // cost comes from: the viewer's form (one GL_POLYGON per polygon with a normal and a material
 // colour per corner), the same without the material calls, without the normal as well, the
 // viewer's form with each triangle as GL_TRIANGLES and each quad as GL_QUADS instead of
-// GL_POLYGON, and the polygons as one GL_TRIANGLES block per pass.
+// GL_POLYGON, the viewer's form with each polygon as GL_TRIANGLES in the fan (0, i, i + 1)
+// that GL_POLYGON is split into, and the polygons as one GL_TRIANGLES block per pass.
 
 #include <GL/gl.h>
 
@@ -18,10 +19,14 @@ enum class ListForm {
     PolygonNormal,
     PolygonOnly,
     TrianglesQuadsNormalMaterial,
+    FanTrianglesNormalMaterial,
     Triangles
 };
-constexpr ListForm kListForms[] = {ListForm::PolygonNormalMaterial, ListForm::PolygonNormal,
-                                   ListForm::PolygonOnly, ListForm::TrianglesQuadsNormalMaterial,
+constexpr ListForm kListForms[] = {ListForm::PolygonNormalMaterial,
+                                   ListForm::PolygonNormal,
+                                   ListForm::PolygonOnly,
+                                   ListForm::TrianglesQuadsNormalMaterial,
+                                   ListForm::FanTrianglesNormalMaterial,
                                    ListForm::Triangles};
 const char* listFormName(ListForm form);
 
