@@ -9,21 +9,29 @@ using namespace archive_builder;
 
 namespace {
 
-// A tube of kRings rings of kSegments vertices around the bone's Z axis; polygons take the
-// corners of one grid cell, so they are small and spread over the tube as in a real part.
+// A tube of kRings rings of kSegments vertices around the bone's Z axis, one unit apart;
+// polygons take the corners of one grid cell each, so they are small and spread over the tube
+// as in a real part, and up to kCells polygons per bone never overlap.
 constexpr int kSegments = 32;
-constexpr int kRings = 32;
+constexpr int kRings = 80;
 constexpr int kCells = kSegments * (kRings - 1);
+
+// Twenty chains of bones below the root. The loader turns bones about X only and moves them
+// along Z only, so each chain curls in the Y-Z plane; its meshes stand apart from the other
+// chains' along X.
+constexpr int kChains = 20;
 
 std::vector<Vertex> tubeVertices(int boneIndex) {
     std::vector<Vertex> vertices;
     vertices.reserve(kSegments * kRings);
-    const double radius = 6.0 + boneIndex % 5;
+    const int chain = boneIndex % kChains;
+    const double radius = 5.0 + chain % 4;
+    const double centreX = (chain - (kChains - 1) / 2.0) * 14.0;
     for (int ring = 0; ring < kRings; ++ring) {
         for (int s = 0; s < kSegments; ++s) {
             const double a = 2.0 * M_PI * s / kSegments;
             Vertex v;
-            v.x = static_cast<int16_t>(std::lround(radius * std::cos(a)));
+            v.x = static_cast<int16_t>(std::lround(centreX + radius * std::cos(a)));
             v.y = static_cast<int16_t>(std::lround(radius * std::sin(a)));
             v.z = static_cast<int16_t>(ring);
             vertices.push_back(v);
@@ -125,16 +133,20 @@ TimImage makeImage(uint16_t widthUnits, uint16_t height, uint8_t palettes, int s
 Bytes makeLargeArchive(const LargeArchiveShape& shape, ArchiveCounts* counts) {
     Skeleton skeleton;
     AngleTable angles;
-    constexpr int kChains = 10;
     for (int i = 0; i < shape.bones; ++i) {
         Bone bone;
-        // Ten chains from the root, so the tree is as deep as a limb, not as the bone count.
+        // Bone i hangs below bone i - kChains (id i - kChains + 1): the tree is as deep as a
+        // limb, not as the bone count.
         bone.parent = static_cast<uint16_t>(i < kChains ? 0 : i - kChains + 1);
         bone.length = static_cast<int16_t>(kRings - 1);
         bone.mesh = tubeMesh(i, shape.polygonsPerBone, counts);
         skeleton.bones.push_back(std::move(bone));
-        angles.angles.push_back(
-            static_cast<int16_t>((i % kChains) * 6553 - 30000 + (i / kChains) * 300));
+        // The first bone of a chain sets its direction, the others curl it, half the chains
+        // one way and half the other (angles in 1/65535 of a turn).
+        const int chain = i % kChains;
+        const int curl = chain % 2 ? 1 : -1;
+        angles.angles.push_back(static_cast<int16_t>(
+            i < kChains ? (chain - kChains / 2) * 1200 : curl * (3000 + 150 * (chain / 2))));
     }
     const std::vector<TimImage> images = {makeImage(16, 128, 2, 1), makeImage(32, 256, 1, 2),
                                           makeImage(8, 32, 7, 3), makeFullPageImage()};

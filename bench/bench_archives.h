@@ -21,9 +21,10 @@ struct ArchiveCounts {
     size_t images = 0;
 };
 
-// A model of shape.bones bones in ten chains below the root, each bone carrying a tube-shaped
-// mesh with textured triangles (255, the format's limit), textured quads, shaded triangles and
-// shaded quads, plus four TIM images of different sizes and palette counts.
+// A model of shape.bones bones in twenty chains below the root, each bone carrying a
+// tube-shaped mesh with textured triangles (255, the format's limit), textured quads, shaded
+// triangles and shaded quads, no two of them overlapping, plus four TIM images of different
+// sizes and palette counts.
 archive_builder::Bytes makeLargeArchive(const LargeArchiveShape& shape = {},
                                         ArchiveCounts* counts = nullptr);
 

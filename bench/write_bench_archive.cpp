@@ -1,6 +1,5 @@
 // Writes the large benchmark archive to the path given, for the programs that read it from a
-// file in a process of their own (peak memory, drawing). --polygons-per-bone N changes its size
-// (at most 992 per bone gives polygons that never overlap).
+// file in a process of their own (peak memory, drawing). --polygons-per-bone N changes its size.
 // Usage: veldraxis_write_bench_archive [--polygons-per-bone N] OUTPUT
 
 #include <cstdio>

@@ -1,0 +1,100 @@
+#include "viewer_startup.h"
+
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+
+#include "frame_timing.h"
+#include "model/model.h"
+#include "model/model_state.h"
+#include "model/part_mesh.h"
+#include "render/views.h"
+
+int viewWindows[3] = {0, 0, 0};
+
+namespace {
+
+const Clock::time_point processStart = Clock::now();
+bool drawn[3] = {false, false, false};
+double firstFrameMs = 0.0;
+
+void markDrawn(int view) {
+    glFinish();
+    drawn[view] = true;
+    if (drawn[0] && drawn[1] && drawn[2] && firstFrameMs == 0.0) {
+        firstFrameMs = msSince(processStart);
+    }
+}
+
+// The display handlers: the main window draws and asks the other two to follow.
+void displayMain() {
+    drawFrame();
+    markDrawn(0);
+    glutSetWindow(viewWindows[1]);
+    glutPostRedisplay();
+    glutSetWindow(viewWindows[2]);
+    glutPostRedisplay();
+}
+void displaySide() {
+    drawFrame();
+    markDrawn(1);
+}
+void displayUp() {
+    drawFrame();
+    markDrawn(2);
+}
+
+double prepare(Model& model, ViewIndex view) {
+    glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
+    setupView(view);
+    const auto t = Clock::now();
+    model.prepareWindow();
+    return msSince(t);
+}
+
+}  // namespace
+
+StartupTimes startThreeViews(Model& model, const char* archive, int& argc, char** argv) {
+    StartupTimes times;
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(320, 720);
+    viewWindows[ViewMain] = glutCreateWindow("Veldraxis Viewer");
+    glutPositionWindow(0, 20);
+    viewWindows[ViewSide] = glutCreateWindow("Side view");
+    glutPositionWindow(330, 20);
+    times.windowsMs = msSince(processStart);
+
+    // The side window's context is current while the archive loads, as in the viewer.
+    glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
+    setupView(ViewSide);
+    auto t = Clock::now();
+    model.loadTextures(archive);
+    times.texturesMs = msSince(t);
+    t = Clock::now();
+    model.loadSkeleton(archive);
+    times.skeletonMs = msSince(t);
+    for (PartMesh* mesh : partList) mesh->setVisible(1);
+    t = Clock::now();
+    model.prepareWindow();
+    times.prepareMs[ViewSide] = msSince(t);
+
+    glutInitWindowSize(320, 320);
+    viewWindows[ViewUp] = glutCreateWindow("Up view");
+    glutPositionWindow(660, 20);
+    times.prepareMs[ViewUp] = prepare(model, ViewUp);
+    glutSetWindow(viewWindows[ViewMain]);
+    times.prepareMs[ViewMain] = prepare(model, ViewMain);
+
+    void (*const display[3])() = {displayMain, displaySide, displayUp};
+    for (int view = 2; view >= 0; --view) {
+        glutSetWindow(viewWindows[view]);
+        glutDisplayFunc(display[view]);
+        glutReshapeFunc(reshapeView);
+    }
+    times.beforeLoopMs = msSince(processStart);
+    while (!(drawn[0] && drawn[1] && drawn[2]) && msSince(processStart) < 120000.0) {
+        glutMainLoopEvent();
+    }
+    times.firstFrameMs = firstFrameMs;
+    return times;
+}
