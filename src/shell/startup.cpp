@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
 
 #include "demo_archive.h"
@@ -40,9 +41,29 @@ void loadArchive(const char* path) {
     theModel->parseSkeleton(data, size);
 }
 
+// Mesa's software rasteriser can draw the first frame after a resize into a buffer of the old
+// size, which leaves the newly exposed rows unpainted; one more frame at the new size repairs
+// them. Called by a display handler, for its own window.
+void redrawOnceMoreAfterResize() {
+    static std::map<int, std::pair<int, int>> drawnSizes;
+    const std::pair<int, int> size{glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT)};
+    auto& drawn = drawnSizes[glutGetWindow()];
+    if (drawn != size) {
+        drawn = size;
+        glutPostRedisplay();
+    }
+}
+
+// The side and up views only draw.
+void displayView() {
+    drawFrame();
+    redrawOnceMoreAfterResize();
+}
+
 // Redraws the main view, then has the other two follow.
 void displayMainWindow() {
     drawFrame();
+    redrawOnceMoreAfterResize();
     glutSetWindow(sideWindow);
     glutPostRedisplay();
     glutSetWindow(upWindow);
@@ -112,10 +133,10 @@ int runViewer(int& argc, char** argv) {
     glutDisplayFunc(displayMainWindow);
     glutReshapeFunc(reshapeView);
     glutSetWindow(sideWindow);
-    glutDisplayFunc(drawFrame);
+    glutDisplayFunc(displayView);
     glutReshapeFunc(reshapeView);
     glutSetWindow(upWindow);
-    glutDisplayFunc(drawFrame);
+    glutDisplayFunc(displayView);
     glutReshapeFunc(reshapeView);
     glutSetWindow(mainWindow);
 
