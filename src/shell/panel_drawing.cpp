@@ -3,6 +3,7 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
+#include <map>
 
 using namespace glui_lite;
 
@@ -58,22 +59,31 @@ std::vector<std::pair<Control*, int>> columnLines(const Column& column) {
 void drawPanel(Panel& panel) {
     ImGui::BeginGroup();
     if (!panel.name.empty()) ImGui::TextUnformatted(panel.name.c_str());
-    std::vector<std::vector<std::pair<Control*, int>>> columns;
-    size_t rows = 0;
-    for (const Column& column : panel.columns) {
-        columns.push_back(columnLines(column));
-        rows = std::max(rows, columns.back().size());
+    // The lines are worked out once: a panel does not change after it is shown.
+    static std::map<const Panel*, std::vector<std::vector<std::pair<Control*, int>>>> linesOf;
+    auto& columns = linesOf[&panel];
+    if (columns.size() != panel.columns.size()) {
+        columns.clear();
+        for (const Column& column : panel.columns) columns.push_back(columnLines(column));
     }
+    size_t rows = 0;
+    for (const auto& lines : columns) rows = std::max(rows, lines.size());
     ImGuiTableFlags flags = ImGuiTableFlags_SizingFixedFit;
     if (panel.type != PanelNone) flags |= ImGuiTableFlags_BordersOuter;
     ImGui::PushID(&panel);
     if (ImGui::BeginTable("columns", static_cast<int>(columns.size()), flags)) {
-        for (size_t row = 0; row < rows; ++row) {
-            ImGui::TableNextRow();
-            for (size_t c = 0; c < columns.size(); ++c) {
-                ImGui::TableSetColumnIndex(static_cast<int>(c));
-                if (row < columns[c].size() && columns[c][row].first) {
-                    drawControlRow(columns[c][row].first, columns[c][row].second);
+        // Only the rows in view are laid out, so a panel of thousands of bones stays quick.
+        ImGuiListClipper clipper;
+        clipper.Begin(static_cast<int>(rows));
+        while (clipper.Step()) {
+            for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row) {
+                ImGui::TableNextRow();
+                for (size_t c = 0; c < columns.size(); ++c) {
+                    ImGui::TableSetColumnIndex(static_cast<int>(c));
+                    const auto& lines = columns[c];
+                    if (static_cast<size_t>(row) < lines.size() && lines[row].first) {
+                        drawControlRow(lines[row].first, lines[row].second);
+                    }
                 }
             }
         }
