@@ -1,12 +1,15 @@
 // Peak memory of one skeleton load, relative to the archive's size. Run as its own process
 // (veldraxis_load_memory ARCHIVE) so that nothing else has touched the heap: it reports the
 // peak of live heap bytes through operator new during loadSkeleton and the growth of the
-// process's maximum resident set size.
+// process's maximum resident set size, and the time of that one load, which like the viewer's
+// start-up finds no memory mapped yet.
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 
 #include "allocation_counter.h"
 #include "model/model.h"
@@ -14,6 +17,12 @@
 #include "model/part_mesh.h"
 
 namespace {
+
+double cpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return 1e3 * static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_nsec);
+}
 
 long maxResidentKiB() {
     rusage usage{};
@@ -43,7 +52,13 @@ int main(int argc, char** argv) {
 
     // The loader prints a line per bone; keep them out of the report.
     FILE* console = std::freopen("/dev/null", "w", stdout);
+    const double cpuBefore = cpuMs();
+    const auto wallBefore = std::chrono::steady_clock::now();
     const int result = model.loadSkeleton(argv[1]);
+    const double wallMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallBefore)
+            .count();
+    const double loadCpuMs = cpuMs() - cpuBefore;
     const AllocationStats after = allocationStats();
     const long rssAfter = maxResidentKiB();
     (void)console;
@@ -55,13 +70,14 @@ int main(int argc, char** argv) {
     const double rssGrowth = 1024.0 * static_cast<double>(rssAfter - rssBefore);
     std::fprintf(stderr,
                  "loadSkeleton %s: result %d, %zu bones, %zu polygons, file %.1f MB\n"
+                 "  this one load in a fresh process:     %8.1f ms wall, %.1f ms CPU\n"
                  "  heap peak during load (operator new): %8.1f MB = %5.2f x file size\n"
                  "  heap kept after load:                 %8.1f MB = %5.2f x file size"
                  " (%.0f bytes per polygon)\n"
                  "  max resident set growth:              %8.1f MB = %5.2f x file size\n"
                  "  heap allocations during load:         %zu (%.4f per polygon)\n",
-                 argv[1], result, partList.size(), polygons, fileBytes / 1e6, heapPeak / 1e6,
-                 heapPeak / fileBytes, heapKept / 1e6, heapKept / fileBytes,
+                 argv[1], result, partList.size(), polygons, fileBytes / 1e6, wallMs, loadCpuMs,
+                 heapPeak / 1e6, heapPeak / fileBytes, heapKept / 1e6, heapKept / fileBytes,
                  polygons ? heapKept / static_cast<double>(polygons) : 0.0, rssGrowth / 1e6,
                  rssGrowth / fileBytes, after.allocations - before.allocations,
                  polygons ? static_cast<double>(after.allocations - before.allocations) /

@@ -57,6 +57,8 @@ GLIBC_TUNABLES=glibc.malloc.hugetlb=1 "$build/bench/veldraxis_core_bench" --benc
 echo
 echo "== Peak memory of one load (a process of its own)"
 "$build/bench/veldraxis_load_memory" "$data/large.bin" 2>&1
+echo "-- the same with transparent huge pages for the heap"
+GLIBC_TUNABLES=glibc.malloc.hugetlb=1 "$build/bench/veldraxis_load_memory" "$data/large.bin" 2>&1
 
 if [ "$has_draw" = 1 ]; then
     echo
