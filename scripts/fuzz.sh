@@ -31,10 +31,11 @@ for target in "${targets[@]}"; do
     ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0 \
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
         "build-fuzz/fuzz/fuzz_$target" "$work" "fuzz/corpus/$target" "${dict[@]}" \
-        -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+        -max_total_time="$seconds" -rss_limit_mb=2048 -malloc_limit_mb=256 -timeout=10 \
+        -print_final_stats=1 \
         -artifact_prefix="$regressions/" >"$log" 2>&1 || status=$?
     # The last status line carries the coverage (cov: edges, ft: features) and the corpus size.
-    grep -E '^#[0-9]+ ' "$log" | tail -1 || true
+    grep -E '^#[0-9]+[[:space:]]' "$log" | tail -1 || true
     grep -E '^Done [0-9]+ runs|stat::number_of_executed_units' "$log" || true
     if [ "$status" -ne 0 ]; then
         echo "fuzz: $target found a fault (exit $status); input saved in $regressions/:"

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """The real viewer against hostile archives: for each archive of one class of the fuzz corpus
-(count-*, offset-*, order-*, truncated-*) or every saved fuzz finding (regressions), start
+(count-*, offset-*, order-*, truncated-*), every saved fuzz finding (regressions) or the archives
+at the edges of their sizes (size: 65,535 bones under the root, 100,000 bones chained, 64 MiB;
+written by the seed generator with --large), start
 veldraxis-viewer on it and check that all four windows come up, that it takes keys and a drag,
 that it still redraws after a resize, and that it is alive a second later.
 
-Usage: viewer_hostile_e2e.py --viewer PATH --corpus DIR --regressions DIR CLASS
+Usage: viewer_hostile_e2e.py --viewer PATH --generator PATH --corpus DIR --regressions DIR CLASS
 Run on a display of its own (scripts/with-xvfb.sh).
 """
 
@@ -65,7 +67,7 @@ def survive(viewer, archive, folder):
         process = subprocess.Popen([viewer, archive], stdout=console, stderr=subprocess.STDOUT,
                                    stdin=subprocess.DEVNULL, cwd=folder)
     try:
-        windows = {t: wait_until(lambda: find_window(t), 20, f"window {t}", process)
+        windows = {t: wait_until(lambda: find_window(t), 60, f"window {t}", process)
                    for t in TITLES}
         time.sleep(0.5)
         # Keys and a rotation drag in the main view (the focus follows the pointer).
@@ -105,8 +107,12 @@ def survive(viewer, archive, folder):
             time.sleep(0.1)
 
 
-def archives(options):
-    if options.archive_class == "regressions":
+def archives(options, scratch):
+    if options.archive_class == "size":
+        subprocess.run([options.generator, "--large", scratch], check=True,
+                       stdout=subprocess.DEVNULL)
+        folder, prefix = scratch, "size-"
+    elif options.archive_class == "regressions":
         folder = os.path.join(options.regressions, "skeleton_archive")
         prefix = ""
     else:
@@ -123,11 +129,13 @@ def main():
     parser.add_argument("--viewer", required=True)
     parser.add_argument("--corpus", required=True)
     parser.add_argument("--regressions", required=True)
+    parser.add_argument("--generator", required=True)
     parser.add_argument("archive_class",
-                        choices=["count", "offset", "order", "truncated", "regressions"])
+                        choices=["count", "offset", "order", "truncated", "regressions", "size"])
     options = parser.parse_args()
+    scratch = tempfile.TemporaryDirectory(prefix="veldraxis-large-")
 
-    paths = archives(options)
+    paths = archives(options, scratch.name)
     if not paths and options.archive_class != "regressions":
         print(f"no {options.archive_class} archives in {options.corpus}")
         return 1
