@@ -162,6 +162,79 @@ void measureListForms(const VertexArrayReference& reference, const Plan& plan,
     }
 }
 
+// The proposed change itself: every part's two lists compiled again, in each window, with
+// each polygon as GL_TRIANGLES in its fan, in the part's own frame; the parts then point at
+// those lists or at the viewer's own.
+constexpr GLuint kFanListBase = 100000;
+std::vector<int32_t> viewerListBase;
+
+void compileFanPartLists() {
+    for (size_t i = 0; i < partList.size(); ++i) {
+        std::vector<WorldPolygon> polygons;
+        for (const Polygon& polygon : partList[i]->polygons) {
+            if (polygon.positions.size() < 3) continue;
+            WorldPolygon local;
+            local.positions.assign(polygon.positions.begin(), polygon.positions.end());
+            local.colors.assign(polygon.colors.begin(), polygon.colors.end());
+            if (polygon.isTextured()) {
+                local.texCoords.assign(polygon.texCoords.begin(), polygon.texCoords.end());
+            }
+            polygons.push_back(std::move(local));
+        }
+        for (int textured = 0; textured < 2; ++textured) {
+            glNewList(kFanListBase + static_cast<GLuint>(2 * i + textured), GL_COMPILE);
+            compilePolygonPass(polygons, textured == 1, ListForm::FanTrianglesNormalMaterial);
+            glEndList();
+        }
+    }
+}
+
+void useFanPartLists(bool fan) {
+    if (viewerListBase.empty()) {
+        for (const PartMesh* mesh : partList) viewerListBase.push_back(mesh->listBase);
+    }
+    for (size_t i = 0; i < partList.size(); ++i) {
+        partList[i]->listBase =
+            fan ? static_cast<int32_t>(kFanListBase + 2 * i) : viewerListBase[i];
+    }
+}
+
+// drawFrame with the viewer's lists, with the fan-triangle lists and the reference, in turn.
+void measureFanPartLists(const VertexArrayReference& reference, const Plan& plan) {
+    for (int view = 0; view < 3; ++view) {
+        glutSetWindow(viewWindows[view]);
+        compileFanPartLists();
+    }
+    glutSetWindow(viewWindows[ViewMain]);
+    const GLuint referenceBuffer = reference.uploadBuffer();
+    const std::function<void()> draws[3] = {
+        [&] {
+            useFanPartLists(false);
+            drawFrame();
+        },
+        [&] {
+            useFanPartLists(true);
+            drawFrame();
+        },
+        [&] { swapAfter([&] { reference.render(referenceBuffer); }); }};
+    Samples samples[3];
+    for (const auto& draw : draws) timeOne(draw);
+    for (int r = 0; r < plan.rounds; ++r) {
+        for (int d = 0; d < 3; ++d) {
+            for (int i = 0; i < plan.perRound; ++i) samples[d].ms.push_back(timeOne(draws[d]));
+        }
+    }
+    useFanPartLists(false);
+    const double referenceMs = samples[2].median();
+    std::fprintf(report,
+                 "\ndrawFrame with every part's lists compiled as GL_TRIANGLES fans (main window, "
+                 "ms, median):\n  viewer's lists %.2f (%.2fx), fan-triangle lists %.2f (%.2fx), "
+                 "reference %.2f (target <= 1.5x: %s with fan triangles)\n",
+                 samples[0].median(), samples[0].median() / referenceMs, samples[1].median(),
+                 samples[1].median() / referenceMs, referenceMs,
+                 samples[1].median() / referenceMs <= 1.5 ? "met" : "MISSED");
+}
+
 Matrix4 rotation(int axis, float radians) {
     Matrix4 m = identityMatrix();
     const float c = std::cos(radians), s = std::sin(radians);
@@ -174,12 +247,9 @@ Matrix4 rotation(int axis, float radians) {
 }
 
 // A drag: each motion turns the selection about z and about x (two rotateBone calls), then the
-// main window redraws and the side and up windows follow, as the handlers do.
-void measureDrag(const Plan& plan, const std::vector<double>& frameMs) {
-    std::fprintf(report,
-                 "\ndrag (rotateBone about z and x, then drawFrame in the three windows, "
-                 "%d motions):\n",
-                 plan.dragSteps);
+// main window redraws and the side and up windows follow, as the handlers do. One drag with the
+// whole model selected, one with bone id 1.
+void measureDragSteps(const Plan& plan) {
     const Matrix4 aboutZ = rotation(2, 0.025f), aboutX = rotation(0, 0.0125f);
     const int32_t targets[2] = {0, partList.empty() ? 0 : 1};
     for (int32_t target : targets) {
@@ -199,7 +269,21 @@ void measureDrag(const Plan& plan, const std::vector<double>& frameMs) {
                      "  selected %s: %.1f ms per motion = %.1f motions (frames) per second\n",
                      target == 0 ? "whole model (id 0)" : "bone id 1", ms, 1000.0 / ms);
     }
-    std::fprintf(report, "  (the three frames alone: %.1f ms)\n",
+}
+
+// The drag with the viewer's part lists, then with the fan-triangle ones.
+void measureDrag(const Plan& plan, const std::vector<double>& frameMs) {
+    std::fprintf(report,
+                 "\ndrag (rotateBone about z and x, then drawFrame in the three windows, "
+                 "%d motions):\n",
+                 plan.dragSteps);
+    for (bool fan : {false, true}) {
+        useFanPartLists(fan);
+        std::fprintf(report, " with the %s lists:\n", fan ? "fan-triangle" : "viewer's");
+        measureDragSteps(plan);
+    }
+    useFanPartLists(false);
+    std::fprintf(report, "  (the viewer's three frames alone: %.1f ms)\n",
                  frameMs[0] + frameMs[1] + frameMs[2]);
 }
 
@@ -257,6 +341,7 @@ int main(int argc, char** argv) {
     reference.build();
     const std::vector<double> frameMs = measureFrames(reference, plan);
     measureListForms(reference, plan, startup.prepareMs[ViewMain]);
+    measureFanPartLists(reference, plan);
     measureDrag(plan, frameMs);
     std::fflush(report);
     return 0;

@@ -42,7 +42,9 @@ void corner(const WorldPolygon& polygon, size_t i, bool textured, bool material)
     glVertex3f(p.x(), p.y(), p.z());
 }
 
-void compilePass(const std::vector<WorldPolygon>& polygons, bool textured, ListForm form) {
+}  // namespace
+
+void compilePolygonPass(const std::vector<WorldPolygon>& polygons, bool textured, ListForm form) {
     const bool separateModes = form == ListForm::TrianglesQuadsNormalMaterial;
     const bool fan = form == ListForm::FanTrianglesNormalMaterial;
     const bool material = form == ListForm::PolygonNormalMaterial || separateModes || fan;
@@ -89,8 +91,6 @@ void compilePass(const std::vector<WorldPolygon>& polygons, bool textured, ListF
     if (form == ListForm::Triangles) glEnd();
 }
 
-}  // namespace
-
 void ListVariants::compile(const std::vector<WorldPolygon>& polygons) {
     constexpr GLsizei kLists = 2 * static_cast<GLsizei>(sizeof kListForms / sizeof kListForms[0]);
     base_ = glGenLists(kLists);
@@ -99,7 +99,7 @@ void ListVariants::compile(const std::vector<WorldPolygon>& polygons) {
         const auto start = std::chrono::steady_clock::now();
         for (bool textured : {false, true}) {
             glNewList(list++, GL_COMPILE);
-            compilePass(polygons, textured, form);
+            compilePolygonPass(polygons, textured, form);
             glEndList();
         }
         glFinish();

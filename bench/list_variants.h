@@ -30,6 +30,9 @@ constexpr ListForm kListForms[] = {ListForm::PolygonNormalMaterial,
                                    ListForm::Triangles};
 const char* listFormName(ListForm form);
 
+// Emits the textured or the untextured polygons in the given form into the list being compiled.
+void compilePolygonPass(const std::vector<WorldPolygon>& polygons, bool textured, ListForm form);
+
 class ListVariants {
   public:
     // Compiles every form into the current context (two lists per form: untextured, textured).
