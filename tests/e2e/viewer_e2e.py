@@ -104,7 +104,7 @@ def wait_until(condition, timeout=10.0, message="condition"):
 class Session:
     """A running viewer with a private directory holding the stub chooser and pose files."""
 
-    def __init__(self, options, archive=True, maker_args=(), glut_args=()):
+    def __init__(self, options, archive=True, maker_args=(), glut_args=(), chooser=True):
         self.options = options
         self.dir = tempfile.mkdtemp(prefix="veldraxis-e2e-")
         self.archive = os.path.join(self.dir, "model.bin")
@@ -122,11 +122,14 @@ class Session:
         os.chmod(stub, 0o755)
         self.answer("", 1)
         env = dict(os.environ, PATH=self.stub_dir + os.pathsep + os.environ.get("PATH", ""))
+        if not chooser:  # no chooser program anywhere on PATH: the console asks
+            os.remove(stub)
+            env["PATH"] = self.stub_dir
         self.stdout_path = os.path.join(self.dir, "console.txt")
         self.stdout = open(self.stdout_path, "w")
         args = [options.viewer, *glut_args] + ([self.archive] if archive else [])
         self.process = subprocess.Popen(args, stdout=self.stdout, stderr=subprocess.DEVNULL,
-                                        stdin=subprocess.DEVNULL, env=env, cwd=self.dir)
+                                        stdin=subprocess.PIPE, env=env, cwd=self.dir)
         self.windows = {}
         for title in [v[0] for v in VIEWS] + ["GLUI"]:
             self.windows[title] = wait_until(lambda: self.find_window(title), 20,
@@ -231,6 +234,7 @@ class Session:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        self.process.stdin.close()
         self.stdout.close()
         shutil.rmtree(self.dir, ignore_errors=True)
 
@@ -392,6 +396,28 @@ def case_cancel(s):
     check(len(s.chooser_calls()) == 5, f"chooser calls {s.chooser_calls()}")
 
 
+def case_console(s):
+    """Without a chooser program the console asks for the path on one line."""
+    path = os.path.join(s.dir, "typed.bin")
+    s.menu(4)
+    wait_until(lambda: "Save matrix to (an empty line cancels):\n" in s.console(), 10, "prompt")
+    s.process.stdin.write(path.encode() + b"\n")
+    s.process.stdin.flush()
+    wait_until(lambda: os.path.exists(path), 10, "the pose file")
+    with open(path, "rb") as f:
+        expect_initial_pose(f.read(), "typed")
+    s.menu(3)
+    wait_until(lambda: "Load matrix from (an empty line cancels):\n" in s.console(), 10,
+               "prompt")
+    s.process.stdin.write(b"\n")  # an empty line cancels
+    s.process.stdin.flush()
+    time.sleep(0.5)
+    lines = s.console().splitlines()[len(s.expected_console.splitlines()):]
+    check(lines == ["Save matrix to (an empty line cancels):", f"Save matrix : {path}",
+                    "Load matrix from (an empty line cancels):"], f"console {lines}")
+    check(s.process.poll() is None, "the viewer runs on")
+
+
 def case_keys(s):
     check(mode_shown(s.shot()) == 0, "rotation at start")
     for key, mode in [("t", 1), ("z", 2), ("r", 0), ("Z", 2), ("T", 1), ("R", 0)]:
@@ -439,6 +465,8 @@ def main():
         sys.exit(f"unknown case {options.case}")
     if options.case == "windows":  # GLUT's own options before the archive are GLUT's
         session = Session(options, glut_args=["-display", os.environ["DISPLAY"], "-sync"])
+    elif options.case == "console":
+        session = Session(options, chooser=False)
     elif options.case == "scroll":
         session = Session(options, maker_args=["--bones", "60"])
     else:
