@@ -6,6 +6,11 @@ written by the seed generator with --large), start
 veldraxis-viewer on it and check that all four windows come up, that it takes keys and a drag,
 that it still redraws after a resize, and that it is alive a second later.
 
+Class pose: one viewer on the sound model loads, through "Load matrix" (a stub chooser answers),
+every pose file of the pose fuzz corpus and of its saved findings (empty, cut inside a matrix,
+longer than the tree, NaN and infinity), a missing file and a folder, then saves into a folder
+that does not exist; after each it must report the command and keep drawing.
+
 Usage: viewer_hostile_e2e.py --viewer PATH --generator PATH --corpus DIR --regressions DIR CLASS
 Run on a display of its own (scripts/with-xvfb.sh).
 """
@@ -20,7 +25,6 @@ import time
 TITLES = ["Veldraxis Viewer", "Side view", "Up view", "GLUI"]
 CLEAR_COLOUR = (64, 128, 191)  # the views' clear colour 0.25, 0.5, 0.75
 GROWN_HEIGHT = 760  # the main view is 320 x 720 at (0, 20); growing it exposes rows below 740
-NEWLY_SHOWN = (100, 20 + GROWN_HEIGHT - 10)
 
 
 class Failure(Exception):
@@ -61,15 +65,50 @@ def wait_until(condition, timeout, what, process):
         time.sleep(0.1)
 
 
-def survive(viewer, archive, folder):
+def start(viewer, archive, folder, env=None):
     console_path = os.path.join(folder, "console.txt")
     with open(console_path, "w") as console:
         process = subprocess.Popen([viewer, archive], stdout=console, stderr=subprocess.STDOUT,
-                                   stdin=subprocess.DEVNULL, cwd=folder)
+                                   stdin=subprocess.DEVNULL, cwd=folder, env=env)
+    return process, console_path
+
+
+def stop(process):
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+    # Let the windows go before the next viewer looks for its own.
+    deadline = time.monotonic() + 5
+    while find_window(TITLES[0]) and time.monotonic() < deadline:
+        time.sleep(0.1)
+
+
+def console_tail(console_path):
+    with open(console_path) as f:
+        return f.read()[-2000:]
+
+
+def wait_for_windows(process):
+    windows = {t: wait_until(lambda: find_window(t), 60, f"window {t}", process) for t in TITLES}
+    time.sleep(0.5)
+    return windows
+
+
+def expect_redraw_after_resize(window, height, process):
+    """A reshape must be answered with a frame: the rows it exposes get the clear colour."""
+    xdo("windowsize", window, 320, height)
+    wait_until(lambda: near(pixel(100, 20 + height - 10), CLEAR_COLOUR), 10,
+               "the main view to redraw after a resize", process)
+
+
+def survive(viewer, archive, folder):
+    process, console_path = start(viewer, archive, folder)
     try:
-        windows = {t: wait_until(lambda: find_window(t), 60, f"window {t}", process)
-                   for t in TITLES}
-        time.sleep(0.5)
+        windows = wait_for_windows(process)
         # Keys and a rotation drag in the main view (the focus follows the pointer).
         xdo("mousemove", 160, 100)
         time.sleep(0.1)
@@ -79,10 +118,7 @@ def survive(viewer, archive, folder):
         xdo("mousedown", 1)
         xdo("mousemove", 190, 420)
         xdo("mouseup", 1)
-        # A reshape must be answered with a frame: the rows it exposes get the clear colour.
-        xdo("windowsize", windows["Veldraxis Viewer"], 320, GROWN_HEIGHT)
-        wait_until(lambda: near(pixel(*NEWLY_SHOWN), CLEAR_COLOUR), 10,
-                   "the main view to redraw after a resize", process)
+        expect_redraw_after_resize(windows["Veldraxis Viewer"], GROWN_HEIGHT, process)
         time.sleep(1.0)
         if process.poll() is not None:
             raise Failure(f"the viewer exited with status {process.returncode}")
@@ -90,21 +126,80 @@ def survive(viewer, archive, folder):
             if not find_window(title):
                 raise Failure(f"window {title} is gone")
     except Failure as failure:
-        with open(console_path) as f:
-            tail = f.read()[-2000:]
-        raise Failure(f"{failure}\n--- console (tail) ---\n{tail}")
+        raise Failure(f"{failure}\n--- console (tail) ---\n{console_tail(console_path)}")
     finally:
-        if process.poll() is None:
-            process.terminate()
+        stop(process)
+
+
+def pick_menu_entry(position):
+    """Opens the right-button menu in the main view and picks its entry at position (1-based)."""
+    x, y = 60, 60
+    xdo("mousemove", x, y)
+    time.sleep(0.1)
+    xdo("click", 3)
+    time.sleep(0.4)
+    entry = (x + 40, y + 12 + 24 * (position - 1))
+    xdo("mousemove", entry[0] - 2, entry[1])
+    time.sleep(0.2)
+    xdo("mousemove", *entry)
+    time.sleep(0.4)
+    xdo("click", 1)
+    time.sleep(0.6)
+
+
+LOAD_MATRIX, SAVE_MATRIX = 3, 4  # entries of the top menu
+
+
+def pose_files(options, folder):
+    paths = []
+    for root in (options.corpus, options.regressions):
+        inputs = os.path.join(root, "pose_file")
+        if os.path.isdir(inputs):
+            paths += sorted(os.path.join(inputs, n) for n in os.listdir(inputs)
+                            if not n.startswith("."))
+    return paths + [os.path.join(folder, "missing.pose"), folder]
+
+
+def survive_pose_files(options, folder):
+    """Returns (checked, failures) for the pose files loaded into one viewer."""
+    stub_dir = os.path.join(folder, "bin")
+    os.mkdir(stub_dir)
+    answer = os.path.join(stub_dir, "answer")
+    with open(os.path.join(stub_dir, "zenity"), "w") as f:
+        f.write(f'#!/bin/sh\ncat "{answer}"\n')
+    os.chmod(os.path.join(stub_dir, "zenity"), 0o755)
+    env = dict(os.environ, PATH=stub_dir + os.pathsep + os.environ.get("PATH", ""))
+    archive = os.path.join(options.corpus, "skeleton_archive", "sound-model")
+    process, console_path = start(options.viewer, archive, folder, env)
+    failures = []
+    commands = [("Load matrix", LOAD_MATRIX, path) for path in pose_files(options, folder)]
+    commands.append(("Save matrix", SAVE_MATRIX, os.path.join(folder, "no", "such", "x.pose")))
+    try:
+        window = wait_for_windows(process)["Veldraxis Viewer"]
+        for step, (command, entry, path) in enumerate(commands):
+            with open(answer, "w") as f:
+                f.write(path + "\n")
+            line = f"{command} : {path}"
             try:
-                process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
-        # Let the windows go before the next viewer looks for its own.
-        deadline = time.monotonic() + 5
-        while find_window(TITLES[0]) and time.monotonic() < deadline:
-            time.sleep(0.1)
+                pick_menu_entry(entry)
+                wait_until(lambda: line in console_tail(console_path), 10,
+                           f"the line '{line}'", process)
+                # Alternate the height so that every step exposes rows afresh.
+                expect_redraw_after_resize(window, 700 + 40 * (step % 2), process)
+                print(f"ok   {command.lower()} {os.path.basename(path) or path}")
+            except Failure as failure:
+                failures.append(path)
+                print(f"FAIL {command.lower()} {path}: {failure}\n--- console (tail) ---\n"
+                      f"{console_tail(console_path)}")
+                if process.poll() is not None:
+                    break
+            sys.stdout.flush()
+    except Failure as failure:
+        failures.append("start-up")
+        print(f"FAIL start-up: {failure}")
+    finally:
+        stop(process)
+    return len(commands), len(failures)
 
 
 def archives(options, scratch):
@@ -131,9 +226,16 @@ def main():
     parser.add_argument("--regressions", required=True)
     parser.add_argument("--generator", required=True)
     parser.add_argument("archive_class",
-                        choices=["count", "offset", "order", "truncated", "regressions", "size"])
+                        choices=["count", "offset", "order", "truncated", "regressions", "size",
+                                 "pose"])
     options = parser.parse_args()
     scratch = tempfile.TemporaryDirectory(prefix="veldraxis-large-")
+
+    if options.archive_class == "pose":
+        with tempfile.TemporaryDirectory(prefix="veldraxis-hostile-") as folder:
+            checked, failed = survive_pose_files(options, folder)
+        print(f"{checked - failed} of {checked} hostile pose commands handled")
+        return 1 if failed else 0
 
     paths = archives(options, scratch.name)
     if not paths and options.archive_class != "regressions":
