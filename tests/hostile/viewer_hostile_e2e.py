@@ -12,6 +12,8 @@ longer than the tree, NaN and infinity), a missing file and a folder, then saves
 that does not exist; after each it must report the command and keep drawing.
 
 Usage: viewer_hostile_e2e.py --viewer PATH --generator PATH --corpus DIR --regressions DIR CLASS
+Class folder takes every file of --folder DIR instead, e.g. the inputs a fuzzing run collected
+(build-fuzz/corpus/skeleton_archive).
 Run on a display of its own (scripts/with-xvfb.sh).
 """
 
@@ -207,6 +209,8 @@ def archives(options, scratch):
         subprocess.run([options.generator, "--large", scratch], check=True,
                        stdout=subprocess.DEVNULL)
         folder, prefix = scratch, "size-"
+    elif options.archive_class == "folder":
+        folder, prefix = options.folder, ""
     elif options.archive_class == "regressions":
         folder = os.path.join(options.regressions, "skeleton_archive")
         prefix = ""
@@ -225,9 +229,10 @@ def main():
     parser.add_argument("--corpus", required=True)
     parser.add_argument("--regressions", required=True)
     parser.add_argument("--generator", required=True)
+    parser.add_argument("--folder", help="the archives of class folder")
     parser.add_argument("archive_class",
                         choices=["count", "offset", "order", "truncated", "regressions", "size",
-                                 "pose"])
+                                 "pose", "folder"])
     options = parser.parse_args()
     scratch = tempfile.TemporaryDirectory(prefix="veldraxis-large-")
 
