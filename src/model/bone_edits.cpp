@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "model/bone_node.h"
+#include "model/scratch_stack.h"
 
 namespace {
 
@@ -14,7 +15,9 @@ using Mat3 = double[3][3];  // [row][column]
 // which handle() returns true keeps the request and its subtree is not visited.
 template <typename Handle, typename Carry>
 void sendDown(BoneNode& start, const Matrix4& m, Handle&& handle, Carry&& carry) {
-    std::vector<std::pair<BoneNode*, Matrix4>> stack{{&start, m}};
+    ScratchStack<std::pair<BoneNode*, Matrix4>> scratch;
+    auto& stack = scratch.items();
+    stack.emplace_back(&start, m);
     while (!stack.empty()) {
         auto [node, request] = stack.back();
         stack.pop_back();

@@ -1,5 +1,7 @@
 #include "model/bone_node.h"
 
+#include "model/scratch_stack.h"
+
 BoneNode::BoneNode(PartMesh* mesh_, int32_t boneId_)
     : boneId(boneId_),
       mesh(mesh_),
@@ -10,7 +12,9 @@ BoneNode::BoneNode(PartMesh* mesh_, int32_t boneId_)
 void BoneNode::attachChild(BoneNode* child, int32_t parentId) {
     // A node carrying parentId takes the child and is not searched below; every other node
     // passes the search on to all of its children.
-    std::vector<BoneNode*> stack{this};
+    ScratchStack<BoneNode*> scratch;
+    auto& stack = scratch.items();
+    stack.push_back(this);
     while (!stack.empty()) {
         BoneNode* node = stack.back();
         stack.pop_back();

@@ -6,6 +6,7 @@
 
 #include "model/matrix.h"
 #include "model/part_mesh.h"
+#include "model/scratch_stack.h"
 
 // One bone of the skeleton. The mesh is drawn under userMatrix · poseMatrix, the children under
 // userMatrix · poseMatrix · boneOffsetMatrix, inside the frame the parent hands down.
@@ -49,7 +50,9 @@ class BoneNode {
 // Visits node and its subtree in depth-first pre-order, children in order, without recursion.
 template <typename Node, typename Visit>
 void forEachPreOrder(Node& root, Visit&& visit) {
-    std::vector<Node*> stack{&root};
+    ScratchStack<Node*> scratch;
+    auto& stack = scratch.items();
+    stack.push_back(&root);
     while (!stack.empty()) {
         Node* node = stack.back();
         stack.pop_back();
