@@ -128,15 +128,20 @@ int poseFile(const uint8_t* data, size_t size) {
     check(model.parseSkeleton(archive, archiveSize) == 0, "the fixed pose tree did not load");
     check(poseNodeCount(*rootNode) == kPoseTreeNodes, "the fixed pose tree has the wrong shape");
 
+    // Through the stream reader that "Load matrix" uses, which reads the file before it
+    // touches the tree.
     const std::vector<uint8_t> before = encodePose(*rootNode);
-    const size_t loaded = applyPose(*rootNode, data, size);
+    std::vector<uint8_t> copy(data, data + size);
+    FILE* stream = size ? fmemopen(copy.data(), size, "rb") : std::fopen("/dev/null", "rb");
+    check(stream != nullptr, "cannot open the pose file as a stream");
+    rootNode->loadPose(stream);
+    std::fclose(stream);
     const std::vector<uint8_t> after = encodePose(*rootNode);
 
     // Exactly the whole matrices the file holds are loaded, bit for bit; every other matrix
     // keeps every bit it had.
     const size_t matrices = before.size() / kPoseMatrixBytes;
-    check(loaded == std::min(size / kPoseMatrixBytes, matrices),
-          "applyPose did not load exactly the whole matrices the file holds");
+    const size_t loaded = std::min(size / kPoseMatrixBytes, matrices);
     for (size_t k = 0; k < matrices; ++k) {
         const uint8_t* expected =
             k < loaded ? data + k * kPoseMatrixBytes : before.data() + k * kPoseMatrixBytes;

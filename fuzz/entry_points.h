@@ -19,7 +19,8 @@ int skeletonArchive(const uint8_t* data, size_t size);
 int timEntry(const uint8_t* data, size_t size);
 // The whole archive through the texture scan, read piecewise from a stream.
 int textureScan(const uint8_t* data, size_t size);
-// A pose file applied to a fixed tree of seven nodes (see poseTreeArchive).
+// A pose file loaded, as "Load matrix" loads it, into a fixed tree of seven nodes (see
+// poseTreeArchive).
 int poseFile(const uint8_t* data, size_t size);
 
 // The archive of the fixed tree that poseFile loads into: bones 1 and 2 under the root, bone 3

@@ -1,4 +1,4 @@
-// libFuzzer target: a pose file applied to the fixed seven-node tree.
+// libFuzzer target: a pose file loaded into the fixed seven-node tree.
 #include <cstddef>
 #include <cstdint>
 
