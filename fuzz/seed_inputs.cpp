@@ -372,7 +372,7 @@ std::vector<NamedInput> poseSeeds() {
     }
     const uint8_t signalingNan[4] = {0x01, 0x00, 0x80, 0x7F};
     std::memcpy(special.data() + 200, signalingNan, 4);
-    seeds.push_back({"special-nan-inf", special});
+    seeds.push_back({"nonfinite-nan-inf", special});
     return seeds;
 }
 

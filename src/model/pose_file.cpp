@@ -87,19 +87,26 @@ size_t applyPose(BoneNode& root, const uint8_t* data, size_t size) {
 
 namespace {
 
-// Reads up to limit bytes of the stream into a buffer and counts the rest without keeping it, so
-// that an oversized file costs no memory beyond what the tree can take.
-std::vector<uint8_t> readStream(FILE* stream, size_t limit, size_t& total) {
+// Reads up to limit bytes of the stream into a buffer and stops there, so that an oversized or
+// endless file (a pipe, /dev/zero) costs neither memory nor time beyond what the tree can take.
+// extra tells whether anything follows; total is the stream's whole size where it can be
+// measured (a regular file), else the bytes read.
+std::vector<uint8_t> readStream(FILE* stream, size_t limit, size_t& total, bool& extra) {
+    const long start = std::ftell(stream);
     std::vector<uint8_t> data;
     uint8_t chunk[65536];
-    total = 0;
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, stream)) > 0) {
-        if (data.size() < limit) {
-            const size_t keep = std::min(got, limit - data.size());
-            data.insert(data.end(), chunk, chunk + keep);
-        }
-        total += got;
+    while (data.size() < limit) {
+        const size_t want = std::min(sizeof chunk, limit - data.size());
+        const size_t got = std::fread(chunk, 1, want, stream);
+        data.insert(data.end(), chunk, chunk + got);
+        if (got < want) break;
+    }
+    total = data.size();
+    extra = data.size() == limit && std::fgetc(stream) != EOF;
+    struct stat info {};
+    if (extra && start >= 0 && ::fstat(::fileno(stream), &info) == 0 && S_ISREG(info.st_mode) &&
+        info.st_size > start) {
+        total = static_cast<size_t>(info.st_size - start);
     }
     return data;
 }
@@ -107,8 +114,9 @@ std::vector<uint8_t> readStream(FILE* stream, size_t limit, size_t& total) {
 // path names the file in the message about a read error; null for a stream of unknown name.
 size_t loadPoseStream(BoneNode& root, FILE* stream, const char* path) {
     size_t total = 0;
+    bool extra = false;
     const size_t needed = poseNodeCount(root) * kPoseRecordBytes;
-    const std::vector<uint8_t> data = readStream(stream, needed, total);
+    const std::vector<uint8_t> data = readStream(stream, needed, total, extra);
     if (std::ferror(stream)) {
         const int error = errno;
         if (path) {
@@ -118,11 +126,14 @@ size_t loadPoseStream(BoneNode& root, FILE* stream, const char* path) {
         }
         return 0;
     }
-    // applyPose reports against the whole size, but reads only what was kept.
-    const size_t loaded = applyPose(root, data.data(), data.size() < needed ? data.size() : needed);
-    if (total > needed) {
+    const size_t loaded = applyPose(root, data.data(), data.size());
+    if (extra && total > needed) {
         std::printf("Pose file has %zu bytes, the model needs %zu: the rest was ignored\n", total,
                     needed);
+    } else if (extra) {
+        std::printf(
+            "Pose file is longer than the %zu bytes the model needs: the rest was ignored\n",
+            needed);
     }
     return loaded;
 }

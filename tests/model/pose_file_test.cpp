@@ -145,6 +145,15 @@ TEST_F(PoseFiles, ALongerFileLoadsTheTreeAndIgnoresTheRest) {
     EXPECT_EQ(encodePose(*rootNode), expected);
 }
 
+TEST_F(PoseFiles, AnEndlessFileIsReadOnlyAsFarAsTheTreeNeeds) {
+    // /dev/zero never ends: the load must stop after the 768 bytes the tree takes.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(loadPoseFile(*rootNode, "/dev/zero"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Pose file is longer than the 768 bytes the model needs: the rest was ignored\n");
+    EXPECT_EQ(encodePose(*rootNode), ab::Bytes(768, 0));
+}
+
 TEST_F(PoseFiles, FilesThatCannotBeOpenedChangeNothing) {
     const ab::Bytes before = encodePose(*rootNode);
     const std::string missing = dir + "missing.pose";
