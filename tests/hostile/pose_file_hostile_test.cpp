@@ -15,6 +15,7 @@
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "model/model_state.h"
+#include "model/model_test_support.h"
 #include "model/pose_file.h"
 
 namespace {
@@ -26,14 +27,7 @@ using hostile::ab::Bytes;
 
 constexpr size_t kTreeBytes = fuzz_entry::kPoseTreeNodes * kPoseRecordBytes;  // 1344
 
-Matrix4 rotationZ(float t) {
-    Matrix4 m = identityMatrix();
-    m[0] = std::cos(t);
-    m[1] = std::sin(t);
-    m[4] = -std::sin(t);
-    m[5] = std::cos(t);
-    return m;
-}
+using model_test::rotationZ;
 
 // The seven-node tree of the pose fuzz target, and a pose file for it whose every float differs
 // from the tree's own.
