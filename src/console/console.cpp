@@ -1,0 +1,71 @@
+#include "console/console.h"
+
+#include <cstdarg>
+#include <utility>
+
+namespace {
+
+// One thread prints; the state is the console's own and needs no lock.
+ConsoleTarget currentTarget = ConsoleTarget::StandardOutput;
+std::string bufferText;
+
+}  // namespace
+
+void consolePrintf(const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    switch (currentTarget) {
+        case ConsoleTarget::StandardOutput:
+            std::vfprintf(stdout, format, args);
+            break;
+        case ConsoleTarget::StandardError:
+            std::vfprintf(stderr, format, args);
+            break;
+        case ConsoleTarget::Discard:
+            break;
+        case ConsoleTarget::Buffer: {
+            std::va_list measure;
+            va_copy(measure, args);
+            const int length = std::vsnprintf(nullptr, 0, format, measure);
+            va_end(measure);
+            if (length > 0) {
+                const size_t start = bufferText.size();
+                bufferText.resize(start + static_cast<size_t>(length) + 1);
+                std::vsnprintf(&bufferText[start], static_cast<size_t>(length) + 1, format, args);
+                bufferText.resize(start + static_cast<size_t>(length));
+            }
+            break;
+        }
+    }
+    va_end(args);
+}
+
+void setConsoleTarget(ConsoleTarget target) {
+    currentTarget = target;
+}
+
+ConsoleTarget consoleTarget() {
+    return currentTarget;
+}
+
+const std::string& consoleBufferText() {
+    return bufferText;
+}
+
+void clearConsoleBuffer() {
+    bufferText.clear();
+}
+
+ConsoleCapture::ConsoleCapture()
+    : previousTarget_(currentTarget), previousText_(std::exchange(bufferText, std::string())) {
+    currentTarget = ConsoleTarget::Buffer;
+}
+
+ConsoleCapture::~ConsoleCapture() {
+    currentTarget = previousTarget_;
+    bufferText = std::move(previousText_);
+}
+
+const std::string& ConsoleCapture::text() const {
+    return bufferText;
+}
