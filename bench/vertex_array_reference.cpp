@@ -12,6 +12,7 @@
 #include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "render/display_lists.h"
+#include "render/views.h"
 
 namespace {
 
@@ -155,7 +156,7 @@ void renderTwoPassFrame(const std::function<void()>& untextured,
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glClearColor(0.25f, 0.5f, 0.75f, 0.0f);
+    setViewClearColor(0.0f);
 
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);

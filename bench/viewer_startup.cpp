@@ -8,6 +8,7 @@
 #include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "render/views.h"
+#include "shell/model_loading.h"
 
 int viewWindows[3] = {0, 0, 0};
 
@@ -44,10 +45,8 @@ void displayUp() {
 }
 
 double prepare(Model& model, ViewIndex view) {
-    glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
-    setupView(view);
     const auto t = Clock::now();
-    model.prepareWindow();
+    prepareView(view, model);
     return msSince(t);
 }
 
@@ -55,32 +54,22 @@ double prepare(Model& model, ViewIndex view) {
 
 StartupTimes startThreeViews(Model& model, const char* archive, int& argc, char** argv) {
     StartupTimes times;
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(320, 720);
-    viewWindows[ViewMain] = glutCreateWindow("Veldraxis Viewer");
-    glutPositionWindow(0, 20);
-    viewWindows[ViewSide] = glutCreateWindow("Side view");
-    glutPositionWindow(330, 20);
+    initViewWindowSystem(argc, argv);
+    viewWindows[ViewMain] = createViewWindow(ViewMain);
+    viewWindows[ViewSide] = createViewWindow(ViewSide);
     times.windowsMs = msSince(processStart);
 
     // The side window's context is current while the archive loads, as in the viewer.
-    glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
-    setupView(ViewSide);
-    auto t = Clock::now();
-    model.loadTextures(archive);
-    times.texturesMs = msSince(t);
-    t = Clock::now();
-    model.loadSkeleton(archive);
-    times.skeletonMs = msSince(t);
+    setUpViewContext(ViewSide);
+    const LoadedModel loaded = loadModel(model, archive);
+    times.texturesMs = loaded.texturesMs;
+    times.skeletonMs = loaded.skeletonMs;
     for (PartMesh* mesh : partList) mesh->setVisible(1);
-    t = Clock::now();
+    const auto t = Clock::now();
     model.prepareWindow();
     times.prepareMs[ViewSide] = msSince(t);
 
-    glutInitWindowSize(320, 320);
-    viewWindows[ViewUp] = glutCreateWindow("Up view");
-    glutPositionWindow(660, 20);
+    viewWindows[ViewUp] = createViewWindow(ViewUp);
     times.prepareMs[ViewUp] = prepare(model, ViewUp);
     glutSetWindow(viewWindows[ViewMain]);
     times.prepareMs[ViewMain] = prepare(model, ViewMain);

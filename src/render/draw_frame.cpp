@@ -37,7 +37,7 @@ void renderFrame() {
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glClearColor(0.25f, 0.5f, 0.75f, 0.0f);  // from the next clear on
+    setViewClearColor(0.0f);  // from the next clear on
 
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);

@@ -113,10 +113,8 @@ TestWindow::TestWindow(ViewIndex view, Model& model, int width, int height, unsi
     id_ = glutCreateWindow("render test");
     glutDisplayFunc(onTestDisplay);
     glutReshapeFunc(onTestReshape);
-    glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
-    setupView(view);
     const auto start = std::chrono::steady_clock::now();
-    model.prepareWindow();
+    prepareView(view, model);
     glFinish();
     prepareSeconds_ =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -25,11 +25,10 @@ std::string describe(const Pixel& p);
 // The clear colour of every view, as 8-bit channels.
 const Pixel kClearPixel{64, 128, 191};
 
-// The window mode of the viewer: RGBA, double-buffered, depth, no alpha planes.
-constexpr unsigned kViewerDisplayMode = 18;
+constexpr unsigned kViewerDisplayMode = kViewDisplayMode;
 
 // A GLUT window whose reshape handler is reshapeView, made current and prepared like one of
-// the viewer's: clear colour, setupView, prepareWindow, then the first reshape.
+// the viewer's with prepareView, then given the first reshape.
 class TestWindow {
   public:
     TestWindow(ViewIndex view, Model& model, int width, int height,
@@ -42,7 +41,7 @@ class TestWindow {
     int width() const { return width_; }
     int height() const { return height_; }
     int id() const { return id_; }
-    // Wall time that prepareWindow took in this window (lists compiled, texture uploaded).
+    // Wall time that prepareView took in this window (lists compiled, texture uploaded).
     double prepareSeconds() const { return prepareSeconds_; }
 
     // Asks the window system for a new size and waits for the reshape to arrive.
