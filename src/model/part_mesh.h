@@ -7,6 +7,21 @@
 #include "model/bounded_reader.h"
 #include "model/polygon.h"
 
+// A read-only view of one polygon of a mesh: cheap to make and to copy, valid while the mesh
+// is not changed.
+class PolygonView {
+  public:
+    explicit PolygonView(const Polygon& polygon) : polygon_(&polygon) {}
+    size_t cornerCount() const { return polygon_->positions.size(); }
+    const Vec3& position(size_t k) const { return polygon_->positions[k]; }
+    const Color3& color(size_t k) const { return polygon_->colors[k]; }
+    const Vec3& texCoord(size_t k) const { return polygon_->texCoords[k]; }  // (u, v, 0)
+    bool isTextured() const { return polygon_->isTextured(); }
+
+  private:
+    const Polygon* polygon_;
+};
+
 // The polygons of one bone's part, in the bone's own frame, with its visibility and selection.
 class PartMesh {
   public:
@@ -34,6 +49,7 @@ class PartMesh {
     void addTexturedVertex(const Vec3& position, int s, int t);       // s / 256, t / 256
 
     size_t polygonCount() const { return polygons.size(); }
+    PolygonView polygon(size_t i) const { return PolygonView(polygons[i]); }
     bool hasPolygons() const { return !polygons.empty(); }
     bool hasTexturedPolygon() const;
 

@@ -46,35 +46,35 @@ TEST(MeshParser, GroupsComeInOrderWithQuadCornersSwapped) {
     EXPECT_EQ(mesh.currentPolygon, -1);
 
     // Textured triangle: file order, v + row offset not wrapped (250 + 16 = 266).
-    const Polygon& tri = mesh.polygons[0];
+    const PolygonView tri = mesh.polygon(0);
     ASSERT_TRUE(tri.isTextured());
-    ASSERT_EQ(tri.positions.size(), 3u);
-    EXPECT_EQ(tri.positions[0], Vec3(7, -8, 9));
-    EXPECT_EQ(tri.positions[2], Vec3(1, 2, 3));
-    EXPECT_EQ(tri.texCoords[0], Vec3(0.0f, 266 / 256.0f, 0.0f));
-    EXPECT_EQ(tri.texCoords[1], Vec3(255 / 256.0f, 16 / 256.0f, 0.0f));
-    EXPECT_EQ(tri.colors[0], Color3(1.0f, 1.0f, 1.0f));
+    ASSERT_EQ(tri.cornerCount(), 3u);
+    EXPECT_EQ(tri.position(0), Vec3(7, -8, 9));
+    EXPECT_EQ(tri.position(2), Vec3(1, 2, 3));
+    EXPECT_EQ(tri.texCoord(0), Vec3(0.0f, 266 / 256.0f, 0.0f));
+    EXPECT_EQ(tri.texCoord(1), Vec3(255 / 256.0f, 16 / 256.0f, 0.0f));
+    EXPECT_EQ(tri.color(0), Color3(1.0f, 1.0f, 1.0f));
 
     // Textured quad P, Q, R, S becomes P, Q, S, R; R keeps its own (u, v).
-    const Polygon& quad = mesh.polygons[1];
-    ASSERT_EQ(quad.positions.size(), 4u);
-    EXPECT_EQ(quad.positions[2], Vec3(100, 200, -300));
-    EXPECT_EQ(quad.positions[3], Vec3(7, -8, 9));
-    EXPECT_EQ(quad.texCoords[2], Vec3(7 / 256.0f, 8 / 256.0f, 0.0f));
-    EXPECT_EQ(quad.texCoords[3], Vec3(5 / 256.0f, 6 / 256.0f, 0.0f));
+    const PolygonView quad = mesh.polygon(1);
+    ASSERT_EQ(quad.cornerCount(), 4u);
+    EXPECT_EQ(quad.position(2), Vec3(100, 200, -300));
+    EXPECT_EQ(quad.position(3), Vec3(7, -8, 9));
+    EXPECT_EQ(quad.texCoord(2), Vec3(7 / 256.0f, 8 / 256.0f, 0.0f));
+    EXPECT_EQ(quad.texCoord(3), Vec3(5 / 256.0f, 6 / 256.0f, 0.0f));
 
     // Shaded triangle: byte colours / 256, so 255 is not pure white.
-    const Polygon& shaded = mesh.polygons[2];
+    const PolygonView shaded = mesh.polygon(2);
     EXPECT_FALSE(shaded.isTextured());
-    EXPECT_EQ(shaded.colors[0], Color3(0.99609375f, 0.99609375f, 0.99609375f));
-    EXPECT_EQ(shaded.colors[1], Color3(0.5f, 0.25f, 0.0f));
-    EXPECT_EQ(shaded.positions[0], Vec3(100, 200, -300));
+    EXPECT_EQ(shaded.color(0), Color3(0.99609375f, 0.99609375f, 0.99609375f));
+    EXPECT_EQ(shaded.color(1), Color3(0.5f, 0.25f, 0.0f));
+    EXPECT_EQ(shaded.position(0), Vec3(100, 200, -300));
 
-    const Polygon& shadedQuad = mesh.polygons[3];
-    ASSERT_EQ(shadedQuad.colors.size(), 4u);
-    EXPECT_EQ(shadedQuad.colors[2].red(), 40 / 256.0f);
-    EXPECT_EQ(shadedQuad.colors[3].red(), 30 / 256.0f);
-    EXPECT_EQ(shadedQuad.positions[3], Vec3(7, -8, 9));
+    const PolygonView shadedQuad = mesh.polygon(3);
+    ASSERT_EQ(shadedQuad.cornerCount(), 4u);
+    EXPECT_EQ(shadedQuad.color(2).red(), 40 / 256.0f);
+    EXPECT_EQ(shadedQuad.color(3).red(), 30 / 256.0f);
+    EXPECT_EQ(shadedQuad.position(3), Vec3(7, -8, 9));
 }
 
 TEST(MeshParser, TexturedTriangleCountIsTheLowByteOnly) {
