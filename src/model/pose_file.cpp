@@ -8,13 +8,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "console/console.h"
 #include "model/bone_node.h"
+#include "model/file_reading.h"
 
 namespace {
 
@@ -74,64 +75,41 @@ size_t applyPose(BoneNode& root, const uint8_t* data, size_t size) {
         }
     });
     if (size < needed) {
-        std::printf(
+        consolePrintf(
             "Pose file has %zu bytes, the model needs %zu: loaded the first %zu matrices, "
             "kept the rest\n",
             size, needed, loaded);
     } else if (size > needed) {
-        std::printf("Pose file has %zu bytes, the model needs %zu: the rest was ignored\n", size,
-                    needed);
+        consolePrintf("Pose file has %zu bytes, the model needs %zu: the rest was ignored\n", size,
+                      needed);
     }
     return loaded;
 }
 
 namespace {
 
-// Reads up to limit bytes of the stream into a buffer and stops there, so that an oversized or
-// endless file (a pipe, /dev/zero) costs neither memory nor time beyond what the tree can take.
-// extra tells whether anything follows; total is the stream's whole size where it can be
-// measured (a regular file), else the bytes read.
-std::vector<uint8_t> readStream(FILE* stream, size_t limit, size_t& total, bool& extra) {
-    const long start = std::ftell(stream);
-    std::vector<uint8_t> data;
-    uint8_t chunk[65536];
-    while (data.size() < limit) {
-        const size_t want = std::min(sizeof chunk, limit - data.size());
-        const size_t got = std::fread(chunk, 1, want, stream);
-        data.insert(data.end(), chunk, chunk + got);
-        if (got < want) break;
-    }
-    total = data.size();
-    extra = data.size() == limit && std::fgetc(stream) != EOF;
-    struct stat info {};
-    if (extra && start >= 0 && ::fstat(::fileno(stream), &info) == 0 && S_ISREG(info.st_mode) &&
-        info.st_size > start) {
-        total = static_cast<size_t>(info.st_size - start);
-    }
-    return data;
-}
-
 // path names the file in the message about a read error; null for a stream of unknown name.
 size_t loadPoseStream(BoneNode& root, FILE* stream, const char* path) {
-    size_t total = 0;
-    bool extra = false;
     const size_t needed = poseNodeCount(root) * kPoseRecordBytes;
-    const std::vector<uint8_t> data = readStream(stream, needed, total, extra);
-    if (std::ferror(stream)) {
-        const int error = errno;
+    const long start = std::ftell(stream);
+    const BoundedRead read = readUpTo(stream, needed);
+    if (read.error != 0) {
         if (path) {
-            std::printf("Cannot read pose file %s: %s\n", path, std::strerror(error));
+            consolePrintf("Cannot read pose file %s: %s\n", path, std::strerror(read.error));
         } else {
-            std::printf("Cannot read the pose file: %s\n", std::strerror(error));
+            consolePrintf("Cannot read the pose file: %s\n", std::strerror(read.error));
         }
         return 0;
     }
-    const size_t loaded = applyPose(root, data.data(), data.size());
-    if (extra && total > needed) {
-        std::printf("Pose file has %zu bytes, the model needs %zu: the rest was ignored\n", total,
-                    needed);
-    } else if (extra) {
-        std::printf(
+    const size_t loaded = applyPose(root, read.bytes.data(), read.bytes.size());
+    if (!read.more) return loaded;
+    // A regular file says how long it is; a pipe or device only that it goes on.
+    const int64_t size = regularFileSize(stream);
+    if (start >= 0 && size > start && static_cast<uint64_t>(size - start) > needed) {
+        consolePrintf("Pose file has %zu bytes, the model needs %zu: the rest was ignored\n",
+                      static_cast<size_t>(size - start), needed);
+    } else {
+        consolePrintf(
             "Pose file is longer than the %zu bytes the model needs: the rest was ignored\n",
             needed);
     }
@@ -190,7 +168,7 @@ int savePoseFile(const BoneNode& root, const char* path) {
     std::string temp = directory + "/.pose-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
-        std::printf("cannot open : %s\n", path);
+        consolePrintf("cannot open : %s\n", path);
         return -1;
     }
     giveDefaultMode(fd);
@@ -206,7 +184,7 @@ int savePoseFile(const BoneNode& root, const char* path) {
         error = errno;
     }
     if (!ok) {
-        std::printf("Cannot save pose file %s: %s\n", path, std::strerror(error));
+        consolePrintf("Cannot save pose file %s: %s\n", path, std::strerror(error));
         ::unlink(temp.c_str());
         return -1;
     }
@@ -217,7 +195,7 @@ int savePoseFile(const BoneNode& root, const char* path) {
 int loadPoseFile(BoneNode& root, const char* path) {
     FILE* file = std::fopen(path, "rb");
     if (!file) {
-        std::printf("cannot open : %s\n", path);
+        consolePrintf("cannot open : %s\n", path);
         return -1;
     }
     const size_t loaded = loadPoseStream(root, file, path);

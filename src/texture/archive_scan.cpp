@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "model/byte_order.h"
+#include "model/file_reading.h"
 #include "texture/texture_page.h"
 #include "texture/tim_image.h"
 
@@ -65,6 +66,9 @@ int TexturePage::scanArchive(FILE* file) {
         std::printf("Error : archive size cannot be taken.\n");
         return -1;
     }
+    // Nothing of an archive too large to be a model is scanned. The skeleton loader, which
+    // always follows the scan, refuses it too and names the file and its size in one line.
+    if (static_cast<uint64_t>(fileSize) > kArchiveSizeLimit) return -1;
 
     const uint32_t count = readFileLE32(file);
     if (count >= kMaxEntries) {

@@ -16,7 +16,8 @@ class TexturePage {
     std::array<uint8_t, kTexturePageSize * kTexturePageSize * 4> pixels{};  // transparent black
 
     // Finds the TIM entries of the archive at path and decodes each. 0, or -1 when the file
-    // cannot be opened, has 256 or more entries, or the last image failed.
+    // cannot be opened, has 256 or more entries, or the last image failed. An archive larger
+    // than kArchiveSizeLimit is passed over without a line: the skeleton loader reports it.
     int scanArchive(const char* path);
     // The same on an open stream positioned anywhere (it seeks from the start); the stream is
     // left open, so an in-memory archive can be scanned through fmemopen.

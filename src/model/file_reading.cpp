@@ -1,0 +1,61 @@
+#include "model/file_reading.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cinttypes>
+#include <cstring>
+
+#include "console/console.h"
+
+BoundedRead readUpTo(FILE* stream, size_t limit) {
+    BoundedRead result;
+    const int64_t size = regularFileSize(stream);
+    const long position = std::ftell(stream);
+    if (size > 0 && position >= 0 && size > position) {
+        result.bytes.reserve(std::min<uint64_t>(static_cast<uint64_t>(size - position), limit));
+    }
+    uint8_t chunk[65536];
+    while (result.bytes.size() < limit) {
+        const size_t want = std::min(sizeof chunk, limit - result.bytes.size());
+        const size_t got = std::fread(chunk, 1, want, stream);
+        result.bytes.insert(result.bytes.end(), chunk, chunk + got);
+        if (got < want) break;
+    }
+    if (std::ferror(stream)) {
+        result.error = errno;
+        return result;
+    }
+    result.more = result.bytes.size() == limit && std::fgetc(stream) != EOF;
+    return result;
+}
+
+int64_t regularFileSize(FILE* stream) {
+    struct stat info {};
+    if (::fstat(::fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+    return static_cast<int64_t>(info.st_size);
+}
+
+bool readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data) {
+    const int64_t size = regularFileSize(stream);
+    if (size > static_cast<int64_t>(kArchiveSizeLimit)) {
+        consolePrintf("%s is %" PRId64 " bytes, more than the %" PRIu64
+                      " a model archive may have: not read\n",
+                      path, size, kArchiveSizeLimit);
+        return false;
+    }
+    BoundedRead read = readUpTo(stream, kArchiveSizeLimit);
+    if (read.error != 0) {
+        consolePrintf("%s cannot be read: %s\n", path, std::strerror(read.error));
+        return false;
+    }
+    if (read.more) {
+        consolePrintf("%s runs past %" PRIu64
+                      " bytes, more than a model archive may have: not read\n",
+                      path, kArchiveSizeLimit);
+        return false;
+    }
+    data = std::move(read.bytes);
+    return true;
+}
