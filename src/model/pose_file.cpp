@@ -1,21 +1,16 @@
 // Pose files: every node's userMatrix, poseMatrix and boneOffsetMatrix in depth-first pre-order,
 // sixteen little-endian floats each. Loading reads the file whole before touching the tree, and
-// saving goes through a temporary file, so neither leaves a half-written matrix or file behind.
+// saving goes through saveFile, so neither leaves a half-written matrix or file behind.
 
 #include "model/pose_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "console/console.h"
 #include "model/bone_node.h"
 #include "model/file_reading.h"
+#include "model/file_saving.h"
 
 namespace {
 
@@ -116,41 +111,6 @@ size_t loadPoseStream(BoneNode& root, FILE* stream, const char* path) {
     return loaded;
 }
 
-std::string directoryOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Makes the rename itself durable; a failure here cannot undo a save that already took place.
-void syncDirectory(const std::string& directory) {
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    (void)::fsync(fd);
-    ::close(fd);
-}
-
-// mkstemp makes the file private; a pose file gets the usual permissions of a new file.
-void giveDefaultMode(int fd) {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    (void)::fchmod(fd, 0666 & ~mask);
-}
-
 }  // namespace
 
 void BoneNode::savePose(FILE* stream) const {
@@ -163,33 +123,18 @@ void BoneNode::loadPose(FILE* stream) {
 }
 
 int savePoseFile(const BoneNode& root, const char* path) {
-    const std::string target = path;
-    const std::string directory = directoryOf(target);
-    std::string temp = directory + "/.pose-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        consolePrintf("cannot open : %s\n", path);
-        return -1;
+    const SaveResult saved = saveFile(path, encodePose(root));
+    switch (saved.outcome) {
+        case SaveOutcome::Saved:
+            return 0;
+        case SaveOutcome::CannotOpen:
+            consolePrintf("cannot open : %s\n", path);
+            return -1;
+        case SaveOutcome::WriteFailed:
+            break;
     }
-    giveDefaultMode(fd);
-    const std::vector<uint8_t> bytes = encodePose(root);
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    int error = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && std::rename(temp.c_str(), path) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        consolePrintf("Cannot save pose file %s: %s\n", path, std::strerror(error));
-        ::unlink(temp.c_str());
-        return -1;
-    }
-    syncDirectory(directory);
-    return 0;
+    consolePrintf("Cannot save pose file %s: %s\n", path, std::strerror(saved.error));
+    return -1;
 }
 
 int loadPoseFile(BoneNode& root, const char* path) {

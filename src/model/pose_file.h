@@ -19,9 +19,10 @@ std::vector<uint8_t> encodePose(const BoneNode& root);
 // does not match the tree. Returns the number of matrices loaded.
 size_t applyPose(BoneNode& root, const uint8_t* data, size_t size);
 
-// Writes the pose beside path and renames it over path only once every byte is flushed, so a
-// failed save leaves the previous file as it was. Prints "cannot open : <path>" when the file
-// cannot be created, or one line naming the path and the error. 0 on success, -1 on failure.
+// Saves the pose through saveFile (model/file_saving.h): beside the target and renamed over it,
+// keeping its mode and links, and refusing a write-protected file or a folder. Prints
+// "cannot open : <path>" when the file cannot be written, or one line naming the path and the
+// error. 0 on success, -1 on failure.
 int savePoseFile(const BoneNode& root, const char* path);
 
 // Reads the file whole, then applies it. Prints "cannot open : <path>" when it cannot be

@@ -199,14 +199,13 @@ TEST_F(PoseFiles, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
     EXPECT_EQ(result, -1);
     EXPECT_EQ(readAll(path), old);
 
-    // Renaming over a directory fails after the write.
+    // A directory is refused before anything is written.
     const std::string dirTarget = dir + "occupied";
     ASSERT_EQ(::mkdir(dirTarget.c_str(), 0755), 0);
     ASSERT_TRUE(ab::writeFile(dirTarget + "/inside", old));
     testing::internal::CaptureStdout();
     EXPECT_EQ(savePoseFile(*rootNode, dirTarget.c_str()), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Cannot save pose file " + dirTarget + ": Is a directory\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "cannot open : " + dirTarget + "\n");
     EXPECT_EQ(readAll(dirTarget + "/inside"), old);
 
     // Only the files made above are left in the directory.
