@@ -6,7 +6,6 @@
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "bench_archives.h"
+#include "console/console.h"
 #include "frame_timing.h"
 #include "list_variants.h"
 #include "model/bone_node.h"
@@ -37,8 +37,8 @@ namespace {
 
 const char* const viewNames[3] = {"main", "side", "up"};
 
-// The loaders print to stdout, which goes to /dev/null; the report goes to the original stdout.
-FILE* report = stdout;
+// The loaders' console lines are discarded; the report goes to standard output.
+FILE* const report = stdout;
 
 struct Plan {
     int rounds;    // frames are timed in rounds, each form or reference in turn
@@ -319,8 +319,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    report = fdopen(dup(fileno(stdout)), "w");
-    if (!report || !std::freopen("/dev/null", "w", stdout)) return 1;
+    setConsoleTarget(ConsoleTarget::Discard);
     createRootNode();
     Model model;
     const StartupTimes startup = startThreeViews(model, archive.c_str(), argc, argv);

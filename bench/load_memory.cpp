@@ -12,6 +12,7 @@
 #include <ctime>
 
 #include "allocation_counter.h"
+#include "console/console.h"
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
     resetAllocationPeak();
 
     // The loader prints a line per bone; keep them out of the report.
-    FILE* console = std::freopen("/dev/null", "w", stdout);
+    setConsoleTarget(ConsoleTarget::Discard);
     const double cpuBefore = cpuMs();
     const auto wallBefore = std::chrono::steady_clock::now();
     const int result = model.loadSkeleton(argv[1]);
@@ -61,7 +62,6 @@ int main(int argc, char** argv) {
     const double loadCpuMs = cpuMs() - cpuBefore;
     const AllocationStats after = allocationStats();
     const long rssAfter = maxResidentKiB();
-    (void)console;
 
     size_t polygons = 0;
     for (const PartMesh* mesh : partList) polygons += mesh->polygonCount();

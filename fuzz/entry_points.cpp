@@ -17,8 +17,8 @@
 namespace fuzz_entry {
 namespace {
 
-// A broken promise is reported on stderr (stdout is silenced while fuzzing) and aborts, so that
-// libFuzzer saves the input and the replay test fails.
+// A broken promise is reported on stderr (the console is discarded while fuzzing) and aborts, so
+// that libFuzzer saves the input and the replay test fails.
 [[noreturn]] void brokenPromise(const char* what) {
     std::fprintf(stderr, "fuzz entry: %s\n", what);
     std::abort();
@@ -61,11 +61,6 @@ TexturePage& scratchPage() {
 }
 
 }  // namespace
-
-void silenceStdout() {
-    std::fflush(stdout);
-    if (!std::freopen("/dev/null", "w", stdout)) std::fprintf(stderr, "cannot silence stdout\n");
-}
 
 int skeletonArchive(const uint8_t* data, size_t size) {
     resetModelState();

@@ -29,7 +29,4 @@ int poseFile(const uint8_t* data, size_t size);
 const uint8_t* poseTreeArchive(size_t* size);
 constexpr size_t kPoseTreeNodes = 7;
 
-// Sends the loaders' console lines to /dev/null (they would dominate the fuzzing time).
-void silenceStdout();
-
 }  // namespace fuzz_entry

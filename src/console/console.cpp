@@ -40,6 +40,11 @@ void consolePrintf(const char* format, ...) {
     va_end(args);
 }
 
+void consoleFlush() {
+    if (currentTarget == ConsoleTarget::StandardOutput) std::fflush(stdout);
+    if (currentTarget == ConsoleTarget::StandardError) std::fflush(stderr);
+}
+
 void setConsoleTarget(ConsoleTarget target) {
     currentTarget = target;
 }

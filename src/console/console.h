@@ -11,6 +11,9 @@ enum class ConsoleTarget { StandardOutput, StandardError, Discard, Buffer };
 
 void consolePrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Pushes out what is printed so far, for a prompt that waits for an answer.
+void consoleFlush();
+
 // Sends every later line to target. Buffer appends to the text consoleBufferText returns.
 void setConsoleTarget(ConsoleTarget target);
 ConsoleTarget consoleTarget();

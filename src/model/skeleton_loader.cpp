@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "console/console.h"
 #include "model/bone_node.h"
 #include "model/bounded_reader.h"
 #include "model/model.h"
@@ -60,15 +61,16 @@ class AngleTable {
         archive.readU32(0, entryCount);
         present_ = entryCount > kAngleTableEntry && archive.readU32(12, offset_);
         if (!present_) {
-            std::printf("The archive has %u entries and no angle table: every bone gets angle 0\n",
-                        entryCount);
+            consolePrintf(
+                "The archive has %u entries and no angle table: every bone gets angle 0\n",
+                entryCount);
             return;
         }
         const size_t start = static_cast<size_t>(offset_) + kAnglesStart;
         const size_t held = start <= archive.size() ? (archive.size() - start) / 2 : 0;
         if (held < boneCount) {
-            std::printf("The angle table at %x holds %zu of %zu angles: the missing ones are 0\n",
-                        offset_, held, boneCount);
+            consolePrintf("The angle table at %x holds %zu of %zu angles: the missing ones are 0\n",
+                          offset_, held, boneCount);
         }
     }
 
@@ -110,7 +112,7 @@ void parseBoneMesh(const BoundedReader& archive, size_t sectionStart, uint32_t m
                    size_t bone, PartMesh& mesh) {
     const BoundedReader block = archive.from(sectionStart + meshOffset);
     if (block.size() == 0) {
-        std::printf(
+        consolePrintf(
             "Bone %zu: the mesh block at section offset %x lies outside the archive: "
             "mesh skipped\n",
             bone, meshOffset);
@@ -118,8 +120,8 @@ void parseBoneMesh(const BoundedReader& archive, size_t sectionStart, uint32_t m
     }
     std::string error;
     if (!mesh.parsePartMesh(block, &error)) {
-        std::printf("Bone %zu: the mesh block at section offset %x is skipped: %s\n", bone,
-                    meshOffset, error.c_str());
+        consolePrintf("Bone %zu: the mesh block at section offset %x is skipped: %s\n", bone,
+                      meshOffset, error.c_str());
     }
 }
 
@@ -131,14 +133,14 @@ int Model::parseSkeleton(const uint8_t* data, size_t size) {
 
     uint32_t sectionOffset = 0;
     if (!archive.readU32(4, sectionOffset)) {
-        std::printf("The archive (%zu bytes) is too short for its entry table\n", size);
+        consolePrintf("The archive (%zu bytes) is too short for its entry table\n", size);
         return -1;
     }
     const size_t sectionStart = sectionOffset;
     int32_t declared = 0;
     if (!archive.readI32(sectionStart, declared)) {
-        std::printf("The skeleton section at %x lies outside the archive (%zu bytes)\n",
-                    sectionOffset, size);
+        consolePrintf("The skeleton section at %x lies outside the archive (%zu bytes)\n",
+                      sectionOffset, size);
         return -1;
     }
     if (declared <= 0) return 0;
@@ -146,8 +148,9 @@ int Model::parseSkeleton(const uint8_t* data, size_t size) {
     const size_t recordsStart = sectionStart + kRecordsStart;
     const size_t recordsHeld = recordsStart <= size ? (size - recordsStart) / kRecordBytes : 0;
     if (boneCount > recordsHeld) {
-        std::printf("The skeleton declares %zu bones but the archive holds records for only %zu\n",
-                    boneCount, recordsHeld);
+        consolePrintf(
+            "The skeleton declares %zu bones but the archive holds records for only %zu\n",
+            boneCount, recordsHeld);
         return -1;
     }
 
@@ -173,11 +176,11 @@ int Model::parseSkeleton(const uint8_t* data, size_t size) {
         if (meshOffset != 0) parseBoneMesh(archive, sectionStart, meshOffset, i, *mesh);
         boneIndexList.push_back(static_cast<int32_t>(i));
 
-        std::printf("[%x] ", angles.offset());
+        consolePrintf("[%x] ", angles.offset());
         const int16_t v = angles.angle(i);
         const float t = static_cast<float>(v / 65535.0 * 6.283184);
-        std::printf("%d = %f(%x)\n", static_cast<int>(i), t,
-                    static_cast<unsigned>(static_cast<int>(v)));
+        consolePrintf("%d = %f(%x)\n", static_cast<int>(i), t,
+                      static_cast<unsigned>(static_cast<int>(v)));
         node->applyPoseMatrix(rotationAboutX(t));
     }
     return 0;

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "console/console.h"
+
 extern char** environ;
 
 namespace {
@@ -22,7 +24,7 @@ std::string firstLine(const std::string& text) {
 bool acceptPath(const std::string& candidate, std::string& path) {
     if (candidate.empty()) return false;
     if (candidate.size() > kMaxPoseFilePath) {
-        std::printf("path too long : more than %zu characters\n", kMaxPoseFilePath);
+        consolePrintf("path too long : more than %zu characters\n", kMaxPoseFilePath);
         return false;
     }
     path = candidate;
@@ -30,9 +32,9 @@ bool acceptPath(const std::string& candidate, std::string& path) {
 }
 
 bool askOnConsole(bool forSave, std::string& path, FILE* console) {
-    std::printf(forSave ? "Save matrix to (an empty line cancels):\n"
-                        : "Load matrix from (an empty line cancels):\n");
-    std::fflush(stdout);
+    consolePrintf("%s", forSave ? "Save matrix to (an empty line cancels):\n"
+                                : "Load matrix from (an empty line cancels):\n");
+    consoleFlush();
     std::string line;
     int c;
     while ((c = std::fgetc(console)) != EOF && c != '\n') line.push_back(static_cast<char>(c));

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "console/console.h"
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "model/model_state.h"
@@ -56,14 +57,14 @@ void syncPanel() {
 void saveMatrix() {
     std::string path;
     if (!shellPlatform->choosePoseFile(true, path)) return;
-    std::printf("Save matrix : %s\n", path.c_str());
+    consolePrintf("Save matrix : %s\n", path.c_str());
     savePoseFile(*rootNode, path.c_str());  // reports its own failure
 }
 
 void loadMatrix() {
     std::string path;
     if (shellPlatform->choosePoseFile(false, path)) {
-        std::printf("Load matrix : %s\n", path.c_str());
+        consolePrintf("Load matrix : %s\n", path.c_str());
         loadPoseFile(*rootNode, path.c_str());  // reports its own failure
     }
     shellPlatform->postRedisplay();

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "console/console.h"
 #include "model/byte_order.h"
 #include "model/file_reading.h"
 #include "texture/texture_page.h"
@@ -30,14 +31,14 @@ bool startsWithTimId(FILE* file, uint32_t start, long fileSize) {
 // file is reported and counts as failed, so no buffer is ever larger than the file.
 int decodeEntry(TexturePage& page, FILE* file, uint32_t start, uint32_t end, long fileSize) {
     if (end < start || end > static_cast<uint64_t>(fileSize)) {
-        std::printf("Error : texture entry outside the file. [%x,%x] file size [%lx]\n", start, end,
-                    fileSize);
+        consolePrintf("Error : texture entry outside the file. [%x,%x] file size [%lx]\n", start,
+                      end, fileSize);
         return -1;
     }
     std::vector<uint8_t> buffer(end - start);
     if (std::fseek(file, static_cast<long>(start), SEEK_SET) != 0 ||
         std::fread(buffer.data(), 1, buffer.size(), file) != buffer.size()) {
-        std::printf("Error : texture entry cannot be read. [%x,%x]\n", start, end);
+        consolePrintf("Error : texture entry cannot be read. [%x,%x]\n", start, end);
         return -1;
     }
     return page.decodeTim(buffer.data(), buffer.size());
@@ -48,7 +49,7 @@ int decodeEntry(TexturePage& page, FILE* file, uint32_t start, uint32_t end, lon
 int TexturePage::scanArchive(const char* path) {
     FILE* file = path ? std::fopen(path, "rb") : nullptr;
     if (!file) {
-        std::printf("File cannot open. [%s]\n", path ? path : "");
+        consolePrintf("File cannot open. [%s]\n", path ? path : "");
         return -1;
     }
     const int result = scanArchive(file);
@@ -58,12 +59,12 @@ int TexturePage::scanArchive(const char* path) {
 
 int TexturePage::scanArchive(FILE* file) {
     if (!file) {
-        std::printf("File cannot open. [%s]\n", "(no stream)");
+        consolePrintf("File cannot open. [%s]\n", "(no stream)");
         return -1;
     }
     const long fileSize = streamSize(file);
     if (fileSize < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::printf("Error : archive size cannot be taken.\n");
+        consolePrintf("Error : archive size cannot be taken.\n");
         return -1;
     }
     // Nothing of an archive too large to be a model is scanned. The skeleton loader, which
@@ -72,13 +73,13 @@ int TexturePage::scanArchive(FILE* file) {
 
     const uint32_t count = readFileLE32(file);
     if (count >= kMaxEntries) {
-        std::printf("Warning num of entries. [%d]\n", static_cast<int>(count));
+        consolePrintf("Warning num of entries. [%d]\n", static_cast<int>(count));
         return -1;
     }
     const uint64_t tableEnd = 4 + 4 * static_cast<uint64_t>(count);
     if (tableEnd > static_cast<uint64_t>(fileSize)) {
-        std::printf("Error : offset table beyond the end of the file. [%u entries, %ld bytes]\n",
-                    count, fileSize);
+        consolePrintf("Error : offset table beyond the end of the file. [%u entries, %ld bytes]\n",
+                      count, fileSize);
         return -1;
     }
     std::vector<uint32_t> offsets(count);
@@ -88,7 +89,7 @@ int TexturePage::scanArchive(FILE* file) {
     int result = 0;
     for (uint32_t i = 0; i + 1 < count; ++i) {
         if (!startsWithTimId(file, offsets[i], fileSize)) continue;
-        std::printf("Texture offset : %x\n", offsets[i]);
+        consolePrintf("Texture offset : %x\n", offsets[i]);
         result = decodeEntry(*this, file, offsets[i], offsets[i + 1], fileSize);
     }
     return result;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "console/console.h"
 #include "model/bounded_reader.h"
 #include "texture/texture_page.h"
 #include "texture/tim_image.h"
@@ -24,18 +25,18 @@ Rgb paletteColour(uint16_t entry) {
 }
 
 void printHeaderError(const BoundedReader& entry) {
-    std::printf("Header error. : Texture data. [");
+    consolePrintf("Header error. : Texture data. [");
     for (size_t i = 0; i < 8; ++i) {
         uint8_t byte = 0;
         entry.readU8(i, byte);
-        std::printf("%x ", byte);
+        consolePrintf("%x ", byte);
     }
-    std::printf("]\n");
+    consolePrintf("]\n");
 }
 
 // An entry that ends before its own fields say: one line, and the entry counts as failed.
 int reportTruncated(size_t size, uint64_t needed) {
-    std::printf("Error : texture data truncated. [%zu of %" PRIu64 " bytes]\n", size, needed);
+    consolePrintf("Error : texture data truncated. [%zu of %" PRIu64 " bytes]\n", size, needed);
     return -1;
 }
 
@@ -68,7 +69,7 @@ int TexturePage::decodeTim(const uint8_t* data, size_t size) {
         return reportTruncated(size, TimImage::kClutLengthOffset + 4);
     }
     if (clutLength < TimImage::kMinClutLength || clutLength > TimImage::kMaxClutLength) {
-        std::printf("Error : palette size [%8x]\n", clutLength);
+        consolePrintf("Error : palette size [%8x]\n", clutLength);
         return -1;
     }
 
@@ -91,11 +92,11 @@ int TexturePage::decodeTim(const uint8_t* data, size_t size) {
     height = image.height;
 
     if (image.width > kTexturePageSize) {
-        std::printf("Warning : texture width. [%d]\n", image.width);
+        consolePrintf("Warning : texture width. [%d]\n", image.width);
     }
     int copies = image.paletteCount;
     if (image.height * copies > kTexturePageSize) {
-        std::printf("Warning : texture height or palette. [%d,%d]\n", image.height, copies);
+        consolePrintf("Warning : texture height or palette. [%d,%d]\n", image.height, copies);
         copies = 1;  // only the copy through palette 0
     }
 

@@ -6,6 +6,7 @@
 
 #include <cinttypes>
 
+#include "console/console.h"
 #include "hostile_test_support.h"
 #include "model/bone_node.h"
 #include "model/model.h"
@@ -27,9 +28,9 @@ class HostileArchives : public testing::Test {
 
     int parse(const ab::Bytes& archive, std::string* console) {
         Model model;
-        testing::internal::CaptureStdout();
+        ConsoleCapture capture;
         const int result = model.parseSkeleton(archive.data(), archive.size());
-        *console = testing::internal::GetCapturedStdout();
+        *console = capture.text();
         return result;
     }
 };
@@ -135,9 +136,12 @@ TEST(HostileTextureArchives, TwoHundredFiftyFiveEntriesOfTextures) {
     FILE* stream = fmemopen(const_cast<uint8_t*>(bytes.data()), bytes.size(), "rb");
     ASSERT_NE(stream, nullptr);
     auto page = std::make_unique<TexturePage>();
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(page->scanArchive(stream), 0);
-    const std::string console = testing::internal::GetCapturedStdout();
+    std::string console;
+    {
+        ConsoleCapture capture;
+        EXPECT_EQ(page->scanArchive(stream), 0);
+        console = capture.text();
+    }
     std::fclose(stream);
 
     std::string expected;
@@ -165,9 +169,12 @@ TEST_F(HostileArchives, AnArchiveOf64MiB) {
     ASSERT_TRUE(ab::writeFile(path, bytes));
 
     Model model;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(model.loadTextures(path.c_str()), -1);
-    const std::string textures = testing::internal::GetCapturedStdout();
+    std::string textures;
+    {
+        ConsoleCapture capture;
+        EXPECT_EQ(model.loadTextures(path.c_str()), -1);
+        textures = capture.text();
+    }
     const std::vector<uint32_t> at = ab::entryOffsets(bytes);
     const uint64_t declared = 64 + uint64_t{0xFFFF} * 2 * 0xFFFF;
     EXPECT_EQ(textures, format("Texture offset : %x\nTexture offset : %x\nTexture offset : %x\n"
@@ -179,9 +186,12 @@ TEST_F(HostileArchives, AnArchiveOf64MiB) {
     const uint8_t* corner = &model.texturePage().pixels[4 * (256 * 255 + 255)];
     EXPECT_EQ(std::vector<uint8_t>(corner, corner + 4), (std::vector<uint8_t>{255, 255, 255, 255}));
 
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(model.loadSkeleton(path.c_str()), 0);
-    const std::vector<std::string> bones = lines(testing::internal::GetCapturedStdout());
+    std::vector<std::string> bones;
+    {
+        ConsoleCapture capture;
+        EXPECT_EQ(model.loadSkeleton(path.c_str()), 0);
+        bones = lines(capture.text());
+    }
     ASSERT_EQ(bones.size(), 5u);
     EXPECT_EQ(bones[4], format("[%x] 4 = 0.095875(3e8)", at[2]));
     EXPECT_EQ(partList.size(), 5u);

@@ -10,6 +10,7 @@
 #include <limits>
 #include <set>
 
+#include "console/console.h"
 #include "entry_points.h"
 #include "hostile_test_support.h"
 #include "model/bone_node.h"
@@ -38,9 +39,10 @@ class HostilePoseFiles : public testing::Test {
         size_t size = 0;
         const uint8_t* archive = fuzz_entry::poseTreeArchive(&size);
         Model model;
-        testing::internal::CaptureStdout();
-        ASSERT_EQ(model.parseSkeleton(archive, size), 0);
-        testing::internal::GetCapturedStdout();
+        {
+            ConsoleCapture progressLines;
+            ASSERT_EQ(model.parseSkeleton(archive, size), 0);
+        }
         ASSERT_EQ(poseNodeCount(*rootNode), fuzz_entry::kPoseTreeNodes);
         original = encodePose(*rootNode);
         ASSERT_EQ(original.size(), kTreeBytes);
@@ -58,9 +60,9 @@ class HostilePoseFiles : public testing::Test {
     int load(const Bytes& bytes, std::string* console) {
         const std::string path = folder / "load.pose";
         EXPECT_TRUE(hostile::ab::writeFile(path, bytes));
-        testing::internal::CaptureStdout();
+        ConsoleCapture capture;
         const int result = loadPoseFile(*rootNode, path.c_str());
-        *console = testing::internal::GetCapturedStdout();
+        *console = capture.text();
         return result;
     }
 
@@ -137,11 +139,11 @@ TEST_F(HostilePoseFiles, NanAndInfinityLoadBitForBitAndLaterEditsStaySafe) {
     }
     const Bytes edited = encodePose(*rootNode);
     const std::string path = folder / "nan.pose";
-    testing::internal::CaptureStdout();
+    ConsoleCapture roundTrip;
     EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), 0);
     ASSERT_EQ(applyPose(*rootNode, original.data(), original.size()), 21u);
     EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(roundTrip.text(), "");
     EXPECT_EQ(encodePose(*rootNode), edited);
 }
 
@@ -183,9 +185,9 @@ TEST_F(HostilePoseFiles, ASaveToAReadOnlyPlaceSaysSoAndKeepsThePreviousFile) {
     ASSERT_TRUE(hostile::ab::writeFile(path, previous));
     if (!place.makeReadOnly()) GTEST_SKIP() << "cannot remount the tmpfs read-only";
 
-    testing::internal::CaptureStdout();
+    ConsoleCapture console;
     EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "cannot open : " + path + "\n");
+    EXPECT_EQ(console.text(), "cannot open : " + path + "\n");
     EXPECT_EQ(readAll(path), previous);
     EXPECT_EQ(namesIn(folder / "readonly"), std::vector<std::string>{"kept.pose"});
 }
@@ -203,10 +205,9 @@ TEST_F(HostilePoseFiles, ASaveToAFullDiskSaysSoAndKeepsThePreviousFile) {
     }
     std::fclose(filler);
 
-    testing::internal::CaptureStdout();
+    ConsoleCapture console;
     EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Cannot save pose file " + path + ": No space left on device\n");
+    EXPECT_EQ(console.text(), "Cannot save pose file " + path + ": No space left on device\n");
     EXPECT_EQ(readAll(path), file);
     EXPECT_EQ(namesIn(folder / "full"), (std::vector<std::string>{"filler", "kept.pose"}));
     EXPECT_EQ(encodePose(*rootNode), original);

@@ -1,7 +1,6 @@
 // Replays every seed of fuzz/corpus and every saved finding of fuzz/regressions through the same
 // entry points the libFuzzer targets use, so the sanitizer build checks them on every test run.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "console/console.h"
 #include "entry_points.h"
 
 namespace {
@@ -36,38 +36,21 @@ std::vector<uint8_t> readAll(const fs::path& path) {
 }
 
 // The loaders print a line per bone and per texture entry; the replay keeps the log readable by
-// sending stdout to /dev/null while an input runs, and names each input on stderr so that a
-// sanitizer report or an abort can be traced to its file.
-class SilencedStdout {
-  public:
-    SilencedStdout() {
-        std::fflush(stdout);
-        saved_ = dup(STDOUT_FILENO);
-        FILE* null = std::fopen("/dev/null", "w");
-        dup2(fileno(null), STDOUT_FILENO);
-        std::fclose(null);
-    }
-    ~SilencedStdout() {
-        std::fflush(stdout);
-        dup2(saved_, STDOUT_FILENO);
-        close(saved_);
-    }
-
-  private:
-    int saved_ = -1;
-};
-
+// discarding the console, and names each input on stderr so that a sanitizer report or an abort
+// can be traced to its file.
 size_t replay(const std::string& target, Entry entry) {
+    const ConsoleTarget previous = consoleTarget();
+    setConsoleTarget(ConsoleTarget::Discard);
     size_t count = 0;
     for (const char* root : {FUZZ_CORPUS_DIR, FUZZ_REGRESSIONS_DIR}) {
         for (const fs::path& file : inputFiles(fs::path(root) / target)) {
             const std::vector<uint8_t> bytes = readAll(file);
             std::fprintf(stderr, "replay %s\n", file.c_str());
-            SilencedStdout silenced;
             EXPECT_EQ(entry(bytes.data(), bytes.size()), 0) << file;
             ++count;
         }
     }
+    setConsoleTarget(previous);
     return count;
 }
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "console/console.h"
 #include "model/bone_node.h"
 #include "model/model_state.h"
 #include "model/pose_file.h"
@@ -23,11 +24,13 @@ size_t depthAlongFirstChildren(const BoneNode& root) {
 void expectSaveLoadRoundTrip(int32_t deepest) {
     const std::string path = testing::TempDir() + "deep_chain_" + std::to_string(::getpid());
     const std::vector<uint8_t> saved = encodePose(*rootNode);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), 0);
-    rootNode->rotateBone(model_test::rotationZ(0.5f), deepest);
-    EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    {
+        ConsoleCapture console;
+        EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), 0);
+        rootNode->rotateBone(model_test::rotationZ(0.5f), deepest);
+        EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
+        EXPECT_EQ(console.text(), "");
+    }
     EXPECT_EQ(encodePose(*rootNode), saved);
     std::remove(path.c_str());
 }

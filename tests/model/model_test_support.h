@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive_builder.h"
+#include "console/console.h"
 #include "model/bone_node.h"
 #include "model/matrix.h"
 #include "model/model.h"
@@ -20,11 +21,10 @@ namespace ab = archive_builder;
 // Runs the skeleton loader on an archive built in memory and returns what it printed.
 inline std::string parseCapturing(const ab::Bytes& archive, int* result = nullptr) {
     Model model;
-    testing::internal::CaptureStdout();
+    ConsoleCapture console;
     const int r = model.parseSkeleton(archive.data(), archive.size());
-    std::string out = testing::internal::GetCapturedStdout();
     if (result) *result = r;
-    return out;
+    return console.text();
 }
 
 inline std::vector<std::string> lines(const std::string& text) {

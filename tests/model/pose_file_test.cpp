@@ -11,6 +11,7 @@
 #include <iterator>
 #include <string>
 
+#include "console/console.h"
 #include "model/bone_node.h"
 #include "model/model_state.h"
 #include "model_test_support.h"
@@ -54,9 +55,9 @@ class PoseFiles : public model_test::ModelStateTest {
 
     std::string save(const std::string& name) {
         const std::string path = dir + name;
-        testing::internal::CaptureStdout();
+        ConsoleCapture console;
         const int result = savePoseFile(*rootNode, path.c_str());
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(console.text(), "");
         EXPECT_EQ(result, 0);
         return path;
     }
@@ -95,9 +96,11 @@ TEST_F(PoseFiles, SavingAndLoadingRestoresEveryBit) {
 
     rootNode->rotateBone(model_test::rotationX(1.0f), 1);
     rootNode->rotateBone(model_test::rotationX(1.0f), 0);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    {
+        ConsoleCapture console;
+        EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
+        EXPECT_EQ(console.text(), "");
+    }
     EXPECT_EQ(encodePose(*rootNode), saved);
 
     // The stream operations write and read the same layout.
@@ -119,9 +122,9 @@ TEST_F(PoseFiles, AShortFileLoadsOnlyWholeMatrices) {
     const std::string path = dir + "short.pose";
     ASSERT_TRUE(ab::writeFile(path, shorter));
 
-    testing::internal::CaptureStdout();
+    ConsoleCapture console;
     EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(console.text(),
               "Pose file has 266 bytes, the model needs 768: loaded the first 4 matrices, kept "
               "the rest\n");
     const ab::Bytes now = encodePose(*rootNode);
@@ -138,18 +141,18 @@ TEST_F(PoseFiles, ALongerFileLoadsTheTreeAndIgnoresTheRest) {
     rootNode->rotateBone(model_test::rotationX(1.0f), 3);
     const std::string path = dir + "long.pose";
     ASSERT_TRUE(ab::writeFile(path, longer));
-    testing::internal::CaptureStdout();
+    ConsoleCapture console;
     EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(console.text(),
               "Pose file has 868 bytes, the model needs 768: the rest was ignored\n");
     EXPECT_EQ(encodePose(*rootNode), expected);
 }
 
 TEST_F(PoseFiles, AnEndlessFileIsReadOnlyAsFarAsTheTreeNeeds) {
     // /dev/zero never ends: the load must stop after the 768 bytes the tree takes.
-    testing::internal::CaptureStdout();
+    ConsoleCapture console;
     EXPECT_EQ(loadPoseFile(*rootNode, "/dev/zero"), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(console.text(),
               "Pose file is longer than the 768 bytes the model needs: the rest was ignored\n");
     EXPECT_EQ(encodePose(*rootNode), ab::Bytes(768, 0));
 }
@@ -157,22 +160,24 @@ TEST_F(PoseFiles, AnEndlessFileIsReadOnlyAsFarAsTheTreeNeeds) {
 TEST_F(PoseFiles, FilesThatCannotBeOpenedChangeNothing) {
     const ab::Bytes before = encodePose(*rootNode);
     const std::string missing = dir + "missing.pose";
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(loadPoseFile(*rootNode, missing.c_str()), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "cannot open : " + missing + "\n");
-
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(loadPoseFile(*rootNode, dir.c_str()), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Cannot read pose file " + dir + ": Is a directory\n");
+    {
+        ConsoleCapture console;
+        EXPECT_EQ(loadPoseFile(*rootNode, missing.c_str()), -1);
+        EXPECT_EQ(console.text(), "cannot open : " + missing + "\n");
+    }
+    {
+        ConsoleCapture console;
+        EXPECT_EQ(loadPoseFile(*rootNode, dir.c_str()), -1);
+        EXPECT_EQ(console.text(), "Cannot read pose file " + dir + ": Is a directory\n");
+    }
 
     // Saving into a missing directory, or below a file, cannot create the file.
     const std::string plainFile = dir + "plain";
     ASSERT_TRUE(ab::writeFile(plainFile, {1, 2, 3}));
     for (const std::string& path : {dir + "no/such/dir/x.pose", plainFile + "/x.pose"}) {
-        testing::internal::CaptureStdout();
+        ConsoleCapture console;
         EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), -1);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "cannot open : " + path + "\n");
+        EXPECT_EQ(console.text(), "cannot open : " + path + "\n");
     }
     EXPECT_EQ(readAll(plainFile), (ab::Bytes{1, 2, 3}));
     EXPECT_EQ(encodePose(*rootNode), before);
@@ -190,22 +195,25 @@ TEST_F(PoseFiles, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
     rlimit small = saved;
     small.rlim_cur = 100;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    testing::internal::CaptureStdout();
-    const int result = savePoseFile(*rootNode, path.c_str());
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Cannot save pose file " + path + ": File too large\n");
-    EXPECT_EQ(result, -1);
+    {
+        ConsoleCapture console;
+        const int result = savePoseFile(*rootNode, path.c_str());
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+        EXPECT_EQ(console.text(), "Cannot save pose file " + path + ": File too large\n");
+        EXPECT_EQ(result, -1);
+    }
     EXPECT_EQ(readAll(path), old);
 
     // A directory is refused before anything is written.
     const std::string dirTarget = dir + "occupied";
     ASSERT_EQ(::mkdir(dirTarget.c_str(), 0755), 0);
     ASSERT_TRUE(ab::writeFile(dirTarget + "/inside", old));
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(savePoseFile(*rootNode, dirTarget.c_str()), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "cannot open : " + dirTarget + "\n");
+    {
+        ConsoleCapture console;
+        EXPECT_EQ(savePoseFile(*rootNode, dirTarget.c_str()), -1);
+        EXPECT_EQ(console.text(), "cannot open : " + dirTarget + "\n");
+    }
     EXPECT_EQ(readAll(dirTarget + "/inside"), old);
 
     // Only the files made above are left in the directory.

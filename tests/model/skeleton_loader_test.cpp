@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "console/console.h"
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "model/model_state.h"
@@ -245,26 +246,27 @@ TEST_F(SkeletonLoader, EveryTruncationOfAnArchiveLoadsSafely) {
 
 TEST_F(SkeletonLoader, LoadSkeletonReadsTheFileOrSaysItCannotBeFound) {
     Model model;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(model.loadSkeleton("/nonexistent/model.bin"), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "/nonexistent/model.bin cannot found...\n");
-
+    {
+        ConsoleCapture console;
+        EXPECT_EQ(model.loadSkeleton("/nonexistent/model.bin"), -1);
+        EXPECT_EQ(console.text(), "/nonexistent/model.bin cannot found...\n");
+    }
     // A directory opens but cannot be read.
     const std::string directory = testing::TempDir();
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(model.loadSkeleton(directory.c_str()), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              directory + " cannot be read: Is a directory\n");
+    {
+        ConsoleCapture console;
+        EXPECT_EQ(model.loadSkeleton(directory.c_str()), -1);
+        EXPECT_EQ(console.text(), directory + " cannot be read: Is a directory\n");
+    }
     EXPECT_TRUE(partList.empty());
 
     const std::string path =
         testing::TempDir() + "skeleton_loader_test_" + std::to_string(::getpid()) + ".bin";
     ASSERT_TRUE(ab::writeFile(
         path, ab::buildModelArchive(skeletonWithParents({0, 1}), ab::AngleTable{0, {16384, 0}})));
-    testing::internal::CaptureStdout();
+    ConsoleCapture console;
     EXPECT_EQ(model.loadSkeleton(path.c_str()), 0);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("] 0 = 1.570820(4000)\n"), std::string::npos) << out;
+    EXPECT_NE(console.text().find("] 0 = 1.570820(4000)\n"), std::string::npos) << console.text();
     EXPECT_EQ(preOrderIds(*rootNode), (std::vector<int32_t>{0, 1, 2}));
     std::remove(path.c_str());
 }

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "console/console.h"
 #include "shell/file_dialog.h"
 
 namespace {
@@ -46,9 +47,9 @@ class FileDialogTest : public ::testing::Test {
     bool ask(bool forSave, std::string& path, const std::string& consoleInput = "") {
         FILE* console = fmemopen(const_cast<char*>(consoleInput.data()), consoleInput.size(), "r");
         if (consoleInput.empty()) console = fopen("/dev/null", "r");
-        testing::internal::CaptureStdout();
+        ConsoleCapture capture;
         const bool chosen = askForPoseFile(forSave, path, console);
-        output = testing::internal::GetCapturedStdout();
+        output = capture.text();
         fclose(console);
         return chosen;
     }

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "console/console.h"
 #include "model/pose_file.h"
 #include "shell/control_panel.h"
 #include "shell/handlers.h"
@@ -129,9 +130,9 @@ class PoseCommandTest : public KeyMenuTest {
         KeyMenuTest::TearDown();
     }
     std::string runMenu(int value) {
-        testing::internal::CaptureStdout();
+        ConsoleCapture console;
         onMenu(value);
-        return testing::internal::GetCapturedStdout();
+        return console.text();
     }
     std::string dir;
 };

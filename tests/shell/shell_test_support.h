@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "archive_builder.h"
+#include "console/console.h"
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "model/model_state.h"
@@ -82,9 +83,10 @@ class ShellTest : public ::testing::Test {
             angles.angles.push_back(0);
         }
         const auto bytes = archive_builder::buildModelArchive(skeleton, angles);
-        testing::internal::CaptureStdout();  // the loader's progress lines
-        model.parseSkeleton(bytes.data(), bytes.size());
-        testing::internal::GetCapturedStdout();
+        {
+            ConsoleCapture progressLines;
+            model.parseSkeleton(bytes.data(), bytes.size());
+        }
         ASSERT_EQ(boneIndexList.size(), static_cast<size_t>(bones));
     }
 

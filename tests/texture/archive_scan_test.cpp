@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "console/console.h"
 #include "model/model.h"
 #include "texture_test_support.h"
 
@@ -49,19 +50,20 @@ TEST(ArchiveScan, ModelArchiveWithOneImagePrintsOnlyItsOffset) {
 
 TEST(ArchiveScan, PathThatCannotBeOpened) {
     auto page = newPage();
-    testing::internal::CaptureStdout();
+    ConsoleCapture console;
     EXPECT_EQ(page->scanArchive("/nonexistent/model.bin"), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "File cannot open. [/nonexistent/model.bin]\n");
+    EXPECT_EQ(console.text(), "File cannot open. [/nonexistent/model.bin]\n");
 }
 
 TEST(ArchiveScan, LoadTexturesScansTheFileAtThePath) {
     const std::string path = testing::TempDir() + "texture_scan_model.bin";
     ASSERT_TRUE(ab::writeFile(path, ab::buildModelArchive({}, {}, {solidImage(2, 3, 1, 0x03E0)})));
     Model model;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(model.loadTextures(path.c_str()), 0);
-    EXPECT_NE(testing::internal::GetCapturedStdout(), "");
+    {
+        ConsoleCapture console;
+        EXPECT_EQ(model.loadTextures(path.c_str()), 0);
+        EXPECT_NE(console.text(), "");
+    }
     EXPECT_EQ(model.texturePage().width, 8);
     EXPECT_EQ(pixelAt(model.texturePage(), 7, 2), kGreen);
     std::remove(path.c_str());
@@ -73,9 +75,10 @@ TEST(ArchiveScan, InMemoryStreamIsScannedFromItsStartWherePositioned) {
     FILE* stream = fmemopen(archive.data(), archive.size(), "rb");
     ASSERT_NE(stream, nullptr);
     std::fseek(stream, 0, SEEK_END);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(page->scanArchive(stream), 0);
-    testing::internal::GetCapturedStdout();
+    {
+        ConsoleCapture offsetLines;
+        EXPECT_EQ(page->scanArchive(stream), 0);
+    }
     std::fclose(stream);
     EXPECT_EQ(pixelAt(*page, 0, 0), kRed);
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "archive_builder.h"
+#include "console/console.h"
 #include "texture/texture_page.h"
 
 namespace texture_test {
@@ -40,9 +41,9 @@ struct Outcome {
 };
 
 inline Outcome decode(TexturePage& page, const ab::Bytes& entry) {
-    testing::internal::CaptureStdout();
+    ConsoleCapture console;
     const int result = page.decodeTim(entry.data(), entry.size());
-    return {result, testing::internal::GetCapturedStdout()};
+    return {result, console.text()};
 }
 
 inline Outcome decode(TexturePage& page, const ab::TimImage& image) {
@@ -55,11 +56,10 @@ inline Outcome scan(TexturePage& page, const ab::Bytes& archive) {
     EXPECT_NE(file, nullptr);
     if (!file) return {-2, ""};
     if (!archive.empty()) std::fwrite(archive.data(), 1, archive.size(), file);
-    testing::internal::CaptureStdout();
+    ConsoleCapture console;
     const int result = page.scanArchive(file);
-    std::string console = testing::internal::GetCapturedStdout();
     std::fclose(file);
-    return {result, console};
+    return {result, console.text()};
 }
 
 // An archive whose entries are exactly the given ones, with a terminator entry after them so
