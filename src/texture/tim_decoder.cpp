@@ -40,6 +40,48 @@ int reportTruncated(size_t size, uint64_t needed) {
     return -1;
 }
 
+// Reads the header from the id to the image block's size into image. A header the decoder
+// cannot take, or one the entry cuts short, gets its one line and false.
+bool readHeader(const BoundedReader& entry, TimImage& image) {
+    const size_t size = entry.size();
+    uint32_t id = 0, flags = 0;
+    if (!entry.readU32(TimImage::kIdOffset, id) || !entry.readU32(TimImage::kFlagsOffset, flags)) {
+        reportTruncated(size, TimImage::kFlagsOffset + 4);
+        return false;
+    }
+    if (id != TimImage::kId || flags != TimImage::kFlags4BitClut) {
+        printHeaderError(entry);
+        return false;
+    }
+
+    uint32_t clutLength = 0;
+    if (!entry.readU32(TimImage::kClutLengthOffset, clutLength)) {
+        reportTruncated(size, TimImage::kClutLengthOffset + 4);
+        return false;
+    }
+    if (clutLength < TimImage::kMinClutLength || clutLength > TimImage::kMaxClutLength) {
+        consolePrintf("Error : palette size [%8x]\n", clutLength);
+        return false;
+    }
+
+    uint8_t paletteCount = 0;
+    if (!entry.readU8(TimImage::kPaletteCountOffset, paletteCount)) {
+        reportTruncated(size, TimImage::kPalettesOffset);
+        return false;
+    }
+    image.paletteCount = paletteCount;
+    image.imageStart = TimImage::kPalettesOffset + TimImage::kPaletteBytes * paletteCount;
+    uint16_t widthUnits = 0, rows = 0;
+    if (!entry.readU16(image.imageStart + TimImage::kImageWidthOffset, widthUnits) ||
+        !entry.readU16(image.imageStart + TimImage::kImageHeightOffset, rows)) {
+        reportTruncated(size, image.pixelStart());
+        return false;
+    }
+    image.width = TimImage::kPixelsPerWidthUnit * widthUnits;
+    image.height = rows;
+    return true;
+}
+
 std::vector<Rgb> readPalettes(const BoundedReader& entry, int paletteCount) {
     std::vector<Rgb> colours(TimImage::kPaletteEntries * static_cast<size_t>(paletteCount));
     for (size_t i = 0; i < colours.size(); ++i) {
@@ -50,62 +92,17 @@ std::vector<Rgb> readPalettes(const BoundedReader& entry, int paletteCount) {
     return colours;
 }
 
-}  // namespace
+using PagePixels = decltype(TexturePage::pixels);
 
-int TexturePage::decodeTim(const uint8_t* data, size_t size) {
-    const BoundedReader entry(data, size);
-
-    uint32_t id = 0, flags = 0;
-    if (!entry.readU32(TimImage::kIdOffset, id) || !entry.readU32(TimImage::kFlagsOffset, flags)) {
-        return reportTruncated(size, TimImage::kFlagsOffset + 4);
-    }
-    if (id != TimImage::kId || flags != TimImage::kFlags4BitClut) {
-        printHeaderError(entry);
-        return -1;
-    }
-
-    uint32_t clutLength = 0;
-    if (!entry.readU32(TimImage::kClutLengthOffset, clutLength)) {
-        return reportTruncated(size, TimImage::kClutLengthOffset + 4);
-    }
-    if (clutLength < TimImage::kMinClutLength || clutLength > TimImage::kMaxClutLength) {
-        consolePrintf("Error : palette size [%8x]\n", clutLength);
-        return -1;
-    }
-
-    TimImage image;
-    uint8_t paletteCount = 0;
-    if (!entry.readU8(TimImage::kPaletteCountOffset, paletteCount)) {
-        return reportTruncated(size, TimImage::kPalettesOffset);
-    }
-    image.paletteCount = paletteCount;
-    image.imageStart = TimImage::kPalettesOffset + TimImage::kPaletteBytes * paletteCount;
-    uint16_t widthUnits = 0, rows = 0;
-    if (!entry.readU16(image.imageStart + TimImage::kImageWidthOffset, widthUnits) ||
-        !entry.readU16(image.imageStart + TimImage::kImageHeightOffset, rows)) {
-        return reportTruncated(size, image.pixelStart());
-    }
-    const std::vector<Rgb> colours = readPalettes(entry, image.paletteCount);
-    image.width = TimImage::kPixelsPerWidthUnit * widthUnits;
-    image.height = rows;
-    width = image.width;
-    height = image.height;
-
-    if (image.width > kTexturePageSize) {
-        consolePrintf("Warning : texture width. [%d]\n", image.width);
-    }
-    int copies = image.paletteCount;
-    if (image.height * copies > kTexturePageSize) {
-        consolePrintf("Warning : texture height or palette. [%d,%d]\n", image.height, copies);
-        copies = 1;  // only the copy through palette 0
-    }
-
-    // Whole rows that the entry holds are decoded; a short pixel block is reported after them.
+// Decodes the whole rows the entry holds into the page, each through copies palettes stacked
+// one image height apart; rows and columns from 256 on land outside the page for every copy.
+// Returns how many rows the entry holds.
+size_t decodeRows(const BoundedReader& entry, const TimImage& image,
+                  const std::vector<Rgb>& colours, int copies, PagePixels& pixels) {
     const size_t rowBytes = image.rowBytes();
-    const size_t available = size - image.pixelStart();
+    const size_t available = entry.size() - image.pixelStart();
     const size_t rowsPresent =
         rowBytes == 0 ? image.height : std::min<size_t>(image.height, available / rowBytes);
-    // Rows and columns from 256 on land outside the page for every copy.
     const size_t rowsStored = std::min<size_t>(rowsPresent, kTexturePageSize);
     const size_t bytesStored = std::min<size_t>(rowBytes, kTexturePageSize / 2);
 
@@ -130,9 +127,32 @@ int TexturePage::decodeTim(const uint8_t* data, size_t size) {
             store(2 * i + 1, row, pair >> 4u);
         }
     }
+    return rowsPresent;
+}
 
+}  // namespace
+
+int TexturePage::decodeTim(const uint8_t* data, size_t size) {
+    const BoundedReader entry(data, size);
+    TimImage image;
+    if (!readHeader(entry, image)) return -1;
+    const std::vector<Rgb> colours = readPalettes(entry, image.paletteCount);
+    width = image.width;
+    height = image.height;
+
+    if (image.width > kTexturePageSize) {
+        consolePrintf("Warning : texture width. [%d]\n", image.width);
+    }
+    int copies = image.paletteCount;
+    if (image.height * copies > kTexturePageSize) {
+        consolePrintf("Warning : texture height or palette. [%d,%d]\n", image.height, copies);
+        copies = 1;  // only the copy through palette 0
+    }
+
+    // Whole rows that the entry holds are decoded; a short pixel block is reported after them.
+    const size_t rowsPresent = decodeRows(entry, image, colours, copies, pixels);
     if (rowsPresent < static_cast<size_t>(image.height)) {
-        return reportTruncated(size, image.pixelStart() + static_cast<uint64_t>(rowBytes) *
+        return reportTruncated(size, image.pixelStart() + static_cast<uint64_t>(image.rowBytes()) *
                                                               static_cast<uint64_t>(image.height));
     }
     return 0;
