@@ -11,6 +11,7 @@
 #include "console/console.h"
 #include "model/bone_node.h"
 #include "model/bounded_reader.h"
+#include "model/entry_table.h"
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
@@ -20,7 +21,8 @@ namespace {
 constexpr size_t kRecordsStart = 12;
 constexpr size_t kRecordBytes = 8;
 constexpr size_t kAnglesStart = 4;
-constexpr int kAngleTableEntry = 2;
+constexpr size_t kSkeletonEntry = 0;
+constexpr size_t kAngleTableEntry = 2;
 
 // Hangs each new bone under its parent. When the tree held only the root as the load began, the
 // ids in it are exactly those this load hands out, so a table from id to attached node gives the
@@ -56,10 +58,11 @@ class BoneAttacher {
 // One angle per bone; a table that is missing or too short gives 0 for the bones it lacks.
 class AngleTable {
   public:
-    AngleTable(const BoundedReader& archive, size_t boneCount) : archive_(archive) {
+    AngleTable(const BoundedReader& archive, const EntryTable& entries, size_t boneCount)
+        : archive_(archive) {
         uint32_t entryCount = 0;
-        archive.readU32(0, entryCount);
-        present_ = entryCount > kAngleTableEntry && archive.readU32(12, offset_);
+        entries.count(entryCount);
+        present_ = entryCount > kAngleTableEntry && entries.offset(kAngleTableEntry, offset_);
         if (!present_) {
             consolePrintf(
                 "The archive has %u entries and no angle table: every bone gets angle 0\n",
@@ -130,9 +133,10 @@ void parseBoneMesh(const BoundedReader& archive, size_t sectionStart, uint32_t m
 int Model::parseSkeleton(const uint8_t* data, size_t size) {
     createRootNode();
     const BoundedReader archive(data, size);
+    const EntryTable entries(archive);
 
     uint32_t sectionOffset = 0;
-    if (!archive.readU32(4, sectionOffset)) {
+    if (!entries.offset(kSkeletonEntry, sectionOffset)) {
         consolePrintf("The archive (%zu bytes) is too short for its entry table\n", size);
         return -1;
     }
@@ -154,7 +158,7 @@ int Model::parseSkeleton(const uint8_t* data, size_t size) {
         return -1;
     }
 
-    const AngleTable angles(archive, boneCount);
+    const AngleTable angles(archive, entries, boneCount);
     BoneAttacher attacher(boneCount);
     partList.reserve(partList.size() + boneCount);
     boneIndexList.reserve(boneIndexList.size() + boneCount);

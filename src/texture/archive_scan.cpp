@@ -3,6 +3,7 @@
 
 #include "console/console.h"
 #include "model/byte_order.h"
+#include "model/entry_table.h"
 #include "model/file_reading.h"
 #include "texture/texture_page.h"
 #include "texture/tim_image.h"
@@ -71,26 +72,30 @@ int TexturePage::scanArchive(FILE* file) {
     // always follows the scan, refuses it too and names the file and its size in one line.
     if (static_cast<uint64_t>(fileSize) > kArchiveSizeLimit) return -1;
 
-    const uint32_t count = readFileLE32(file);
+    // Only the table is read whole; the entries are read one at a time.
+    const std::vector<uint8_t> tableBytes = readEntryTableBytes(file, kMaxEntries);
+    const EntryTable table(BoundedReader(tableBytes.data(), tableBytes.size()));
+    uint32_t count = 0;
+    table.count(count);  // a file shorter than the count has no entries
     if (count >= kMaxEntries) {
         consolePrintf("Warning num of entries. [%d]\n", static_cast<int>(count));
         return -1;
     }
-    const uint64_t tableEnd = 4 + 4 * static_cast<uint64_t>(count);
-    if (tableEnd > static_cast<uint64_t>(fileSize)) {
+    if (!table.holdsOffsets(count)) {
         consolePrintf("Error : offset table beyond the end of the file. [%u entries, %ld bytes]\n",
                       count, fileSize);
         return -1;
     }
-    std::vector<uint32_t> offsets(count);
-    for (uint32_t& offset : offsets) offset = readFileLE32(file);
 
     // The last entry is never examined: its end would come from an entry after it.
     int result = 0;
     for (uint32_t i = 0; i + 1 < count; ++i) {
-        if (!startsWithTimId(file, offsets[i], fileSize)) continue;
-        consolePrintf("Texture offset : %x\n", offsets[i]);
-        result = decodeEntry(*this, file, offsets[i], offsets[i + 1], fileSize);
+        uint32_t start = 0, end = 0;
+        table.offset(i, start);
+        table.offset(i + 1, end);
+        if (!startsWithTimId(file, start, fileSize)) continue;
+        consolePrintf("Texture offset : %x\n", start);
+        result = decodeEntry(*this, file, start, end, fileSize);
     }
     return result;
 }

@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "model/bounded_reader.h"
 #include "model/byte_order.h"
+#include "model/entry_table.h"
 #include "model/matrix.h"
 #include "model/vec.h"
 
@@ -99,6 +101,32 @@ TEST(ByteOrder, FileReadersGiveZeroOnAShortRead) {
     EXPECT_EQ(readFileByte(f), 0xAB);
     EXPECT_EQ(readFileLE32(f), 0u);
     EXPECT_TRUE(std::feof(f));
+    std::fclose(f);
+}
+
+// The table of a three-entry archive cut inside entry 2's offset: offsets past the count are
+// still read where the archive holds them, and a stream gives only the table's bytes.
+TEST(EntryTable, WordsAreReadOnlyWhereTheArchiveHoldsThem) {
+    const uint8_t bytes[] = {3, 0, 0, 0, 0x10, 0, 0, 0, 0x20, 0, 0, 0, 0x30, 0};
+    const EntryTable table(BoundedReader(bytes, sizeof bytes));
+    uint32_t word = 7;
+    EXPECT_TRUE(table.count(word));
+    EXPECT_EQ(word, 3u);
+    EXPECT_TRUE(table.offset(1, word));
+    EXPECT_EQ(word, 0x20u);
+    EXPECT_FALSE(table.offset(2, word));
+    EXPECT_FALSE(table.offset(SIZE_MAX / 4, word));
+    EXPECT_EQ(word, 0x20u);
+    EXPECT_TRUE(table.holdsOffsets(2));
+    EXPECT_FALSE(table.holdsOffsets(3));
+    EXPECT_FALSE(table.holdsOffsets(UINT32_MAX));
+    EXPECT_FALSE(EntryTable(BoundedReader(bytes, 3)).count(word));
+
+    FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes, 1, sizeof bytes, f);
+    EXPECT_EQ(readEntryTableBytes(f, 2), std::vector<uint8_t>(bytes, bytes + 12));
+    EXPECT_EQ(readEntryTableBytes(f, 9).size(), sizeof bytes);
     std::fclose(f);
 }
 
