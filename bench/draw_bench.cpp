@@ -8,7 +8,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -235,22 +234,11 @@ void measureFanPartLists(const VertexArrayReference& reference, const Plan& plan
                  samples[1].median() / referenceMs <= 1.5 ? "met" : "MISSED");
 }
 
-Matrix4 rotation(int axis, float radians) {
-    Matrix4 m = identityMatrix();
-    const float c = std::cos(radians), s = std::sin(radians);
-    const int a = axis == 2 ? 0 : 1, b = axis == 2 ? 1 : 2;  // z turns x, y; x turns y, z
-    m[4 * a + a] = c;
-    m[4 * a + b] = s;
-    m[4 * b + a] = -s;
-    m[4 * b + b] = c;
-    return m;
-}
-
 // A drag: each motion turns the selection about z and about x (two rotateBone calls), then the
 // main window redraws and the side and up windows follow, as the handlers do. One drag with the
 // whole model selected, one with bone id 1.
 void measureDragSteps(const Plan& plan) {
-    const Matrix4 aboutZ = rotation(2, 0.025f), aboutX = rotation(0, 0.0125f);
+    const Matrix4 aboutZ = rotationAboutZ(0.025), aboutX = rotationAboutX(0.0125);
     const int32_t targets[2] = {0, partList.empty() ? 0 : 1};
     for (int32_t target : targets) {
         selectedBone = target;

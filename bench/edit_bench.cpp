@@ -64,16 +64,6 @@ void measureEdit(benchmark::State& state, Tree tree, Op&& op) {
     countNodes(state, allocationStats().allocations - before);
 }
 
-Matrix4 smallRotationAboutZ() {
-    Matrix4 m = identityMatrix();
-    const float c = 0.99995f, s = 0.0099998f;  // 0.01 radian
-    m[0] = c;
-    m[1] = s;
-    m[4] = -s;
-    m[5] = c;
-    return m;
-}
-
 void BM_ParseSkeletonTree(benchmark::State& state, Tree tree) {
     const auto& archive = treeArchive(tree);
     Model model;
@@ -92,16 +82,14 @@ BENCHMARK_CAPTURE(BM_ParseSkeletonTree, deep, Tree::Deep)->Unit(benchmark::kMill
 
 // The deepest or last bone: the request walks the whole tree before it finds its node.
 void BM_RotateBone(benchmark::State& state, Tree tree) {
-    const Matrix4 m = smallRotationAboutZ();
+    const Matrix4 m = rotationAboutZ(0.01);
     measureEdit(state, tree, [&] { rootNode->rotateBone(m, kTreeBones); });
 }
 BENCHMARK_CAPTURE(BM_RotateBone, wide, Tree::Wide)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_RotateBone, deep, Tree::Deep)->Unit(benchmark::kMicrosecond);
 
 void BM_TranslateBone(benchmark::State& state, Tree tree) {
-    Matrix4 m = identityMatrix();
-    m[12] = 0.5f;
-    m[14] = -0.25f;
+    const Matrix4 m = translationMatrix(0.5f, 0.0f, -0.25f);
     measureEdit(state, tree, [&] { rootNode->translateBone(m, kTreeBones); });
 }
 BENCHMARK_CAPTURE(BM_TranslateBone, wide, Tree::Wide)->Unit(benchmark::kMicrosecond);
@@ -109,7 +97,7 @@ BENCHMARK_CAPTURE(BM_TranslateBone, deep, Tree::Deep)->Unit(benchmark::kMicrosec
 
 // The whole model (id 0): what a drag does when no bone is chosen.
 void BM_RotateRoot(benchmark::State& state, Tree tree) {
-    const Matrix4 m = smallRotationAboutZ();
+    const Matrix4 m = rotationAboutZ(0.01);
     measureEdit(state, tree, [&] { rootNode->rotateBone(m, 0); });
 }
 BENCHMARK_CAPTURE(BM_RotateRoot, wide, Tree::Wide)->Unit(benchmark::kMicrosecond);

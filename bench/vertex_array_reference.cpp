@@ -16,13 +16,6 @@
 
 namespace {
 
-// a · b in column-major terms.
-Matrix4 product(const Matrix4& a, const Matrix4& b) {
-    Matrix4 result = b;
-    matMultiply(result, a);
-    return result;
-}
-
 Vec3 transform(const Matrix4& m, const Vec3& p) {
     return Vec3(m[0] * p.x() + m[4] * p.y() + m[8] * p.z() + m[12],
                 m[1] * p.x() + m[5] * p.y() + m[9] * p.z() + m[13],
@@ -67,7 +60,8 @@ void VertexArrayReference::build() {
     while (!stack.empty()) {
         auto [node, parentFrame] = stack.back();
         stack.pop_back();
-        const Matrix4 frame = product(product(parentFrame, node->userMatrix), node->poseMatrix);
+        const Matrix4 frame =
+            matProduct(matProduct(parentFrame, node->userMatrix), node->poseMatrix);
         if (node->mesh && node->mesh->isVisible()) {
             for (const Polygon& polygon : node->mesh->polygons) {
                 if (polygon.positions.size() < 3) continue;
@@ -85,7 +79,7 @@ void VertexArrayReference::build() {
                 }
             }
         }
-        const Matrix4 childFrame = product(frame, node->boneOffsetMatrix);
+        const Matrix4 childFrame = matProduct(frame, node->boneOffsetMatrix);
         for (auto it = node->children.rbegin(); it != node->children.rend(); ++it) {
             if (*it) stack.push_back({*it, childFrame});
         }

@@ -143,11 +143,7 @@ void BoneNode::translateBone(const Matrix4& m, int32_t targetId) {
         *this, m,
         [targetId](BoneNode& node, const Matrix4& request) {
             if (node.boneId != targetId) return false;
-            Matrix4 translation = identityMatrix();
-            translation[12] = request[12];
-            translation[13] = request[13];
-            translation[14] = request[14];
-            node.applyUserMatrix(translation);
+            node.applyUserMatrix(translationMatrix(request[12], request[13], request[14]));
             return true;
         },
         [](const BoneNode& node, const Matrix4& request) {
@@ -156,8 +152,6 @@ void BoneNode::translateBone(const Matrix4& m, int32_t targetId) {
             for (int i = 0; i < 3; ++i) {
                 for (int j = 0; j < 3; ++j) transpose[4 * j + i] = node.poseMatrix[4 * i + j];
             }
-            Matrix4 carried = request;
-            matMultiply(carried, transpose);
-            return carried;
+            return matProduct(transpose, request);
         });
 }

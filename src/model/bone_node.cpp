@@ -32,15 +32,15 @@ void BoneNode::applyPoseMatrix(const Matrix4& m) {
     // A pose only turns: the translation of m is dropped.
     Matrix4 rotation = m;
     rotation[12] = rotation[13] = rotation[14] = 0.0f;
-    matMultiply(poseMatrix, rotation);
+    poseMatrix = matProduct(rotation, poseMatrix);
 }
 
 void BoneNode::applyUserMatrix(const Matrix4& m) {
-    matMultiply(userMatrix, m);
+    userMatrix = matProduct(m, userMatrix);
 }
 
 void BoneNode::applyBoneOffset(const Matrix4& m) {
-    matMultiply(boneOffsetMatrix, m);
+    boneOffsetMatrix = matProduct(m, boneOffsetMatrix);
 }
 
 void BoneNode::selectBone(int32_t id) {

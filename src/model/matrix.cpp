@@ -1,5 +1,7 @@
 #include "model/matrix.h"
 
+#include <cmath>
+
 void matIdentity(Matrix4& m) {
     m.fill(0.0f);
     m[0] = m[5] = m[10] = m[15] = 1.0f;
@@ -11,15 +13,46 @@ Matrix4 identityMatrix() {
     return m;
 }
 
-void matMultiply(Matrix4& a, const Matrix4& b) {
-    // The product is formed in a temporary so that a and b may alias.
-    float t[16] = {};
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 4; ++j) {
+Matrix4 matProduct(const Matrix4& a, const Matrix4& b) {
+    Matrix4 p{};
+    for (int column = 0; column < 4; ++column) {
+        for (int row = 0; row < 4; ++row) {
             for (int k = 0; k < 4; ++k) {
-                t[4 * i + j] = t[4 * i + j] + a[4 * i + k] * b[4 * k + j];
+                p[4 * column + row] = p[4 * column + row] + b[4 * column + k] * a[4 * k + row];
             }
         }
     }
-    for (int i = 0; i < 16; ++i) a[i] = t[i];
+    return p;
+}
+
+namespace {
+
+// The rotation by angle in the plane of axes u and v, turning u towards v.
+Matrix4 planeRotation(int u, int v, double angle) {
+    const float c = static_cast<float>(std::cos(angle));
+    const float s = static_cast<float>(std::sin(angle));
+    Matrix4 m = identityMatrix();
+    m[4 * u + u] = c;
+    m[4 * u + v] = s;
+    m[4 * v + u] = -s;
+    m[4 * v + v] = c;
+    return m;
+}
+
+}  // namespace
+
+Matrix4 rotationAboutX(double angle) {
+    return planeRotation(1, 2, angle);
+}
+
+Matrix4 rotationAboutZ(double angle) {
+    return planeRotation(0, 1, angle);
+}
+
+Matrix4 translationMatrix(float x, float y, float z) {
+    Matrix4 m = identityMatrix();
+    m[12] = x;
+    m[13] = y;
+    m[14] = z;
+    return m;
 }

@@ -9,10 +9,18 @@ using Matrix4 = std::array<float, 16>;
 // Sets m to the identity.
 void matIdentity(Matrix4& m);
 
-// Replaces a by b · a (column-major): b acts after a. a and b may be the same matrix.
-// The loop order and the float rounding of every partial sum are part of the contract, since
-// stored pose files and the loader's matrices depend on them bit for bit.
-void matMultiply(Matrix4& a, const Matrix4& b);
-
 // The identity as a value, for initialising.
 Matrix4 identityMatrix();
+
+// The product a · b (column-major): b acts first, then a. The loop order and the float rounding
+// of every partial sum are part of the contract, since stored pose files and the loader's
+// matrices depend on them bit for bit.
+Matrix4 matProduct(const Matrix4& a, const Matrix4& b);
+
+// The right-handed rotations by angle radians about X and about Z. The cosine and sine are
+// taken in double and rounded to float once.
+Matrix4 rotationAboutX(double angle);
+Matrix4 rotationAboutZ(double angle);
+
+// The translation by (x, y, z).
+Matrix4 translationMatrix(float x, float y, float z);

@@ -3,7 +3,6 @@
 // per bone after a 4-byte header, in 1/65535 of a turn). Every count and offset in the archive
 // is checked against the buffer before it is used.
 
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -91,24 +90,6 @@ class AngleTable {
     uint32_t offset_ = 0;
 };
 
-Matrix4 boneOffset(int16_t length) {
-    Matrix4 m = identityMatrix();
-    m[14] = static_cast<float>(length);
-    return m;
-}
-
-// The right-handed rotation by t radians about X.
-Matrix4 rotationAboutX(float t) {
-    const float c = static_cast<float>(std::cos(static_cast<double>(t)));
-    const float s = static_cast<float>(std::sin(static_cast<double>(t)));
-    Matrix4 m = identityMatrix();
-    m[5] = c;
-    m[6] = s;
-    m[9] = -s;
-    m[10] = c;
-    return m;
-}
-
 // The record's mesh offset counts from the start of the skeleton section; the block may run to
 // the end of the archive.
 void parseBoneMesh(const BoundedReader& archive, size_t sectionStart, uint32_t meshOffset,
@@ -176,7 +157,7 @@ int Model::parseSkeleton(const uint8_t* data, size_t size) {
         partList.push_back(mesh);
         BoneNode* node = newBoneNode(mesh, static_cast<int32_t>(i + 1));
         attacher.attach(node, parentId);
-        node->applyBoneOffset(boneOffset(length));
+        node->applyBoneOffset(translationMatrix(0.0f, 0.0f, static_cast<float>(length)));
         if (meshOffset != 0) parseBoneMesh(archive, sectionStart, meshOffset, i, *mesh);
         boneIndexList.push_back(static_cast<int32_t>(i));
 

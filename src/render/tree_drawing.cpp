@@ -97,13 +97,6 @@ void drawOnMatrixStack(const BoneNode& root, Pass pass) {
     }
 }
 
-// a · b in column-major terms.
-Matrix4 product(const Matrix4& a, const Matrix4& b) {
-    Matrix4 result = b;
-    matMultiply(result, a);
-    return result;
-}
-
 // Any depth: each node's whole transform is composed here and loaded; the caller's matrix is
 // restored bit for bit at the end.
 void drawWithComposedMatrices(const BoneNode& root, Pass pass, GLenum currentMatrix) {
@@ -111,10 +104,11 @@ void drawWithComposedMatrices(const BoneNode& root, Pass pass, GLenum currentMat
     glGetFloatv(currentMatrix, callerMatrix.data());
     std::vector<WalkFrame> stack;
     auto enter = [&](const BoneNode& node, const Matrix4& parentFrame) {
-        const Matrix4 meshFrame = product(product(parentFrame, node.userMatrix), node.poseMatrix);
+        const Matrix4 meshFrame =
+            matProduct(matProduct(parentFrame, node.userMatrix), node.poseMatrix);
         glLoadMatrixf(meshFrame.data());
         drawMesh(node, pass);
-        stack.push_back({&node, 0, product(meshFrame, node.boneOffsetMatrix)});
+        stack.push_back({&node, 0, matProduct(meshFrame, node.boneOffsetMatrix)});
     };
     enter(root, callerMatrix);
     while (!stack.empty()) {

@@ -1,7 +1,6 @@
 #include "shell/handlers.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -20,23 +19,6 @@ namespace {
 constexpr double kPixelsPerRadian = 40.0;
 constexpr float kMaxZoomStep = 900.0f;
 constexpr int kGlutDown = 0;  // GLUT_DOWN
-
-// The rotation about Z by -a: a drag to the right turns the model clockwise seen from above.
-Matrix4 rotationAboutZ(double a) {
-    Matrix4 m = identityMatrix();
-    m[0] = m[5] = static_cast<float>(std::cos(a));
-    m[1] = static_cast<float>(-std::sin(a));
-    m[4] = static_cast<float>(std::sin(a));
-    return m;
-}
-
-Matrix4 rotationAboutX(double b) {
-    Matrix4 m = identityMatrix();
-    m[5] = m[10] = static_cast<float>(std::cos(b));
-    m[6] = static_cast<float>(std::sin(b));
-    m[9] = static_cast<float>(-std::sin(b));
-    return m;
-}
 
 // Scales every view's projection: the zoom acts on all three windows at once.
 void zoomAllViews(float dy) {
@@ -105,14 +87,13 @@ void onMotion(int x, int y) {
     const float dy = static_cast<float>(y) - lastMouseY;
     switch (MouseMode) {
         case MouseModeRotation:
-            rootNode->rotateBone(rotationAboutZ(dx / kPixelsPerRadian), selectedBone);
+            // A drag to the right turns the model clockwise seen from above.
+            rootNode->rotateBone(rotationAboutZ(-(dx / kPixelsPerRadian)), selectedBone);
             rootNode->rotateBone(rotationAboutX(dy / kPixelsPerRadian), selectedBone);
             break;
         case MouseModeTranslation: {
-            Matrix4 m = identityMatrix();
-            m[12] = dx;  // along x
-            m[14] = dy;  // along z: the screen's vertical in the main view
-            rootNode->translateBone(m, selectedBone);
+            // Along x, and along z: the screen's vertical in the main view.
+            rootNode->translateBone(translationMatrix(dx, 0.0f, dy), selectedBone);
             break;
         }
         case MouseModeZoom:

@@ -28,8 +28,6 @@ using hostile::ab::Bytes;
 
 constexpr size_t kTreeBytes = fuzz_entry::kPoseTreeNodes * kPoseRecordBytes;  // 1344
 
-using model_test::rotationZ;
-
 // The seven-node tree of the pose fuzz target, and a pose file for it whose every float differs
 // from the tree's own.
 class HostilePoseFiles : public testing::Test {
@@ -129,12 +127,10 @@ TEST_F(HostilePoseFiles, NanAndInfinityLoadBitForBitAndLaterEditsStaySafe) {
     EXPECT_EQ(console, "");
     EXPECT_EQ(encodePose(*rootNode), file);
 
-    Matrix4 move = identityMatrix();
-    move[12] = 3.0f;
-    move[14] = std::numeric_limits<float>::infinity();
+    const Matrix4 move = translationMatrix(3.0f, 0.0f, std::numeric_limits<float>::infinity());
     for (int32_t id = 0; id <= static_cast<int32_t>(fuzz_entry::kPoseTreeNodes); ++id) {
         rootNode->selectBone(id);
-        rootNode->rotateBone(rotationZ(0.25f), id);
+        rootNode->rotateBone(rotationAboutZ(0.25), id);
         rootNode->translateBone(move, id);
     }
     const Bytes edited = encodePose(*rootNode);

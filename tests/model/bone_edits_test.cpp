@@ -9,8 +9,6 @@
 namespace {
 
 using model_test::MatrixD;
-using model_test::rotationX;
-using model_test::rotationZ;
 using model_test::worldFrame;
 
 // Root, bone 1 below it, bone 2 below bone 1, bone 3 below bone 2, bone 4 beside bone 1.
@@ -20,9 +18,8 @@ class BoneEdits : public model_test::ModelStateTest {
         ModelStateTest::SetUp();
         for (int32_t id = 1; id <= 4; ++id) {
             bones[id] = newBoneNode(newPartMesh(), id);
-            Matrix4 offset = identityMatrix();
-            offset[14] = 10.0f * static_cast<float>(id);
-            bones[id]->applyBoneOffset(offset);
+            bones[id]->applyBoneOffset(
+                translationMatrix(0.0f, 0.0f, 10.0f * static_cast<float>(id)));
         }
         rootNode->attachChild(bones[1], 0);
         rootNode->attachChild(bones[2], 1);
@@ -43,14 +40,6 @@ class BoneEdits : public model_test::ModelStateTest {
     BoneNode* bones[5] = {};
 };
 
-Matrix4 translation(float x, float y, float z) {
-    Matrix4 m = identityMatrix();
-    m[12] = x;
-    m[13] = y;
-    m[14] = z;
-    return m;
-}
-
 void expectLinearPartNear(const MatrixD& actual, const MatrixD& expected, double tolerance) {
     for (int c = 0; c < 3; ++c) {
         for (int r = 0; r < 3; ++r) {
@@ -61,16 +50,13 @@ void expectLinearPartNear(const MatrixD& actual, const MatrixD& expected, double
 
 TEST_F(BoneEdits, RequestsForTheRootChangeOnlyTheRoot) {
     const std::vector<Matrix4> before = allMatrices();
-    rootNode->translateBone(translation(1.5f, -2.0f, 3.0f), 0);
-    EXPECT_EQ(rootNode->userMatrix, translation(1.5f, -2.0f, 3.0f));
+    rootNode->translateBone(translationMatrix(1.5f, -2.0f, 3.0f), 0);
+    EXPECT_EQ(rootNode->userMatrix, translationMatrix(1.5f, -2.0f, 3.0f));
 
-    Matrix4 turn = rotationZ(0.4f);
+    Matrix4 turn = rotationAboutZ(0.4);
     turn[12] = 9.0f;  // dropped: a pose only turns
     rootNode->rotateBone(turn, 0);
-    Matrix4 expected = identityMatrix();
-    Matrix4 turnOnly = rotationZ(0.4f);
-    matMultiply(expected, turnOnly);
-    EXPECT_EQ(rootNode->poseMatrix, expected);
+    EXPECT_EQ(rootNode->poseMatrix, matProduct(rotationAboutZ(0.4), identityMatrix()));
 
     const std::vector<Matrix4> after = allMatrices();
     for (size_t i = 3; i < after.size(); ++i) EXPECT_EQ(after[i], before[i]) << i;
@@ -86,8 +72,8 @@ TEST_F(BoneEdits, TranslationIsCarriedThroughTheTransposedPoses) {
     bones[1]->applyPoseMatrix(quarter);
     const MatrixD before = worldFrame(*rootNode, 2);
 
-    rootNode->translateBone(translation(0.0f, 0.0f, 10.0f), 2);
-    EXPECT_EQ(bones[2]->userMatrix, translation(0.0f, 10.0f, 0.0f));
+    rootNode->translateBone(translationMatrix(0.0f, 0.0f, 10.0f), 2);
+    EXPECT_EQ(bones[2]->userMatrix, translationMatrix(0.0f, 10.0f, 0.0f));
     const MatrixD after = worldFrame(*rootNode, 2);
     EXPECT_NEAR(after[12] - before[12], 0.0, 1e-9);
     EXPECT_NEAR(after[13] - before[13], 0.0, 1e-9);
@@ -97,10 +83,9 @@ TEST_F(BoneEdits, TranslationIsCarriedThroughTheTransposedPoses) {
 }
 
 TEST_F(BoneEdits, BelowIdentityPosesTheRotationArrivesAsSent) {
-    bones[2]->applyPoseMatrix(rotationX(0.3f));  // the target's own pose may be anything
-    Matrix4 expected = bones[2]->poseMatrix;
-    const Matrix4 request = rotationZ(0.25f);
-    matMultiply(expected, request);
+    bones[2]->applyPoseMatrix(rotationAboutX(0.3));  // the target's own pose may be anything
+    const Matrix4 request = rotationAboutZ(0.25);
+    const Matrix4 expected = matProduct(request, bones[2]->poseMatrix);
     rootNode->rotateBone(request, 2);
     EXPECT_EQ(bones[2]->poseMatrix, expected);
     EXPECT_EQ(bones[3]->poseMatrix, identityMatrix());
@@ -108,13 +93,13 @@ TEST_F(BoneEdits, BelowIdentityPosesTheRotationArrivesAsSent) {
 }
 
 TEST_F(BoneEdits, TheSelectedBoneTurnsByExactlyTheRequestSeenFromTheRoot) {
-    rootNode->applyPoseMatrix(rotationZ(0.9f));
-    rootNode->applyUserMatrix(translation(4.0f, 5.0f, 6.0f));
-    bones[1]->applyPoseMatrix(rotationX(1.2f));
-    bones[2]->applyPoseMatrix(rotationX(-0.4f));
-    bones[2]->applyPoseMatrix(rotationZ(0.3f));
+    rootNode->applyPoseMatrix(rotationAboutZ(0.9));
+    rootNode->applyUserMatrix(translationMatrix(4.0f, 5.0f, 6.0f));
+    bones[1]->applyPoseMatrix(rotationAboutX(1.2));
+    bones[2]->applyPoseMatrix(rotationAboutX(-0.4));
+    bones[2]->applyPoseMatrix(rotationAboutZ(0.3));
 
-    const Matrix4 request = rotationX(0.35f);
+    const Matrix4 request = rotationAboutX(0.35);
     const MatrixD before = worldFrame(*rootNode, 2);
     const MatrixD childBefore = worldFrame(*rootNode, 3);
     rootNode->rotateBone(request, 2);
@@ -127,7 +112,7 @@ TEST_F(BoneEdits, TheSelectedBoneTurnsByExactlyTheRequestSeenFromTheRoot) {
     const MatrixD childAfter = worldFrame(*rootNode, 3);
     expectLinearPartNear(childAfter,
                          model_test::product(model_test::toDouble(request), childBefore), 1e-6);
-    EXPECT_EQ(bones[1]->poseMatrix, rotationX(1.2f));
+    EXPECT_EQ(bones[1]->poseMatrix, rotationAboutX(1.2));
 }
 
 TEST_F(BoneEdits, ScaledAncestorsAreUndoneWithTheGeneralInverse) {
@@ -136,9 +121,9 @@ TEST_F(BoneEdits, ScaledAncestorsAreUndoneWithTheGeneralInverse) {
     scale[0] = 2.0f;
     scale[5] = 0.5f;
     bones[1]->userMatrix = scale;
-    bones[1]->applyPoseMatrix(rotationZ(0.7f));
+    bones[1]->applyPoseMatrix(rotationAboutZ(0.7));
 
-    const Matrix4 request = rotationZ(-0.2f);
+    const Matrix4 request = rotationAboutZ(-0.2);
     const MatrixD before = worldFrame(*rootNode, 2);
     rootNode->rotateBone(request, 2);
     const MatrixD after = worldFrame(*rootNode, 2);
@@ -147,16 +132,15 @@ TEST_F(BoneEdits, ScaledAncestorsAreUndoneWithTheGeneralInverse) {
     // A singular frame passes the request through unchanged instead of failing.
     bones[1]->userMatrix = identityMatrix();
     bones[1]->userMatrix[0] = 0.0f;
-    Matrix4 expected = bones[2]->poseMatrix;
-    matMultiply(expected, request);
+    const Matrix4 expected = matProduct(request, bones[2]->poseMatrix);
     rootNode->rotateBone(request, 2);
     EXPECT_EQ(bones[2]->poseMatrix, expected);
 }
 
 TEST_F(BoneEdits, IdentityRequestsNeverDrift) {
-    rootNode->applyPoseMatrix(rotationZ(0.9f));
-    bones[1]->applyPoseMatrix(rotationX(1.2f));
-    bones[2]->applyPoseMatrix(rotationX(0.5f));
+    rootNode->applyPoseMatrix(rotationAboutZ(0.9));
+    bones[1]->applyPoseMatrix(rotationAboutX(1.2));
+    bones[2]->applyPoseMatrix(rotationAboutX(0.5));
     const std::vector<Matrix4> before = allMatrices();
     const Matrix4 identity = identityMatrix();
     for (int i = 0; i < 1000; ++i) {
@@ -166,16 +150,16 @@ TEST_F(BoneEdits, IdentityRequestsNeverDrift) {
     EXPECT_EQ(allMatrices(), before);
 
     // A turn and its inverse come back to the start within rounding.
-    rootNode->rotateBone(rotationZ(0.5f), 3);
-    rootNode->rotateBone(rotationZ(-0.5f), 3);
+    rootNode->rotateBone(rotationAboutZ(0.5), 3);
+    rootNode->rotateBone(rotationAboutZ(-0.5), 3);
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(bones[3]->poseMatrix[i], before[10][i], 1e-6) << i;
 }
 
 TEST_F(BoneEdits, UnknownTargetsChangeNothing) {
-    bones[1]->applyPoseMatrix(rotationX(1.2f));
+    bones[1]->applyPoseMatrix(rotationAboutX(1.2));
     const std::vector<Matrix4> before = allMatrices();
-    rootNode->rotateBone(rotationZ(0.5f), 99);
-    rootNode->translateBone(translation(1, 2, 3), 99);
+    rootNode->rotateBone(rotationAboutZ(0.5), 99);
+    rootNode->translateBone(translationMatrix(1, 2, 3), 99);
     EXPECT_EQ(allMatrices(), before);
 }
 

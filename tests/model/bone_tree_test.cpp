@@ -69,7 +69,7 @@ TEST_F(BoneTree, SelectionMarksExactlyTheCarrier) {
 
 TEST_F(BoneTree, PoseMatrixDropsTheTranslationOfWhatItApplies) {
     BoneNode* b = node(1);
-    Matrix4 m = model_test::rotationX(0.5f);
+    Matrix4 m = rotationAboutX(0.5);
     m[12] = 3.0f;
     m[13] = -4.0f;
     m[14] = 5.0f;

@@ -27,7 +27,7 @@ void expectSaveLoadRoundTrip(int32_t deepest) {
     {
         ConsoleCapture console;
         EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), 0);
-        rootNode->rotateBone(model_test::rotationZ(0.5f), deepest);
+        rootNode->rotateBone(rotationAboutZ(0.5), deepest);
         EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
         EXPECT_EQ(console.text(), "");
     }
@@ -56,7 +56,7 @@ TEST_F(DeepChain, ArchiveWithAHundredThousandBones) {
     rootNode->selectBone(65536);
     EXPECT_EQ(partList[65535]->isSelected(), 1);
     EXPECT_EQ(partList[0]->isSelected(), 0);
-    rootNode->rotateBone(model_test::rotationZ(0.2f), 65536);
+    rootNode->rotateBone(rotationAboutZ(0.2), 65536);
     expectSaveLoadRoundTrip(65536);
 }
 
@@ -66,7 +66,7 @@ TEST_F(DeepChain, HundredThousandLevels) {
     BoneNode* last = rootNode;
     for (int32_t id = 1; id <= kBones; ++id) {
         BoneNode* node = newBoneNode(newPartMesh(), id);
-        node->applyPoseMatrix(model_test::rotationX(0.001f * static_cast<float>(id % 5)));
+        node->applyPoseMatrix(rotationAboutX(0.001f * static_cast<float>(id % 5)));
         last->attachChild(node, last->boneId);
         last = node;
     }
@@ -74,12 +74,10 @@ TEST_F(DeepChain, HundredThousandLevels) {
 
     rootNode->selectBone(kBones);
     EXPECT_EQ(last->mesh->isSelected(), 1);
-    Matrix4 move = identityMatrix();
-    move[14] = 1.0f;
-    rootNode->translateBone(move, kBones);
+    rootNode->translateBone(translationMatrix(0.0f, 0.0f, 1.0f), kBones);
     EXPECT_NE(last->userMatrix, identityMatrix());
     const Matrix4 before = last->poseMatrix;
-    rootNode->rotateBone(model_test::rotationZ(0.2f), kBones);
+    rootNode->rotateBone(rotationAboutZ(0.2), kBones);
     EXPECT_NE(last->poseMatrix, before);
     expectSaveLoadRoundTrip(kBones);
 }

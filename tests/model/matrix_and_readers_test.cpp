@@ -12,45 +12,44 @@
 
 namespace {
 
-TEST(MatMultiply, MultipliesTheSecondOperandOnTheLeft) {
-    const float t = 0.7f;
-    Matrix4 translation = identityMatrix();
-    translation[14] = 5.0f;
-    Matrix4 rotation = identityMatrix();
-    rotation[5] = std::cos(t);
-    rotation[6] = std::sin(t);
-    rotation[9] = -std::sin(t);
-    rotation[10] = std::cos(t);
+TEST(MatProduct, TheRightOperandActsFirst) {
+    const double t = 0.7;
+    const Matrix4 translation = translationMatrix(0.0f, 0.0f, 5.0f);
+    const Matrix4 rotation = rotationAboutX(t);
 
-    Matrix4 rotatedTranslation = translation;
-    matMultiply(rotatedTranslation, rotation);  // R · T: R turns the translation
+    const Matrix4 rotatedTranslation = matProduct(rotation, translation);  // R turns it
     EXPECT_FLOAT_EQ(rotatedTranslation[12], 0.0f);
-    EXPECT_FLOAT_EQ(rotatedTranslation[13], -5.0f * std::sin(t));
-    EXPECT_FLOAT_EQ(rotatedTranslation[14], 5.0f * std::cos(t));
+    EXPECT_FLOAT_EQ(rotatedTranslation[13], static_cast<float>(-5.0 * std::sin(t)));
+    EXPECT_FLOAT_EQ(rotatedTranslation[14], static_cast<float>(5.0 * std::cos(t)));
 
-    Matrix4 translatedRotation = rotation;
-    matMultiply(translatedRotation, translation);  // T · R: the translation stays
+    const Matrix4 translatedRotation = matProduct(translation, rotation);  // it stays
     EXPECT_EQ(translatedRotation[12], 0.0f);
     EXPECT_EQ(translatedRotation[13], 0.0f);
     EXPECT_EQ(translatedRotation[14], 5.0f);
     EXPECT_EQ(translatedRotation[5], rotation[5]);
 }
 
-TEST(MatMultiply, IdentityTakesTheOtherOperandAndAliasingSquares) {
+TEST(MatProduct, IdentityTakesTheOtherOperandAndSquaresSumInOrder) {
     Matrix4 x;
     for (int i = 0; i < 16; ++i) x[i] = static_cast<float>(i * 0.25 - 1.0);
-    Matrix4 m = identityMatrix();
-    matMultiply(m, x);
-    EXPECT_EQ(m, x);
+    EXPECT_EQ(matProduct(identityMatrix(), x), x);
+    EXPECT_EQ(matProduct(x, identityMatrix()), x);
+    // Element 0 of x·x (row-major reading): sum of x[k] * x[4k], in float from k = 0 on.
+    const Matrix4 square = matProduct(x, x);
+    EXPECT_EQ(square[0], ((x[0] * x[0] + x[1] * x[4]) + x[2] * x[8]) + x[3] * x[12]);
+}
 
-    Matrix4 square = x;
-    matMultiply(square, square);
-    Matrix4 expected = x;
-    const Matrix4 copy = x;
-    matMultiply(expected, copy);
-    EXPECT_EQ(square, expected);
-    // Element 0 of x·x (row-major reading): sum of x[k] * x[4k].
-    EXPECT_FLOAT_EQ(square[0], x[0] * x[0] + x[1] * x[4] + x[2] * x[8] + x[3] * x[12]);
+// The rotations round the double cosine and sine to float once, as the loader's angle table
+// and the mouse drags need for bit-exact poses.
+TEST(MatrixHelpers, RotationsAndTranslation) {
+    const float c = static_cast<float>(std::cos(1.0)), s = static_cast<float>(std::sin(1.0));
+    Matrix4 aboutZ = identityMatrix(), aboutX = identityMatrix(), move = identityMatrix();
+    aboutZ[0] = aboutZ[5] = c, aboutZ[1] = s, aboutZ[4] = -s;
+    aboutX[5] = aboutX[10] = c, aboutX[6] = s, aboutX[9] = -s;
+    move[12] = 1.5f, move[13] = -2.0f, move[14] = 3.0f;
+    EXPECT_EQ(rotationAboutZ(1.0), aboutZ);
+    EXPECT_EQ(rotationAboutX(1.0), aboutX);
+    EXPECT_EQ(translationMatrix(1.5f, -2.0f, 3.0f), move);
 }
 
 TEST(ByteOrder, SixteenBitValuesAreTakenSignedOrUnsignedByTheCaller) {

@@ -110,24 +110,6 @@ inline MatrixD worldFrame(BoneNode& root, int32_t id) {
     return frame;
 }
 
-inline Matrix4 rotationX(float t) {
-    Matrix4 m = identityMatrix();
-    m[5] = std::cos(t);
-    m[6] = std::sin(t);
-    m[9] = -std::sin(t);
-    m[10] = std::cos(t);
-    return m;
-}
-
-inline Matrix4 rotationZ(float t) {
-    Matrix4 m = identityMatrix();
-    m[0] = std::cos(t);
-    m[1] = std::sin(t);
-    m[4] = -std::sin(t);
-    m[5] = std::cos(t);
-    return m;
-}
-
 // Fresh process-wide state for each test.
 class ModelStateTest : public testing::Test {
   protected:

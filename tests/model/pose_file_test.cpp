@@ -88,14 +88,14 @@ TEST_F(PoseFiles, ExampleFileHoldsTheNodesInPreOrder) {
 }
 
 TEST_F(PoseFiles, SavingAndLoadingRestoresEveryBit) {
-    rootNode->translateBone(model_test::rotationZ(0.3f), 0);
-    rootNode->rotateBone(model_test::rotationZ(0.3f), 3);
+    rootNode->translateBone(rotationAboutZ(0.3), 0);
+    rootNode->rotateBone(rotationAboutZ(0.3), 3);
     findNode(*rootNode, 2)->userMatrix[7] = -0.0f;
     const ab::Bytes saved = encodePose(*rootNode);
     const std::string path = save("round.pose");
 
-    rootNode->rotateBone(model_test::rotationX(1.0f), 1);
-    rootNode->rotateBone(model_test::rotationX(1.0f), 0);
+    rootNode->rotateBone(rotationAboutX(1.0), 1);
+    rootNode->rotateBone(rotationAboutX(1.0), 0);
     {
         ConsoleCapture console;
         EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
@@ -108,7 +108,7 @@ TEST_F(PoseFiles, SavingAndLoadingRestoresEveryBit) {
     ASSERT_NE(stream, nullptr);
     rootNode->savePose(stream);
     std::rewind(stream);
-    rootNode->rotateBone(model_test::rotationX(1.0f), 3);
+    rootNode->rotateBone(rotationAboutX(1.0), 3);
     rootNode->loadPose(stream);
     std::fclose(stream);
     EXPECT_EQ(encodePose(*rootNode), saved);
@@ -134,11 +134,11 @@ TEST_F(PoseFiles, AShortFileLoadsOnlyWholeMatrices) {
 }
 
 TEST_F(PoseFiles, ALongerFileLoadsTheTreeAndIgnoresTheRest) {
-    rootNode->translateBone(model_test::rotationZ(0.3f), 2);
+    rootNode->translateBone(rotationAboutZ(0.3), 2);
     ab::Bytes longer = encodePose(*rootNode);
     const ab::Bytes expected = longer;
     longer.resize(longer.size() + 100, 0xEE);
-    rootNode->rotateBone(model_test::rotationX(1.0f), 3);
+    rootNode->rotateBone(rotationAboutX(1.0), 3);
     const std::string path = dir + "long.pose";
     ASSERT_TRUE(ab::writeFile(path, longer));
     ConsoleCapture console;

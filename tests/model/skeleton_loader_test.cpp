@@ -72,9 +72,7 @@ TEST_F(SkeletonLoader, PrintsOneLinePerBoneAndBuildsOffsetsAndRotations) {
     const BoneNode* bone3 = model_test::findNode(*rootNode, 4);
     EXPECT_EQ(bone0->mesh, partList[0]);
     EXPECT_EQ(bone0->poseMatrix, identityMatrix());
-    Matrix4 offset = identityMatrix();
-    offset[14] = 25.0f;
-    EXPECT_EQ(bone0->boneOffsetMatrix, offset);
+    EXPECT_EQ(bone0->boneOffsetMatrix, translationMatrix(0.0f, 0.0f, 25.0f));
     EXPECT_EQ(bone1->boneOffsetMatrix[14], -7.0f);
     EXPECT_EQ(bone0->userMatrix, identityMatrix());
 

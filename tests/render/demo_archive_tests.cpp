@@ -19,12 +19,6 @@
 
 namespace {
 
-Matrix4 product(const Matrix4& a, const Matrix4& b) {  // a · b
-    Matrix4 r = b;
-    matMultiply(r, a);
-    return r;
-}
-
 Vec3 transform(const Matrix4& m, const Vec3& p) {
     return {m[0] * p.x() + m[4] * p.y() + m[8] * p.z() + m[12],
             m[1] * p.x() + m[5] * p.y() + m[9] * p.z() + m[13],
@@ -117,7 +111,7 @@ TEST_F(DemoArchive, FitsTheViewsWhenEveryBoneIsPlaced) {
     while (!stack.empty()) {
         auto [node, frame] = stack.back();
         stack.pop_back();
-        const Matrix4 meshFrame = product(product(frame, node->userMatrix), node->poseMatrix);
+        const Matrix4 meshFrame = matProduct(matProduct(frame, node->userMatrix), node->poseMatrix);
         for (const Polygon& p : node->mesh->polygons) {
             for (const Vec3& corner : p.positions) {
                 const Vec3 w = transform(meshFrame, corner);
@@ -129,7 +123,7 @@ TEST_F(DemoArchive, FitsTheViewsWhenEveryBoneIsPlaced) {
             }
         }
         for (const BoneNode* child : node->children) {
-            stack.push_back({child, product(meshFrame, node->boneOffsetMatrix)});
+            stack.push_back({child, matProduct(meshFrame, node->boneOffsetMatrix)});
         }
     }
     // The main and side views show +-160 x +-360 pixels, the up view +-160 x +-160.

@@ -157,10 +157,7 @@ TEST(FramePixels, HiddenPartDrawsNothingAndItsSelectedAxesStillShow) {
     parts[1]->setVisible(0);
     // Bone 2 carries part 1; its frame is moved so that its axes stand apart from the world's.
     BoneNode* bone2 = rootNode->children[1];
-    Matrix4 move = identityMatrix();
-    move[12] = -100.5f;
-    move[14] = 200.5f;
-    bone2->applyUserMatrix(move);
+    bone2->applyUserMatrix(translationMatrix(-100.5f, 0.0f, 200.5f));
     selectedBone = 2;
     TestWindow w(ViewMain, model, kWidth, kHeight);
     w.render();

@@ -174,13 +174,11 @@ TEST(TreeDrawing, MeshUnderUserAndPoseChildrenAlsoUnderTheBoneOffset) {
     BoneNode* b = newBoneNode(lower, 2);
     rootNode->attachChild(a, 0);
     rootNode->attachChild(b, 1);
-    Matrix4 offset = identityMatrix(), turn = identityMatrix(), move = identityMatrix();
-    offset[14] = 120;  // bone length
-    a->applyBoneOffset(offset);
+    a->applyBoneOffset(translationMatrix(0, 0, 120));  // bone length
+    Matrix4 turn = identityMatrix();
     turn[5] = 0, turn[6] = 1, turn[9] = -1, turn[10] = 0;  // a quarter turn about X
     a->applyPoseMatrix(turn);
-    move[14] = -100;  // the user's translation, towards -Z
-    a->applyUserMatrix(move);
+    a->applyUserMatrix(translationMatrix(0, 0, -100));  // the user's translation, towards -Z
     selectedBone = -1;
     TestWindow w(ViewSide, model, 320, 720);
     w.render();
@@ -202,9 +200,7 @@ void buildChain(int levels, float step) {
         boneIndexList.push_back(i);
         BoneNode* node = newBoneNode(mesh, i + 1);
         rootNode->attachChild(node, parent->boneId);
-        Matrix4 offset = identityMatrix();
-        offset[14] = step;
-        node->applyBoneOffset(offset);
+        node->applyBoneOffset(translationMatrix(0, 0, step));
         if (i == levels - 1) addQuadFacing(*mesh, ViewMain, Vec3(0, 0, 0), 10, kYellow);
         parent = node;
     }

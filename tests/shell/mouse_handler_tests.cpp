@@ -6,22 +6,6 @@
 
 namespace {
 
-Matrix4 expectedZ(double a) {
-    Matrix4 m = identityMatrix();
-    m[0] = m[5] = static_cast<float>(std::cos(a));
-    m[1] = static_cast<float>(-std::sin(a));
-    m[4] = static_cast<float>(std::sin(a));
-    return m;
-}
-
-Matrix4 expectedX(double b) {
-    Matrix4 m = identityMatrix();
-    m[5] = m[10] = static_cast<float>(std::cos(b));
-    m[6] = static_cast<float>(std::sin(b));
-    m[9] = static_cast<float>(-std::sin(b));
-    return m;
-}
-
 class MouseHandlerTest : public ShellTest {
   protected:
     void drag(int fromX, int fromY, int toX, int toY) {
@@ -34,7 +18,7 @@ TEST_F(MouseHandlerTest, FortyPixelsRightTurnsTheModelMinusOneRadianAboutZ) {
     loadBones(2);
     drag(100, 100, 140, 100);
     const Matrix4& pose = rootNode->poseMatrix;
-    EXPECT_EQ(pose, expectedZ(1.0));  // the X rotation by 0 that follows is the identity
+    EXPECT_EQ(pose, rotationAboutZ(-1.0));  // the X rotation by 0 that follows is the identity
     EXPECT_EQ(pose[1], static_cast<float>(-std::sin(1.0)));
     EXPECT_EQ(pose[4], static_cast<float>(std::sin(1.0)));
     EXPECT_EQ(bone(1).poseMatrix, identityMatrix());
@@ -45,7 +29,7 @@ TEST_F(MouseHandlerTest, FortyPixelsRightTurnsTheModelMinusOneRadianAboutZ) {
 TEST_F(MouseHandlerTest, FortyPixelsDownTurnsTheModelOneRadianAboutX) {
     loadBones(1);
     drag(100, 100, 100, 140);
-    EXPECT_EQ(rootNode->poseMatrix, expectedX(1.0));
+    EXPECT_EQ(rootNode->poseMatrix, rotationAboutX(1.0));
     EXPECT_EQ(rootNode->poseMatrix[6], static_cast<float>(std::sin(1.0)));
     EXPECT_EQ(rootNode->poseMatrix[9], static_cast<float>(-std::sin(1.0)));
 }
@@ -53,10 +37,8 @@ TEST_F(MouseHandlerTest, FortyPixelsDownTurnsTheModelOneRadianAboutX) {
 TEST_F(MouseHandlerTest, DiagonalDragTurnsAboutZFirstThenX) {
     loadBones(1);
     drag(0, 0, 20, -12);
-    Matrix4 expected = identityMatrix();
-    matMultiply(expected, expectedZ(20 / 40.0));
-    matMultiply(expected, expectedX(-12 / 40.0));
-    EXPECT_EQ(rootNode->poseMatrix, expected);
+    const Matrix4 turnedAboutZ = matProduct(rotationAboutZ(-20 / 40.0), identityMatrix());
+    EXPECT_EQ(rootNode->poseMatrix, matProduct(rotationAboutX(-12 / 40.0), turnedAboutZ));
 }
 
 TEST_F(MouseHandlerTest, RotationActsOnTheSelectedBoneOnly) {
@@ -65,16 +47,14 @@ TEST_F(MouseHandlerTest, RotationActsOnTheSelectedBoneOnly) {
     drag(0, 0, 40, 0);
     EXPECT_EQ(rootNode->poseMatrix, identityMatrix());
     EXPECT_EQ(bone(1).poseMatrix, identityMatrix());
-    EXPECT_EQ(bone(2).poseMatrix, expectedZ(1.0));
+    EXPECT_EQ(bone(2).poseMatrix, rotationAboutZ(-1.0));
 }
 
 TEST_F(MouseHandlerTest, TranslationMovesAlongXAndZ) {
     loadBones(1);
     MouseMode = MouseModeTranslation;
     drag(50, 60, 55, 53);
-    Matrix4 expected = identityMatrix();
-    expected[12] = 5.0f;
-    expected[14] = -7.0f;
+    const Matrix4 expected = translationMatrix(5.0f, 0.0f, -7.0f);
     EXPECT_EQ(rootNode->userMatrix, expected);
     EXPECT_EQ(rootNode->poseMatrix, identityMatrix());
 
