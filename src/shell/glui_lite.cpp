@@ -93,6 +93,10 @@ Button* Window::add_button(const std::string& name, int id, Callback callback) {
     return own(std::make_unique<Button>(name, id, callback), columns.back());
 }
 
+StaticText* Window::add_statictext(const std::string& text) {
+    return own(std::make_unique<StaticText>(text), columns.back());
+}
+
 void Window::sync_live() {
     for (auto& control : controls_) control->syncFromLive();
     if (onChanged) onChanged();

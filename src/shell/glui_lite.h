@@ -30,6 +30,7 @@ class Painter {
     virtual bool checkbox(const std::string& label, bool checked) = 0;
     virtual bool radioButton(const std::string& label, bool selected) = 0;
     virtual bool button(const std::string& label) = 0;
+    virtual void text(const std::string& text) = 0;
     // One row of a control (through its drawRow) and a whole panel.
     virtual void controlRow(Control& control, int row) = 0;
     virtual void panel(Panel& panel) = 0;
@@ -110,6 +111,18 @@ class Button : public Control {
     void clickRow(int /*row*/) override { click(); }
 };
 
+// A line of text; it takes no clicks.
+class StaticText : public Control {
+  public:
+    explicit StaticText(std::string text) : Control(-1, nullptr), text(std::move(text)) {}
+    const std::string text;
+    bool drawRow(int /*row*/, Painter& painter) const override {
+        painter.text(text);
+        return false;
+    }
+    void clickRow(int /*row*/) override {}
+};
+
 // One entry of a column: a control or a panel (which has columns of its own).
 class Item {
   public:
@@ -164,6 +177,7 @@ class Window {
     RadioGroup* add_radiogroup(int32_t* live, int id, Callback callback);
     void add_radiobutton_to_group(RadioGroup* group, const std::string& name);
     Button* add_button(const std::string& name, int id, Callback callback);
+    StaticText* add_statictext(const std::string& text);
 
     // Copies every live variable into its control, then tells the window to redraw.
     void sync_live();

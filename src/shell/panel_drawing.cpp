@@ -19,6 +19,10 @@ bool PanelDrawer::button(const std::string& label) {
     return ImGui::Button(label.c_str());
 }
 
+void PanelDrawer::text(const std::string& text) {
+    ImGui::TextUnformatted(text.c_str());
+}
+
 void PanelDrawer::controlRow(Control& control, int row) {
     ImGui::PushID(&control);
     ImGui::PushID(row);

@@ -25,6 +25,7 @@ class PanelDrawer : public glui_lite::Painter {
     bool checkbox(const std::string& label, bool checked) override;
     bool radioButton(const std::string& label, bool selected) override;
     bool button(const std::string& label) override;
+    void text(const std::string& text) override;
     void controlRow(glui_lite::Control& control, int row) override;
     void panel(glui_lite::Panel& panel) override;
 

@@ -51,6 +51,8 @@ void buildMenus() {
     glutAddMenuEntry("Init matrix", kMenuInitMatrix);
     glutAddMenuEntry("Load matrix", kMenuLoadMatrix);
     glutAddMenuEntry("Save matrix", kMenuSaveMatrix);
+    glutAddMenuEntry("Reset pose", kMenuResetPose);
+    glutAddMenuEntry("Open archive", kMenuOpenArchive);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 }
 
@@ -92,6 +94,10 @@ void registerHandlers(ViewerWindows& windows) {
 void buildPanel(ViewerWindows& windows) {
     windows.panel = buildControlPanel(quitViewer);
     windows.panelWindow = std::make_unique<PanelWindow>(*windows.panel);
+    windows.platform.rebuildPanel = [&windows] {
+        windows.panel = buildControlPanel(quitViewer);
+        windows.panelWindow->show(*windows.panel);
+    };
 }
 
 int runViewer(int& argc, char** argv) {
@@ -104,7 +110,11 @@ int runViewer(int& argc, char** argv) {
     // The side view is current while the archive loads; every window then builds its own
     // display lists and texture, since GLUT windows share no GL objects.
     setUpViewContext(ViewSide);
-    loadModel(*theModel, archivePath);
+    const LoadedModel loaded = loadModel(*theModel, archivePath);
+    shownModelName = modelNameOf(archivePath);
+    loadedPose.remember(*rootNode);
+    // A first look at the demo model shows all of it; an archive opens with its parts hidden.
+    if (loaded.demo) setAllPartsVisible(1);
     theModel->prepareWindow();
     upWindow = createViewWindow(ViewUp);
     prepareView(ViewUp, *theModel);

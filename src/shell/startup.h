@@ -9,7 +9,8 @@
 
 // The viewer's start-up as named steps, each callable alone. runViewer calls them in this order:
 //   createModel; initViewWindowSystem; createViewWindow main and side (render/views.h);
-//   setUpViewContext side; loadModel (shell/model_loading.h); prepareWindow for the side view;
+//   setUpViewContext side; loadModel (shell/model_loading.h), which the "Reset pose" remembers;
+//   prepareWindow for the side view;
 //   createViewWindow up and prepareView up; glutSetWindow main and prepareView main;
 //   registerHandlers; buildPanel; then GLUT's main loop.
 
