@@ -21,3 +21,19 @@ BoneNode* newBoneNode(PartMesh* mesh, int32_t boneId);
 void createRootNode();
 // Drops every mesh, node and list entry and makes a fresh root: for tests and benchmarks.
 void resetModelState();
+
+// The bone state of one model, held aside while another model loads.
+struct HeldModelState {
+    BoneNode* root = nullptr;
+    std::vector<PartMesh*> parts;
+    std::vector<int32_t> boneIndices;
+    int32_t selected = 0;
+    uint32_t generation = 0;  // the meshes and nodes made while it was current
+};
+// Moves rootNode, partList, boneIndexList and selectedBone aside and starts an empty state with
+// a fresh root; the meshes and nodes made from now on belong to the new state.
+HeldModelState holdModelState();
+// Puts a held state back and frees the meshes and nodes of the state it replaces.
+void restoreModelState(HeldModelState&& held);
+// Frees the meshes and nodes of a held state that will not come back.
+void releaseModelState(HeldModelState&& held);

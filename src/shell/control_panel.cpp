@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "model/model_state.h"
+#include "model/part_mesh.h"
 #include "shell/handlers.h"
 #include "shell/viewer_state.h"
 
@@ -16,14 +17,22 @@ std::string boneRadioLabel(int boneId) {
 
 std::unique_ptr<Window> buildControlPanel(Callback quit) {
     auto panel = std::make_unique<Window>("GLUI", 660, 370);
+    panel->add_statictext(shownModelName);
     Panel* visibleSelect = panel->add_panel("VisibleSelect", PanelEmbossed);
     panel->add_column(true);
 
     // The root row's check box is only a placeholder: the root has no part to show.
     panel->add_checkbox_to_panel(visibleSelect, "", nullptr, -1, nullptr)->disable();
+    // Each box starts as its part is: hidden, but for the demo model, which opens showing all.
+    partCheckboxes.clear();
     for (size_t i = 0; i < boneIndexList.size(); ++i) {
-        panel->add_checkbox_to_panel(visibleSelect, "", nullptr, static_cast<int>(i + 1),
-                                     onPartCheckbox);
+        Checkbox* box = panel->add_checkbox_to_panel(visibleSelect, "", nullptr,
+                                                     static_cast<int>(i + 1), onPartCheckbox);
+        const int32_t k = boneIndexList[i];
+        if (k >= 0 && static_cast<size_t>(k) < partList.size()) {
+            box->set_int_val(partList[k]->isVisible());
+        }
+        partCheckboxes.push_back(box);
     }
     panel->add_column_to_panel(visibleSelect, false);
 
@@ -39,6 +48,10 @@ std::unique_ptr<Window> buildControlPanel(Callback quit) {
     panel->add_radiobutton_to_group(modeGroup, "Zoom");
 
     panel->add_button("Quit", 0, quit);
+    panel->add_button("Show all", 0, onShowAll);
+    panel->add_button("Hide all", 0, onHideAll);
+    panel->add_button("Undo", 0, onUndo);
+    panel->add_button("Redo", 0, onRedo);
     controlPanel = panel.get();
     return panel;
 }

@@ -31,9 +31,8 @@ bool acceptPath(const std::string& candidate, std::string& path) {
     return true;
 }
 
-bool askOnConsole(bool forSave, std::string& path, FILE* console) {
-    consolePrintf("%s", forSave ? "Save matrix to (an empty line cancels):\n"
-                                : "Load matrix from (an empty line cancels):\n");
+bool askOnConsole(const char* prompt, std::string& path, FILE* console) {
+    consolePrintf("%s (an empty line cancels):\n", prompt);
     consoleFlush();
     std::string line;
     int c;
@@ -116,10 +115,22 @@ std::vector<std::string> chooserCommand(bool forSave) {
     return {};
 }
 
-bool askForPoseFile(bool forSave, std::string& path, FILE* console) {
+namespace {
+
+bool askForFile(bool forSave, const char* consolePrompt, std::string& path, FILE* console) {
     const std::vector<std::string> command = chooserCommand(forSave);
-    if (command.empty()) return askOnConsole(forSave, path, console);
+    if (command.empty()) return askOnConsole(consolePrompt, path, console);
     std::string answer;
     if (runAndCapture(command, answer) != 0) return false;
     return acceptPath(firstLine(answer), path);
+}
+
+}  // namespace
+
+bool askForPoseFile(bool forSave, std::string& path, FILE* console) {
+    return askForFile(forSave, forSave ? "Save matrix to" : "Load matrix from", path, console);
+}
+
+bool askForArchive(std::string& path, FILE* console) {
+    return askForFile(false, "Open archive from", path, console);
 }

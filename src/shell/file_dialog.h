@@ -24,3 +24,5 @@ std::vector<std::string> chooserCommand(bool forSave);
 // Asks for a pose file path. false means cancelled: the chooser failed or gave no path, the
 // console input ended or was empty, or the path was too long (which prints one line).
 bool askForPoseFile(bool forSave, std::string& path, FILE* console = stdin);
+// Asks for a model archive the same way, with the open dialog.
+bool askForArchive(std::string& path, FILE* console = stdin);

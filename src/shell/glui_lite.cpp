@@ -18,6 +18,10 @@ void Checkbox::syncFromLive() {
     if (live) value_ = *live ? 1 : 0;
 }
 
+bool Checkbox::drawRow(int /*row*/, Painter& painter) const {
+    return painter.checkbox(name, value_ != 0);
+}
+
 RadioGroup::RadioGroup(int32_t* live, int id, Callback callback)
     : Control(id, callback), live(live) {
     syncFromLive();
@@ -32,6 +36,14 @@ void RadioGroup::click(int index) {
 
 void RadioGroup::syncFromLive() {
     if (live) value_ = *live;
+}
+
+bool RadioGroup::drawRow(int row, Painter& painter) const {
+    return painter.radioButton(buttons[row], value_ == row);
+}
+
+bool Button::drawRow(int /*row*/, Painter& painter) const {
+    return painter.button(name);
 }
 
 template <typename T>
@@ -79,6 +91,10 @@ void Window::add_radiobutton_to_group(RadioGroup* group, const std::string& name
 
 Button* Window::add_button(const std::string& name, int id, Callback callback) {
     return own(std::make_unique<Button>(name, id, callback), columns.back());
+}
+
+StaticText* Window::add_statictext(const std::string& text) {
+    return own(std::make_unique<StaticText>(text), columns.back());
 }
 
 void Window::sync_live() {

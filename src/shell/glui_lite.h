@@ -19,6 +19,23 @@ using Callback = void (*)(int id);
 
 enum PanelType { PanelNone = 0, PanelEmbossed = 1, PanelRaised = 2 };
 
+class Control;
+class Panel;
+
+// Draws what a panel holds; the panel window does it with Dear ImGui. The control calls return
+// true when the user clicked that row in this frame.
+class Painter {
+  public:
+    virtual ~Painter() = default;
+    virtual bool checkbox(const std::string& label, bool checked) = 0;
+    virtual bool radioButton(const std::string& label, bool selected) = 0;
+    virtual bool button(const std::string& label) = 0;
+    virtual void text(const std::string& text) = 0;
+    // One row of a control (through its drawRow) and a whole panel.
+    virtual void controlRow(Control& control, int row) = 0;
+    virtual void panel(Panel& panel) = 0;
+};
+
 class Control {
   public:
     Control(int id, Callback callback) : id(id), callback(callback) {}
@@ -32,6 +49,12 @@ class Control {
     void enable() { enabled = true; }
     // Copies the live variable into the control's value.
     virtual void syncFromLive() {}
+    // Rows the control takes in a column.
+    virtual int rowCount() const { return 1; }
+    // Draws row `row` of the control; true when it was clicked.
+    virtual bool drawRow(int row, Painter& painter) const = 0;
+    // A click on row `row`, as click() of the control.
+    virtual void clickRow(int row) = 0;
 
   protected:
     void fire() {
@@ -50,6 +73,8 @@ class Checkbox : public Control {
     // Flips the box, writes the live variable, calls the callback (when enabled).
     void click();
     void syncFromLive() override;
+    bool drawRow(int row, Painter& painter) const override;
+    void clickRow(int /*row*/) override { click(); }
 
   private:
     int32_t value_ = 0;
@@ -66,6 +91,9 @@ class RadioGroup : public Control {
     // Selects button index, writes the live variable, calls the callback (when enabled).
     void click(int index);
     void syncFromLive() override;
+    int rowCount() const override { return static_cast<int>(buttons.size()); }  // one per button
+    bool drawRow(int row, Painter& painter) const override;
+    void clickRow(int row) override { click(row); }
 
   private:
     int32_t value_ = 0;
@@ -79,12 +107,31 @@ class Button : public Control {
     void click() {
         if (enabled) fire();
     }
+    bool drawRow(int row, Painter& painter) const override;
+    void clickRow(int /*row*/) override { click(); }
+};
+
+// A line of text; it takes no clicks.
+class StaticText : public Control {
+  public:
+    explicit StaticText(std::string text) : Control(-1, nullptr), text(std::move(text)) {}
+    const std::string text;
+    bool drawRow(int /*row*/, Painter& painter) const override {
+        painter.text(text);
+        return false;
+    }
+    void clickRow(int /*row*/) override {}
 };
 
 // One entry of a column: a control or a panel (which has columns of its own).
 class Item {
   public:
     virtual ~Item() = default;
+    // Rows the item takes in its column.
+    virtual int rowCount() const = 0;
+    // The control shown in the item's rows; none for a panel.
+    virtual Control* control() const { return nullptr; }
+    virtual void draw(Painter& painter) = 0;
 };
 
 // Items stacked top to bottom; a new column starts to the right of the last.
@@ -94,8 +141,15 @@ struct Column {
 };
 class ControlItem : public Item {
   public:
-    explicit ControlItem(Control* control) : control(control) {}
-    Control* control;
+    explicit ControlItem(Control* control) : control_(control) {}
+    int rowCount() const override { return control_->rowCount(); }
+    Control* control() const override { return control_; }
+    void draw(Painter& painter) override {
+        for (int row = 0; row < control_->rowCount(); ++row) painter.controlRow(*control_, row);
+    }
+
+  private:
+    Control* control_;
 };
 class Panel : public Item {
   public:
@@ -103,6 +157,8 @@ class Panel : public Item {
     const std::string name;
     const PanelType type;
     std::vector<Column> columns;
+    int rowCount() const override { return 1; }
+    void draw(Painter& painter) override { painter.panel(*this); }
 };
 
 class Window {
@@ -121,6 +177,7 @@ class Window {
     RadioGroup* add_radiogroup(int32_t* live, int id, Callback callback);
     void add_radiobutton_to_group(RadioGroup* group, const std::string& name);
     Button* add_button(const std::string& name, int id, Callback callback);
+    StaticText* add_statictext(const std::string& text);
 
     // Copies every live variable into its control, then tells the window to redraw.
     void sync_live();

@@ -2,7 +2,9 @@
 
 #include <GL/freeglut.h>
 
+#include "model/model.h"
 #include "shell/file_dialog.h"
+#include "shell/viewer_state.h"
 
 void GlutPlatform::setWindow(int window) {
     glutSetWindow(window);
@@ -28,4 +30,24 @@ void GlutPlatform::multiplyProjection(const Matrix4& m) {
 
 bool GlutPlatform::choosePoseFile(bool forSave, std::string& path) {
     return askForPoseFile(forSave, path);
+}
+
+bool GlutPlatform::chooseArchive(std::string& path) {
+    return askForArchive(path);
+}
+
+int GlutPlatform::keyModifiers() {
+    return glutGetModifiers();
+}
+
+// Each view has its own GL context, so each compiles the new parts' lists and takes the new
+// texture page. The projections (and with them the zoom) stay as they are.
+void GlutPlatform::showReplacedModel() {
+    for (int window : {sideWindow, upWindow, mainWindow}) {
+        glutSetWindow(window);
+        theModel->prepareWindow();
+    }
+    if (rebuildPanel) rebuildPanel();
+    glutSetWindow(mainWindow);
+    glutPostRedisplay();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "shell/shell_platform.h"
 
 // The handlers' window-system calls on GLUT and OpenGL, with the file chooser of file_dialog.
@@ -11,4 +13,10 @@ class GlutPlatform : public ShellPlatform {
     void changeToMenuEntry(int position, const char* label, int value) override;
     void multiplyProjection(const Matrix4& m) override;
     bool choosePoseFile(bool forSave, std::string& path) override;
+    bool chooseArchive(std::string& path) override;
+    int keyModifiers() override;
+    void showReplacedModel() override;
+
+    // Builds the control panel again and shows it in the panel window (set by start-up).
+    std::function<void()> rebuildPanel;
 };

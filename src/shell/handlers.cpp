@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "console/console.h"
@@ -11,14 +12,19 @@
 #include "model/part_mesh.h"
 #include "model/pose_file.h"
 #include "shell/glui_lite.h"
+#include "shell/model_loading.h"
 #include "shell/shell_platform.h"
 #include "shell/viewer_state.h"
+#include "texture/texture_page.h"
 
 namespace {
 
 constexpr double kPixelsPerRadian = 40.0;
 constexpr float kMaxZoomStep = 900.0f;
-constexpr int kGlutDown = 0;  // GLUT_DOWN
+constexpr int kGlutDown = 0;   // GLUT_DOWN
+constexpr int kShiftHeld = 1;  // GLUT_ACTIVE_SHIFT
+// GLUT hands Ctrl with a letter over as the control character: Ctrl+Y is 25, Ctrl+Z 26.
+constexpr unsigned char kCtrlY = 25, kCtrlZ = 26;
 
 // Scales every view's projection: the zoom acts on all three windows at once.
 void zoomAllViews(float dy) {
@@ -47,9 +53,38 @@ void loadMatrix() {
     std::string path;
     if (shellPlatform->choosePoseFile(false, path)) {
         consolePrintf("Load matrix : %s\n", path.c_str());
+        editHistory.beginStep(*rootNode);
         loadPoseFile(*rootNode, path.c_str());  // reports its own failure
+        editHistory.endStep(*rootNode);
     }
     shellPlatform->postRedisplay();
+}
+
+void resetPose() {
+    editHistory.beginStep(*rootNode);
+    loadedPose.restore(*rootNode);
+    editHistory.endStep(*rootNode);
+    shellPlatform->postRedisplay();
+}
+
+void openArchive() {
+    std::string path;
+    if (!shellPlatform->chooseArchive(path)) return;
+    consolePrintf("Open archive : %s\n", path.c_str());
+    replaceModel(path.c_str());
+}
+
+void redrawMainWindow() {
+    shellPlatform->setWindow(mainWindow);
+    shellPlatform->postRedisplay();
+}
+
+void undoEdit() {
+    if (editHistory.undo(*rootNode)) redrawMainWindow();
+}
+
+void redoEdit() {
+    if (editHistory.redo(*rootNode)) redrawMainWindow();
 }
 
 // Resets the part-table matrices whose reset flag is set. The table is never filled, so in
@@ -76,8 +111,13 @@ void relabelMouseModeMenu(int mode) {
                                      kMenuTranslation);
 }
 
+// A press begins an undo step and a release ends it: the step is whatever the drag changed.
 void onMouseButton(int /*button*/, int state, int x, int y) {
-    if (state != kGlutDown) return;
+    if (state != kGlutDown) {
+        editHistory.endStep(*rootNode);
+        return;
+    }
+    editHistory.beginStep(*rootNode);
     lastMouseX = static_cast<float>(x);
     lastMouseY = static_cast<float>(y);
 }
@@ -109,6 +149,16 @@ void onMotion(int x, int y) {
 
 void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
     switch (key) {
+        case kCtrlZ:
+            if (shellPlatform->keyModifiers() & kShiftHeld) {
+                redoEdit();
+            } else {
+                undoEdit();
+            }
+            break;
+        case kCtrlY:
+            redoEdit();
+            break;
         case 'R':
         case 'r':
             MouseMode = MouseModeRotation;
@@ -158,6 +208,12 @@ void onMenu(int value) {
         case kMenuInitMatrix:
             initMatrix();
             break;
+        case kMenuResetPose:
+            resetPose();
+            break;
+        case kMenuOpenArchive:
+            openArchive();
+            break;
         default:
             break;
     }
@@ -177,4 +233,55 @@ void onRootGroup(int /*id*/) {
     selectedBone = rootGroup->get_int_val();
     shellPlatform->setWindow(mainWindow);
     shellPlatform->postRedisplay();
+}
+
+void setAllPartsVisible(int32_t visible) {
+    for (PartMesh* mesh : partList) mesh->setVisible(visible);
+    for (glui_lite::Checkbox* box : partCheckboxes) box->set_int_val(visible);
+    if (controlPanel && controlPanel->onChanged) controlPanel->onChanged();
+}
+
+void onShowAll(int /*id*/) {
+    setAllPartsVisible(1);
+    redrawMainWindow();
+}
+
+void onHideAll(int /*id*/) {
+    setAllPartsVisible(0);
+    redrawMainWindow();
+}
+
+void onUndo(int /*id*/) {
+    undoEdit();
+}
+
+void onRedo(int /*id*/) {
+    redoEdit();
+}
+
+std::string modelNameOf(const char* path) {
+    if (!path) return "demo model";
+    const std::string whole = path;
+    const size_t slash = whole.find_last_of('/');
+    return slash == std::string::npos ? whole : whole.substr(slash + 1);
+}
+
+// The new model loads beside the shown one, which stays whole until the new one has loaded.
+bool replaceModel(const char* path) {
+    HeldModelState shown = holdModelState();
+    auto model = std::make_unique<Model>();
+    const LoadedModel loaded = loadModel(*model, path);
+    if (loaded.boneCount == 0 && model->texturePage().width == 0) {
+        restoreModelState(std::move(shown));
+        consolePrintf("%s brings no bone and no texture: the model shown stays\n", path);
+        return false;
+    }
+    releaseModelState(std::move(shown));
+    delete theModel;
+    theModel = model.release();
+    shownModelName = modelNameOf(path);
+    editHistory.clear();
+    loadedPose.remember(*rootNode);
+    shellPlatform->showReplacedModel();
+    return true;
 }

@@ -3,71 +3,59 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
-#include <map>
 
 using namespace glui_lite;
 
-namespace {
-
-// Where the clicks of the frame being drawn go.
-std::vector<PanelClick>* clicks = nullptr;
-
-// How many rows an item takes in a panel column.
-int rowsOf(const Item* item) {
-    auto* controlItem = dynamic_cast<const ControlItem*>(item);
-    if (!controlItem) return 1;
-    if (auto* group = dynamic_cast<const RadioGroup*>(controlItem->control)) {
-        return static_cast<int>(group->buttons.size());
-    }
-    return 1;
+bool PanelDrawer::checkbox(const std::string& label, bool checked) {
+    const std::string id = label + "##box";
+    return ImGui::Checkbox(id.c_str(), &checked);
 }
 
-// Draws row `row` of a control (a radio group has a row per button).
-void drawControlRow(Control* control, int row) {
-    ImGui::PushID(control);
-    ImGui::BeginDisabled(!control->enabled);
-    if (auto* checkbox = dynamic_cast<Checkbox*>(control)) {
-        bool checked = checkbox->get_int_val() != 0;
-        const std::string label = checkbox->name + "##box";
-        if (ImGui::Checkbox(label.c_str(), &checked)) clicks->push_back({control, 0});
-    } else if (auto* group = dynamic_cast<RadioGroup*>(control)) {
-        ImGui::PushID(row);
-        if (ImGui::RadioButton(group->buttons[row].c_str(), group->get_int_val() == row)) {
-            clicks->push_back({control, row});
-        }
-        ImGui::PopID();
-    } else if (auto* button = dynamic_cast<Button*>(control)) {
-        if (ImGui::Button(button->name.c_str())) clicks->push_back({control, 0});
-    }
+bool PanelDrawer::radioButton(const std::string& label, bool selected) {
+    return ImGui::RadioButton(label.c_str(), selected);
+}
+
+bool PanelDrawer::button(const std::string& label) {
+    return ImGui::Button(label.c_str());
+}
+
+void PanelDrawer::text(const std::string& text) {
+    ImGui::TextUnformatted(text.c_str());
+}
+
+void PanelDrawer::controlRow(Control& control, int row) {
+    ImGui::PushID(&control);
+    ImGui::PushID(row);
+    ImGui::BeginDisabled(!control.enabled);
+    if (control.drawRow(row, *this)) clicks_.push_back({&control, row});
     ImGui::EndDisabled();
+    ImGui::PopID();
     ImGui::PopID();
 }
 
-// The rows of one panel column: (control, row within the control) for each line.
-std::vector<std::pair<Control*, int>> columnLines(const Column& column) {
-    std::vector<std::pair<Control*, int>> lines;
-    for (Item* item : column.items) {
-        auto* controlItem = dynamic_cast<ControlItem*>(item);
-        for (int row = 0; row < rowsOf(item); ++row) {
-            lines.emplace_back(controlItem ? controlItem->control : nullptr, row);
+const std::vector<PanelDrawer::Lines>& PanelDrawer::columnsOf(const Panel& panel) {
+    auto& columns = linesOf_[&panel];
+    if (columns.size() != panel.columns.size()) {
+        columns.clear();
+        for (const Column& column : panel.columns) {
+            Lines& lines = columns.emplace_back();
+            for (const Item* item : column.items) {
+                for (int row = 0; row < item->rowCount(); ++row) {
+                    lines.emplace_back(item->control(), row);
+                }
+            }
         }
     }
-    return lines;
+    return columns;
 }
 
 // A panel's columns side by side, rows aligned, inside a frame with its name on top.
-void drawPanel(Panel& panel) {
+void PanelDrawer::panel(Panel& panel) {
     ImGui::BeginGroup();
     if (!panel.name.empty()) ImGui::TextUnformatted(panel.name.c_str());
-    // The lines are worked out once: a panel does not change after it is shown.
-    static std::map<const Panel*, std::vector<std::vector<std::pair<Control*, int>>>> linesOf;
-    auto& columns = linesOf[&panel];
-    if (columns.size() != panel.columns.size()) {
-        columns.clear();
-        for (const Column& column : panel.columns) columns.push_back(columnLines(column));
-    }
+    const std::vector<Lines>& columns = columnsOf(panel);
     size_t rows = 0;
-    for (const auto& lines : columns) rows = std::max(rows, lines.size());
+    for (const Lines& lines : columns) rows = std::max(rows, lines.size());
     ImGuiTableFlags flags = ImGuiTableFlags_SizingFixedFit;
     if (panel.type != PanelNone) flags |= ImGuiTableFlags_BordersOuter;
     ImGui::PushID(&panel);
@@ -80,9 +68,9 @@ void drawPanel(Panel& panel) {
                 ImGui::TableNextRow();
                 for (size_t c = 0; c < columns.size(); ++c) {
                     ImGui::TableSetColumnIndex(static_cast<int>(c));
-                    const auto& lines = columns[c];
+                    const Lines& lines = columns[c];
                     if (static_cast<size_t>(row) < lines.size() && lines[row].first) {
-                        drawControlRow(lines[row].first, lines[row].second);
+                        controlRow(*lines[row].first, lines[row].second);
                     }
                 }
             }
@@ -93,19 +81,7 @@ void drawPanel(Panel& panel) {
     ImGui::EndGroup();
 }
 
-void drawItem(Item* item) {
-    if (auto* panel = dynamic_cast<Panel*>(item)) {
-        drawPanel(*panel);
-    } else if (auto* controlItem = dynamic_cast<ControlItem*>(item)) {
-        for (int row = 0; row < rowsOf(item); ++row) drawControlRow(controlItem->control, row);
-    }
-}
-
-}  // namespace
-
-// Lays out the panel window; returns the size its controls need.
-ImVec2 drawPanelWindow(Window& panel, std::vector<PanelClick>& frameClicks) {
-    clicks = &frameClicks;
+ImVec2 PanelDrawer::drawFrame(Window& panel) {
     const ImGuiIO& io = ImGui::GetIO();
     ImGui::SetNextWindowPos(ImVec2(0, 0));
     ImGui::SetNextWindowSize(io.DisplaySize);
@@ -125,7 +101,7 @@ ImVec2 drawPanelWindow(Window& panel, std::vector<PanelClick>& frameClicks) {
             }
         }
         ImGui::BeginGroup();
-        for (Item* item : column.items) drawItem(item);
+        for (Item* item : column.items) item->draw(*this);
         ImGui::EndGroup();
         const ImVec2 max = ImGui::GetItemRectMax();
         extent.x = std::max(extent.x, max.x + ImGui::GetScrollX());
@@ -136,10 +112,9 @@ ImVec2 drawPanelWindow(Window& panel, std::vector<PanelClick>& frameClicks) {
     return ImVec2(extent.x + style.WindowPadding.x, extent.y + style.WindowPadding.y);
 }
 
-void applyPanelClicks(const std::vector<PanelClick>& done) {
-    for (const PanelClick& click : done) {
-        if (auto* checkbox = dynamic_cast<Checkbox*>(click.control)) checkbox->click();
-        if (auto* group = dynamic_cast<RadioGroup*>(click.control)) group->click(click.index);
-        if (auto* button = dynamic_cast<Button*>(click.control)) button->click();
-    }
+bool PanelDrawer::applyClicks() {
+    std::vector<Click> done;
+    done.swap(clicks_);  // a callback may draw nothing, but must not see its own click again
+    for (const Click& click : done) click.control->clickRow(click.row);
+    return !done.empty();
 }

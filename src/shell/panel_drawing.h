@@ -2,20 +2,43 @@
 
 #include <imgui.h>
 
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "shell/glui_lite.h"
 
-// A control clicked in a frame (for a radio group, which button).
-struct PanelClick {
-    glui_lite::Control* control;
-    int index;
+// Draws a control panel into the current Dear ImGui frame and keeps the controls clicked in it.
+//
+// The clicks wait until the frame is on screen: their callbacks may select another window or end
+// the process, which must not happen halfway through a Dear ImGui frame.
+class PanelDrawer : public glui_lite::Painter {
+  public:
+    // Lays out the panel's columns and controls, filling the whole display and scrolling when it
+    // is too small. Returns the size the controls need.
+    ImVec2 drawFrame(glui_lite::Window& panel);
+    // Runs the clicks of the last frame on their controls; false when there were none.
+    bool applyClicks();
+    // Drops the layout worked out for the panels drawn so far, before another panel is shown.
+    void forgetLayout() { linesOf_.clear(); }
+
+    bool checkbox(const std::string& label, bool checked) override;
+    bool radioButton(const std::string& label, bool selected) override;
+    bool button(const std::string& label) override;
+    void text(const std::string& text) override;
+    void controlRow(glui_lite::Control& control, int row) override;
+    void panel(glui_lite::Panel& panel) override;
+
+  private:
+    // The lines of one panel column: (control, row within the control), none for a panel line.
+    using Lines = std::vector<std::pair<glui_lite::Control*, int>>;
+    const std::vector<Lines>& columnsOf(const glui_lite::Panel& panel);
+
+    struct Click {
+        glui_lite::Control* control;
+        int row;
+    };
+    std::vector<Click> clicks_;
+    // Worked out once per panel: a panel does not change after it is shown.
+    std::map<const glui_lite::Panel*, std::vector<Lines>> linesOf_;
 };
-
-// Draws the panel's columns and controls into the current Dear ImGui frame, filling the whole
-// display and scrolling when it is too small; adds the controls clicked in this frame to
-// clicks. Returns the size the controls need.
-ImVec2 drawPanelWindow(glui_lite::Window& panel, std::vector<PanelClick>& clicks);
-
-// Runs each click on its control: sets the control, writes its live variable, calls back.
-void applyPanelClicks(const std::vector<PanelClick>& clicks);

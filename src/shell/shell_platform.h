@@ -19,6 +19,13 @@ class ShellPlatform {
     virtual void multiplyProjection(const Matrix4& m) = 0;
     // Asks the user for a pose file path; false when the user cancelled.
     virtual bool choosePoseFile(bool forSave, std::string& path) = 0;
+    // Asks the user for a model archive with the open dialog; false when cancelled.
+    virtual bool chooseArchive(std::string& path) = 0;
+    // The Shift (1), Ctrl (2) and Alt (4) keys held at the key event being handled.
+    virtual int keyModifiers() = 0;
+    // A new model has replaced theModel and the bones: every view prepares it, the control
+    // panel is built again for its bones, and the views redraw.
+    virtual void showReplacedModel() = 0;
 };
 
 // The platform the handlers use; set once at start-up (or by a test).

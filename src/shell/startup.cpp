@@ -3,16 +3,13 @@
 #include <GL/freeglut.h>
 
 #include <cstdlib>
-#include <map>
 
 #include "model/model.h"
 #include "model/model_state.h"
 #include "render/views.h"
 #include "shell/control_panel.h"
-#include "shell/glut_platform.h"
 #include "shell/handlers.h"
 #include "shell/model_loading.h"
-#include "shell/panel_window.h"
 #include "shell/viewer_state.h"
 
 namespace {
@@ -21,9 +18,8 @@ namespace {
 // size, which leaves the newly exposed rows unpainted; one more frame at the new size repairs
 // them. Called by a display handler, for its own window.
 void redrawOnceMoreAfterResize() {
-    static std::map<int, std::pair<int, int>> drawnSizes;
+    auto& drawn = *static_cast<std::pair<int, int>*>(glutGetWindowData());
     const std::pair<int, int> size{glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT)};
-    auto& drawn = drawnSizes[glutGetWindow()];
     if (drawn != size) {
         drawn = size;
         glutPostRedisplay();
@@ -55,6 +51,8 @@ void buildMenus() {
     glutAddMenuEntry("Init matrix", kMenuInitMatrix);
     glutAddMenuEntry("Load matrix", kMenuLoadMatrix);
     glutAddMenuEntry("Save matrix", kMenuSaveMatrix);
+    glutAddMenuEntry("Reset pose", kMenuResetPose);
+    glutAddMenuEntry("Open archive", kMenuOpenArchive);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 }
 
@@ -69,9 +67,8 @@ void createModel() {
     createRootNode();
 }
 
-void registerHandlers() {
-    static GlutPlatform platform;
-    shellPlatform = &platform;
+void registerHandlers(ViewerWindows& windows) {
+    shellPlatform = &windows.platform;
     glutSetWindow(mainWindow);
     glutKeyboardFunc(onKeyboard);
     buildMenus();
@@ -82,19 +79,25 @@ void registerHandlers() {
     glutSetWindow(mainWindow);
     glutDisplayFunc(displayMainWindow);
     glutReshapeFunc(reshapeView);
+    glutSetWindowData(&windows.drawnSizes[ViewMain]);
     glutSetWindow(sideWindow);
     glutDisplayFunc(displayView);
     glutReshapeFunc(reshapeView);
+    glutSetWindowData(&windows.drawnSizes[ViewSide]);
     glutSetWindow(upWindow);
     glutDisplayFunc(displayView);
     glutReshapeFunc(reshapeView);
+    glutSetWindowData(&windows.drawnSizes[ViewUp]);
     glutSetWindow(mainWindow);
 }
 
-std::unique_ptr<glui_lite::Window> buildPanel() {
-    std::unique_ptr<glui_lite::Window> panel = buildControlPanel(quitViewer);
-    openPanelWindow(*panel);
-    return panel;
+void buildPanel(ViewerWindows& windows) {
+    windows.panel = buildControlPanel(quitViewer);
+    windows.panelWindow = std::make_unique<PanelWindow>(*windows.panel);
+    windows.platform.rebuildPanel = [&windows] {
+        windows.panel = buildControlPanel(quitViewer);
+        windows.panelWindow->show(*windows.panel);
+    };
 }
 
 int runViewer(int& argc, char** argv) {
@@ -107,15 +110,20 @@ int runViewer(int& argc, char** argv) {
     // The side view is current while the archive loads; every window then builds its own
     // display lists and texture, since GLUT windows share no GL objects.
     setUpViewContext(ViewSide);
-    loadModel(*theModel, archivePath);
+    const LoadedModel loaded = loadModel(*theModel, archivePath);
+    shownModelName = modelNameOf(archivePath);
+    loadedPose.remember(*rootNode);
+    // A first look at the demo model shows all of it; an archive opens with its parts hidden.
+    if (loaded.demo) setAllPartsVisible(1);
     theModel->prepareWindow();
     upWindow = createViewWindow(ViewUp);
     prepareView(ViewUp, *theModel);
     glutSetWindow(mainWindow);
     prepareView(ViewMain, *theModel);
 
-    registerHandlers();
-    const std::unique_ptr<glui_lite::Window> panel = buildPanel();
+    ViewerWindows windows;
+    registerHandlers(windows);
+    buildPanel(windows);
 
     glutMainLoop();
 

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/edit_history.h"
 
 class Model;
 namespace glui_lite {
 class Window;
 class RadioGroup;
+class Checkbox;
 }  // namespace glui_lite
 
 // What the mouse does while a button is held in the main window.
@@ -18,6 +23,9 @@ constexpr int kMenuTranslation = 32765;
 constexpr int kMenuInitMatrix = 32764;
 constexpr int kMenuLoadMatrix = 32763;
 constexpr int kMenuSaveMatrix = 32762;
+// 32761 stays free for the export entry, which stands before these two.
+constexpr int kMenuResetPose = 32760;
+constexpr int kMenuOpenArchive = 32759;
 
 // Process-wide viewer state, changed only by start-up and the input handlers.
 extern Model* theModel;
@@ -28,3 +36,11 @@ extern glui_lite::Window* controlPanel;
 extern glui_lite::RadioGroup* rootGroup;
 extern glui_lite::RadioGroup* modeGroup;
 extern float lastMouseX, lastMouseY;
+
+// The part check boxes of the panel, bone i's at i (set by buildControlPanel).
+extern std::vector<glui_lite::Checkbox*> partCheckboxes;
+// The undo history of the bone edits and the pose "Reset pose" goes back to.
+extern EditHistory editHistory;
+extern LoadedPose loadedPose;
+// What the panel names as the model shown: the archive's file name, or "demo model".
+extern std::string shownModelName;

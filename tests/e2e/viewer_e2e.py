@@ -23,17 +23,26 @@ VIEWS = [("Veldraxis Viewer", 0, 20, 320, 720), ("Side view", 330, 20, 320, 720)
 PANEL_X, PANEL_Y = 660, 370
 
 # Places inside the panel window (its own coordinates): the check box and the radio button of
-# row r (0 = root, r = bone r), the mouse-mode radio buttons, and "Quit".
+# row r (0 = root, r = bone r; below the line naming the archive), the mouse-mode radio buttons,
+# and the buttons under them.
 def checkbox_at(row):
-    return PANEL_X + 22, PANEL_Y + 37 + 23 * row
+    return PANEL_X + 22, PANEL_Y + 54 + 23 * row
 
 def bone_radio_at(row):
-    return PANEL_X + 50, PANEL_Y + 37 + 23 * row
+    return PANEL_X + 50, PANEL_Y + 54 + 23 * row
 
 def mode_radio_at(mode):
     return PANEL_X + 125, PANEL_Y + 18 + 23 * mode
 
 QUIT_AT = (PANEL_X + 132, PANEL_Y + 87)
+SHOW_ALL_AT, HIDE_ALL_AT = (PANEL_X + 132, PANEL_Y + 110), (PANEL_X + 132, PANEL_Y + 133)
+UNDO_AT, REDO_AT = (PANEL_X + 132, PANEL_Y + 156), (PANEL_X + 132, PANEL_Y + 179)
+
+# The top menu's entries in order (positions count from 1).
+MENU = ["Mouse mode", "Init matrix", "Load matrix", "Save matrix", "Reset pose", "Open archive"]
+
+def menu_position(entry):
+    return MENU.index(entry) + 1
 
 # In the main view one world unit is one pixel: world (x, z) shows at window (160 + x, 360 + z).
 def main_view_at(x, z):
@@ -289,8 +298,8 @@ def case_windows(s):
               f"{title}: geometry {s.geometry(title)}, expected {(x, y, width, height)}")
     x, y, width, height = s.geometry("GLUI")
     check((x, y) == (PANEL_X, PANEL_Y), f"GLUI at {(x, y)}")
-    # Sized to its controls: four rows of the panel, the mode column and "Quit".
-    check(150 <= width <= 320 and 100 <= height <= 200, f"GLUI size {(width, height)}")
+    # Sized to its controls: the name, four rows of the panel, the modes and five buttons.
+    check(150 <= width <= 320 and 150 <= height <= 230, f"GLUI size {(width, height)}")
     check(s.console() == s.expected_console,
           f"console {s.console()!r}, expected the loaders' lines {s.expected_console!r}")
     shot = s.shot()
@@ -321,6 +330,10 @@ def case_demo(s):
         check(s.geometry(title) == (x, y, width, height), f"{title}: {s.geometry(title)}")
     usage = subprocess.run([s.options.viewer, "--help"], capture_output=True, text=True)
     check(usage.returncode == 0 and usage.stdout.startswith("Usage:"), "--help")
+    # The demo opens with every part shown: most of the main view is model, not background.
+    background = lambda p: all(abs(a - b) <= 8 for a, b in zip(p, (64, 128, 191)))
+    check(s.shot().count(MAIN_VIEW_BOX, lambda p: not background(p)) > 20000,
+          "the demo's parts show at once")
 
 
 def case_checkbox(s):
@@ -441,6 +454,51 @@ def case_keys(s):
     # The panel's own buttons set the mode.
     s.click(mode_radio_at(1))
     s.expect_screen(lambda shot: mode_shown(shot) == 1, "clicking Translation selects it")
+
+
+def case_daily(s):
+    """Show all, undo and redo of a drag, Reset pose, and Open archive with the stub chooser."""
+    initial = s.save_pose("initial.bin")
+    s.click(SHOW_ALL_AT)
+    s.expect_screen(lambda shot: all(shot.count_colour(MAIN_VIEW_BOX, colour) >= 3000
+                                     for colour in (MAGENTA, YELLOW, CYAN)),
+                    "Show all shows every part")
+    s.drag(main_view_at(0, -80), main_view_at(40, -60))
+    turned = s.save_pose("turned.bin")
+    check(turned != initial, "the drag turns the model")
+    s.key_in_main_view("ctrl+z")
+    check(s.save_pose("undone.bin") == initial, "Ctrl+Z gives the pose as loaded")
+    s.key_in_main_view("ctrl+shift+z")
+    check(s.save_pose("redone.bin") == turned, "Ctrl+Shift+Z redoes the drag")
+    s.click(UNDO_AT)
+    check(s.save_pose("undone2.bin") == initial, "Undo undoes the drag")
+    s.key_in_main_view("ctrl+y")
+    check(s.save_pose("redone2.bin") == turned, "Ctrl+Y redoes the drag")
+    s.menu(menu_position("Reset pose"))
+    check(s.save_pose("reset.bin") == initial, "Reset pose gives the pose as loaded")
+    s.click(REDO_AT)  # nothing to redo after the reset
+    check(s.save_pose("reset2.bin") == initial, "Redo after Reset pose does nothing")
+    s.click(HIDE_ALL_AT)
+    s.expect_screen(lambda shot: shot.count_colour(MAIN_VIEW_BOX, MAGENTA) == 0,
+                    "Hide all hides every part")
+
+    # Five bones, only the last with a part: the panel gets a row per bone, all hidden.
+    other = os.path.join(s.dir, "five.bin")
+    made = subprocess.run([s.options.maker, "--bones", "5", other], capture_output=True,
+                          text=True, check=True)
+    console = s.console()
+    s.answer(other)
+    s.menu(menu_position("Open archive"))
+    wait_until(lambda: len(s.console()) > len(console), 10, "the loader's lines")
+    time.sleep(0.5)
+    check(s.console()[len(console):] == f"Open archive : {other}\n" + made.stdout,
+          f"console {s.console()[len(console):]!r}")
+    x, y, width, height = s.geometry("GLUI")
+    check(height >= 54 + 23 * 5, f"the panel holds five bone rows: {(width, height)}")
+    s.click(checkbox_at(5))
+    s.expect_screen(lambda shot: shot.count_colour(MAIN_VIEW_BOX, MAGENTA) >= 3000,
+                    "the fifth bone's check box shows its part")
+    check(len(s.save_pose("five.pose")) == 6 * 192, "the pose is the new model's")
 
 
 def case_quit(s):

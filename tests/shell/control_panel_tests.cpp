@@ -32,6 +32,7 @@ class ControlPanelTest : public ShellTest {
 };
 
 TEST_F(ControlPanelTest, OneCheckBoxAndRadioButtonPerBoneAfterTheRootRow) {
+    shownModelName = modelNameOf("/some/folder/three.bin");
     build(3);
     EXPECT_EQ(controlPanel, panel.get());
     EXPECT_EQ(panel->name, "GLUI");
@@ -59,11 +60,15 @@ TEST_F(ControlPanelTest, OneCheckBoxAndRadioButtonPerBoneAfterTheRootRow) {
     EXPECT_EQ(modeGroup->live, &MouseMode);
     EXPECT_EQ(modeGroup->callback, nullptr);
 
-    // Layout: the "VisibleSelect" panel (check boxes, then the radio column) | modes and Quit.
+    // Layout: the model's name above the "VisibleSelect" panel (check boxes, then the radio
+    // column) | modes and the buttons.
     ASSERT_EQ(panel->columns.size(), 2u);
     EXPECT_TRUE(panel->columns[1].barBefore);
-    ASSERT_EQ(panel->columns[0].items.size(), 1u);
-    auto* visibleSelect = dynamic_cast<Panel*>(panel->columns[0].items[0]);
+    ASSERT_EQ(panel->columns[0].items.size(), 2u);
+    auto* name = dynamic_cast<StaticText*>(panel->columns[0].items[0]->control());
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text, "three.bin");
+    auto* visibleSelect = dynamic_cast<Panel*>(panel->columns[0].items[1]);
     ASSERT_NE(visibleSelect, nullptr);
     EXPECT_EQ(visibleSelect->name, "VisibleSelect");
     EXPECT_EQ(visibleSelect->type, PanelEmbossed);
@@ -71,7 +76,7 @@ TEST_F(ControlPanelTest, OneCheckBoxAndRadioButtonPerBoneAfterTheRootRow) {
     EXPECT_FALSE(visibleSelect->columns[1].barBefore);
     EXPECT_EQ(visibleSelect->columns[0].items.size(), 4u);
     EXPECT_EQ(visibleSelect->columns[1].items.size(), 1u);
-    EXPECT_EQ(panel->columns[1].items.size(), 2u);
+    EXPECT_EQ(panel->columns[1].items.size(), 6u);
 }
 
 TEST_F(ControlPanelTest, WithoutBonesOnlyTheRootRowRemains) {
@@ -148,14 +153,16 @@ TEST_F(ControlPanelTest, ControlsKeepTheirValueUntilSyncLive) {
     EXPECT_EQ(redraws, 1);
 }
 
-TEST_F(ControlPanelTest, QuitCallsItsCallbackWithStatusZero) {
+TEST_F(ControlPanelTest, QuitCallsItsCallbackWithStatusZeroTheOtherButtonsFollowIt) {
     build(1);
+    std::vector<std::string> names;
     for (auto& control : panel->controls()) {
         if (auto* button = dynamic_cast<Button*>(control.get())) {
-            EXPECT_EQ(button->name, "Quit");
-            button->click();
+            names.push_back(button->name);
+            if (button->name == "Quit") button->click();
         }
     }
+    EXPECT_EQ(names, (std::vector<std::string>{"Quit", "Show all", "Hide all", "Undo", "Redo"}));
     EXPECT_EQ(quitStatus, 0);
 }
 

@@ -38,6 +38,14 @@ class RecordingPlatform : public ShellPlatform {
         if (answerChosen) path = answerPath;
         return answerChosen;
     }
+    bool chooseArchive(std::string& path) override {
+        calls.push_back("chooseArchive");
+        if (answerChosen) path = answerPath;
+        return answerChosen;
+    }
+    int modifiers = 0;
+    int keyModifiers() override { return modifiers; }
+    void showReplacedModel() override { calls.push_back("showReplacedModel"); }
 };
 
 constexpr int kMainWindow = 11, kSideWindow = 12, kUpWindow = 13, kModeMenu = 21;
@@ -58,6 +66,8 @@ class ShellTest : public ::testing::Test {
         rootGroup = modeGroup = nullptr;
         shellPlatform = &platform;
         theModel = &model;
+        editHistory.clear();
+        partCheckboxes.clear();
     }
     void TearDown() override {
         shellPlatform = nullptr;
