@@ -13,6 +13,7 @@
 #include <string>
 
 #include "archive_builder.h"
+#include "console/console.h"
 #include "model/model.h"
 #include "texture/texture_page.h"
 
@@ -117,6 +118,7 @@ int main(int argc, char** argv) {
     }
     std::ofstream(folder + "/textured.expect.json") << expect.dump(2) << "\n";
 
+    setConsoleTarget(ConsoleTarget::Discard);  // the texture scan's own lines are not wanted here
     Model model;
     model.texturePage().scanArchive(archive.c_str());
     const auto& pixels = model.texturePage().pixels;
