@@ -36,8 +36,10 @@ std::vector<ArchiveReport::Entry> readEntryTable(const BoundedReader& archive, u
         const bool timId = archive.readU32(offsets[i], firstWord) && firstWord == TimImage::kId;
         if (i == kSkeletonEntry) entry.uses.push_back("skeleton section");
         if (i == kAngleTableEntry) entry.uses.push_back("angle table");
-        // The texture scan looks at every entry but the last, of a table it accepts.
-        if (timId && i + 1 < declared && declared < kMaxTextureScanEntries) {
+        // The texture scan looks at every entry but the last, of a table it accepts: fewer
+        // than 256 entries, all inside the file.
+        const bool scanned = declared < kMaxTextureScanEntries && offsets.size() == declared;
+        if (timId && scanned && i + 1 < declared) {
             entry.uses.push_back("TIM image");
         }
         if (entry.uses.empty()) entry.uses.push_back("other");
