@@ -1,7 +1,5 @@
 #include "shell/view_sheet.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -11,22 +9,17 @@
 
 namespace {
 
-struct SheetView {
-    ViewIndex view;
-    int width, height;
-    int left;
-};
-// In the order the viewer prepares its windows.
-const SheetView kSheetViews[] = {
-    {ViewSide, 320, 720, 320}, {ViewUp, 320, 320, 640}, {ViewMain, 320, 720, 0}};
-const float kClearColour[3] = {0.25f, 0.5f, 0.75f};
+// In the order the viewer prepares its windows; each view stands at 320 x its index.
+const ViewIndex kPreparationOrder[] = {ViewSide, ViewUp, ViewMain};
+constexpr int kColumnWidth = 320;
 
-void pasteView(const std::vector<uint8_t>& view, const SheetView& place, ViewSheet& sheet) {
-    const size_t rowBytes = 3 * static_cast<size_t>(place.width);
-    for (int y = 0; y < place.height; ++y) {
+void pasteView(const std::vector<uint8_t>& view, ViewIndex index, ViewSheet& sheet) {
+    const ViewWindowLayout& layout = kViewWindows[index];
+    const size_t rowBytes = 3 * static_cast<size_t>(layout.width);
+    const size_t left = static_cast<size_t>(kColumnWidth) * static_cast<size_t>(index);
+    for (int y = 0; y < layout.height; ++y) {
         const uint8_t* from = &view[rowBytes * static_cast<size_t>(y)];
-        uint8_t* to = &sheet.rgb[3 * (static_cast<size_t>(y) * ViewSheet::kWidth +
-                                      static_cast<size_t>(place.left))];
+        uint8_t* to = &sheet.rgb[3 * (static_cast<size_t>(y) * ViewSheet::kWidth + left)];
         std::copy(from, from + rowBytes, to);
     }
 }
@@ -40,18 +33,17 @@ bool drawViewSheet(const OffscreenDisplay& display, Model& model, ViewSheet& she
     for (size_t p = 0; p < sheet.rgb.size(); p += 3) {
         for (int k = 0; k < 3; ++k) {
             sheet.rgb[p + static_cast<size_t>(k)] =
-                static_cast<uint8_t>(std::lround(kClearColour[k] * 255.0f));
+                static_cast<uint8_t>(std::lround(kViewClearColor[k] * 255.0f));
         }
     }
-    for (const SheetView& place : kSheetViews) {
-        OffscreenContext context(display, place.width, place.height);
+    for (const ViewIndex view : kPreparationOrder) {
+        const ViewWindowLayout& layout = kViewWindows[view];
+        OffscreenContext context(display, layout.width, layout.height);
         if (!context.ready(error)) return false;
-        glClearColor(kClearColour[0], kClearColour[1], kClearColour[2], 1.0f);
-        setupView(place.view);
-        model.prepareWindow();
-        applyViewSize(place.width, place.height);  // the window's first reshape
+        prepareView(view, model);
+        applyViewSize(layout.width, layout.height);  // the window's first reshape
         renderFrame();
-        pasteView(context.readRgb(), place, sheet);
+        pasteView(context.readRgb(), view, sheet);
     }
     return true;
 }
