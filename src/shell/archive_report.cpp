@@ -50,8 +50,9 @@ std::vector<ArchiveReport::Entry> readEntryTable(const BoundedReader& archive, u
 
 ArchiveReport::PolygonCounts countPolygons(const PartMesh& mesh) {
     ArchiveReport::PolygonCounts counts;
-    for (const Polygon& polygon : mesh.polygons) {
-        const bool quad = polygon.positions.size() == 4;
+    for (size_t i = 0; i < mesh.polygonCount(); ++i) {
+        const PolygonView polygon = mesh.polygon(i);
+        const bool quad = polygon.cornerCount() == 4;
         if (polygon.isTextured()) {
             ++(quad ? counts.texturedQuads : counts.texturedTriangles);
         } else {
