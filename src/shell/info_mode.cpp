@@ -1,18 +1,20 @@
 // --info [--json] [ARCHIVE]: an account of the archive on standard output, as text or as one
 // JSON document.
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "console/console.h"
 #include "demo_archive.h"
+#include "model/file_reading.h"
 #include "model/model.h"
 #include "shell/archive_report.h"
 #include "shell/headless_modes.h"
 #include "shell/model_loading.h"
-#include "shell/output_file.h"
 
 namespace {
 
@@ -149,11 +151,14 @@ int runInfoMode(const std::vector<std::string>& args) {
 
     std::vector<uint8_t> bytes;
     if (archive) {
-        std::string error;
-        if (!readWholeFile(archive, bytes, error)) {
-            consolePrintf("%s cannot be read: %s\n", archive, error.c_str());
+        FILE* file = std::fopen(archive, "rb");
+        if (!file) {
+            consolePrintf("%s cannot be read: %s\n", archive, std::strerror(errno));
             return 1;
         }
+        const bool whole = readArchiveFile(file, archive, bytes);  // says why when it fails
+        std::fclose(file);
+        if (!whole) return 1;
     } else {
         bytes.assign(demoArchiveData(), demoArchiveData() + demoArchiveSize());
     }

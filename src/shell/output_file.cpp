@@ -77,21 +77,3 @@ bool writePngFile(const std::string& path, int width, int height, int channels,
     }
     return replaceFile(path, png, error);
 }
-
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        error = std::strerror(errno);
-        return false;
-    }
-    bytes.clear();
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    const bool failed = std::ferror(file) != 0;
-    const int savedErrno = errno;
-    std::fclose(file);
-    if (failed) error = std::strerror(savedErrno);
-    return !failed;
-}

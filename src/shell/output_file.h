@@ -12,6 +12,3 @@ bool replaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std
 // rows top first.
 bool writePngFile(const std::string& path, int width, int height, int channels,
                   const std::vector<uint8_t>& pixels, std::string& error);
-
-// Reads a whole file. false with the reason (the system's error text) in error.
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
