@@ -8,7 +8,8 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     freeglut3-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri
     libimgui-dev libstb-dev libboost-dev
-    xvfb xdotool x11-apps imagemagick python3
+    libegl-dev libegl-mesa0 nlohmann-json3-dev
+    xvfb xdotool x11-apps imagemagick fonts-dejavu-core python3
     clang-14 libclang-rt-14-dev
 )
 

@@ -3,7 +3,7 @@
 
 #include "render/views.h"
 
-void reshapeView(int width, int height) {
+void applyViewSize(int width, int height) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glViewport(0, 0, width, height);
@@ -12,5 +12,9 @@ void reshapeView(int width, int height) {
     const GLdouble halfHeight = height / 2;
     glOrtho(halfWidth, -halfWidth, halfHeight, -halfHeight, 1, 10000);
     glMatrixMode(GL_MODELVIEW);
+}
+
+void reshapeView(int width, int height) {
+    applyViewSize(width, height);
     glutPostRedisplay();
 }

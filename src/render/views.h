@@ -42,6 +42,9 @@ void setupView(ViewIndex view);
 
 // GLUT reshape handler: one eye-space unit per pixel, origin at the window centre.
 void reshapeView(int width, int height);
+// What reshapeView sets in the current context, without asking GLUT for a redisplay: the
+// viewport and projection of a view of this size (off-screen views use it).
+void applyViewSize(int width, int height);
 
 // GLUT display handler: the frame (below), then flush and swap.
 void drawFrame();

@@ -1,6 +1,10 @@
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "console/console.h"
+#include "shell/headless_modes.h"
 #include "shell/startup.h"
 
 namespace {
@@ -10,8 +14,17 @@ void printUsage(const char* program) {
         "Usage: %s [GLUT options] [ARCHIVE]\n"
         "Shows the model archive ARCHIVE (the built-in demo model when none is given) in a main,\n"
         "a side and an up view, with a control panel. See README.md for the mouse, keys and "
-        "menu.\n",
-        program);
+        "menu.\n\n%s",
+        program, headlessUsage());
+}
+
+// The modes that need no display, by their option.
+using ModeRunner = int (*)(const std::vector<std::string>&);
+ModeRunner headlessMode(const char* option) {
+    if (std::strcmp(option, "--render") == 0) return runRenderMode;
+    if (std::strcmp(option, "--texture") == 0) return runTextureMode;
+    if (std::strcmp(option, "--info") == 0) return runInfoMode;
+    return nullptr;
 }
 
 }  // namespace
@@ -22,6 +35,12 @@ int main(int argc, char** argv) {
     if (argc > 1 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
         printUsage(argv[0]);
         return 0;
+    }
+    if (argc > 1) {
+        if (ModeRunner run = headlessMode(argv[1])) {
+            setConsoleTarget(ConsoleTarget::StandardError);
+            return run(std::vector<std::string>(argv + 2, argv + argc));
+        }
     }
     return runViewer(argc, argv);
 }

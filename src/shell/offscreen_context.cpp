@@ -1,0 +1,139 @@
+#include "shell/offscreen_context.h"
+
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+std::string eglFailure(const char* what) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s failed (EGL error 0x%x)", what,
+                  static_cast<unsigned>(eglGetError()));
+    return text;
+}
+
+EGLint configAttribute(EGLDisplay display, EGLConfig config, EGLint attribute) {
+    EGLint value = 0;
+    eglGetConfigAttrib(display, config, attribute, &value);
+    return value;
+}
+
+// EGL sorts deeper colour first, so the 8-bit RGB configurations without alpha are picked out
+// by hand; among them the 24-bit depth buffer that the X server gives the windows is preferred.
+EGLConfig chooseViewerLikeConfig(EGLDisplay display) {
+    const EGLint wanted[] = {EGL_SURFACE_TYPE,
+                             EGL_PBUFFER_BIT,
+                             EGL_RENDERABLE_TYPE,
+                             EGL_OPENGL_BIT,
+                             EGL_RED_SIZE,
+                             8,
+                             EGL_GREEN_SIZE,
+                             8,
+                             EGL_BLUE_SIZE,
+                             8,
+                             EGL_DEPTH_SIZE,
+                             16,
+                             EGL_NONE};
+    EGLConfig configs[128];
+    EGLint count = 0;
+    if (!eglChooseConfig(display, wanted, configs, 128, &count)) return nullptr;
+    EGLConfig best = nullptr;
+    int bestScore = -1;
+    for (EGLint i = 0; i < count; ++i) {
+        const EGLConfig c = configs[i];
+        if (configAttribute(display, c, EGL_RED_SIZE) != 8 ||
+            configAttribute(display, c, EGL_GREEN_SIZE) != 8 ||
+            configAttribute(display, c, EGL_BLUE_SIZE) != 8 ||
+            configAttribute(display, c, EGL_ALPHA_SIZE) != 0) {
+            continue;
+        }
+        const int score = configAttribute(display, c, EGL_DEPTH_SIZE) == 24 ? 1 : 0;
+        if (score > bestScore) {
+            best = c;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+OffscreenDisplay::~OffscreenDisplay() {
+    if (display_ != EGL_NO_DISPLAY) eglTerminate(display_);
+}
+
+bool OffscreenDisplay::open(std::string& error) {
+    const auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (!getPlatformDisplay) {
+        error = "EGL has no eglGetPlatformDisplayEXT";
+        return false;
+    }
+    display_ = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (display_ == EGL_NO_DISPLAY) {
+        error = eglFailure("the surfaceless EGL display");
+        return false;
+    }
+    EGLint major = 0, minor = 0;
+    if (!eglInitialize(display_, &major, &minor)) {
+        error = eglFailure("eglInitialize");
+        display_ = EGL_NO_DISPLAY;
+        return false;
+    }
+    if (!eglBindAPI(EGL_OPENGL_API)) {
+        error = eglFailure("eglBindAPI(EGL_OPENGL_API)");
+        return false;
+    }
+    config_ = chooseViewerLikeConfig(display_);
+    if (!config_) {
+        error = "EGL offers no 8-bit RGB configuration without alpha and with depth";
+        return false;
+    }
+    return true;
+}
+
+OffscreenContext::OffscreenContext(const OffscreenDisplay& display, int width, int height)
+    : display_(display.display()), width_(width), height_(height) {
+    const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+    surface_ = eglCreatePbufferSurface(display_, display.config(), size);
+    if (surface_ == EGL_NO_SURFACE) {
+        error_ = eglFailure("eglCreatePbufferSurface");
+        return;
+    }
+    context_ = eglCreateContext(display_, display.config(), EGL_NO_CONTEXT, nullptr);
+    if (context_ == EGL_NO_CONTEXT) {
+        error_ = eglFailure("eglCreateContext");
+        return;
+    }
+    if (!eglMakeCurrent(display_, surface_, surface_, context_)) {
+        error_ = eglFailure("eglMakeCurrent");
+    }
+}
+
+OffscreenContext::~OffscreenContext() {
+    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (context_ != EGL_NO_CONTEXT) eglDestroyContext(display_, context_);
+    if (surface_ != EGL_NO_SURFACE) eglDestroySurface(display_, surface_);
+}
+
+bool OffscreenContext::ready(std::string& error) const {
+    error = error_;
+    return error_.empty();
+}
+
+std::vector<uint8_t> OffscreenContext::readRgb() const {
+    const size_t rowBytes = 3 * static_cast<size_t>(width_);
+    std::vector<uint8_t> bottomUp(rowBytes * static_cast<size_t>(height_));
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    std::vector<uint8_t> topDown(bottomUp.size());
+    for (int y = 0; y < height_; ++y) {
+        const uint8_t* row = &bottomUp[rowBytes * static_cast<size_t>(height_ - 1 - y)];
+        std::copy(row, row + rowBytes, &topDown[rowBytes * static_cast<size_t>(y)]);
+    }
+    return topDown;
+}

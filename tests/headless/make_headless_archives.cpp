@@ -1,0 +1,126 @@
+// Writes the archives the headless-mode tests run on, into the folder given, with what each
+// must yield:
+//   quad.bin       one bone carrying one flat magenta quad, centred at world (-90, -90, -90)
+//                  in the plane x + y - z = -90, so that all three views see it; both windings,
+//                  so the views' face culling keeps one
+//   textured.bin   three bones of every polygon kind, the third hung under a later bone (left
+//                  out of the tree); two images, the second overwriting part of the first
+//   textured.expect.json   what the builder put into textured.bin: bones and images
+//   textured.page.rgba     the texture page the core decodes from textured.bin
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "archive_builder.h"
+#include "console/console.h"
+#include "model/model.h"
+#include "texture/texture_page.h"
+
+using namespace archive_builder;
+
+namespace {
+
+MeshBlock tiltedQuad() {
+    // Centre c = (-90, -90, -90), corners c ± u ± v with u = (30, -30, 0), v = (30, 30, 60).
+    MeshBlock mesh;
+    mesh.vertices = {
+        {-150, -90, -150, 0}, {-90, -150, -150, 0}, {-30, -90, -30, 0}, {-90, -30, -30, 0}};
+    const RGB magenta{255, 0, 255};
+    const std::array<RGB, 4> colours{magenta, magenta, magenta, magenta};
+    // File corners 0, 1, 3, 2 go round the quad; the second record goes the other way round.
+    mesh.shadedQuads.push_back({{vref(0), vref(1), vref(3), vref(2)}, colours});
+    mesh.shadedQuads.push_back({{vref(0), vref(3), vref(1), vref(2)}, colours});
+    return mesh;
+}
+
+MeshBlock mixedMesh(size_t texturedTriangles, size_t texturedQuads, size_t shadedTriangles,
+                    size_t shadedQuads) {
+    MeshBlock mesh;
+    mesh.vertices = {{0, 0, 0, 0}, {40, 0, 0, 0}, {40, 0, 40, 0}, {0, 0, 40, 0}};
+    const std::array<uint16_t, 3> tri{vref(0), vref(1), vref(2)};
+    const std::array<uint16_t, 4> quad{vref(0), vref(1), vref(3), vref(2)};
+    const RGB grey{128, 128, 128};
+    for (size_t i = 0; i < texturedTriangles; ++i)
+        mesh.texturedTriangles.push_back({tri, {UV{0, 0}, UV{31, 0}, UV{31, 31}}, 0});
+    for (size_t i = 0; i < texturedQuads; ++i)
+        mesh.texturedQuads.push_back({quad, {UV{0, 0}, UV{31, 0}, UV{0, 31}, UV{31, 31}}, 0});
+    for (size_t i = 0; i < shadedTriangles; ++i)
+        mesh.shadedTriangles.push_back({tri, {grey, grey, grey}});
+    for (size_t i = 0; i < shadedQuads; ++i)
+        mesh.shadedQuads.push_back({quad, {grey, grey, grey, grey}});
+    return mesh;
+}
+
+TimImage image(uint8_t palettes, uint16_t widthUnits, uint16_t height, uint8_t index) {
+    TimImage tim;
+    tim.paletteCount = palettes;
+    tim.widthUnits = widthUnits;
+    tim.height = height;
+    for (uint8_t p = 0; p < palettes; ++p) {
+        for (uint16_t k = 0; k < 16; ++k) tim.palettes.push_back(rgb15(k, 31 - k, p * 8));
+    }
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < 4 * widthUnits; ++x) {
+            tim.setIndex(x, y, static_cast<uint8_t>((x + y) % 3 == 0 ? 0 : index));
+        }
+    }
+    return tim;
+}
+
+bool write(const std::string& path, const Bytes& bytes) {
+    if (writeFile(path, bytes)) return true;
+    std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    const std::string folder = argv[1];
+
+    Skeleton quad;
+    quad.bones.push_back({0, 0, tiltedQuad(), {}});
+    if (!write(folder + "/quad.bin", buildModelArchive(quad, AngleTable{0, {0}}))) return 1;
+
+    Skeleton skeleton;
+    skeleton.bones.push_back({0, 120, mixedMesh(2, 1, 3, 0), {}});
+    skeleton.bones.push_back({1, -40, mixedMesh(0, 2, 0, 4), {}});
+    skeleton.bones.push_back({4, 7, mixedMesh(1, 0, 0, 1), {}});  // parent: a later bone
+    const AngleTable angles{0, {0, 16384, -32768}};
+    const std::vector<TimImage> images{image(2, 16, 64, 5), image(1, 4, 32, 9)};
+    const std::string archive = folder + "/textured.bin";
+    if (!write(archive, buildModelArchive(skeleton, angles, images))) return 1;
+
+    nlohmann::ordered_json expect;
+    for (size_t i = 0; i < skeleton.bones.size(); ++i) {
+        const Bone& bone = skeleton.bones[i];
+        const MeshBlock& mesh = *bone.mesh;
+        expect["bones"].push_back({{"id", i + 1},
+                                   {"parent", bone.parent},
+                                   {"length", bone.length},
+                                   {"angleRaw", angles.angles[i]},
+                                   {"polygons",
+                                    {{"texturedTriangles", mesh.texturedTriangles.size()},
+                                     {"texturedQuads", mesh.texturedQuads.size()},
+                                     {"shadedTriangles", mesh.shadedTriangles.size()},
+                                     {"shadedQuads", mesh.shadedQuads.size()}}},
+                                   {"inTree", i < 2}});
+    }
+    for (const TimImage& tim : images) {
+        expect["textures"].push_back({{"width", 4 * tim.widthUnits},
+                                      {"height", tim.height},
+                                      {"palettes", tim.paletteCount}});
+    }
+    std::ofstream(folder + "/textured.expect.json") << expect.dump(2) << "\n";
+
+    setConsoleTarget(ConsoleTarget::Discard);  // the texture scan's own lines are not wanted here
+    Model model;
+    model.texturePage().scanArchive(archive.c_str());
+    const auto& pixels = model.texturePage().pixels;
+    return write(folder + "/textured.page.rgba", Bytes(pixels.begin(), pixels.end())) ? 0 : 1;
+}
