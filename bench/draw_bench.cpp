@@ -171,13 +171,14 @@ std::vector<int32_t> viewerListBase;
 void compileFanPartLists() {
     for (size_t i = 0; i < partList.size(); ++i) {
         std::vector<WorldPolygon> polygons;
-        for (const Polygon& polygon : partList[i]->polygons) {
-            if (polygon.positions.size() < 3) continue;
+        for (size_t p = 0; p < partList[i]->polygonCount(); ++p) {
+            const PolygonView polygon = partList[i]->polygon(p);
+            if (polygon.cornerCount() < 3) continue;
             WorldPolygon local;
-            local.positions.assign(polygon.positions.begin(), polygon.positions.end());
-            local.colors.assign(polygon.colors.begin(), polygon.colors.end());
-            if (polygon.isTextured()) {
-                local.texCoords.assign(polygon.texCoords.begin(), polygon.texCoords.end());
+            for (size_t k = 0; k < polygon.cornerCount(); ++k) {
+                local.positions.push_back(polygon.position(k));
+                local.colors.push_back(polygon.color(k));
+                if (polygon.isTextured()) local.texCoords.push_back(polygon.texCoord(k));
             }
             polygons.push_back(std::move(local));
         }
