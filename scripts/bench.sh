@@ -47,12 +47,12 @@ echo "== Core: loading, textures, editing (Google Benchmark, min time ${min_time
 echo
 echo "== Loading again with a warm heap (freed pages stay mapped: the parse without page faults)"
 "$build/bench/veldraxis_core_bench" --warm-heap --benchmark_color=false \
-    --benchmark_min_time="$min_time" --benchmark_filter='Memcpy|ParseSkeleton(Large|Demo)|CompactParse'
+    --benchmark_min_time="$min_time" --benchmark_filter='Memcpy|ParseSkeleton(Large|Demo)'
 
 echo
 echo "== Loading with transparent huge pages for the heap (GLIBC_TUNABLES=glibc.malloc.hugetlb=1)"
 GLIBC_TUNABLES=glibc.malloc.hugetlb=1 "$build/bench/veldraxis_core_bench" --benchmark_color=false \
-    --benchmark_min_time="$min_time" --benchmark_filter='Memcpy|ParseSkeleton(Large|Demo)|CompactParse'
+    --benchmark_min_time="$min_time" --benchmark_filter='Memcpy|ParseSkeleton(Large|Demo)'
 
 echo
 echo "== Peak memory of one load (a process of its own)"
