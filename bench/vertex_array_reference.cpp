@@ -61,7 +61,6 @@ void append(std::vector<GLfloat>& to, const std::vector<GLfloat>& from) {
 
 void VertexArrayReference::build() {
     Arrays untextured, textured;
-    polygons_.clear();
     // Each mesh is drawn under parentFrame · user · pose; its children under that · boneOffset.
     std::vector<std::pair<const BoneNode*, Matrix4>> stack{{rootNode, identityMatrix()}};
     while (!stack.empty()) {
@@ -72,13 +71,6 @@ void VertexArrayReference::build() {
             for (size_t p = 0; p < node->mesh->polygonCount(); ++p) {
                 const PolygonView polygon = node->mesh->polygon(p);
                 if (polygon.cornerCount() < 3) continue;
-                WorldPolygon world;
-                for (size_t i = 0; i < polygon.cornerCount(); ++i) {
-                    world.positions.push_back(transform(frame, polygon.position(i)));
-                    world.colors.push_back(polygon.color(i));
-                    if (polygon.isTextured()) world.texCoords.push_back(polygon.texCoord(i));
-                }
-                polygons_.push_back(std::move(world));
                 if (polygon.isTextured()) {
                     textured.addPolygon(frame, polygon, true);
                 } else {
