@@ -58,10 +58,6 @@ int main(int argc, char** argv) {
     report << "\nRatios to the reference loops (same run):\n";
     reporter.printRatio("parseSkeleton(large) / memcpy(large)", "BM_ParseSkeletonLarge",
                         "BM_MemcpyLargeArchive", 20.0);
-    reporter.printRatio("compact parse reference(large) / memcpy(large)",
-                        "BM_CompactParseReferenceLarge", "BM_MemcpyLargeArchive");
-    reporter.printRatio("parseSkeleton(large) / compact parse reference", "BM_ParseSkeletonLarge",
-                        "BM_CompactParseReferenceLarge");
     reporter.printRatio("loadSkeleton(large file) / memcpy(large)", "BM_LoadSkeletonLargeFile",
                         "BM_MemcpyLargeArchive");
     reporter.printRatio("parseSkeleton(demo) / memcpy(demo)", "BM_ParseSkeletonDemo",

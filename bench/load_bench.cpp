@@ -8,7 +8,6 @@
 
 #include "allocation_counter.h"
 #include "bench_data.h"
-#include "compact_parse_reference.h"
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
@@ -75,32 +74,6 @@ void BM_ParseSkeletonLarge(benchmark::State& state) {
                 [&](Model& model) { model.parseSkeleton(data.large.data(), data.large.size()); });
 }
 BENCHMARK(BM_ParseSkeletonLarge)->Unit(benchmark::kMillisecond);
-
-// The same archive into a compact form (flat corner arrays per mesh), fresh memory each time.
-void BM_CompactParseReferenceLarge(benchmark::State& state) {
-    const BenchData& data = benchData();
-    size_t polygons = 0;
-    size_t allocations = 0;
-    for (auto _ : state) {
-        std::vector<CompactMesh> meshes;
-        const size_t before = allocationStats().allocations;
-        polygons = compactParse(data.large.data(), data.large.size(), meshes);
-        allocations += allocationStats().allocations - before;
-        benchmark::DoNotOptimize(meshes.data());
-        state.PauseTiming();
-        std::vector<CompactMesh>().swap(meshes);
-        state.ResumeTiming();
-    }
-    if (polygons != data.largeCounts.polygons) {
-        state.SkipWithError("the compact parse did not read every polygon");
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.large.size()));
-    state.counters["polygons/s"] = benchmark::Counter(
-        static_cast<double>(polygons), benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["allocs"] =
-        static_cast<double>(allocations) / static_cast<double>(state.iterations());
-}
-BENCHMARK(BM_CompactParseReferenceLarge)->Unit(benchmark::kMillisecond);
 
 void BM_LoadSkeletonLargeFile(benchmark::State& state) {
     const BenchData& data = benchData();

@@ -24,21 +24,21 @@ Vec3 transform(const Matrix4& m, const Vec3& p) {
 
 struct Arrays {
     std::vector<GLfloat> positions, colors, texCoords;
-    void add(const Matrix4& m, const Polygon& polygon, size_t corner, bool textured) {
-        const Vec3 p = transform(m, polygon.positions[corner]);
+    void add(const Matrix4& m, const PolygonView& polygon, size_t corner, bool textured) {
+        const Vec3 p = transform(m, polygon.position(corner));
         positions.insert(positions.end(), {p.x(), p.y(), p.z()});
-        const Color3& c = polygon.colors[corner];
+        const Color3 c = polygon.color(corner);
         colors.insert(colors.end(), {c.red(), c.green(), c.blue()});
         if (textured) {
-            texCoords.insert(texCoords.end(),
-                             {polygon.texCoords[corner].x(), polygon.texCoords[corner].y()});
+            const Vec3 t = polygon.texCoord(corner);
+            texCoords.insert(texCoords.end(), {t.x(), t.y()});
         } else {
             texCoords.insert(texCoords.end(), {0.0f, 0.0f});
         }
     }
     // GL_POLYGON of n corners as the fan (0, i, i + 1).
-    void addPolygon(const Matrix4& m, const Polygon& polygon, bool textured) {
-        for (size_t i = 1; i + 1 < polygon.positions.size(); ++i) {
+    void addPolygon(const Matrix4& m, const PolygonView& polygon, bool textured) {
+        for (size_t i = 1; i + 1 < polygon.cornerCount(); ++i) {
             add(m, polygon, 0, textured);
             add(m, polygon, i, textured);
             add(m, polygon, i + 1, textured);
@@ -54,7 +54,6 @@ void append(std::vector<GLfloat>& to, const std::vector<GLfloat>& from) {
 
 void VertexArrayReference::build() {
     Arrays untextured, textured;
-    polygons_.clear();
     // Each mesh is drawn under parentFrame · user · pose; its children under that · boneOffset.
     std::vector<std::pair<const BoneNode*, Matrix4>> stack{{rootNode, identityMatrix()}};
     while (!stack.empty()) {
@@ -63,15 +62,9 @@ void VertexArrayReference::build() {
         const Matrix4 frame =
             matProduct(matProduct(parentFrame, node->userMatrix), node->poseMatrix);
         if (node->mesh && node->mesh->isVisible()) {
-            for (const Polygon& polygon : node->mesh->polygons) {
-                if (polygon.positions.size() < 3) continue;
-                WorldPolygon world;
-                for (size_t i = 0; i < polygon.positions.size(); ++i) {
-                    world.positions.push_back(transform(frame, polygon.positions[i]));
-                    world.colors.push_back(polygon.colors[i]);
-                    if (polygon.isTextured()) world.texCoords.push_back(polygon.texCoords[i]);
-                }
-                polygons_.push_back(std::move(world));
+            for (size_t p = 0; p < node->mesh->polygonCount(); ++p) {
+                const PolygonView polygon = node->mesh->polygon(p);
+                if (polygon.cornerCount() < 3) continue;
                 if (polygon.isTextured()) {
                     textured.addPolygon(frame, polygon, true);
                 } else {

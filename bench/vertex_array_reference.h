@@ -17,13 +17,6 @@
 void renderTwoPassFrame(const std::function<void()>& untextured,
                         const std::function<void()>& textured);
 
-// One polygon in model space, as the frame would place it (every bone's matrices applied).
-struct WorldPolygon {
-    std::vector<Vec3> positions;
-    std::vector<Color3> colors;
-    std::vector<Vec3> texCoords;  // empty when untextured
-};
-
 class VertexArrayReference {
   public:
     // Takes the visible parts of the tree below rootNode as it stands now.
@@ -36,13 +29,9 @@ class VertexArrayReference {
     // One frame like renderFrame, without flush and swap; buffer 0 draws from client memory.
     void render(GLuint buffer) const;
 
-    // The visible polygons in model space, as build() found them.
-    const std::vector<WorldPolygon>& polygons() const { return polygons_; }
-
   private:
     // Per vertex: position (3 floats), colour (3), texture coordinate (2); untextured first.
     std::vector<GLfloat> positions_, colors_, texCoords_;
     size_t untexturedVertices_ = 0;
     size_t texturedVertices_ = 0;
-    std::vector<WorldPolygon> polygons_;
 };

@@ -36,11 +36,11 @@ void checkLoaderResult(int result) {
 // texture coordinates or one per corner; no polygon is left open.
 void checkMesh(const PartMesh& mesh) {
     check(mesh.currentPolygon == -1, "a mesh was left with an open polygon");
-    for (const Polygon& polygon : mesh.polygons) {
-        const size_t corners = polygon.positions.size();
+    for (size_t i = 0; i < mesh.polygonCount(); ++i) {
+        const PolygonView polygon = mesh.polygon(i);
+        const size_t corners = polygon.cornerCount();
         check(corners == 3 || corners == 4, "a polygon without 3 or 4 corners");
-        check(polygon.colors.size() == corners, "a polygon whose colours do not match its corners");
-        check(polygon.texCoords.empty() || polygon.texCoords.size() == corners,
+        check(polygon.texCoordCount() == 0 || polygon.texCoordCount() == corners,
               "a polygon with some but not all texture coordinates");
     }
 }

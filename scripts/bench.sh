@@ -2,7 +2,11 @@
 # Builds the benchmarks in a Release folder of their own (build-bench/) and runs all of them,
 # printing the figures: core loading, texture and editing benchmarks with their ratios to the
 # reference loops, the peak memory of a load, and (when the render library is built) the
-# drawing benchmark on a private Xvfb server. Usage: scripts/bench.sh [--quick]
+# drawing benchmark on a private Xvfb server. The last line sums the run up in one comparable
+# form:
+#   SUMMARY parse_vs_memcpy=<x> heap_vs_file=<x> frame_vs_reference=<x> startup_large_ms=<n>
+#           startup_demo_ms=<n> drag_large_fps=<n>
+# Usage: scripts/bench.sh [--quick]
 #   --quick  shorter runs (less stable figures), for trying the script out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,6 +34,9 @@ if grep -q veldraxis-viewer <<<"$build_targets"; then
 fi
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
 
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+run_all() {
 echo "== Machine"
 echo "date: $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "nproc: $(nproc)"
@@ -47,12 +54,12 @@ echo "== Core: loading, textures, editing (Google Benchmark, min time ${min_time
 echo
 echo "== Loading again with a warm heap (freed pages stay mapped: the parse without page faults)"
 "$build/bench/veldraxis_core_bench" --warm-heap --benchmark_color=false \
-    --benchmark_min_time="$min_time" --benchmark_filter='Memcpy|ParseSkeleton(Large|Demo)|CompactParse'
+    --benchmark_min_time="$min_time" --benchmark_filter='Memcpy|ParseSkeleton(Large|Demo)'
 
 echo
 echo "== Loading with transparent huge pages for the heap (GLIBC_TUNABLES=glibc.malloc.hugetlb=1)"
 GLIBC_TUNABLES=glibc.malloc.hugetlb=1 "$build/bench/veldraxis_core_bench" --benchmark_color=false \
-    --benchmark_min_time="$min_time" --benchmark_filter='Memcpy|ParseSkeleton(Large|Demo)|CompactParse'
+    --benchmark_min_time="$min_time" --benchmark_filter='Memcpy|ParseSkeleton(Large|Demo)'
 
 echo
 echo "== Peak memory of one load (a process of its own)"
@@ -81,3 +88,27 @@ if [ "$has_viewer" = 1 ]; then
             "$build/veldraxis-viewer" "$build/bench/libveldraxis_swap_log.so" $archive
     done
 fi
+}
+run_all 2>&1 | tee "$log"
+
+# One figure of the run's output: the first or last line matching a pattern, through a sed
+# expression that keeps the number ("n/a" when missing).
+figure() {
+    local which=$1 pattern=$2 expression=$3 line
+    line=$(grep -E "$pattern" "$log" | { if [ "$which" = first ]; then head -n 1; else tail -n 1; fi; }) || true
+    line=$(sed -nE "s/$expression/\1/p" <<<"$line")
+    echo "${line:-n/a}"
+}
+round() { if [ "$1" = n/a ]; then echo n/a; else printf '%.0f' "$1"; fi; }
+number='([0-9]+(\.[0-9]+)?)'
+# The cold-heap parse (as at start-up); the large archive's frame and drag (run after the demo's).
+parse=$(figure first '^parseSkeleton\(large\) / memcpy\(large\)' "^[^0-9]+ +$number x.*")
+heap=$(figure first 'heap kept after load' ".*= *$number x file size.*")
+frame=$(figure last 'drawFrame / faster reference, worst window' ".*window: $number""x.*")
+startup_large=$(figure last 'real viewer .*large.bin: first complete frame' ".* $number ms after.*")
+startup_demo=$(figure last 'real viewer \(demo model\): first complete frame' ".* $number ms after.*")
+drag=$(figure last 'selected bone id 1:' ".*= $number motions.*")
+echo
+echo "SUMMARY parse_vs_memcpy=$parse heap_vs_file=$heap frame_vs_reference=$frame" \
+    "startup_large_ms=$(round "$startup_large") startup_demo_ms=$(round "$startup_demo")" \
+    "drag_large_fps=$drag"

@@ -1,8 +1,11 @@
-// Reads one PartMeshData block: a vertex list, then textured triangles, textured quads, shaded
-// triangles and shaded quads, each group opened by a 32-bit word. The block is untrusted, so it
-// is measured and checked whole first (every record inside the block, every vertex reference
-// inside the vertex list) and only then turned into polygons: a bad block adds nothing.
+// Reads one PartMeshData block: a vertex list, then four groups of polygon records (textured
+// triangles, textured quads, shaded triangles, shaded quads), each opened by a 32-bit word.
+// The block is untrusted, so it is measured and checked whole first (every record inside the
+// block, every vertex reference inside the vertex list) and only then turned into polygons: a
+// bad block adds nothing. The four kinds differ only in the numbers of the table below, so one
+// loop reads them all.
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -11,35 +14,59 @@
 namespace {
 
 constexpr size_t kVertexBytes = 8;
-constexpr size_t kTexturedTriangleBytes = 16;
-constexpr size_t kTexturedQuadBytes = 20;
-constexpr size_t kShadedTriangleBytes = 20;
-constexpr size_t kShadedQuadBytes = 24;
+// A vertex field is a byte offset into the vertex list shifted right by 3, so no record can
+// reach a vertex past this many.
+constexpr size_t kReachableVertices = (0xFFFFu >> 3) + 1;
 
-// A quad's corners are emitted as file corners 0, 1, 3, 2, so that the four corners run round
-// the outline.
-constexpr int kQuadCornerOrder[4] = {0, 1, 3, 2};
-
-struct Group {
+struct PolygonKind {
     const char* name;
     size_t recordBytes;
-    int corners;  // vertex fields at the start of each record
+    size_t corners;
+    bool textured;
+    bool countIsLowByte;  // only the low 8 bits of the opening word count, else a signed count
+    // The file corner of each corner as emitted: a quad's corners run 0, 1, 3, 2, round the
+    // outline.
+    int fileCorner[4];
+    // Where each file corner's (u, v) bytes or red, green, blue bytes lie in the record.
+    size_t attributeAt[4];
+};
+
+constexpr size_t kRowOffsetAt = 10;  // textured records: added to the v of every corner
+
+constexpr PolygonKind kKinds[] = {
+    {"textured triangle", 16, 3, true, true, {0, 1, 2, 0}, {8, 12, 14, 0}},
+    {"textured quad", 20, 4, true, false, {0, 1, 3, 2}, {8, 12, 14, 16}},
+    {"shaded triangle", 20, 3, false, false, {0, 1, 2, 0}, {8, 12, 16, 0}},
+    {"shaded quad", 24, 4, false, false, {0, 1, 3, 2}, {8, 12, 16, 20}},
+};
+constexpr size_t kKindCount = sizeof kKinds / sizeof kKinds[0];
+
+struct Group {
     size_t start = 0;
     size_t count = 0;
 };
 
 struct MeshLayout {
     size_t vertexCount = 0;
-    Group texturedTriangles{"textured triangle", kTexturedTriangleBytes, 3};
-    Group texturedQuads{"textured quad", kTexturedQuadBytes, 4};
-    Group shadedTriangles{"shaded triangle", kShadedTriangleBytes, 3};
-    Group shadedQuads{"shaded quad", kShadedQuadBytes, 4};
-
-    size_t polygonCount() const {
-        return texturedTriangles.count + texturedQuads.count + shadedTriangles.count +
-               shadedQuads.count;
-    }
+    Group groups[kKindCount];
 };
+
+struct MeshTotals {
+    size_t polygons = 0;
+    size_t texturedCorners = 0;
+    size_t shadedCorners = 0;
+};
+
+MeshTotals totalsOf(const MeshLayout& layout) {
+    MeshTotals totals;
+    for (size_t g = 0; g < kKindCount; ++g) {
+        const size_t count = layout.groups[g].count;
+        totals.polygons += count;
+        (kKinds[g].textured ? totals.texturedCorners : totals.shadedCorners) +=
+            count * kKinds[g].corners;
+    }
+    return totals;
+}
 
 bool fail(std::string* error, const char* format, ...) __attribute__((format(printf, 2, 3)));
 bool fail(std::string* error, const char* format, ...) {
@@ -54,51 +81,47 @@ bool fail(std::string* error, const char* format, ...) {
     return false;
 }
 
-// Takes the group's count (already decoded from its opening word at p) and checks that its
-// records fit in the block; p moves past them.
-bool measureGroup(const BoundedReader& block, size_t& p, size_t count, Group& group,
-                  std::string* error) {
-    const size_t left = block.size() - p;
-    if (count > left / group.recordBytes) {
-        return fail(error, "%zu %ss need %zu bytes but the mesh block has %zu left", count,
-                    group.name, count * group.recordBytes, left);
-    }
-    group.start = p;
-    group.count = count;
-    p += count * group.recordBytes;
-    return true;
-}
-
-bool readCountWord(const BoundedReader& block, size_t& p, const Group& group, uint32_t& word,
-                   std::string* error) {
-    if (!block.readU32(p, word)) {
-        return fail(error, "the mesh block ends before the %s count", group.name);
-    }
-    p += 4;
-    return true;
-}
-
 // The counts of the last three groups are signed: 2^31 or more reads no records.
-size_t signedCount(uint32_t word) {
+size_t countOf(const PolygonKind& kind, uint32_t word) {
+    if (kind.countIsLowByte) return word & 0xFFu;
     const int32_t count = static_cast<int32_t>(word);
     return count > 0 ? static_cast<size_t>(count) : 0;
 }
 
-uint16_t vertexIndex(const BoundedReader& block, size_t at) {
-    uint16_t field = 0;
-    block.readU16(at, field);
-    return static_cast<uint16_t>(field >> 3);  // the field is a byte offset into the list
+uint16_t vertexIndex(const uint8_t* field) {
+    return static_cast<uint16_t>(readLE16(field) >> 3);  // the field is a byte offset
 }
 
-bool checkVertexReferences(const BoundedReader& block, const Group& group, size_t vertexCount,
-                           std::string* error) {
+// Reads the group's opening word at p and checks that its records fit in the block; p moves
+// past them.
+bool measureGroup(const BoundedReader& block, size_t& p, const PolygonKind& kind, Group& group,
+                  std::string* error) {
+    uint32_t word = 0;
+    if (!block.readU32(p, word)) {
+        return fail(error, "the mesh block ends before the %s count", kind.name);
+    }
+    p += 4;
+    const size_t count = countOf(kind, word);
+    const size_t left = block.size() - p;
+    if (count > left / kind.recordBytes) {
+        return fail(error, "%zu %ss need %zu bytes but the mesh block has %zu left", count,
+                    kind.name, count * kind.recordBytes, left);
+    }
+    group.start = p;
+    group.count = count;
+    p += count * kind.recordBytes;
+    return true;
+}
+
+bool checkVertexReferences(const BoundedReader& block, const PolygonKind& kind, const Group& group,
+                           size_t vertexCount, std::string* error) {
     for (size_t r = 0; r < group.count; ++r) {
-        const size_t at = group.start + r * group.recordBytes;
-        for (int k = 0; k < group.corners; ++k) {
-            const uint16_t index = vertexIndex(block, at + 2 * static_cast<size_t>(k));
+        const uint8_t* record = block.data() + group.start + r * kind.recordBytes;
+        for (size_t k = 0; k < kind.corners; ++k) {
+            const uint16_t index = vertexIndex(record + 2 * k);
             if (index >= vertexCount) {
                 return fail(error, "%s %zu refers to vertex %u but the block has %zu vertices",
-                            group.name, r, index, vertexCount);
+                            kind.name, r, index, vertexCount);
             }
         }
     }
@@ -120,95 +143,73 @@ bool measureMeshBlock(const BoundedReader& block, MeshLayout& layout, std::strin
     }
     layout.vertexCount = vertexCount;
     p += vertexCount * kVertexBytes;
-
-    uint32_t word = 0;
-    // Only the low 8 bits of the textured-triangle word are its count.
-    if (!readCountWord(block, p, layout.texturedTriangles, word, error) ||
-        !measureGroup(block, p, word & 0xFFu, layout.texturedTriangles, error)) {
-        return false;
+    for (size_t g = 0; g < kKindCount; ++g) {
+        if (!measureGroup(block, p, kKinds[g], layout.groups[g], error)) return false;
     }
-    Group* const wholeWordGroups[] = {&layout.texturedQuads, &layout.shadedTriangles,
-                                      &layout.shadedQuads};
-    for (Group* group : wholeWordGroups) {
-        if (!readCountWord(block, p, *group, word, error) ||
-            !measureGroup(block, p, signedCount(word), *group, error)) {
+    for (size_t g = 0; g < kKindCount; ++g) {
+        if (!checkVertexReferences(block, kKinds[g], layout.groups[g], vertexCount, error)) {
             return false;
         }
-    }
-    const Group* const groups[] = {&layout.texturedTriangles, &layout.texturedQuads,
-                                   &layout.shadedTriangles, &layout.shadedQuads};
-    for (const Group* group : groups) {
-        if (!checkVertexReferences(block, *group, vertexCount, error)) return false;
     }
     return true;
 }
 
-Vec3 vertexAt(const BoundedReader& block, uint16_t index) {
-    const size_t at = 4 + kVertexBytes * index;
-    int16_t x = 0, y = 0, z = 0;
-    block.readI16(at, x);
-    block.readI16(at + 2, y);
-    block.readI16(at + 4, z);
-    return Vec3(x, y, z);
-}
-
-uint8_t byteAt(const BoundedReader& block, size_t at) {
-    uint8_t value = 0;
-    block.readU8(at, value);
-    return value;
-}
-
-Color3 colorAt(const BoundedReader& block, size_t at) {
-    return Color3(byteAt(block, at), byteAt(block, at + 1), byteAt(block, at + 2));
-}
+// byte / 256 for every byte, and (v + row offset) / 256 up to 255 + 255, as the corner-adding
+// operations compute them.
+struct Sixteenths {
+    float values[511];
+    Sixteenths() {
+        for (int i = 0; i < 511; ++i) values[i] = static_cast<float>(i / 256.0);
+    }
+};
+const Sixteenths kSixteenths;
 
 }  // namespace
 
 bool PartMesh::parsePartMesh(const BoundedReader& block, std::string* error) {
     MeshLayout layout;
     if (!measureMeshBlock(block, layout, error)) return false;
-    polygons.reserve(polygons.size() + layout.polygonCount());
+    const uint8_t* data = block.data();
 
-    // Textured corners take t = v + row offset as an integer sum (up to 510, not wrapped).
-    for (size_t r = 0; r < layout.texturedTriangles.count; ++r) {
-        const size_t p = layout.texturedTriangles.start + r * kTexturedTriangleBytes;
-        const int rowOffset = byteAt(block, p + 10);
-        const size_t uvAt[3] = {p + 8, p + 12, p + 14};
-        beginPolygon();
-        for (int k = 0; k < 3; ++k) {
-            addTexturedVertex(vertexAt(block, vertexIndex(block, p + 2 * k)),
-                              byteAt(block, uvAt[k]), byteAt(block, uvAt[k] + 1) + rowOffset);
-        }
-        endPolygon();
+    const MeshTotals totals = totalsOf(layout);
+    if (totals.polygons == 0) return true;  // its vertices would serve no corner
+
+    // Every array grows once, by exactly what this block adds.
+    const size_t vertices = std::min(layout.vertexCount, kReachableVertices);
+    vertices_.reserve(vertices_.size() + vertices);
+    cornerVertices_.reserve(cornerVertices_.size() + totals.texturedCorners + totals.shadedCorners);
+    texCoords_.reserve(texCoords_.size() + totals.texturedCorners);
+    colors_.reserve(colors_.size() + totals.shadedCorners);
+    starts_.reserve(starts_.size() + totals.polygons);
+
+    const uint32_t firstVertex = static_cast<uint32_t>(vertices_.size());
+    for (size_t v = 0; v < vertices; ++v) {
+        const uint8_t* at = data + 4 + kVertexBytes * v;
+        vertices_.emplace_back(static_cast<int16_t>(readLE16(at)),
+                               static_cast<int16_t>(readLE16(at + 2)),
+                               static_cast<int16_t>(readLE16(at + 4)));
     }
-    for (size_t r = 0; r < layout.texturedQuads.count; ++r) {
-        const size_t p = layout.texturedQuads.start + r * kTexturedQuadBytes;
-        const int rowOffset = byteAt(block, p + 10);
-        const size_t uvAt[4] = {p + 8, p + 12, p + 14, p + 16};
-        beginPolygon();
-        for (int j : kQuadCornerOrder) {
-            addTexturedVertex(vertexAt(block, vertexIndex(block, p + 2 * j)),
-                              byteAt(block, uvAt[j]), byteAt(block, uvAt[j] + 1) + rowOffset);
+    const float* scale = kSixteenths.values;
+    for (size_t g = 0; g < kKindCount; ++g) {
+        const PolygonKind& kind = kKinds[g];
+        for (size_t r = 0; r < layout.groups[g].count; ++r) {
+            const uint8_t* record = data + layout.groups[g].start + r * kind.recordBytes;
+            starts_.push_back(arraysEnd());
+            for (size_t k = 0; k < kind.corners; ++k) {
+                const int j = kind.fileCorner[k];
+                cornerVertices_.push_back(firstVertex + vertexIndex(record + 2 * j));
+                const uint8_t* attribute = record + kind.attributeAt[j];
+                if (kind.textured) {
+                    // t = v + row offset, an integer sum up to 510, not wrapped.
+                    texCoords_.push_back(
+                        {scale[attribute[0]], scale[attribute[1] + record[kRowOffsetAt]]});
+                } else {
+                    colors_.emplace_back(scale[attribute[0]], scale[attribute[1]],
+                                         scale[attribute[2]]);
+                }
+            }
         }
-        endPolygon();
     }
-    for (size_t r = 0; r < layout.shadedTriangles.count; ++r) {
-        const size_t p = layout.shadedTriangles.start + r * kShadedTriangleBytes;
-        beginPolygon();
-        for (int k = 0; k < 3; ++k) {
-            addColoredVertex(vertexAt(block, vertexIndex(block, p + 2 * k)),
-                             colorAt(block, p + 8 + 4 * k));
-        }
-        endPolygon();
-    }
-    for (size_t r = 0; r < layout.shadedQuads.count; ++r) {
-        const size_t p = layout.shadedQuads.start + r * kShadedQuadBytes;
-        beginPolygon();
-        for (int j : kQuadCornerOrder) {
-            addColoredVertex(vertexAt(block, vertexIndex(block, p + 2 * j)),
-                             colorAt(block, p + 8 + 4 * j));
-        }
-        endPolygon();
-    }
+    currentPolygon = -1;  // as after the last polygon's endPolygon
     return true;
 }

@@ -4,8 +4,8 @@
 
 #include "model/vec.h"
 
-// One drawable polygon. The parser only makes triangles and quads, so the corner lists keep
-// four corners inline and a mesh of any size is parsed without a heap allocation per polygon.
+// One drawable polygon on its own, with its own corner lists (four corners inline). A mesh
+// keeps its polygons in flat arrays instead (PartMesh) and hands out PolygonViews of them.
 class Polygon {
   public:
     template <typename T>

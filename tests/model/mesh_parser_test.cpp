@@ -53,6 +53,7 @@ TEST(MeshParser, GroupsComeInOrderWithQuadCornersSwapped) {
     EXPECT_EQ(tri.position(2), Vec3(1, 2, 3));
     EXPECT_EQ(tri.texCoord(0), Vec3(0.0f, 266 / 256.0f, 0.0f));
     EXPECT_EQ(tri.texCoord(1), Vec3(255 / 256.0f, 16 / 256.0f, 0.0f));
+    EXPECT_EQ(tri.texCoord(2), Vec3(9 / 256.0f, 25 / 256.0f, 0.0f));
     EXPECT_EQ(tri.color(0), Color3(1.0f, 1.0f, 1.0f));
 
     // Textured quad P, Q, R, S becomes P, Q, S, R; R keeps its own (u, v).
@@ -68,6 +69,7 @@ TEST(MeshParser, GroupsComeInOrderWithQuadCornersSwapped) {
     EXPECT_FALSE(shaded.isTextured());
     EXPECT_EQ(shaded.color(0), Color3(0.99609375f, 0.99609375f, 0.99609375f));
     EXPECT_EQ(shaded.color(1), Color3(0.5f, 0.25f, 0.0f));
+    EXPECT_EQ(shaded.color(2), Color3(1 / 256.0f, 2 / 256.0f, 3 / 256.0f));
     EXPECT_EQ(shaded.position(0), Vec3(100, 200, -300));
 
     const PolygonView shadedQuad = mesh.polygon(3);
@@ -99,7 +101,7 @@ TEST(MeshParser, VertexListTakesWholeVerticesOnly) {
         std::string error;
         ASSERT_TRUE(parse(block.bytes(), mesh, &error)) << length << ": " << error;
         ASSERT_EQ(mesh.polygonCount(), 1u) << length;
-        EXPECT_EQ(mesh.polygons[0].positions[1], Vec3(11, 22, 33));
+        EXPECT_EQ(mesh.polygon(0).position(1), Vec3(11, 22, 33));
     }
 }
 
@@ -108,9 +110,9 @@ TEST(MeshParser, VertexFieldIsAByteOffsetWithTheLowBitsDropped) {
     block.shadedTriangles.push_back({{0x0013, 0x000F, 0x0007}, {}});
     PartMesh mesh;
     ASSERT_TRUE(parse(block.bytes(), mesh));
-    EXPECT_EQ(mesh.polygons[0].positions[0], Vec3(7, -8, 9));   // 19 >> 3 = 2
-    EXPECT_EQ(mesh.polygons[0].positions[1], Vec3(-4, 5, -6));  // 15 >> 3 = 1
-    EXPECT_EQ(mesh.polygons[0].positions[2], Vec3(1, 2, 3));
+    EXPECT_EQ(mesh.polygon(0).position(0), Vec3(7, -8, 9));   // 19 >> 3 = 2
+    EXPECT_EQ(mesh.polygon(0).position(1), Vec3(-4, 5, -6));  // 15 >> 3 = 1
+    EXPECT_EQ(mesh.polygon(0).position(2), Vec3(1, 2, 3));
 }
 
 TEST(MeshParser, CountsOfTwoToTheThirtyOneOrMoreReadNothing) {
@@ -121,7 +123,7 @@ TEST(MeshParser, CountsOfTwoToTheThirtyOneOrMoreReadNothing) {
     PartMesh mesh;
     ASSERT_TRUE(parse(block.bytes(), mesh));
     ASSERT_EQ(mesh.polygonCount(), 1u);
-    EXPECT_EQ(mesh.polygons[0].positions.size(), 4u);
+    EXPECT_EQ(mesh.polygon(0).cornerCount(), 4u);
 }
 
 TEST(MeshParser, BadBlocksAddNothingAndSayWhy) {
@@ -205,18 +207,45 @@ TEST(PartMesh, FlagsAndCornersOutsideAPolygon) {
     mesh.endPolygon();
     mesh.addColoredVertex(Vec3(1, 2, 3), uint8_t{1}, uint8_t{2}, uint8_t{3});  // dropped
     ASSERT_EQ(mesh.polygonCount(), 1u);
-    const Polygon& p = mesh.polygons[0];
-    EXPECT_EQ(p.positions.size(), 3u);
-    EXPECT_EQ(p.texCoords[0], Vec3(1.0f, 2.0f, 0.0f));
-    EXPECT_EQ(p.texCoords[1], Vec3(0.25f, 0.5f, 0.0f));
-    EXPECT_EQ(p.texCoords[2], Vec3(0.25f, 0.125f, 0.0f));
+    const PolygonView p = mesh.polygon(0);
+    EXPECT_EQ(p.cornerCount(), 3u);
+    EXPECT_EQ(p.texCoord(0), Vec3(1.0f, 2.0f, 0.0f));
+    EXPECT_EQ(p.texCoord(1), Vec3(0.25f, 0.5f, 0.0f));
+    EXPECT_EQ(p.texCoord(2), Vec3(0.25f, 0.125f, 0.0f));
     EXPECT_TRUE(mesh.hasTexturedPolygon());
 
     mesh.beginPolygon();
     mesh.addColoredVertex(Vec3(0, 0, 0), uint8_t{255}, uint8_t{128}, uint8_t{0});
     mesh.endPolygon();
-    EXPECT_FALSE(mesh.polygons[1].isTextured());
-    EXPECT_EQ(mesh.polygons[1].colors[0], Color3(0.99609375f, 0.5f, 0.0f));
+    EXPECT_FALSE(mesh.polygon(1).isTextured());
+    EXPECT_EQ(mesh.polygon(1).color(0), Color3(0.99609375f, 0.5f, 0.0f));
+}
+
+// Corners of both kinds in one polygon, and corners for a polygon before the last one, keep
+// every list as the polygon's own lists would hold it.
+TEST(PartMesh, MixedCornersAndAnEarlierCurrentPolygon) {
+    PartMesh mesh;
+    const Color3 red(1.0f, 0.0f, 0.0f), white(1.0f, 1.0f, 1.0f);
+    mesh.beginPolygon();
+    mesh.addTexturedVertex(Vec3(1, 0, 0), 64, 128);
+    mesh.addColoredVertex(Vec3(2, 0, 0), red);
+    mesh.addTexturedVertex(Vec3(3, 0, 0), 32, 0);
+    mesh.beginPolygon();
+    mesh.addColoredVertex(Vec3(4, 0, 0), red);
+    mesh.currentPolygon = 0;
+    mesh.addColoredVertex(Vec3(5, 0, 0), red);
+    mesh.endPolygon();
+
+    const PolygonView mixed = mesh.polygon(0);
+    ASSERT_EQ(mixed.cornerCount(), 4u);
+    EXPECT_FALSE(mixed.isTextured());
+    EXPECT_EQ(mixed.texCoordCount(), 2u);
+    EXPECT_EQ(mixed.texCoord(1), Vec3(0.125f, 0.0f, 0.0f));
+    EXPECT_EQ(mixed.position(3), Vec3(5, 0, 0));
+    for (size_t k = 0; k < 4; ++k) EXPECT_EQ(mixed.color(k), k % 2 ? red : white) << k;
+    ASSERT_EQ(mesh.polygon(1).cornerCount(), 1u);
+    EXPECT_EQ(mesh.polygon(1).position(0), Vec3(4, 0, 0));
+    EXPECT_EQ(mesh.polygon(1).color(0), red);
 }
 
 }  // namespace

@@ -67,13 +67,14 @@ TEST_F(DemoArchive, HasEveryPolygonKindAndSeveralPalettes) {
     std::set<int> paletteCopies;
     for (const PartMesh* part : partList) {
         EXPECT_TRUE(part->hasPolygons());
-        for (const Polygon& p : part->polygons) {
-            ++kinds[p.isTextured()][p.positions.size() == 4];
+        for (size_t i = 0; i < part->polygonCount(); ++i) {
+            const PolygonView p = part->polygon(i);
+            ++kinds[p.isTextured()][p.cornerCount() == 4];
             if (!p.isTextured()) continue;
-            for (const Vec3& t : p.texCoords) {
-                EXPECT_LE(t.y(), 1.0f);  // inside the page
+            for (size_t k = 0; k < p.cornerCount(); ++k) {
+                EXPECT_LE(p.texCoord(k).y(), 1.0f);  // inside the page
             }
-            paletteCopies.insert(static_cast<int>(p.texCoords[0].y() * 256) / 64);
+            paletteCopies.insert(static_cast<int>(p.texCoord(0).y() * 256) / 64);
         }
     }
     EXPECT_GT(kinds[0][0], 0u);
@@ -112,9 +113,10 @@ TEST_F(DemoArchive, FitsTheViewsWhenEveryBoneIsPlaced) {
         auto [node, frame] = stack.back();
         stack.pop_back();
         const Matrix4 meshFrame = matProduct(matProduct(frame, node->userMatrix), node->poseMatrix);
-        for (const Polygon& p : node->mesh->polygons) {
-            for (const Vec3& corner : p.positions) {
-                const Vec3 w = transform(meshFrame, corner);
+        for (size_t i = 0; i < node->mesh->polygonCount(); ++i) {
+            const PolygonView p = node->mesh->polygon(i);
+            for (size_t k = 0; k < p.cornerCount(); ++k) {
+                const Vec3 w = transform(meshFrame, p.position(k));
                 const float c[3] = {w.x(), w.y(), w.z()};
                 for (int k = 0; k < 3; ++k) {
                     lo[k] = std::min(lo[k], c[k]);
