@@ -10,7 +10,10 @@ packages=(
     libimgui-dev libstb-dev libboost-dev
     xvfb xdotool x11-apps imagemagick python3
     clang-14 libclang-rt-14-dev
+    libtinygltf-dev nlohmann-json3-dev assimp-utils nodejs
 )
+# npm runs the glTF validator's install; some node packagings ship it inside nodejs.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do

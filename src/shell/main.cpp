@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "shell/export_mode.h"
 #include "shell/startup.h"
 
 namespace {
@@ -10,8 +11,17 @@ void printUsage(const char* program) {
         "Usage: %s [GLUT options] [ARCHIVE]\n"
         "Shows the model archive ARCHIVE (the built-in demo model when none is given) in a main,\n"
         "a side and an up view, with a control panel. See README.md for the mouse, keys and "
-        "menu.\n",
-        program);
+        "menu.\n"
+        "\n"
+        "Usage: %s --export OUT [--pose POSEFILE]... [ARCHIVE]\n"
+        "Writes ARCHIVE (the demo model when none is given) as glTF 2.0 to OUT, binary when OUT\n"
+        "ends in .glb, JSON with everything embedded when it ends in .gltf: the skeleton, the\n"
+        "meshes skinned to it, the texture page and the pose. The pose is the archive's own,\n"
+        "or the first POSEFILE loaded onto it as \"Load matrix\" loads it; two or more\n"
+        "POSEFILEs also make the animation \"poses\", one pose file a second. No window or\n"
+        "display is needed. Prints \"Export glTF : OUT\" and exits 0; on a failure one line on\n"
+        "standard error and exit status 1, nothing written.\n",
+        program, program);
 }
 
 }  // namespace
@@ -23,5 +33,6 @@ int main(int argc, char** argv) {
         printUsage(argv[0]);
         return 0;
     }
+    if (argc > 1 && std::strcmp(argv[1], kExportOption) == 0) return runExportMode(argc, argv);
     return runViewer(argc, argv);
 }
