@@ -29,9 +29,8 @@ bool acceptPath(const std::string& candidate, std::string& path) {
     return true;
 }
 
-bool askOnConsole(bool forSave, std::string& path, FILE* console) {
-    std::printf(forSave ? "Save matrix to (an empty line cancels):\n"
-                        : "Load matrix from (an empty line cancels):\n");
+bool askOnConsole(const char* prompt, std::string& path, FILE* console) {
+    std::printf("%s", prompt);
     std::fflush(stdout);
     std::string line;
     int c;
@@ -114,10 +113,37 @@ std::vector<std::string> chooserCommand(bool forSave) {
     return {};
 }
 
-bool askForPoseFile(bool forSave, std::string& path, FILE* console) {
-    const std::vector<std::string> command = chooserCommand(forSave);
-    if (command.empty()) return askOnConsole(forSave, path, console);
+namespace {
+
+bool askWith(const std::vector<std::string>& command, const char* prompt, std::string& path,
+             FILE* console) {
+    if (command.empty()) return askOnConsole(prompt, path, console);
     std::string answer;
     if (runAndCapture(command, answer) != 0) return false;
     return acceptPath(firstLine(answer), path);
+}
+
+}  // namespace
+
+bool askForPoseFile(bool forSave, std::string& path, FILE* console) {
+    return askWith(chooserCommand(forSave),
+                   forSave ? "Save matrix to (an empty line cancels):\n"
+                           : "Load matrix from (an empty line cancels):\n",
+                   path, console);
+}
+
+std::vector<std::string> exportChooserCommand() {
+    std::string program = findOnPath("zenity");
+    if (!program.empty()) {
+        return {program, "--file-selection", "--save",
+                "--file-filter=glTF (.glb, .gltf) | *.glb *.gltf"};
+    }
+    program = findOnPath("kdialog");
+    if (!program.empty()) return {program, "--getsavefilename", ".", "*.glb *.gltf|glTF"};
+    return {};
+}
+
+bool askForExportFile(std::string& path, FILE* console) {
+    return askWith(exportChooserCommand(),
+                   "Export glTF to (.glb or .gltf; an empty line cancels):\n", path, console);
 }

@@ -29,3 +29,7 @@ void GlutPlatform::multiplyProjection(const Matrix4& m) {
 bool GlutPlatform::choosePoseFile(bool forSave, std::string& path) {
     return askForPoseFile(forSave, path);
 }
+
+bool GlutPlatform::chooseExportFile(std::string& path) {
+    return askForExportFile(path);
+}

@@ -19,6 +19,8 @@ class ShellPlatform {
     virtual void multiplyProjection(const Matrix4& m) = 0;
     // Asks the user for a pose file path; false when the user cancelled.
     virtual bool choosePoseFile(bool forSave, std::string& path) = 0;
+    // Asks for the file an export writes (.glb or .gltf); false when the user cancelled.
+    virtual bool chooseExportFile(std::string& path) = 0;
 };
 
 // The platform the handlers use; set once at start-up (or by a test).

@@ -55,6 +55,7 @@ void buildMenus() {
     glutAddMenuEntry("Init matrix", kMenuInitMatrix);
     glutAddMenuEntry("Load matrix", kMenuLoadMatrix);
     glutAddMenuEntry("Save matrix", kMenuSaveMatrix);
+    glutAddMenuEntry("Export glTF", kMenuExportGltf);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 }
 

@@ -18,6 +18,7 @@ constexpr int kMenuTranslation = 32765;
 constexpr int kMenuInitMatrix = 32764;
 constexpr int kMenuLoadMatrix = 32763;
 constexpr int kMenuSaveMatrix = 32762;
+constexpr int kMenuExportGltf = 32761;
 
 // Process-wide viewer state, changed only by start-up and the input handlers.
 extern Model* theModel;

@@ -37,6 +37,11 @@ class RecordingPlatform : public ShellPlatform {
         if (answerChosen) path = answerPath;
         return answerChosen;
     }
+    bool chooseExportFile(std::string& path) override {
+        calls.push_back("chooseExportFile");
+        if (answerChosen) path = answerPath;
+        return answerChosen;
+    }
 };
 
 constexpr int kMainWindow = 11, kSideWindow = 12, kUpWindow = 13, kModeMenu = 21;
