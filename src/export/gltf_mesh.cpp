@@ -11,25 +11,6 @@
 
 namespace {
 
-// Reads one polygon through the calls of the mesh's iteration interface, so that the export
-// does not depend on how the corners are stored.
-class PolygonView {
-  public:
-    explicit PolygonView(const Polygon& polygon) : polygon_(polygon) {}
-    size_t cornerCount() const { return polygon_.positions.size(); }
-    const Vec3& position(size_t k) const { return polygon_.positions[k]; }
-    const Color3& color(size_t k) const { return polygon_.colors[k]; }
-    const Vec3& texCoord(size_t k) const { return polygon_.texCoords[k]; }
-    bool isTextured() const { return polygon_.isTextured(); }
-
-  private:
-    const Polygon& polygon_;
-};
-
-PolygonView polygonAt(const PartMesh& mesh, size_t i) {
-    return PolygonView(mesh.polygons[i]);
-}
-
 // The vertex arrays of one primitive.
 struct Corners {
     std::vector<float> positions, colors, texCoords, weights;
@@ -163,7 +144,7 @@ int addSkinnedMesh(tinygltf::Model& doc, GltfBuffer& buffer, const BoneNode& roo
         const auto jointIndex = static_cast<uint16_t>(joint++);
         Corners untexturedCorners, texturedCorners;
         for (size_t i = 0; i < node.mesh->polygonCount(); ++i) {
-            const PolygonView polygon = polygonAt(*node.mesh, i);
+            const PolygonView polygon = node.mesh->polygon(i);
             addPolygon(polygon.isTextured() ? texturedCorners : untexturedCorners, polygon, place,
                        jointIndex);
         }

@@ -183,8 +183,10 @@ TEST_F(ExportTest, EveryCornerLandsWhereTheViewerDrawsIt) {
         forEachPreOrder(*rootNode, [&](const BoneNode& node) {
             const Mat4d m = toMat4d(drawn[expected.size()]);
             expected.emplace_back();
-            for (const Polygon& polygon : node.mesh->polygons) {
-                for (const Vec3& p : polygon.positions) {
+            for (size_t i = 0; i < node.mesh->polygonCount(); ++i) {
+                const PolygonView polygon = node.mesh->polygon(i);
+                for (size_t k = 0; k < polygon.cornerCount(); ++k) {
+                    const Vec3& p = polygon.position(k);
                     expected.back().push_back(toGltfAxes(transformPoint(m, p.x(), p.y(), p.z())));
                 }
             }
