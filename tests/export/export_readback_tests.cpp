@@ -22,20 +22,14 @@
 
 namespace {
 
-std::vector<float> floatsOf(const tinygltf::Model& doc, int accessorIndex) {
+// The elements of an accessor, read as T (float or unsigned short).
+template <typename T = float>
+std::vector<T> valuesOf(const tinygltf::Model& doc, int accessorIndex) {
     const tinygltf::Accessor& a = doc.accessors[accessorIndex];
     const tinygltf::BufferView& view = doc.bufferViews[a.bufferView];
-    const auto* data = reinterpret_cast<const float*>(doc.buffers[view.buffer].data.data() +
-                                                      view.byteOffset + a.byteOffset);
-    return std::vector<float>(data, data + a.count * tinygltf::GetNumComponentsInType(a.type));
-}
-
-std::vector<uint16_t> shortsOf(const tinygltf::Model& doc, int accessorIndex) {
-    const tinygltf::Accessor& a = doc.accessors[accessorIndex];
-    const tinygltf::BufferView& view = doc.bufferViews[a.bufferView];
-    const auto* data = reinterpret_cast<const uint16_t*>(doc.buffers[view.buffer].data.data() +
-                                                         view.byteOffset + a.byteOffset);
-    return std::vector<uint16_t>(data, data + a.count * 4);
+    const auto* data = reinterpret_cast<const T*>(doc.buffers[view.buffer].data.data() +
+                                                  view.byteOffset + a.byteOffset);
+    return std::vector<T>(data, data + a.count * tinygltf::GetNumComponentsInType(a.type));
 }
 
 // translation · rotation · scale as a column-major matrix.
@@ -75,9 +69,10 @@ std::vector<std::array<double, 3>> skinnedCorners(const tinygltf::Model& doc,
                                                   const tinygltf::Primitive& primitive,
                                                   std::vector<int>* jointOfCorner = nullptr) {
     const std::vector<Mat4d> global = fileGlobals(doc);
-    const std::vector<float> inverseBinds = floatsOf(doc, doc.skins[0].inverseBindMatrices);
-    const std::vector<float> positions = floatsOf(doc, primitive.attributes.at("POSITION"));
-    const std::vector<uint16_t> joints = shortsOf(doc, primitive.attributes.at("JOINTS_0"));
+    const std::vector<float> inverseBinds = valuesOf(doc, doc.skins[0].inverseBindMatrices);
+    const std::vector<float> positions = valuesOf(doc, primitive.attributes.at("POSITION"));
+    const std::vector<uint16_t> joints =
+        valuesOf<uint16_t>(doc, primitive.attributes.at("JOINTS_0"));
     std::vector<std::array<double, 3>> out;
     for (size_t v = 0; v < positions.size() / 3; ++v) {
         const int joint = joints[4 * v];
@@ -219,7 +214,7 @@ TEST_F(ExportTest, EveryCornerLandsWhereTheViewerDrawsIt) {
         // The texture coordinates stay the viewer's, past 1.0 included: v = (250 + 16) / 256.
         const auto& headTextured = doc.meshes[0].primitives[2];
         EXPECT_EQ(doc.accessors[headTextured.attributes.at("TEXCOORD_0")].count, 9u);
-        const std::vector<float> uv = floatsOf(doc, headTextured.attributes.at("TEXCOORD_0"));
+        const std::vector<float> uv = valuesOf(doc, headTextured.attributes.at("TEXCOORD_0"));
         EXPECT_EQ(*std::max_element(uv.begin(), uv.end()), 266.0f / 256.0f);
     }
 }
@@ -261,13 +256,13 @@ TEST_F(ExportTest, ThreePosesBecomeOneSecondKeys) {
     const tinygltf::Animation& animation = doc.animations[0];
     EXPECT_EQ(animation.name, "poses");
     EXPECT_EQ(animation.channels.size(), 3u * 6u);
-    EXPECT_EQ(floatsOf(doc, animation.samplers[0].input), (std::vector<float>{0, 1, 2}));
+    EXPECT_EQ(valuesOf(doc, animation.samplers[0].input), (std::vector<float>{0, 1, 2}));
     // Bone 4's keys rebuild its local matrix in each pose: the head's offset, then its turn.
     const std::vector<int> parents = preOrderParents(*rootNode);
     std::vector<double> t[3], q[3], s[3];
     for (const auto& channel : animation.channels) {
         if (doc.nodes[channel.target_node].name != "bone 4") continue;
-        const std::vector<float> values = floatsOf(doc, animation.samplers[channel.sampler].output);
+        const std::vector<float> values = valuesOf(doc, animation.samplers[channel.sampler].output);
         const size_t width = values.size() / 3;
         for (int k = 0; k < 3; ++k) {
             auto& out = channel.target_path == "translation" ? t[k]
@@ -285,7 +280,7 @@ TEST_F(ExportTest, ThreePosesBecomeOneSecondKeys) {
     EXPECT_GE(q[1][0] * q[2][0] + q[1][1] * q[2][1] + q[1][2] * q[2][2] + q[1][3] * q[2][3], 0.0);
 }
 
-TEST_F(ExportTest, RefusesPosesAndPlacesItCannotWrite) {
+TEST_F(ExportTest, RefusesPosesThatAreNotTranslationRotationAndScale) {
     const std::string out = dir + "/refused.glb";
     struct Case {
         size_t node;
@@ -308,14 +303,7 @@ TEST_F(ExportTest, RefusesPosesAndPlacesItCannotWrite) {
                                       "scale (" +
                                       c.reason + ")\n");
     }
-    input.poses = {{"pose", input.loaded}};
-    const std::string missing = dir + "/no-such-folder/model.glb";
-    ConsoleCapture console;
-    EXPECT_EQ(exportGltf(input, missing), -1);
-    EXPECT_EQ(console.text(), "Cannot export " + missing + ": No such file or directory\n");
     EXPECT_NE(access(out.c_str(), F_OK), 0);
-    EXPECT_EQ(std::system(("test -z \"$(ls -A " + dir + " | grep -v model.bin)\"").c_str()), 0)
-        << "no temporary file left behind";
 }
 
 }  // namespace
