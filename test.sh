@@ -11,6 +11,9 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 
+# The export checks run the Khronos glTF Validator, a pinned npm package kept in the build folder.
+scripts/install-gltf-validator.sh build/gltf-validator
+
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELDRAXIS_SANITIZE=ON -DVELDRAXIS_CORE_ONLY=ON \
     >/dev/null
 cmake --build build-asan -j"$jobs"

@@ -33,6 +33,10 @@ class Model {
     const TexturePage& texturePage() const { return *texturePage_; }
     PartTable partTable;
 
+    // The tree's matrices right after loading, as pose-file bytes: the pose an export binds
+    // its skin to, whatever the user has done since.
+    std::vector<uint8_t> loadedPose;
+
     // Fills the texture page from the archive's TIM entries. 0, or -1 with a console line.
     int loadTextures(const char* path);
     // Reads the archive whole and builds the bones below rootNode. 0, or -1 with a console line.

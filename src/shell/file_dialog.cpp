@@ -117,9 +117,9 @@ std::vector<std::string> chooserCommand(bool forSave) {
 
 namespace {
 
-bool askForFile(bool forSave, const char* consolePrompt, std::string& path, FILE* console) {
-    const std::vector<std::string> command = chooserCommand(forSave);
-    if (command.empty()) return askOnConsole(consolePrompt, path, console);
+bool askWith(const std::vector<std::string>& command, const char* prompt, std::string& path,
+             FILE* console) {
+    if (command.empty()) return askOnConsole(prompt, path, console);
     std::string answer;
     if (runAndCapture(command, answer) != 0) return false;
     return acceptPath(firstLine(answer), path);
@@ -128,9 +128,26 @@ bool askForFile(bool forSave, const char* consolePrompt, std::string& path, FILE
 }  // namespace
 
 bool askForPoseFile(bool forSave, std::string& path, FILE* console) {
-    return askForFile(forSave, forSave ? "Save matrix to" : "Load matrix from", path, console);
+    return askWith(chooserCommand(forSave), forSave ? "Save matrix to" : "Load matrix from", path,
+                   console);
 }
 
 bool askForArchive(std::string& path, FILE* console) {
-    return askForFile(false, "Open archive from", path, console);
+    return askWith(chooserCommand(false), "Open archive from", path, console);
+}
+
+std::vector<std::string> exportChooserCommand() {
+    std::string program = findOnPath("zenity");
+    if (!program.empty()) {
+        return {program, "--file-selection", "--save",
+                "--file-filter=glTF (.glb, .gltf) | *.glb *.gltf"};
+    }
+    program = findOnPath("kdialog");
+    if (!program.empty()) return {program, "--getsavefilename", ".", "*.glb *.gltf|glTF"};
+    return {};
+}
+
+bool askForExportFile(std::string& path, FILE* console) {
+    return askWith(exportChooserCommand(),
+                   "Export glTF (.glb or .gltf) to", path, console);
 }

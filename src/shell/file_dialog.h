@@ -21,6 +21,12 @@ int runAndCapture(const std::vector<std::string>& argv, std::string& output);
 // The chooser's command line for this dialog, or empty when no chooser is on PATH.
 std::vector<std::string> chooserCommand(bool forSave);
 
+// The chooser's command line for the export's save dialog, offering .glb and .gltf.
+std::vector<std::string> exportChooserCommand();
+
+// Asks for the path of a glTF export, as askForPoseFile does.
+bool askForExportFile(std::string& path, FILE* console = stdin);
+
 // Asks for a pose file path. false means cancelled: the chooser failed or gave no path, the
 // console input ended or was empty, or the path was too long (which prints one line).
 bool askForPoseFile(bool forSave, std::string& path, FILE* console = stdin);

@@ -51,3 +51,7 @@ void GlutPlatform::showReplacedModel() {
     glutSetWindow(mainWindow);
     glutPostRedisplay();
 }
+
+bool GlutPlatform::chooseExportFile(std::string& path) {
+    return askForExportFile(path);
+}

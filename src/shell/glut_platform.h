@@ -13,6 +13,7 @@ class GlutPlatform : public ShellPlatform {
     void changeToMenuEntry(int position, const char* label, int value) override;
     void multiplyProjection(const Matrix4& m) override;
     bool choosePoseFile(bool forSave, std::string& path) override;
+    bool chooseExportFile(std::string& path) override;
     bool chooseArchive(std::string& path) override;
     int keyModifiers() override;
     void showReplacedModel() override;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/console.h"
+#include "export/gltf_export.h"
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "model/model_state.h"
@@ -40,6 +41,20 @@ void zoomAllViews(float dy) {
 
 void syncPanel() {
     if (controlPanel) controlPanel->sync_live();
+}
+
+// Exports the model in its current pose, bound to the pose it was loaded with. A name without
+// the .glb or .gltf ending gets .glb, the one-file binary form.
+void exportGltfFile() {
+    std::string path;
+    if (!shellPlatform->chooseExportFile(path)) return;
+    if (!isGltfExportPath(path)) path += ".glb";
+    ExportInput input;
+    input.root = rootNode;
+    input.page = &theModel->texturePage();
+    input.loaded = decodeTreeMatrices(theModel->loadedPose, poseNodeCount(*rootNode));
+    input.poses.push_back({"the current pose", captureTreeMatrices(*rootNode)});
+    if (exportGltf(input, path) == 0) consolePrintf("Export glTF : %s\n", path.c_str());
 }
 
 void saveMatrix() {
@@ -192,6 +207,9 @@ void onMenu(int value) {
     switch (value) {
         case kMenuSaveMatrix:
             saveMatrix();
+            break;
+        case kMenuExportGltf:
+            if (theModel) exportGltfFile();
             break;
         case kMenuLoadMatrix:
             loadMatrix();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "shell/export_mode.h"
 #include "shell/headless_modes.h"
 #include "shell/startup.h"
 
@@ -14,8 +15,17 @@ void printUsage(const char* program) {
         "Usage: %s [GLUT options] [ARCHIVE]\n"
         "Shows the model archive ARCHIVE (the built-in demo model when none is given) in a main,\n"
         "a side and an up view, with a control panel. See README.md for the mouse, keys and "
-        "menu.\n\n%s",
-        program, headlessUsage());
+        "menu.\n"
+        "\n"
+        "Usage: %s --export OUT [--pose POSEFILE]... [ARCHIVE]\n"
+        "Writes ARCHIVE (the demo model when none is given) as glTF 2.0 to OUT, binary when OUT\n"
+        "ends in .glb, JSON with everything embedded when it ends in .gltf: the skeleton, the\n"
+        "meshes skinned to it, the texture page and the pose. The pose is the archive's own,\n"
+        "or the first POSEFILE loaded onto it as \"Load matrix\" loads it; two or more\n"
+        "POSEFILEs also make the animation \"poses\", one pose file a second. No window or\n"
+        "display is needed. Prints \"Export glTF : OUT\" and exits 0; on a failure one line on\n"
+        "standard error and exit status 1, nothing written.\n\n%s",
+        program, program, headlessUsage());
 }
 
 // The modes that need no display, by their option.
@@ -36,6 +46,7 @@ int main(int argc, char** argv) {
         printUsage(argv[0]);
         return 0;
     }
+    if (argc > 1 && std::strcmp(argv[1], kExportOption) == 0) return runExportMode(argc, argv);
     if (argc > 1) {
         if (ModeRunner run = headlessMode(argv[1])) {
             setConsoleTarget(ConsoleTarget::StandardError);

@@ -8,6 +8,7 @@
 #include "demo_archive.h"
 #include "model/model.h"
 #include "model/model_state.h"
+#include "model/pose_file.h"
 #include "texture/texture_page.h"
 
 namespace {
@@ -42,5 +43,6 @@ LoadedModel loadModel(Model& model, const char* archivePath) {
                                         : model.loadSkeleton(archivePath);
     loaded.skeletonMs = msSince(start);
     loaded.boneCount = partList.size();
+    if (rootNode) model.loadedPose = encodePose(*rootNode);
     return loaded;
 }

@@ -16,5 +16,6 @@ struct LoadedModel {
 
 // Loads the textures, then the skeleton, of the archive at archivePath into model and the
 // process-wide bone state, as the viewer does at start-up; nullptr loads the built-in demo
-// model. Neither failure stops the other. Needs no window system.
+// model. Neither failure stops the other. Keeps the tree's matrices as loaded in
+// model.loadedPose. Needs no window system.
 LoadedModel loadModel(Model& model, const char* archivePath);

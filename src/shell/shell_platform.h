@@ -26,6 +26,8 @@ class ShellPlatform {
     // A new model has replaced theModel and the bones: every view prepares it, the control
     // panel is built again for its bones, and the views redraw.
     virtual void showReplacedModel() = 0;
+    // Asks for the file an export writes (.glb or .gltf); false when the user cancelled.
+    virtual bool chooseExportFile(std::string& path) = 0;
 };
 
 // The platform the handlers use; set once at start-up (or by a test).

@@ -51,6 +51,7 @@ void buildMenus() {
     glutAddMenuEntry("Init matrix", kMenuInitMatrix);
     glutAddMenuEntry("Load matrix", kMenuLoadMatrix);
     glutAddMenuEntry("Save matrix", kMenuSaveMatrix);
+    glutAddMenuEntry("Export glTF", kMenuExportGltf);
     glutAddMenuEntry("Reset pose", kMenuResetPose);
     glutAddMenuEntry("Open archive", kMenuOpenArchive);
     glutAttachMenu(GLUT_RIGHT_BUTTON);

@@ -23,7 +23,7 @@ constexpr int kMenuTranslation = 32765;
 constexpr int kMenuInitMatrix = 32764;
 constexpr int kMenuLoadMatrix = 32763;
 constexpr int kMenuSaveMatrix = 32762;
-// 32761 stays free for the export entry, which stands before these two.
+constexpr int kMenuExportGltf = 32761;
 constexpr int kMenuResetPose = 32760;
 constexpr int kMenuOpenArchive = 32759;
 

@@ -8,6 +8,7 @@ scripts/with-xvfb.sh). CASE is one of the functions named case_*.
 """
 
 import argparse
+import json
 import math
 import os
 import shutil
@@ -39,7 +40,8 @@ SHOW_ALL_AT, HIDE_ALL_AT = (PANEL_X + 132, PANEL_Y + 110), (PANEL_X + 132, PANEL
 UNDO_AT, REDO_AT = (PANEL_X + 132, PANEL_Y + 156), (PANEL_X + 132, PANEL_Y + 179)
 
 # The top menu's entries in order (positions count from 1).
-MENU = ["Mouse mode", "Init matrix", "Load matrix", "Save matrix", "Reset pose", "Open archive"]
+MENU = ["Mouse mode", "Init matrix", "Load matrix", "Save matrix", "Export glTF", "Reset pose",
+        "Open archive"]
 
 def menu_position(entry):
     return MENU.index(entry) + 1
@@ -407,6 +409,34 @@ def case_cancel(s):
     check(s.console() == console, f"cancelling prints nothing: {s.console()[len(console):]!r}")
     check(s.save_pose("after.bin") == turned, "a cancelled load changes nothing")
     check(len(s.chooser_calls()) == 5, f"chooser calls {s.chooser_calls()}")
+
+
+def case_export(s):
+    """The fifth menu entry exports the model as it now stands."""
+    s.drag(main_view_at(0, -80), main_view_at(40, -80))  # -1 radian about Z for the root
+    path = os.path.join(s.dir, "posed.glb")
+    s.answer(path)
+    s.menu(5)
+    wait_until(lambda: os.path.exists(path), 10, "the exported file")
+    time.sleep(0.2)
+    with open(path, "rb") as f:
+        data = f.read()
+    check(data[:4] == b"glTF" and struct.unpack("<I", data[8:12])[0] == len(data), "a .glb file")
+    doc = json.loads(data[20:20 + struct.unpack("<I", data[12:16])[0]])
+    names = [node["name"] for node in doc["nodes"]]
+    check(names == ["model", "root", "bone 1", "bone 2", "bone 3", "mesh"], f"nodes {names}")
+    root = doc["nodes"][1]["rotation"]  # the drag's turn about z: (0, 0, -sin 0.5, cos 0.5)
+    check(abs(root[2] + math.sin(0.5)) < 1e-5 and abs(root[3] - math.cos(0.5)) < 1e-5,
+          f"root rotation {root}")
+    console = s.console()
+    s.answer(os.path.join(s.dir, "never.glb"), 1)  # cancelled
+    s.menu(5)
+    check(not os.path.exists(os.path.join(s.dir, "never.glb")), "a cancelled export writes nothing")
+    lines = console.splitlines()[len(s.expected_console.splitlines()):]
+    check(lines == [f"Export glTF : {path}"], f"console {lines}")
+    check(s.console() == console, "a cancelled export prints nothing")
+    check(s.chooser_calls() == ["--file-selection --save --file-filter=glTF (.glb, .gltf) | "
+                                "*.glb *.gltf"] * 2, f"chooser calls {s.chooser_calls()}")
 
 
 def case_console(s):

@@ -133,6 +133,26 @@ TEST_F(FileDialogTest, WithoutChooserTheConsoleAsksForOneLine) {
     EXPECT_EQ(path, "unchanged");
 }
 
+TEST_F(FileDialogTest, TheExportDialogOffersGlbAndGltf) {
+    std::string path;
+    FILE* console = fmemopen(const_cast<char*>("/tmp/typed.gltf\n"), 16, "r");
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(askForExportFile(path, console));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Export glTF (.glb or .gltf) to (an empty line cancels):\n");
+    EXPECT_EQ(path, "/tmp/typed.gltf");
+    fclose(console);
+
+    stub("kdialog", "/tmp/k.glb\n", 0);
+    EXPECT_TRUE(askForExportFile(path));
+    EXPECT_EQ(recordedArgs(), "--getsavefilename\n.\n*.glb *.gltf|glTF\n");
+    stub("zenity", "/tmp/z.glb\n", 0);
+    EXPECT_TRUE(askForExportFile(path));
+    EXPECT_EQ(path, "/tmp/z.glb");
+    EXPECT_EQ(recordedArgs(),
+              "--file-selection\n--save\n--file-filter=glTF (.glb, .gltf) | *.glb *.gltf\n");
+}
+
 TEST_F(FileDialogTest, ProgramsAreFoundOnPathOnly) {
     stub("zenity", "", 0);
     EXPECT_EQ(findOnPath("zenity"), dir + "/zenity");

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <limits>
 
 #include "console/console.h"
 #include "model/pose_file.h"
@@ -110,7 +111,7 @@ TEST_F(KeyMenuTest, InitMatrixStaysInsideThePartTable) {
 }
 
 TEST_F(KeyMenuTest, PartTableMenuValuesAndUnknownValuesDoNothing) {
-    for (int value : {0x201, 0x202, 0x401, 0x2ff, 0, 1, 32761, 0x4000 | 5}) onMenu(value);
+    for (int value : {0x201, 0x202, 0x401, 0x2ff, 0, 1, 32700, 0x4000 | 5}) onMenu(value);
     EXPECT_TRUE(platform.calls.empty());
     EXPECT_TRUE(platform.dialogs.empty());
     EXPECT_EQ(MouseMode, MouseModeRotation);
@@ -125,7 +126,9 @@ class PoseCommandTest : public KeyMenuTest {
         dir = pattern;
     }
     void TearDown() override {
-        for (const char* name : {"/pose.bin", "/other.bin"}) unlink((dir + name).c_str());
+        for (const char* name : {"/pose.bin", "/other.bin", "/model.glb"}) {
+            unlink((dir + name).c_str());
+        }
         rmdir(dir.c_str());
         KeyMenuTest::TearDown();
     }
@@ -186,6 +189,38 @@ TEST_F(PoseCommandTest, UnopenableFilesAreReportedAndChangeNothing) {
     platform.answerPath = dir + "/no/such/dir/pose.bin";
     EXPECT_EQ(runMenu(32762), "Save matrix : " + platform.answerPath +
                                   "\ncannot open : " + platform.answerPath + "\n");
+}
+
+TEST_F(PoseCommandTest, ExportGltfWritesTheCurrentPoseOrRefusesWithOneLine) {
+    model.loadedPose = encodePose(*rootNode);  // as start-up keeps it
+    selectedBone = 1;
+    onMouseButton(0, 0, 0, 0);
+    onMotion(25, 13);
+    platform.calls.clear();
+    platform.answerChosen = true;
+    platform.answerPath = dir + "/model";  // no ending: the binary form is chosen
+    {
+        ConsoleCapture console;
+        onMenu(kMenuExportGltf);
+        EXPECT_EQ(console.text(), "Export glTF : " + dir + "/model.glb\n");
+    }
+    std::ifstream file(dir + "/model.glb", std::ios::binary);
+    std::string magic(4, '\0');
+    file.read(magic.data(), 4);
+    EXPECT_EQ(magic, "glTF");
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"chooseExportFile"}));
+
+    bone(2).poseMatrix[5] = std::numeric_limits<float>::infinity();
+    platform.answerPath = dir + "/other.gltf";
+    ConsoleCapture console;
+    onMenu(kMenuExportGltf);
+    EXPECT_EQ(console.text(), "Cannot export " + platform.answerPath +
+                                  ": bone 2 of the current pose is not a translation, rotation "
+                                  "and positive scale (not a finite number)\n");
+    platform.answerChosen = false;
+    onMenu(kMenuExportGltf);
+    EXPECT_EQ(access((dir + "/other.gltf").c_str(), F_OK), -1);
+    EXPECT_EQ(platform.calls.size(), 3u);
 }
 
 }  // namespace

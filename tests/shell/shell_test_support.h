@@ -46,6 +46,11 @@ class RecordingPlatform : public ShellPlatform {
     int modifiers = 0;
     int keyModifiers() override { return modifiers; }
     void showReplacedModel() override { calls.push_back("showReplacedModel"); }
+    bool chooseExportFile(std::string& path) override {
+        calls.push_back("chooseExportFile");
+        if (answerChosen) path = answerPath;
+        return answerChosen;
+    }
 };
 
 constexpr int kMainWindow = 11, kSideWindow = 12, kUpWindow = 13, kModeMenu = 21;

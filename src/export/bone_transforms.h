@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "model/matrix.h"
+
+class BoneNode;
+
+// Double-precision column-major 4 x 4 matrices for the export: the file stores what the float
+// matrices of the tree mean, so products and inverses are taken without float rounding.
+using Mat4d = std::array<double, 16>;
+
+Mat4d toMat4d(const Matrix4& m);
+Mat4d identity4d();
+Mat4d multiply(const Mat4d& a, const Mat4d& b);  // a · b: b acts first
+// false when m has no finite inverse.
+bool invert(const Mat4d& m, Mat4d& inverse);
+std::array<double, 3> transformPoint(const Mat4d& m, float x, float y, float z);
+
+// The three matrices of one node of the tree.
+struct NodeMatrices {
+    Matrix4 user, pose, boneOffset;
+};
+// One entry per node of the tree in depth-first pre-order from the root, as pose files order
+// them.
+using TreeMatrices = std::vector<NodeMatrices>;
+
+TreeMatrices captureTreeMatrices(const BoneNode& root);
+// The matrices that pose-file bytes hold for a tree of nodeCount nodes; empty when the bytes
+// do not cover the whole tree.
+TreeMatrices decodeTreeMatrices(const std::vector<uint8_t>& poseBytes, size_t nodeCount);
+
+// parent[i] is the pre-order index of node i's parent, -1 for the root.
+std::vector<int> preOrderParents(const BoneNode& root);
+
+// Each node's transform relative to its parent's node: the parent's bone offset, then the
+// node's user matrix, then its pose (parentOffset · user · pose).
+std::vector<Mat4d> localTransforms(const TreeMatrices& tree, const std::vector<int>& parents);
+// Each node's transform relative to the root's parent frame, the frame the mesh is drawn in.
+std::vector<Mat4d> globalTransforms(const TreeMatrices& tree, const std::vector<int>& parents);
+
+// Translation, rotation (unit quaternion x, y, z, w) and scale.
+struct Trs {
+    std::array<double, 3> translation{};
+    std::array<double, 4> rotation{0, 0, 0, 1};
+    std::array<double, 3> scale{1, 1, 1};
+};
+
+// Splits an affine matrix into translation · rotation · positive scale. Returns "" on
+// success, else why it cannot be split: a value that is not finite, a projective row, a zero
+// scale, a shear or a mirroring.
+std::string decomposeTrs(const Mat4d& m, Trs& out);

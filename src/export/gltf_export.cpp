@@ -1,0 +1,232 @@
+// The glTF export: the "model" node that turns the viewer's axes into glTF's, the bone tree
+// as joint nodes carrying the pose, one skin bound to the pose as loaded, the skinned mesh,
+// and the animation "poses" when there are several poses.
+
+#include "export/gltf_export.h"
+
+#include <tiny_gltf.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "console/console.h"
+#include "export/gltf_buffer.h"
+#include "export/gltf_mesh.h"
+#include "export/replace_file.h"
+#include "model/bone_node.h"
+
+namespace {
+
+// Joint indices are stored as unsigned shorts.
+constexpr size_t kMaxNodes = 65536;
+
+bool endsWith(const std::string& text, const std::string& tail) {
+    if (text.size() < tail.size()) return false;
+    for (size_t i = 0; i < tail.size(); ++i) {
+        const char c = text[text.size() - tail.size() + i];
+        if (std::tolower(static_cast<unsigned char>(c)) != tail[i]) return false;
+    }
+    return true;
+}
+
+std::string nodeName(const BoneNode& node) {
+    return node.boneId == 0 ? "root" : "bone " + std::to_string(node.boneId);
+}
+
+// The main view looks along -y with +z down the screen and +x to the right: the half-turn
+// about x by +90 degrees takes -z to +Y (up) and +y, the side facing the view, to +Z.
+tinygltf::Node modelNode() {
+    tinygltf::Node node;
+    node.name = "model";
+    const double half = std::sqrt(0.5);
+    node.rotation = {half, 0.0, 0.0, half};
+    return node;
+}
+
+// The poses split into node transforms, [pose][node]; error names the first that cannot be.
+bool splitPoses(const ExportInput& input, const std::vector<int>& parents,
+                const std::vector<std::string>& names, std::vector<std::vector<Trs>>& out,
+                std::string& error) {
+    for (const ExportPose& pose : input.poses) {
+        if (pose.matrices.size() != parents.size()) {
+            error = "the pose of " + pose.source + " does not fit the tree";
+            return false;
+        }
+        const std::vector<Mat4d> local = localTransforms(pose.matrices, parents);
+        std::vector<Trs> split(local.size());
+        for (size_t i = 0; i < local.size(); ++i) {
+            const std::string why = decomposeTrs(local[i], split[i]);
+            if (!why.empty()) {
+                error = names[i] + " of " + pose.source +
+                        " is not a translation, rotation and positive scale (" + why + ")";
+                return false;
+            }
+            // Consecutive keys take the short way round.
+            if (!out.empty()) {
+                const auto& before = out.back()[i].rotation;
+                auto& q = split[i].rotation;
+                if (before[0] * q[0] + before[1] * q[1] + before[2] * q[2] + before[3] * q[3] < 0) {
+                    for (double& component : q) component = -component;
+                }
+            }
+        }
+        out.push_back(std::move(split));
+    }
+    return true;
+}
+
+void addAnimation(tinygltf::Model& doc, GltfBuffer& buffer,
+                  const std::vector<std::vector<Trs>>& poses, int firstJointNode) {
+    tinygltf::Animation animation;
+    animation.name = "poses";
+    std::vector<float> times;
+    for (size_t k = 0; k < poses.size(); ++k) times.push_back(static_cast<float>(k));
+    const int input = buffer.addFloats(times, TINYGLTF_TYPE_SCALAR, 0, true);
+    const size_t nodeCount = poses[0].size();
+    for (size_t node = 0; node < nodeCount; ++node) {
+        std::vector<float> translations, rotations, scales;
+        for (const auto& pose : poses) {
+            const Trs& trs = pose[node];
+            for (double v : trs.translation) translations.push_back(static_cast<float>(v));
+            for (double v : trs.rotation) rotations.push_back(static_cast<float>(v));
+            for (double v : trs.scale) scales.push_back(static_cast<float>(v));
+        }
+        const std::pair<const char*, int> outputs[] = {
+            {"translation", buffer.addFloats(translations, TINYGLTF_TYPE_VEC3, 0)},
+            {"rotation", buffer.addFloats(rotations, TINYGLTF_TYPE_VEC4, 0)},
+            {"scale", buffer.addFloats(scales, TINYGLTF_TYPE_VEC3, 0)}};
+        for (const auto& [path, output] : outputs) {
+            tinygltf::AnimationSampler sampler;
+            sampler.input = input;
+            sampler.output = output;
+            sampler.interpolation = "LINEAR";  // spherical for rotations
+            animation.samplers.push_back(sampler);
+            tinygltf::AnimationChannel channel;
+            channel.sampler = static_cast<int>(animation.samplers.size() - 1);
+            channel.target_node = firstJointNode + static_cast<int>(node);
+            channel.target_path = path;
+            animation.channels.push_back(channel);
+        }
+    }
+    doc.animations.push_back(animation);
+}
+
+void addSkin(tinygltf::Model& doc, GltfBuffer& buffer, const std::vector<Mat4d>& inverseBinds,
+             int firstJointNode) {
+    tinygltf::Skin skin;
+    skin.name = "skeleton";
+    skin.skeleton = firstJointNode;
+    std::vector<float> matrices;
+    for (size_t j = 0; j < inverseBinds.size(); ++j) {
+        skin.joints.push_back(firstJointNode + static_cast<int>(j));
+        for (double v : inverseBinds[j]) matrices.push_back(static_cast<float>(v));
+    }
+    skin.inverseBindMatrices = buffer.addFloats(matrices, TINYGLTF_TYPE_MAT4, 0);
+    doc.skins.push_back(skin);
+}
+
+// Builds the document; false with error (the reason, without the path) when it cannot.
+bool buildDocument(const ExportInput& input, bool binary, tinygltf::Model& doc,
+                   std::string& error) {
+    const std::vector<int> parents = preOrderParents(*input.root);
+    if (parents.size() > kMaxNodes) {
+        error = "the tree has more than 65,536 nodes";
+        return false;
+    }
+    if (input.loaded.size() != parents.size() || input.poses.empty()) {
+        error = "the loaded pose does not fit the tree";
+        return false;
+    }
+    std::vector<std::string> names;
+    forEachPreOrder(*input.root,
+                    [&names](const BoneNode& node) { names.push_back(nodeName(node)); });
+
+    std::vector<std::vector<Trs>> poses;
+    if (!splitPoses(input, parents, names, poses, error)) return false;
+    const std::vector<Mat4d> loaded = globalTransforms(input.loaded, parents);
+    std::vector<Mat4d> inverseBinds(loaded.size());
+    for (size_t i = 0; i < loaded.size(); ++i) {
+        if (!invert(loaded[i], inverseBinds[i])) {
+            error = "the loaded matrices of " + names[i] + " cannot be inverted";
+            return false;
+        }
+    }
+
+    doc.asset.version = "2.0";
+    doc.asset.generator = "Veldraxis Viewer";
+    GltfBuffer buffer(doc);
+
+    // Nodes: 0 "model", 1 .. n the tree in pre-order, n + 1 the skinned mesh.
+    constexpr int kFirstJointNode = 1;
+    doc.nodes.push_back(modelNode());
+    doc.nodes[0].children.push_back(kFirstJointNode);
+    for (size_t i = 0; i < parents.size(); ++i) {
+        tinygltf::Node node;
+        node.name = names[i];
+        const Trs& trs = poses[0][i];
+        node.translation.assign(trs.translation.begin(), trs.translation.end());
+        node.rotation.assign(trs.rotation.begin(), trs.rotation.end());
+        node.scale.assign(trs.scale.begin(), trs.scale.end());
+        doc.nodes.push_back(node);
+        if (parents[i] >= 0) {
+            doc.nodes[kFirstJointNode + parents[i]].children.push_back(kFirstJointNode +
+                                                                       static_cast<int>(i));
+        }
+    }
+    tinygltf::Scene scene;
+    scene.name = "scene";
+    scene.nodes.push_back(0);
+
+    // A skinned mesh node must be a scene root without a transform of its own: its joints,
+    // below "model", place it.
+    const int mesh = addSkinnedMesh(doc, buffer, *input.root, loaded, *input.page, binary);
+    if (mesh >= 0) {
+        addSkin(doc, buffer, inverseBinds, kFirstJointNode);
+        tinygltf::Node meshNode;
+        meshNode.name = "mesh";
+        meshNode.mesh = mesh;
+        meshNode.skin = 0;
+        doc.nodes.push_back(meshNode);
+        scene.nodes.push_back(static_cast<int>(doc.nodes.size() - 1));
+        doc.extensionsUsed.push_back("KHR_materials_unlit");
+    }
+    doc.scenes.push_back(scene);
+    doc.defaultScene = 0;
+
+    if (poses.size() >= 2) addAnimation(doc, buffer, poses, kFirstJointNode);
+    if (doc.buffers[0].data.empty()) doc.buffers.clear();
+    return true;
+}
+
+}  // namespace
+
+bool isGltfExportPath(const std::string& path) {
+    return endsWith(path, ".glb") || endsWith(path, ".gltf");
+}
+
+int exportGltf(const ExportInput& input, const std::string& path) {
+    if (!isGltfExportPath(path)) {
+        consolePrintf("Cannot export %s: the name must end in .glb or .gltf\n", path.c_str());
+        return -1;
+    }
+    const bool binary = endsWith(path, ".glb");
+    tinygltf::Model doc;
+    std::string error;
+    if (!buildDocument(input, binary, doc, error)) {
+        consolePrintf("Cannot export %s: %s\n", path.c_str(), error.c_str());
+        return -1;
+    }
+    std::ostringstream out;
+    tinygltf::TinyGLTF writer;
+    if (!writer.WriteGltfSceneToStream(&doc, out, false, binary)) {
+        consolePrintf("Cannot export %s: the glTF writer failed\n", path.c_str());
+        return -1;
+    }
+    if (!replaceFile(path, out.str(), error)) {
+        consolePrintf("Cannot export %s: %s\n", path.c_str(), error.c_str());
+        return -1;
+    }
+    return 0;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "export/bone_transforms.h"
+
+class BoneNode;
+class TexturePage;
+
+// One pose of the whole tree and where it came from, for the line that refuses it.
+struct ExportPose {
+    std::string source;  // a pose file's path, or a description such as "the current pose"
+    TreeMatrices matrices;
+};
+
+// What an export writes: the tree below root with its part meshes, the texture page, the
+// matrices as loaded (the bind pose) and the poses. poses[0] goes into the nodes; two or more
+// poses also make the animation "poses", pose k at k seconds.
+struct ExportInput {
+    const BoneNode* root = nullptr;
+    const TexturePage* page = nullptr;
+    TreeMatrices loaded;
+    std::vector<ExportPose> poses;
+};
+
+// True when path ends in .glb or .gltf, the two forms the export writes.
+bool isGltfExportPath(const std::string& path);
+
+// Writes the model as glTF 2.0 to path: binary when it ends in .glb, JSON with everything
+// embedded when it ends in .gltf. The file is written beside path and renamed over it once
+// complete. 0 on success; -1 with one console line naming path and the reason (a pose that
+// is not translation, rotation and positive scale names its source and bone), nothing written.
+int exportGltf(const ExportInput& input, const std::string& path);
