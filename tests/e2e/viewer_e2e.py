@@ -51,6 +51,7 @@ def main_view_at(x, z):
     return 160 + x, 20 + 360 + z
 
 MAGENTA, YELLOW, CYAN, RED = (255, 0, 255), (255, 255, 0), (0, 255, 255), (255, 0, 0)
+CLEAR_COLOUR = (64, 128, 191)  # the views' clear colour 0.25, 0.5, 0.75
 MAIN_VIEW_BOX = (0, 20, 320, 740)
 AXES_OF_BONE_2 = (262, 575, 316, 586)  # the red axis of bone 2, whose origin is at z 200
 SELECTED_RADIO_BLUE = lambda p: p[2] > 200 and p[0] < 120 and 100 < p[1] < 200
@@ -138,14 +139,25 @@ class Session:
             env["PATH"] = self.stub_dir
         self.stdout_path = os.path.join(self.dir, "console.txt")
         self.stdout = open(self.stdout_path, "w")
+        self.stderr_path = os.path.join(self.dir, "stderr.txt")  # GLUT's and sanitizer reports
+        self.stderr = open(self.stderr_path, "w")
         args = [options.viewer, *glut_args] + ([self.archive] if archive else [])
-        self.process = subprocess.Popen(args, stdout=self.stdout, stderr=subprocess.DEVNULL,
+        self.process = subprocess.Popen(args, stdout=self.stdout, stderr=self.stderr,
                                         stdin=subprocess.PIPE, env=env, cwd=self.dir)
         self.windows = {}
         for title in [v[0] for v in VIEWS] + ["GLUI"]:
             self.windows[title] = wait_until(lambda: self.find_window(title), 20,
                                              f"window {title}")
-        time.sleep(0.8)  # first frames
+        # First frames: the main view's clear colour and the panel's light background. A slow
+        # build (the sanitizers) may take seconds after the windows appear.
+        wait_until(lambda: self.first_frames_shown(Shot()), 20, "the first frames")
+        time.sleep(0.3)
+
+    @staticmethod
+    def first_frames_shown(shot):
+        clear = shot.pixel(5, 25)
+        panel = shot.pixel(PANEL_X + 3, PANEL_Y + 3)
+        return all(abs(a - b) <= 8 for a, b in zip(clear, CLEAR_COLOUR)) and min(panel) > 150
 
     def find_window(self, title):
         ids = xdo("search", "--name", f"^{title}$")
@@ -173,6 +185,10 @@ class Session:
 
     def console(self):
         with open(self.stdout_path) as f:
+            return f.read()
+
+    def errors(self):
+        with open(self.stderr_path) as f:
             return f.read()
 
     def click(self, at, button=1):
@@ -247,6 +263,7 @@ class Session:
             self.process.wait()
         self.process.stdin.close()
         self.stdout.close()
+        self.stderr.close()
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
@@ -304,14 +321,15 @@ def case_windows(s):
     check(150 <= width <= 320 and 150 <= height <= 230, f"GLUI size {(width, height)}")
     check(s.console() == s.expected_console,
           f"console {s.console()!r}, expected the loaders' lines {s.expected_console!r}")
-    shot = s.shot()
-    check(shot.count_colour(MAIN_VIEW_BOX, MAGENTA) == 0, "parts start hidden")
-    check(shot.count_colour(MAIN_VIEW_BOX, RED) > 100, "the world axes show")
+    s.expect_screen(lambda shot: shot.count_colour(MAIN_VIEW_BOX, RED) > 100,
+                    "the world axes show")
+    check(s.shot().count_colour(MAIN_VIEW_BOX, MAGENTA) == 0, "parts start hidden")
 
 
 def case_scroll(s):
     """Sixty bones: the panel is as tall as the screen allows and scrolls to the last bone."""
     screen_height = int(xdo("getdisplaygeometry").split()[1])
+    wait_until(lambda: s.geometry("GLUI")[3] > 200, 10, "the panel to fit its rows")
     x, y, width, height = s.geometry("GLUI")
     check(height < 60 * 23 and y + height <= screen_height, f"GLUI size {(width, height)}")
     check(height > 400, f"GLUI uses the screen's height: {height}")
@@ -605,11 +623,16 @@ def main():
         session = Session(options, archive=options.case not in ("demo", "render_demo"))
     try:
         case(session)
+        # A viewer that died during the case (a sanitizer report ends it) fails even when the
+        # case's last check came before.
+        status = session.process.poll()
+        check(status is None or status == 0, f"the viewer ended with status {status}")
     except Failure as failure:
         path = os.path.join(tempfile.gettempdir(), f"veldraxis-e2e-{options.case}.png")
         Shot().save(path)
         print(f"FAILED {options.case}: {failure} (screenshot {path})")
         print("console:\n" + session.console())
+        print("standard error:\n" + session.errors())
         sys.exit(1)
     finally:
         session.close()

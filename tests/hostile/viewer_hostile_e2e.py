@@ -53,8 +53,13 @@ def near(colour, expected, tolerance=8):
     return all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
 
 
+# Timeouts are multiplied by this (the sanitizer build draws a 100,000-bone chain several times
+# slower than the normal build).
+PATIENCE = float(os.environ.get("VELDRAXIS_E2E_PATIENCE", "1"))
+
+
 def wait_until(condition, timeout, what, process):
-    deadline = time.monotonic() + timeout
+    deadline = time.monotonic() + timeout * PATIENCE
     while True:
         value = condition()
         if value:
