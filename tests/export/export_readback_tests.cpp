@@ -92,13 +92,9 @@ std::vector<Matrix4> viewerPartMatrices(const BoneNode& root) {
     while (!stack.empty()) {
         const auto [node, frame] = stack.back();
         stack.pop_back();
-        Matrix4 m = node->userMatrix;
-        matMultiply(m, frame);
-        Matrix4 drawn = node->poseMatrix;
-        matMultiply(drawn, m);
+        const Matrix4 drawn = matProduct(matProduct(frame, node->userMatrix), node->poseMatrix);
         out.push_back(drawn);
-        Matrix4 children = node->boneOffsetMatrix;
-        matMultiply(children, drawn);
+        const Matrix4 children = matProduct(drawn, node->boneOffsetMatrix);
         for (auto it = node->children.rbegin(); it != node->children.rend(); ++it) {
             stack.emplace_back(*it, children);
         }
