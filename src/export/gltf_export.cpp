@@ -9,13 +9,14 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 #include "console/console.h"
 #include "export/gltf_buffer.h"
 #include "export/gltf_mesh.h"
-#include "export/replace_file.h"
 #include "model/bone_node.h"
+#include "model/file_saving.h"
 
 namespace {
 
@@ -224,8 +225,11 @@ int exportGltf(const ExportInput& input, const std::string& path) {
         consolePrintf("Cannot export %s: the glTF writer failed\n", path.c_str());
         return -1;
     }
-    if (!replaceFile(path, out.str(), error)) {
-        consolePrintf("Cannot export %s: %s\n", path.c_str(), error.c_str());
+    const std::string bytes = out.str();
+    const SaveResult saved = saveFile(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    if (saved.outcome != SaveOutcome::Saved) {
+        consolePrintf("Cannot export %s: %s\n", path.c_str(),
+                      saved.error ? std::strerror(saved.error) : "it cannot be written");
         return -1;
     }
     return 0;

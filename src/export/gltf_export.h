@@ -29,6 +29,6 @@ bool isGltfExportPath(const std::string& path);
 
 // Writes the model as glTF 2.0 to path: binary when it ends in .glb, JSON with everything
 // embedded when it ends in .gltf. The file is written beside path and renamed over it once
-// complete. 0 on success; -1 with one console line naming path and the reason (a pose that
+// complete (saveFile). 0 on success; -1 with one console line naming path and the reason (a pose that
 // is not translation, rotation and positive scale names its source and bone), nothing written.
 int exportGltf(const ExportInput& input, const std::string& path);
