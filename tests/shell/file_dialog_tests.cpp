@@ -136,10 +136,11 @@ TEST_F(FileDialogTest, WithoutChooserTheConsoleAsksForOneLine) {
 TEST_F(FileDialogTest, TheExportDialogOffersGlbAndGltf) {
     std::string path;
     FILE* console = fmemopen(const_cast<char*>("/tmp/typed.gltf\n"), 16, "r");
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(askForExportFile(path, console));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Export glTF (.glb or .gltf) to (an empty line cancels):\n");
+    {
+        ConsoleCapture capture;
+        EXPECT_TRUE(askForExportFile(path, console));
+        EXPECT_EQ(capture.text(), "Export glTF (.glb or .gltf) to (an empty line cancels):\n");
+    }
     EXPECT_EQ(path, "/tmp/typed.gltf");
     fclose(console);
 
