@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "seed_inputs.h"
 
@@ -19,6 +20,19 @@ bool writeAll(const std::filesystem::path& folder,
         }
     }
     std::printf("%zu seeds in %s\n", seeds.size(), folder.c_str());
+    return true;
+}
+
+// The texture scan reads whole archives, so it shares the skeleton archive's seeds: one copy,
+// reached through a link (a link already there is kept).
+bool linkSharedSeeds(const std::filesystem::path& link) {
+    std::error_code error;
+    if (std::filesystem::is_symlink(link, error)) return true;
+    std::filesystem::create_directory_symlink("skeleton_archive", link, error);
+    if (error) {
+        std::fprintf(stderr, "cannot link %s: %s\n", link.c_str(), error.message().c_str());
+        return false;
+    }
     return true;
 }
 
@@ -38,7 +52,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     const auto poses = seed_inputs::poseSeeds();  // loads the pose tree, which prints its bones
     const bool ok = writeAll(root / "skeleton_archive", archives) &&
-                    writeAll(root / "texture_scan", archives) &&
-                    writeAll(root / "tim_entry", tims) && writeAll(root / "pose_file", poses);
+                    linkSharedSeeds(root / "texture_scan") && writeAll(root / "tim_entry", tims) &&
+                    writeAll(root / "pose_file", poses);
     return ok ? 0 : 1;
 }
