@@ -1,34 +1,12 @@
 #include "shell/output_file.h"
 
-#include <fcntl.h>
 #include <stb/stb_image_write.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
+#include "model/file_saving.h"
+
 namespace {
-
-std::string directoryOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 void appendBytes(void* context, void* data, int size) {
     auto* out = static_cast<std::vector<uint8_t>*>(context);
@@ -39,32 +17,10 @@ void appendBytes(void* context, void* data, int size) {
 }  // namespace
 
 bool replaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
-    std::string temp = directoryOf(path) + "/.veldraxis-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    // mkstemp makes the file private; an output gets the usual permissions of a new file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    (void)::fchmod(fd, 0666 & ~mask);
-
-    bool ok = writeAll(fd, bytes);
-    int savedErrno = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        savedErrno = errno;
-    }
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        savedErrno = errno;
-    }
-    if (!ok) {
-        error = std::strerror(savedErrno);
-        ::unlink(temp.c_str());
-    }
-    return ok;
+    const SaveResult result = saveFile(path, bytes);
+    if (result.outcome == SaveOutcome::Saved) return true;
+    error = result.error ? std::strerror(result.error) : "it cannot be written";
+    return false;
 }
 
 bool writePngFile(const std::string& path, int width, int height, int channels,
