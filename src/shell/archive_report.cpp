@@ -7,6 +7,7 @@
 #include "console/console.h"
 #include "model/bone_node.h"
 #include "model/bounded_reader.h"
+#include "model/entry_table.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "texture/texture_page.h"
@@ -20,10 +21,11 @@ constexpr uint32_t kMaxTextureScanEntries = 256;  // the texture scan refuses la
 
 std::vector<ArchiveReport::Entry> readEntryTable(const BoundedReader& archive, uint32_t declared) {
     std::vector<ArchiveReport::Entry> entries;
+    const EntryTable table(archive);
     std::vector<uint32_t> offsets;
     for (uint32_t i = 0; i < declared; ++i) {
         uint32_t offset = 0;
-        if (!archive.readU32(4 + 4 * static_cast<size_t>(i), offset)) break;
+        if (!table.offset(i, offset)) break;
         offsets.push_back(offset);
     }
     for (uint32_t i = 0; i < offsets.size(); ++i) {
@@ -73,9 +75,10 @@ std::vector<ArchiveReport::Bone> describeBones(const BoundedReader& archive, uin
             }
         });
     }
+    const EntryTable table(archive);
     uint32_t section = 0, angles = 0;
-    archive.readU32(4, section);
-    const bool hasAngles = declared > kAngleTableEntry && archive.readU32(12, angles);
+    table.offset(kSkeletonEntry, section);
+    const bool hasAngles = declared > kAngleTableEntry && table.offset(kAngleTableEntry, angles);
 
     std::vector<ArchiveReport::Bone> bones;
     for (size_t i = 0; i < partList.size(); ++i) {
@@ -185,7 +188,7 @@ ArchiveReport describeArchive(const std::string& archive, const std::vector<uint
     ArchiveReport report;
     report.archive = archive;
     report.fileSize = bytes.size();
-    reader.readU32(0, report.declaredEntries);
+    EntryTable(reader).count(report.declaredEntries);
     report.entries = readEntryTable(reader, report.declaredEntries);
     report.bones = describeBones(reader, report.declaredEntries);
     report.textures = describeTextures(reader, report.entries);
