@@ -23,7 +23,7 @@ class VertexArrayReference {
     void build();
     size_t triangleCount() const { return (untexturedVertices_ + texturedVertices_) / 3; }
 
-    // Uploads the arrays into a buffer object of the current context (one per window).
+    // Uploads the arrays into a buffer object of the current context.
     GLuint uploadBuffer() const;
 
     // One frame like renderFrame, without flush and swap; buffer 0 draws from client memory.

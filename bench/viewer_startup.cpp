@@ -11,6 +11,7 @@
 #include "shell/model_loading.h"
 
 int viewWindows[3] = {0, 0, 0};
+SharedViewContext viewContext;
 
 namespace {
 
@@ -28,6 +29,7 @@ void markDrawn(int view) {
 
 // The display handlers: the main window draws and asks the other two to follow.
 void displayMain() {
+    viewContext.switchTo(ViewMain);
     drawFrame();
     markDrawn(0);
     glutSetWindow(viewWindows[1]);
@@ -36,17 +38,26 @@ void displayMain() {
     glutPostRedisplay();
 }
 void displaySide() {
+    viewContext.switchTo(ViewSide);
     drawFrame();
     markDrawn(1);
 }
 void displayUp() {
+    viewContext.switchTo(ViewUp);
     drawFrame();
     markDrawn(2);
 }
 
-double prepare(Model& model, ViewIndex view) {
+template <ViewIndex view>
+void reshape(int width, int height) {
+    viewContext.switchTo(view);
+    reshapeView(width, height);
+}
+
+double setUp(ViewIndex view) {
     const auto t = Clock::now();
-    prepareView(view, model);
+    viewContext.switchTo(view);
+    setUpViewContext(view);
     return msSince(t);
 }
 
@@ -56,29 +67,30 @@ StartupTimes startThreeViews(Model& model, const char* archive, int& argc, char*
     StartupTimes times;
     initViewWindowSystem(argc, argv);
     viewWindows[ViewMain] = createViewWindow(ViewMain);
-    viewWindows[ViewSide] = createViewWindow(ViewSide);
+    viewWindows[ViewSide] = createViewWindowOnCurrentContext(ViewSide);
     times.windowsMs = msSince(processStart);
 
-    // The side window's context is current while the archive loads, as in the viewer.
-    setUpViewContext(ViewSide);
+    // The side view is current while the archive loads, as in the viewer.
+    times.setUpMs[ViewSide] = setUp(ViewSide);
     const LoadedModel loaded = loadModel(model, archive);
     times.texturesMs = loaded.texturesMs;
     times.skeletonMs = loaded.skeletonMs;
     for (PartMesh* mesh : partList) mesh->setVisible(1);
     const auto t = Clock::now();
     model.prepareWindow();
-    times.prepareMs[ViewSide] = msSince(t);
+    times.prepareMs = msSince(t);
 
-    viewWindows[ViewUp] = createViewWindow(ViewUp);
-    times.prepareMs[ViewUp] = prepare(model, ViewUp);
+    viewWindows[ViewUp] = createViewWindowOnCurrentContext(ViewUp);
+    times.setUpMs[ViewUp] = setUp(ViewUp);
     glutSetWindow(viewWindows[ViewMain]);
-    times.prepareMs[ViewMain] = prepare(model, ViewMain);
+    times.setUpMs[ViewMain] = setUp(ViewMain);
 
     void (*const display[3])() = {displayMain, displaySide, displayUp};
+    void (*const reshapes[3])(int, int) = {reshape<ViewMain>, reshape<ViewSide>, reshape<ViewUp>};
     for (int view = 2; view >= 0; --view) {
         glutSetWindow(viewWindows[view]);
         glutDisplayFunc(display[view]);
-        glutReshapeFunc(reshapeView);
+        glutReshapeFunc(reshapes[view]);
     }
     times.beforeLoopMs = msSince(processStart);
     while (!(drawn[0] && drawn[1] && drawn[2]) && msSince(processStart) < 120000.0) {

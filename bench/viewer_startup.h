@@ -1,21 +1,26 @@
 #pragma once
 
-// The viewer's start-up, timed step by step: two windows, the textures and the skeleton, each
-// window's set-up and prepareWindow (side, up, main), then GLUT's events until each of the
-// three windows has drawn its first frame through the viewer's display handlers.
+// The viewer's start-up, timed step by step: two windows on one GL context, the textures and
+// the skeleton, prepareWindow once, the views' set-up (side, up, main), then GLUT's events until
+// each of the three windows has drawn its first frame through the viewer's display handlers.
+
+#include "render/shared_view_context.h"
 
 class Model;
 
-// The three viewing windows, in ViewIndex order (main, side, up).
+// The three viewing windows, in ViewIndex order (main, side, up), and the context they share:
+// switch it to a view before drawing there.
 extern int viewWindows[3];
+extern SharedViewContext viewContext;
 
 struct StartupTimes {
-    double windowsMs = 0;      // from the process start: glutInit and the first two windows
-    double texturesMs = 0;     // loadTextures
-    double skeletonMs = 0;     // loadSkeleton
-    double prepareMs[3] = {};  // prepareWindow per window, in ViewIndex order
-    double beforeLoopMs = 0;   // from the process start, when the events begin
-    double firstFrameMs = 0;   // from the process start, when all three have drawn
+    double windowsMs = 0;     // from the process start: glutInit and the first two windows
+    double texturesMs = 0;    // loadTextures
+    double skeletonMs = 0;    // loadSkeleton
+    double prepareMs = 0;     // prepareWindow, the lists and texture of the three views
+    double setUpMs[3] = {};   // each view's set-up, in ViewIndex order
+    double beforeLoopMs = 0;  // from the process start, when the events begin
+    double firstFrameMs = 0;  // from the process start, when all three have drawn
 };
 
 // Every part is made visible before the first frame (the viewer starts with all hidden).

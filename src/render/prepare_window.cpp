@@ -39,7 +39,8 @@ void uploadTexturePage(const TexturePage& page) {
 
 }  // namespace
 
-// Display lists and textures belong to one GL context, so every window runs this in its own.
+// Display lists and textures belong to a GL context: the viewer's three views share one and run
+// this once; each off-screen view runs it in its own.
 void Model::prepareWindow() {
     for (size_t i = 0; i < partList.size(); ++i) {
         if (partList[i]) partList[i]->buildDisplayLists(partListBase(i));

@@ -4,6 +4,7 @@
 
 #include "model/model.h"
 #include "shell/file_dialog.h"
+#include "shell/view_window.h"
 #include "shell/viewer_state.h"
 
 void GlutPlatform::setWindow(int window) {
@@ -23,6 +24,7 @@ void GlutPlatform::changeToMenuEntry(int position, const char* label, int value)
 }
 
 void GlutPlatform::multiplyProjection(const Matrix4& m) {
+    enterCurrentView();
     glMatrixMode(GL_PROJECTION);
     glMultMatrixf(m.data());
     glMatrixMode(GL_MODELVIEW);
@@ -40,13 +42,11 @@ int GlutPlatform::keyModifiers() {
     return glutGetModifiers();
 }
 
-// Each view has its own GL context, so each compiles the new parts' lists and takes the new
-// texture page. The projections (and with them the zoom) stay as they are.
+// The views share one GL context: the new parts' lists and texture page are made once there.
+// The projections (and with them the zoom) stay as they are.
 void GlutPlatform::showReplacedModel() {
-    for (int window : {sideWindow, upWindow, mainWindow}) {
-        glutSetWindow(window);
-        theModel->prepareWindow();
-    }
+    glutSetWindow(mainWindow);
+    theModel->prepareWindow();
     if (rebuildPanel) rebuildPanel();
     glutSetWindow(mainWindow);
     glutPostRedisplay();

@@ -10,6 +10,7 @@
 #include "shell/control_panel.h"
 #include "shell/handlers.h"
 #include "shell/model_loading.h"
+#include "shell/shared_context_exit.h"
 #include "shell/viewer_state.h"
 
 namespace {
@@ -18,7 +19,7 @@ namespace {
 // size, which leaves the newly exposed rows unpainted; one more frame at the new size repairs
 // them. Called by a display handler, for its own window.
 void redrawOnceMoreAfterResize() {
-    auto& drawn = *static_cast<std::pair<int, int>*>(glutGetWindowData());
+    auto& drawn = static_cast<ViewWindowData*>(glutGetWindowData())->drawnSize;
     const std::pair<int, int> size{glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT)};
     if (drawn != size) {
         drawn = size;
@@ -28,18 +29,25 @@ void redrawOnceMoreAfterResize() {
 
 // The side and up views only draw.
 void displayView() {
+    enterCurrentView();
     drawFrame();
     redrawOnceMoreAfterResize();
 }
 
 // Redraws the main view, then has the other two follow.
 void displayMainWindow() {
+    enterCurrentView();
     drawFrame();
     redrawOnceMoreAfterResize();
     glutSetWindow(sideWindow);
     glutPostRedisplay();
     glutSetWindow(upWindow);
     glutPostRedisplay();
+}
+
+void reshapeViewWindow(int width, int height) {
+    enterCurrentView();
+    reshapeView(width, height);
 }
 
 void buildMenus() {
@@ -79,16 +87,16 @@ void registerHandlers(ViewerWindows& windows) {
 
     glutSetWindow(mainWindow);
     glutDisplayFunc(displayMainWindow);
-    glutReshapeFunc(reshapeView);
-    glutSetWindowData(&windows.drawnSizes[ViewMain]);
+    glutReshapeFunc(reshapeViewWindow);
+    glutSetWindowData(&windows.views[ViewMain]);
     glutSetWindow(sideWindow);
     glutDisplayFunc(displayView);
-    glutReshapeFunc(reshapeView);
-    glutSetWindowData(&windows.drawnSizes[ViewSide]);
+    glutReshapeFunc(reshapeViewWindow);
+    glutSetWindowData(&windows.views[ViewSide]);
     glutSetWindow(upWindow);
     glutDisplayFunc(displayView);
-    glutReshapeFunc(reshapeView);
-    glutSetWindowData(&windows.drawnSizes[ViewUp]);
+    glutReshapeFunc(reshapeViewWindow);
+    glutSetWindowData(&windows.views[ViewUp]);
     glutSetWindow(mainWindow);
 }
 
@@ -105,24 +113,28 @@ int runViewer(int& argc, char** argv) {
     createModel();
     initViewWindowSystem(argc, argv);
     const char* archivePath = argc > 1 ? argv[1] : nullptr;  // GLUT has taken its own options
+    ViewerWindows windows;
+    SharedViewContext& context = windows.viewContext;
 
     mainWindow = createViewWindow(ViewMain);
-    sideWindow = createViewWindow(ViewSide);
-    // The side view is current while the archive loads; every window then builds its own
-    // display lists and texture, since GLUT windows share no GL objects.
+    sideWindow = createViewWindowOnCurrentContext(ViewSide);
+    tolerateSharedContextTeardown();
+    // The side view is current while the archive loads.
+    context.switchTo(ViewSide);
     setUpViewContext(ViewSide);
     const LoadedModel loaded = loadModel(*theModel, archivePath);
     shownModelName = modelNameOf(archivePath);
     loadedPose.remember(*rootNode);
     // A first look at the demo model shows all of it; an archive opens with its parts hidden.
     if (loaded.demo) setAllPartsVisible(1);
-    theModel->prepareWindow();
-    upWindow = createViewWindow(ViewUp);
-    prepareView(ViewUp, *theModel);
+    theModel->prepareWindow();  // the lists and the texture, once for the three views
+    upWindow = createViewWindowOnCurrentContext(ViewUp);
+    context.switchTo(ViewUp);
+    setUpViewContext(ViewUp);
     glutSetWindow(mainWindow);
-    prepareView(ViewMain, *theModel);
+    context.switchTo(ViewMain);
+    setUpViewContext(ViewMain);
 
-    ViewerWindows windows;
     registerHandlers(windows);
     buildPanel(windows);
 

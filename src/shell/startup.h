@@ -6,26 +6,31 @@
 #include "shell/glui_lite.h"
 #include "shell/glut_platform.h"
 #include "shell/panel_window.h"
+#include "shell/view_window.h"
 
 // The viewer's start-up as named steps, each callable alone. runViewer calls them in this order:
-//   createModel; initViewWindowSystem; createViewWindow main and side (render/views.h);
-//   setUpViewContext side; loadModel (shell/model_loading.h), which the "Reset pose" remembers;
-//   prepareWindow for the side view;
-//   createViewWindow up and prepareView up; glutSetWindow main and prepareView main;
-//   registerHandlers; buildPanel; then GLUT's main loop.
+//   createModel; initViewWindowSystem; createViewWindow main, then side on main's context
+//   (render/views.h); setUpViewContext side; loadModel (shell/model_loading.h), which the
+//   "Reset pose" remembers; prepareWindow, once for the three views;
+//   createViewWindow up on the same context and setUpViewContext up; glutSetWindow main and
+//   setUpViewContext main; registerHandlers; buildPanel; then GLUT's main loop.
+// Each view's set-up runs after the shared context has switched to that view.
 
 // What the viewer's windows keep while they live; runViewer holds it for the whole run.
 struct ViewerWindows {
     GlutPlatform platform;  // the handlers' window-system calls
-    // Each view's size when it last drew, in ViewIndex order; the view's GLUT window data.
-    std::pair<int, int> drawnSizes[3] = {};
+    SharedViewContext viewContext;
+    // The views' GLUT window data, in ViewIndex order.
+    ViewWindowData views[3] = {
+        {ViewMain, &viewContext, {}}, {ViewSide, &viewContext, {}}, {ViewUp, &viewContext, {}}};
     std::unique_ptr<glui_lite::Window> panel;
     std::unique_ptr<PanelWindow> panelWindow;
 };
 
 // theModel and the bone tree's root (bone id 0).
 void createModel();
-// The menus and every GLUT handler of the three views; mainWindow is current afterwards.
+// The menus, every GLUT handler of the three views and their window data; mainWindow is
+// current afterwards.
 void registerHandlers(ViewerWindows& windows);
 // Builds the control panel from the loaded bones and opens its window.
 void buildPanel(ViewerWindows& windows);
