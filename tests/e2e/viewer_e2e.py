@@ -8,6 +8,7 @@ scripts/with-xvfb.sh). CASE is one of the functions named case_*.
 """
 
 import argparse
+import ctypes
 import json
 import math
 import os
@@ -593,6 +594,77 @@ def case_render_pose(s):
     expect_render_matches_windows(s, 3, "--pose", os.path.join(s.dir, "turned.bin"), s.archive)
 
 
+BASELINES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "baselines")
+
+
+def expect_views_match_baselines(s, name, boxes):
+    """Each view's region of the screen equals tests/e2e/baselines/NAME-VIEW.png pixel for pixel
+    (VELDRAXIS_UPDATE_BASELINES=1 writes them instead)."""
+    time.sleep(1.0)
+    for view, box in boxes.items():
+        path = os.path.join(BASELINES, f"{name}-{view}.png")
+        width, height = box[2] - box[0], box[3] - box[1]
+        if os.environ.get("VELDRAXIS_UPDATE_BASELINES"):
+            subprocess.run(["convert", "-size", f"{width}x{height}", "-depth", "8", "rgb:-",
+                            path], input=b"".join(s.shot().region(box)), check=True)
+            continue
+        rgb = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True,
+                             check=True).stdout
+        expected = [rgb[3 * width * y:3 * width * (y + 1)] for y in range(height)]
+        if s.shot().region(box) != expected:
+            time.sleep(2.0)  # a loaded machine may draw late
+        differing = sum(1 for a, b in zip(s.shot().region(box), expected)
+                        for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3])
+        check(differing == 0, f"{view}: {differing} pixels differ from {path}")
+
+
+def case_zoom_resize(s):
+    """Zoom steps act on every view; a resized view starts again from its new size."""
+    s.key_in_main_view("z")
+    s.drag(main_view_at(0, 0), main_view_at(0, -60))  # in by 1.3
+    xdo("windowsize", s.windows["Side view"], 300, 500)
+    time.sleep(1.0)
+    s.drag(main_view_at(0, 0), main_view_at(0, 30))  # out by 0.85
+    expect_views_match_baselines(s, "zoom", {"main": (0, 20, 320, 740),
+                                             "side": (330, 20, 630, 520),
+                                             "up": (660, 20, 980, 340)})
+
+
+def close_from_window_manager(window):
+    """Sends the window the WM_DELETE_WINDOW message a window manager's close button sends."""
+    xlib = ctypes.cdll.LoadLibrary("libX11.so.6")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XInternAtom.restype = ctypes.c_ulong
+    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                ctypes.c_void_p]
+
+    class ClientMessage(ctypes.Structure):
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                    ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                    ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
+                    ("pad", ctypes.c_long * 12)]  # the rest of the 192-byte XEvent
+
+    display = xlib.XOpenDisplay(None)
+    event = ClientMessage(type=33, window=int(window), format=32,  # 33: ClientMessage
+                          message_type=xlib.XInternAtom(display, b"WM_PROTOCOLS", 0))
+    event.data[0] = xlib.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    xlib.XSendEvent(display, int(window), 0, 0, ctypes.byref(event))
+    xlib.XCloseDisplay(ctypes.c_void_p(display))
+
+
+def case_close(s):
+    """Closing a view from the window manager ends the viewer cleanly, the views' shared GL
+    context included."""
+    close_from_window_manager(s.windows["Side view"])
+    try:
+        status = s.process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        raise Failure("closing the side view did not end the viewer")
+    check(status == 0 and s.errors() == "", f"exit status {status}, stderr {s.errors()!r}")
+
+
 def case_quit(s):
     s.click(QUIT_AT)
     try:
@@ -620,7 +692,8 @@ def main():
     elif options.case == "scroll":
         session = Session(options, maker_args=["--bones", "60"])
     else:
-        session = Session(options, archive=options.case not in ("demo", "render_demo"))
+        session = Session(options, archive=options.case not in ("demo", "render_demo",
+                                                             "zoom_resize"))
     try:
         case(session)
         # A viewer that died during the case (a sanitizer report ends it) fails even when the
