@@ -50,14 +50,14 @@ void swapAfter(const std::function<void()>& render) {
 }
 
 void reportStartup(const StartupTimes& t) {
-    std::fprintf(report,
-                 "start-up to the first complete frame of the three views: %.1f ms\n"
-                 "  glutInit and two windows %.1f, loadTextures %.1f, loadSkeleton %.1f,\n"
-                 "  prepareWindow (once, one context) %.1f, set-up side %.1f, up %.1f, main %.1f\n"
-                 "  (until the main loop %.1f ms), first frames of the three windows %.1f\n",
-                 t.firstFrameMs, t.windowsMs, t.texturesMs, t.skeletonMs, t.prepareMs,
-                 t.setUpMs[ViewSide], t.setUpMs[ViewUp], t.setUpMs[ViewMain], t.beforeLoopMs,
-                 t.firstFrameMs - t.beforeLoopMs);
+    std::fprintf(
+        report,
+        "start-up to the first complete frame of the three views: %.1f ms\n"
+        "  glutInit and two windows %.1f, loadTextures %.1f, loadSkeleton %.1f,\n"
+        "  prepareWindow (once, one share group) %.1f, set-up side %.1f, up %.1f, main %.1f\n"
+        "  (until the main loop %.1f ms), first frames of the three windows %.1f\n",
+        t.firstFrameMs, t.windowsMs, t.texturesMs, t.skeletonMs, t.prepareMs, t.setUpMs[ViewSide],
+        t.setUpMs[ViewUp], t.setUpMs[ViewMain], t.beforeLoopMs, t.firstFrameMs - t.beforeLoopMs);
 }
 
 // drawFrame next to the vertex-array reference in each window, alternating in rounds so that
@@ -75,7 +75,7 @@ std::vector<double> measureFrames(const VertexArrayReference& reference, const P
     const GLuint buffer = reference.uploadBuffer();  // the three views share the context
     for (int view = 0; view < 3; ++view) {
         glutSetWindow(viewWindows[view]);
-        viewContext.switchTo(static_cast<ViewIndex>(view));
+        viewContexts.switchTo(static_cast<ViewIndex>(view));
         const std::function<void()> draws[3] = {
             drawFrame, [&] { swapAfter([&] { reference.render(0); }); },
             [&] { swapAfter([&] { reference.render(buffer); }); }};
@@ -113,7 +113,7 @@ void measureDragSteps(const Plan& plan) {
             rootNode->rotateBone(aboutX, selectedBone);
             for (int view = 0; view < 3; ++view) {
                 glutSetWindow(viewWindows[view]);
-                viewContext.switchTo(static_cast<ViewIndex>(view));
+                viewContexts.switchTo(static_cast<ViewIndex>(view));
                 drawFrame();
                 glFinish();
             }

@@ -3,6 +3,8 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 
+#include <cstdio>
+
 #include "frame_timing.h"
 #include "model/model.h"
 #include "model/model_state.h"
@@ -11,7 +13,7 @@
 #include "shell/model_loading.h"
 
 int viewWindows[3] = {0, 0, 0};
-SharedViewContext viewContext;
+ViewContexts viewContexts;
 
 namespace {
 
@@ -29,7 +31,7 @@ void markDrawn(int view) {
 
 // The display handlers: the main window draws and asks the other two to follow.
 void displayMain() {
-    viewContext.switchTo(ViewMain);
+    viewContexts.switchTo(ViewMain);
     drawFrame();
     markDrawn(0);
     glutSetWindow(viewWindows[1]);
@@ -38,25 +40,25 @@ void displayMain() {
     glutPostRedisplay();
 }
 void displaySide() {
-    viewContext.switchTo(ViewSide);
+    viewContexts.switchTo(ViewSide);
     drawFrame();
     markDrawn(1);
 }
 void displayUp() {
-    viewContext.switchTo(ViewUp);
+    viewContexts.switchTo(ViewUp);
     drawFrame();
     markDrawn(2);
 }
 
 template <ViewIndex view>
 void reshape(int width, int height) {
-    viewContext.switchTo(view);
+    viewContexts.switchTo(view);
     reshapeView(width, height);
 }
 
 double setUp(ViewIndex view) {
     const auto t = Clock::now();
-    viewContext.switchTo(view);
+    viewContexts.switchTo(view);
     setUpViewContext(view);
     return msSince(t);
 }
@@ -67,7 +69,9 @@ StartupTimes startThreeViews(Model& model, const char* archive, int& argc, char*
     StartupTimes times;
     initViewWindowSystem(argc, argv);
     viewWindows[ViewMain] = createViewWindow(ViewMain);
-    viewWindows[ViewSide] = createViewWindowOnCurrentContext(ViewSide);
+    viewContexts.adopt(ViewMain);
+    viewWindows[ViewSide] = createViewWindow(ViewSide);
+    viewContexts.adopt(ViewSide);
     times.windowsMs = msSince(processStart);
 
     // The side view is current while the archive loads, as in the viewer.
@@ -80,7 +84,11 @@ StartupTimes startThreeViews(Model& model, const char* archive, int& argc, char*
     model.prepareWindow();
     times.prepareMs = msSince(t);
 
-    viewWindows[ViewUp] = createViewWindowOnCurrentContext(ViewUp);
+    viewWindows[ViewUp] = createViewWindow(ViewUp);
+    viewContexts.adopt(ViewUp);
+    if (!viewContexts.sharesObjects(ViewSide) || !viewContexts.sharesObjects(ViewUp)) {
+        std::fprintf(stderr, "the GL gave no contexts sharing objects: the views cannot draw\n");
+    }
     times.setUpMs[ViewUp] = setUp(ViewUp);
     glutSetWindow(viewWindows[ViewMain]);
     times.setUpMs[ViewMain] = setUp(ViewMain);

@@ -1,23 +1,24 @@
 #pragma once
 
-// The viewer's start-up, timed step by step: two windows on one GL context, the textures and
-// the skeleton, prepareWindow once, the views' set-up (side, up, main), then GLUT's events until
-// each of the three windows has drawn its first frame through the viewer's display handlers.
+// The viewer's start-up, timed step by step: two windows whose contexts share their objects, the
+// textures and the skeleton, prepareWindow once, the views' set-up (side, up, main), then GLUT's
+// events until each of the three windows has drawn its first frame through the viewer's display
+// handlers.
 
-#include "render/shared_view_context.h"
+#include "render/view_contexts.h"
 
 class Model;
 
-// The three viewing windows, in ViewIndex order (main, side, up), and the context they share:
-// switch it to a view before drawing there.
+// The three viewing windows, in ViewIndex order (main, side, up), and their contexts: switch to
+// a view's after making its window current.
 extern int viewWindows[3];
-extern SharedViewContext viewContext;
+extern ViewContexts viewContexts;
 
 struct StartupTimes {
     double windowsMs = 0;     // from the process start: glutInit and the first two windows
     double texturesMs = 0;    // loadTextures
     double skeletonMs = 0;    // loadSkeleton
-    double prepareMs = 0;     // prepareWindow, the lists and texture of the three views
+    double prepareMs = 0;     // prepareWindow: the lists and texture of the share group
     double setUpMs[3] = {};   // each view's set-up, in ViewIndex order
     double beforeLoopMs = 0;  // from the process start, when the events begin
     double firstFrameMs = 0;  // from the process start, when all three have drawn

@@ -9,6 +9,10 @@ constexpr int kDefaultAxesList = 1023;
 
 int partListBase(size_t partIndex);
 
+// The texture object holding the texture page: the same name in every context, so that the
+// views of one share group all see the page uploaded in any of them.
+constexpr unsigned kPageTexture = 1;
+
 // The list with the three coordinate axes for a model of partCount parts: 1023, unless the
 // parts' lists reach it (twelve or more parts); then the first number after the last part's.
 int axesListFor(size_t partCount);

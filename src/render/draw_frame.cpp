@@ -53,6 +53,7 @@ void renderFrame() {
     glShadeModel(GL_FLAT);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, kPageTexture);
     glEnable(GL_TEXTURE_2D);
     if (rootNode) rootNode->drawTexturedTree();
 }

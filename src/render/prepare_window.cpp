@@ -25,8 +25,10 @@ void compileAxesList(int list) {
     glEndList();
 }
 
-// The page goes into the context's default texture; no names are generated or bound.
+// The page goes into texture object kPageTexture, which renderFrame binds. The texture
+// environment belongs to the context, but GL_MODULATE is every context's default as well.
 void uploadTexturePage(const TexturePage& page) {
+    glBindTexture(GL_TEXTURE_2D, kPageTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, 4, kTexturePageSize, kTexturePageSize, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, page.pixels.data());
@@ -39,8 +41,8 @@ void uploadTexturePage(const TexturePage& page) {
 
 }  // namespace
 
-// Display lists and textures belong to a GL context: the viewer's three views share one and run
-// this once; each off-screen view runs it in its own.
+// Display lists and textures belong to a GL context's share group: the viewer's three views
+// share one and run this once; each off-screen view runs it in its own context.
 void Model::prepareWindow() {
     for (size_t i = 0; i < partList.size(); ++i) {
         if (partList[i]) partList[i]->buildDisplayLists(partListBase(i));

@@ -23,13 +23,6 @@ int createViewWindow(ViewIndex view) {
     return window;
 }
 
-int createViewWindowOnCurrentContext(ViewIndex view) {
-    glutSetOption(GLUT_RENDERING_CONTEXT, GLUT_USE_CURRENT_CONTEXT);
-    const int window = createViewWindow(view);
-    glutSetOption(GLUT_RENDERING_CONTEXT, GLUT_CREATE_NEW_CONTEXT);
-    return window;
-}
-
 void setUpViewContext(ViewIndex view) {
     setViewClearColor(1.0f);
     setupView(view);

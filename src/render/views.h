@@ -1,8 +1,8 @@
 #pragma once
 
 // The three views of the model, each set up once with setupView and drawn with drawFrame. The
-// viewer's three windows share one GL context (render/shared_view_context.h); the off-screen
-// render gives each view a context of its own.
+// viewer's three windows draw in contexts of one share group (render/view_contexts.h); the
+// off-screen render gives each view a context of its own.
 enum ViewIndex { ViewMain = 0, ViewSide = 1, ViewUp = 2 };
 
 class Model;
@@ -32,9 +32,6 @@ void setViewClearColor(float alpha);
 void initViewWindowSystem(int& argc, char** argv);
 // Creates the view's window with its title, size and place; it is current afterwards.
 int createViewWindow(ViewIndex view);
-// The same on the current window's GL context instead of a new one, so that the display lists
-// and the texture built there serve this window too. Later windows get contexts of their own.
-int createViewWindowOnCurrentContext(ViewIndex view);
 // In the current window: the clear colour (alpha 1), then setupView.
 void setUpViewContext(ViewIndex view);
 // setUpViewContext, then the model's prepareWindow: the current window can draw the model.

@@ -42,11 +42,10 @@ int GlutPlatform::keyModifiers() {
     return glutGetModifiers();
 }
 
-// The views share one GL context: the new parts' lists and texture page are made once there.
-// The projections (and with them the zoom) stay as they are.
+// The new parts' lists and texture page replace the old ones in the views' contexts. The
+// projections (and with them the zoom) stay as they are.
 void GlutPlatform::showReplacedModel() {
-    glutSetWindow(mainWindow);
-    theModel->prepareWindow();
+    if (viewContexts) prepareViewObjects(*viewContexts, *theModel);
     if (rebuildPanel) rebuildPanel();
     glutSetWindow(mainWindow);
     glutPostRedisplay();

@@ -4,6 +4,8 @@
 
 #include "shell/shell_platform.h"
 
+class ViewContexts;
+
 // The handlers' window-system calls on GLUT and OpenGL, with the file chooser of file_dialog.
 class GlutPlatform : public ShellPlatform {
   public:
@@ -18,6 +20,8 @@ class GlutPlatform : public ShellPlatform {
     int keyModifiers() override;
     void showReplacedModel() override;
 
+    // The views' GL contexts (set by start-up).
+    ViewContexts* viewContexts = nullptr;
     // Builds the control panel again and shows it in the panel window (set by start-up).
     std::function<void()> rebuildPanel;
 };

@@ -10,7 +10,6 @@
 #include "shell/control_panel.h"
 #include "shell/handlers.h"
 #include "shell/model_loading.h"
-#include "shell/shared_context_exit.h"
 #include "shell/viewer_state.h"
 
 namespace {
@@ -114,27 +113,27 @@ int runViewer(int& argc, char** argv) {
     initViewWindowSystem(argc, argv);
     const char* archivePath = argc > 1 ? argv[1] : nullptr;  // GLUT has taken its own options
     ViewerWindows windows;
-    SharedViewContext& context = windows.viewContext;
+    ViewContexts& contexts = windows.viewContexts;
 
     mainWindow = createViewWindow(ViewMain);
-    sideWindow = createViewWindowOnCurrentContext(ViewSide);
-    tolerateSharedContextTeardown();
+    contexts.adopt(ViewMain);
+    sideWindow = createViewWindow(ViewSide);
+    contexts.adopt(ViewSide);
     // The side view is current while the archive loads.
-    context.switchTo(ViewSide);
     setUpViewContext(ViewSide);
     const LoadedModel loaded = loadModel(*theModel, archivePath);
     shownModelName = modelNameOf(archivePath);
     loadedPose.remember(*rootNode);
     // A first look at the demo model shows all of it; an archive opens with its parts hidden.
     if (loaded.demo) setAllPartsVisible(1);
-    theModel->prepareWindow();  // the lists and the texture, once for the three views
-    upWindow = createViewWindowOnCurrentContext(ViewUp);
-    context.switchTo(ViewUp);
+    upWindow = createViewWindow(ViewUp);
+    contexts.adopt(ViewUp);
     setUpViewContext(ViewUp);
     glutSetWindow(mainWindow);
-    context.switchTo(ViewMain);
     setUpViewContext(ViewMain);
+    prepareViewObjects(contexts, *theModel);
 
+    windows.platform.viewContexts = &contexts;
     registerHandlers(windows);
     buildPanel(windows);
 

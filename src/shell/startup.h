@@ -9,20 +9,20 @@
 #include "shell/view_window.h"
 
 // The viewer's start-up as named steps, each callable alone. runViewer calls them in this order:
-//   createModel; initViewWindowSystem; createViewWindow main, then side on main's context
-//   (render/views.h); setUpViewContext side; loadModel (shell/model_loading.h), which the
-//   "Reset pose" remembers; prepareWindow, once for the three views;
-//   createViewWindow up on the same context and setUpViewContext up; glutSetWindow main and
-//   setUpViewContext main; registerHandlers; buildPanel; then GLUT's main loop.
-// Each view's set-up runs after the shared context has switched to that view.
+//   createModel; initViewWindowSystem; createViewWindow main and side (render/views.h), each
+//   adopted by the views' contexts (render/view_contexts.h); setUpViewContext side; loadModel
+//   (shell/model_loading.h), which the "Reset pose" remembers; prepareWindow, once for the
+//   views of the share group; createViewWindow up, adopted, and setUpViewContext up;
+//   glutSetWindow main and setUpViewContext main; registerHandlers; buildPanel; then GLUT's
+//   main loop. Each view's GL work runs after its context has been made current.
 
 // What the viewer's windows keep while they live; runViewer holds it for the whole run.
 struct ViewerWindows {
     GlutPlatform platform;  // the handlers' window-system calls
-    SharedViewContext viewContext;
+    ViewContexts viewContexts;
     // The views' GLUT window data, in ViewIndex order.
     ViewWindowData views[3] = {
-        {ViewMain, &viewContext, {}}, {ViewSide, &viewContext, {}}, {ViewUp, &viewContext, {}}};
+        {ViewMain, &viewContexts, {}}, {ViewSide, &viewContexts, {}}, {ViewUp, &viewContexts, {}}};
     std::unique_ptr<glui_lite::Window> panel;
     std::unique_ptr<PanelWindow> panelWindow;
 };

@@ -2,7 +2,20 @@
 
 #include <GL/freeglut.h>
 
+#include "model/model.h"
+#include "shell/viewer_state.h"
+
 void enterCurrentView() {
     const auto& window = *static_cast<ViewWindowData*>(glutGetWindowData());
-    window.context->switchTo(window.view);
+    window.contexts->switchTo(window.view);
+}
+
+void prepareViewObjects(ViewContexts& contexts, Model& model) {
+    const int windows[3] = {mainWindow, sideWindow, upWindow};
+    for (ViewIndex view : {ViewSide, ViewUp, ViewMain}) {
+        if (view != ViewMain && contexts.sharesObjects(view)) continue;
+        glutSetWindow(windows[view]);
+        contexts.switchTo(view);
+        model.prepareWindow();
+    }
 }

@@ -2,14 +2,20 @@
 
 #include <utility>
 
-#include "render/shared_view_context.h"
+#include "render/view_contexts.h"
+
+class Model;
 
 // What each view's GLUT window carries as its window data.
 struct ViewWindowData {
     ViewIndex view;
-    SharedViewContext* context;     // the GL context the three views share
+    ViewContexts* contexts;         // the views' GL contexts
     std::pair<int, int> drawnSize;  // the window's size when it last drew
 };
 
-// Hands the shared GL context to the current window's view; its window data must be set.
+// Makes the current window's view context current; its window data must be set.
 void enterCurrentView();
+
+// Builds the model's lists and texture wherever the views need them: once in the main view's
+// share group, and again in a view the GL kept out of it. mainWindow is current afterwards.
+void prepareViewObjects(ViewContexts& contexts, Model& model);
