@@ -130,6 +130,7 @@ int runViewer(int& argc, char** argv) {
     contexts.adopt(ViewUp);
     setUpViewContext(ViewUp);
     glutSetWindow(mainWindow);
+    contexts.switchTo(ViewMain);
     setUpViewContext(ViewMain);
     prepareViewObjects(contexts, *theModel);
 

@@ -11,10 +11,10 @@
 // The viewer's start-up as named steps, each callable alone. runViewer calls them in this order:
 //   createModel; initViewWindowSystem; createViewWindow main and side (render/views.h), each
 //   adopted by the views' contexts (render/view_contexts.h); setUpViewContext side; loadModel
-//   (shell/model_loading.h), which the "Reset pose" remembers; prepareWindow, once for the
-//   views of the share group; createViewWindow up, adopted, and setUpViewContext up;
-//   glutSetWindow main and setUpViewContext main; registerHandlers; buildPanel; then GLUT's
-//   main loop. Each view's GL work runs after its context has been made current.
+//   (shell/model_loading.h), which the "Reset pose" remembers; createViewWindow up, adopted,
+//   and setUpViewContext up; setUpViewContext main; prepareViewObjects (shell/view_window.h),
+//   once for the share group; registerHandlers; buildPanel; then GLUT's main loop. Each view's
+//   GL work runs after its context has been made current.
 
 // What the viewer's windows keep while they live; runViewer holds it for the whole run.
 struct ViewerWindows {
