@@ -4,14 +4,22 @@ using namespace archive_builder;
 
 namespace {
 
+// The four corners of a square of the given side at height y, from (x, z) towards +x and -z;
+// returns the first one's index.
+uint16_t addSquareCorners(MeshBlock& mesh, int16_t x, int16_t y, int16_t z, int16_t side) {
+    const auto base = static_cast<uint16_t>(mesh.vertices.size());
+    const auto farX = static_cast<int16_t>(x + side), farZ = static_cast<int16_t>(z - side);
+    mesh.vertices.push_back({x, y, z, 0});
+    mesh.vertices.push_back({x, y, farZ, 0});
+    mesh.vertices.push_back({farX, y, z, 0});
+    mesh.vertices.push_back({farX, y, farZ, 0});
+    return base;
+}
+
 // A shaded triangle and quad around (x, z) in the y = 0 plane, drawn clockwise on the main
 // view's screen (right +x, up -z), so the viewer shows them.
 void addShaded(MeshBlock& mesh, int16_t x, int16_t z) {
-    const auto base = static_cast<uint16_t>(mesh.vertices.size());
-    mesh.vertices.push_back({x, 0, z, 0});
-    mesh.vertices.push_back({x, 0, static_cast<int16_t>(z - 10), 0});
-    mesh.vertices.push_back({static_cast<int16_t>(x + 10), 0, z, 0});
-    mesh.vertices.push_back({static_cast<int16_t>(x + 10), 0, static_cast<int16_t>(z - 10), 0});
+    const uint16_t base = addSquareCorners(mesh, x, 0, z, 10);
     mesh.shadedTriangles.push_back({{vref(base), vref(base + 1), vref(base + 2)},
                                     {RGB{255, 0, 0}, RGB{0, 255, 0}, RGB{0, 0, 255}}});
     // File corners 0, 1, 3, 2 make the outline.
@@ -21,11 +29,7 @@ void addShaded(MeshBlock& mesh, int16_t x, int16_t z) {
 }
 
 void addTextured(MeshBlock& mesh, int16_t x, int16_t z) {
-    const auto base = static_cast<uint16_t>(mesh.vertices.size());
-    mesh.vertices.push_back({x, 5, z, 0});
-    mesh.vertices.push_back({x, 5, static_cast<int16_t>(z - 20), 0});
-    mesh.vertices.push_back({static_cast<int16_t>(x + 20), 5, z, 0});
-    mesh.vertices.push_back({static_cast<int16_t>(x + 20), 5, static_cast<int16_t>(z - 20), 0});
+    const uint16_t base = addSquareCorners(mesh, x, 5, z, 20);
     mesh.texturedTriangles.push_back(
         {{vref(base), vref(base + 1), vref(base + 2)}, {UV{0, 0}, UV{0, 15}, UV{15, 0}}, 0});
     // Row offset 16 picks the second palette's copy; v 250 + 16 reaches past the page.
