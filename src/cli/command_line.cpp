@@ -50,10 +50,10 @@ const CliMode* modeNamedIn(const std::vector<std::string>& args, size_t& at) {
 std::string optionList(CLI::App& app) {
     std::string out;
     for (const CLI::Option* option : app.get_options()) {
-        if (option->get_name() == "-h,--help" || option->get_name().empty()) continue;
-        std::string name = option->get_name(false, true);
-        if (option->get_positional()) name = option->get_name();
-        if (!option->get_positional() && option->get_type_size() > 0) {
+        if (option == app.get_help_ptr()) continue;
+        std::string name = option->get_positional() ? option->get_name()
+                                                    : option->get_name(false, true);
+        if (!option->get_positional() && !option->get_type_name().empty()) {
             name += " " + option->get_type_name();
         }
         out += "    " + name + "\n" + wrapped(option->get_description(), 8);

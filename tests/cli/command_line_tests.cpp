@@ -79,7 +79,7 @@ TEST_F(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
                 "existing one, or a name ending in /)"},
         {{"--render", "o.png", "--bogus"},
          mode + "The following argument was not expected: --bogus"},
-        {{"--render", "o.png", "--pose"}, mode + "--pose: 1 required TEXT missing"},
+        {{"--render", "o.png", "--pose"}, mode + "--pose: 1 required FILE missing"},
         {{"--render", "o.png", "--pose", "--quiet"},
          mode + "--pose: '--quiet' looks like an option, not a file name (write ./--quiet for a "
                 "file of that name)"},
