@@ -123,7 +123,8 @@ int textureReplace(const uint8_t* data, size_t size) {
     }
     // Only the image's pixel bytes and its palette may change, and the size never does.
     check(out.archive.size() == archiveSize, "the replacement changed the archive's size");
-    const ArchiveImage* image = listArchiveImages(archive, archiveSize).find(data[0]);
+    const ArchiveImages images = listArchiveImages(archive, archiveSize);
+    const ArchiveImage* image = images.find(data[0]);
     check(image != nullptr, "a replacement into an entry that is not an image");
     const size_t palette = image->paletteOffset(data[1]);
     for (size_t i = 0; i < archiveSize; ++i) {
