@@ -16,6 +16,9 @@
 
 namespace {
 
+// All the texture files of one folder together; more is not the extract of one archive.
+constexpr size_t kMaxTextureFolderBytes = size_t{256} << 20;
+
 // One image's files, decoded: the indices of the first and the palettes they bring.
 struct ImageEdit {
     const ArchiveImage* image = nullptr;
@@ -189,13 +192,21 @@ bool readTextureFolder(const std::string& folder, std::vector<TextureInput>& fil
         return false;
     }
     std::vector<fs::path> paths;
-    for (const fs::directory_entry& item : items) {
-        if (endsWithPng(item.path().filename().string()) && !item.is_directory(code)) {
-            paths.push_back(item.path());
-        }
+    for (; items != fs::directory_iterator(); items.increment(code)) {
+        if (endsWithPng(items->path().filename().string())) paths.push_back(items->path());
+    }
+    if (code) {
+        error = folder + ": " + code.message();
+        return false;
     }
     std::sort(paths.begin(), paths.end());
+    size_t total = 0;
     for (const fs::path& path : paths) {
+        // A pipe or a device would block or never end; only files are read.
+        if (!fs::is_regular_file(path, code)) {
+            error = path.string() + ": not a regular file";
+            return false;
+        }
         FILE* stream = std::fopen(path.c_str(), "rb");
         if (!stream) {
             error = path.string() + ": " + std::strerror(errno);
@@ -205,6 +216,11 @@ bool readTextureFolder(const std::string& folder, std::vector<TextureInput>& fil
         std::fclose(stream);
         if (read.error) {
             error = path.string() + ": " + std::strerror(read.error);
+            return false;
+        }
+        total += read.bytes.size();
+        if (total > kMaxTextureFolderBytes) {
+            error = folder + ": the texture files come to more than 256 MiB";
             return false;
         }
         // A larger file keeps its first bytes only; the decoder refuses it by its size.

@@ -28,9 +28,9 @@ TextureReplacement replaceTextures(const uint8_t* archive, size_t size,
                                    const std::vector<TextureInput>& files,
                                    const std::string& archiveName);
 
-// Reads the texture files of a folder: every file whose name ends in .png, in any case (a PNG
-// whose name does not fit the pattern is refused by replaceTextures). Other files, such as
-// textures.json, are left alone. False with error set to one line.
+// Reads the texture files of a folder: every name that ends in .png, in any case (one that
+// does not fit the pattern is refused by replaceTextures), which must be a regular file. Other
+// files, such as textures.json, are left alone. False with error set to one line.
 bool readTextureFolder(const std::string& folder, std::vector<TextureInput>& files,
                        std::string& error);
 
