@@ -115,12 +115,16 @@ bool holdsEdit(const uint8_t* archive, const ImageEdit& edit) {
                     edit.indices.begin())) {
         return false;
     }
-    std::vector<uint8_t> scratch(archive, archive + edit.image->offset + edit.image->size);
+    // The palettes written again into a copy of the entry's header, and compared.
+    ArchiveImage header = *edit.image;
+    header.offset = 0;
+    std::vector<uint8_t> scratch(archive + edit.image->offset,
+                                 archive + edit.image->offset + header.header.imageStart);
     for (const auto& [m, colours] : edit.palettes) {
-        writeImagePalette(scratch.data(), *edit.image, m, colours);
-        const size_t at = edit.image->paletteOffset(m);
+        writeImagePalette(scratch.data(), header, m, colours);
+        const size_t at = header.paletteOffset(m);
         if (!std::equal(scratch.begin() + at, scratch.begin() + at + TimImage::kPaletteBytes,
-                        archive + at)) {
+                        archive + edit.image->offset + at)) {
             return false;
         }
     }

@@ -157,6 +157,25 @@ TEST(TextureReplacement, AnUnchangedExtractGivesBackTheSameBytes) {
     EXPECT_EQ(back.archive, archive);
 }
 
+TEST(TextureReplacement, EntriesSharingBytesMustAgree) {
+    // Entries 1 and 3 are the same bytes of the file (entry 2 ends before it starts).
+    ab::Archive shared;
+    shared.entries = {ab::Bytes(4, 0), smallImage().bytes(), ab::Bytes(4, 0), {}, {}};
+    const ab::Bytes plain = shared.bytes();
+    const std::vector<uint32_t> at = ab::entryOffsets(plain);
+    shared.offsetOverrides = {std::nullopt, std::nullopt, std::nullopt, at[1], at[2]};
+    const ab::Bytes archive = shared.bytes();
+    std::vector<TextureInput> files = asInputs(extractTextures(archive.data(), archive.size()));
+    ASSERT_EQ(files.size(), 4u);
+    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), files, "a").archive, archive);
+
+    files[0].bytes = handMadePng(4, 2, 4, PNG_COLOR_TYPE_PALETTE, 16, 0x11);
+    files[1].bytes = files[0].bytes;
+    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), files, "a").error,
+              "dir/entry1-palette0.png: the image shares bytes of the archive with another image "
+              "whose files say otherwise");
+}
+
 TEST(TextureReplacement, AnEditedIndexAndColourLandExactlyWhereTheyShould) {
     const ab::Bytes archive = mixedArchive();
     const TextureExtraction out = extractTextures(archive.data(), archive.size());
