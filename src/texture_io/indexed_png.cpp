@@ -128,6 +128,21 @@ bool headerFits(ReadState& state, png_structp png, png_infop info) {
                       height, state.width, state.height);
         return false;
     }
+    // The viewer makes index 0 transparent and every other index opaque. A file that makes
+    // another index transparent does not show what the viewer would: most often an editor has
+    // put the colour map in an order of its own, and the indices no longer mean the archive's.
+    png_bytep alphas = nullptr;
+    int alphaCount = 0;
+    if (png_get_tRNS(png, info, &alphas, &alphaCount, nullptr) & PNG_INFO_tRNS) {
+        for (int k = 1; k < alphaCount; ++k) {
+            if (alphas[k] != 255) {
+                state.refusal = "transparent index";
+                std::snprintf(state.detail, sizeof state.detail,
+                              " %d: only index 0 is, has the colour map been reordered?", k);
+                return false;
+            }
+        }
+    }
     state.image->palette.clear();
     for (int k = 0; k < count; ++k) {
         state.image->palette.push_back({colours[k].red, colours[k].green, colours[k].blue});

@@ -5,6 +5,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <csetjmp>
 
 #include "archive_builder.h"
@@ -233,6 +234,16 @@ TEST(TextureReplacement, EachRefusalIsOneLineNamingTheFile) {
               "d/entry3-palette2.png: entry 3 has 2 palettes, not a palette 2");
     EXPECT_EQ(refusal("entry03-palette0.png", good),
               "d/entry03-palette0.png: the name does not fit entry<E>-palette<M>.png");
+    std::vector<uint8_t> reordered = good;  // tRNS 00 becomes 00 00: index 1 transparent too
+    const size_t trns =
+        std::search(reordered.begin(), reordered.end(), "tRNS", "tRNS" + 4) - reordered.begin();
+    reordered[trns - 1] = 2;
+    reordered.insert(reordered.begin() + trns + 5, 0);
+    const uint32_t crc = crc32(0, &reordered[trns], 6);
+    for (int k = 0; k < 4; ++k) reordered[trns + 6 + k] = static_cast<uint8_t>(crc >> (24 - 8 * k));
+    EXPECT_EQ(refusal("entry3-palette0.png", reordered),
+              "d/entry3-palette0.png: transparent index 1: only index 0 is, has the colour map "
+              "been reordered?");
     // 8-bit and 2-bit files are taken when their indices fit.
     EXPECT_EQ(refusal("entry3-palette0.png", handMadePng(4, 2, 8, PNG_COLOR_TYPE_PALETTE, 16, 15)),
               "");
