@@ -8,11 +8,15 @@
 
 #include "archive_builder.h"
 #include "model/bone_node.h"
+#include "model/byte_order.h"
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "model/pose_file.h"
 #include "texture/texture_page.h"
+#include "texture_io/archive_images.h"
+#include "texture_io/texture_extraction.h"
+#include "texture_io/texture_replacement.h"
 
 namespace fuzz_entry {
 namespace {
@@ -91,6 +95,56 @@ int textureScan(const uint8_t* data, size_t size) {
     check(stream != nullptr, "cannot open the archive as a stream");
     checkLoaderResult(scratchPage().scanArchive(stream));
     std::fclose(stream);
+    return 0;
+}
+
+std::vector<uint8_t> textureReplaceInput(uint8_t entry, uint8_t palette,
+                                         const std::vector<uint8_t>& archive,
+                                         const std::vector<uint8_t>& png) {
+    std::vector<uint8_t> input = {entry, palette};
+    archive_builder::putLE32(input, static_cast<uint32_t>(archive.size()));
+    input.insert(input.end(), archive.begin(), archive.end());
+    input.insert(input.end(), png.begin(), png.end());
+    return input;
+}
+
+int textureReplace(const uint8_t* data, size_t size) {
+    constexpr size_t kHead = 6;
+    if (size < kHead) return 0;
+    const size_t archiveSize = std::min<size_t>(readLE32(data + 2), size - kHead);
+    const uint8_t* archive = data + kHead;
+    const TextureInput file{"f", textureFileName(data[0], data[1]),
+                            std::vector<uint8_t>(archive + archiveSize, data + size)};
+    const TextureReplacement out = replaceTextures(archive, archiveSize, {file}, "a");
+    if (!out.error.empty()) {
+        check(out.archive.empty(), "a refused replacement still gave an archive");
+        check(out.error.find('\n') == std::string::npos, "a refusal of more than one line");
+        return 0;
+    }
+    // Only the image's pixel bytes and its palette may change, and the size never does.
+    check(out.archive.size() == archiveSize, "the replacement changed the archive's size");
+    const ArchiveImages images = listArchiveImages(archive, archiveSize);
+    const ArchiveImage* image = images.find(data[0]);
+    check(image != nullptr, "a replacement into an entry that is not an image");
+    const size_t palette = image->paletteOffset(data[1]);
+    for (size_t i = 0; i < archiveSize; ++i) {
+        const bool inPixels =
+            i >= image->pixelOffset() && i - image->pixelOffset() < image->pixelBytesHeld;
+        const bool inPalette = i >= palette && i - palette < TimImage::kPaletteBytes;
+        if (!inPixels && !inPalette) {
+            check(out.archive[i] == archive[i], "a byte outside the image changed");
+        } else if (inPalette && (i - palette) % 2 == 1) {
+            check((out.archive[i] & 0x80) == (archive[i] & 0x80), "bit 15 of a colour changed");
+        }
+    }
+    // Put back again, the image's own file changes nothing more.
+    const TextureExtraction again = extractTextures(out.archive.data(), out.archive.size());
+    for (const TextureFile& extracted : again.files) {
+        if (extracted.name != file.name) continue;
+        const TextureReplacement same = replaceTextures(out.archive.data(), out.archive.size(),
+                                                        {{"g", file.name, extracted.bytes}}, "a");
+        check(same.archive == out.archive, "an extracted file did not put back what it holds");
+    }
     return 0;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace fuzz_entry {
 
@@ -19,9 +20,18 @@ int skeletonArchive(const uint8_t* data, size_t size);
 int timEntry(const uint8_t* data, size_t size);
 // The whole archive through the texture scan, read piecewise from a stream.
 int textureScan(const uint8_t* data, size_t size);
+// One texture file put back into an archive: the entry and palette byte that name the file
+// entry<E>-palette<M>.png, the archive's length (32 bits, little-endian), the archive, and the
+// rest of the input as the PNG file (see textureReplaceInput).
+int textureReplace(const uint8_t* data, size_t size);
 // A pose file loaded, as "Load matrix" loads it, into a fixed tree of seven nodes (see
 // poseTreeArchive).
 int poseFile(const uint8_t* data, size_t size);
+
+// The input of textureReplace that puts png back as entry<entry>-palette<palette>.png.
+std::vector<uint8_t> textureReplaceInput(uint8_t entry, uint8_t palette,
+                                         const std::vector<uint8_t>& archive,
+                                         const std::vector<uint8_t>& png);
 
 // The archive of the fixed tree that poseFile loads into: bones 1 and 2 under the root, bone 3
 // under bone 1, bones 4 and 5 a chain under bone 3, bone 6 under the root. Seven nodes, so a

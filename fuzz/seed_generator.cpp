@@ -49,10 +49,12 @@ int main(int argc, char** argv) {
     const std::filesystem::path root = argv[1];
     const auto archives = seed_inputs::archiveSeeds();
     const auto tims = seed_inputs::timSeeds();
+    const auto replacements = seed_inputs::textureReplaceSeeds();
     std::fflush(stdout);
     const auto poses = seed_inputs::poseSeeds();  // loads the pose tree, which prints its bones
     const bool ok = writeAll(root / "skeleton_archive", archives) &&
                     linkSharedSeeds(root / "texture_scan") && writeAll(root / "tim_entry", tims) &&
+                    writeAll(root / "texture_replace", replacements) &&
                     writeAll(root / "pose_file", poses);
     return ok ? 0 : 1;
 }

@@ -8,6 +8,8 @@
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/pose_file.h"
+#include "texture_io/texture_extraction.h"
+#include "texture_io/texture_replacement.h"
 
 namespace seed_inputs {
 
@@ -339,6 +341,29 @@ std::vector<NamedInput> timSeeds() {
     tim = image(1, 0xFFFF, 1);
     tim.truncateTo = 200;
     add("truncated-width-max", tim);
+    return seeds;
+}
+
+std::vector<NamedInput> textureReplaceSeeds() {
+    std::vector<NamedInput> seeds;
+    const Bytes archive = soundArchive();
+    const TextureExtraction extracted = extractTextures(archive.data(), archive.size());
+    for (const TextureFile& file : extracted.files) {
+        uint32_t entry = 0;
+        int palette = 0;
+        const std::string stem = file.name.substr(0, file.name.find('.'));
+        if (!parseTextureFileName(file.name, entry, palette)) {
+            // textures.json as the file: a refusal, not a PNG.
+            seeds.push_back(
+                {"refused-" + stem, fuzz_entry::textureReplaceInput(3, 0, archive, file.bytes)});
+            continue;
+        }
+        const auto input = [&](uint8_t e, uint8_t m) {
+            return fuzz_entry::textureReplaceInput(e, m, archive, file.bytes);
+        };
+        seeds.push_back({"sound-" + stem, input(entry, palette)});
+        seeds.push_back({"refused-" + stem + "-as-entry0", input(0, palette)});
+    }
     return seeds;
 }
 

@@ -29,6 +29,9 @@ archive_builder::Bytes soundArchive();
 std::vector<NamedInput> archiveSeeds();
 // Single texture entries, for the TIM decoder.
 std::vector<NamedInput> timSeeds();
+// Texture files put back into the sound archive: each file extracted from it, the same files
+// named for an entry that is no image, and textures.json in the place of a PNG.
+std::vector<NamedInput> textureReplaceSeeds();
 // Pose files for the fixed pose tree of the fuzz entry points.
 std::vector<NamedInput> poseSeeds();
 

@@ -22,6 +22,16 @@ const std::vector<CliMode>& cliModes() {
          "Prints what each archive holds and what is wrong with it; --json gives one JSON "
          "document, or one JSON object per line for several archives.",
          declareInfoMode},
+        {"--extract-textures", "DIR [ARCHIVE]...",
+         "Writes every image of each archive as indexed PNGs of its full size, "
+         "DIR/entry<E>-palette<M>.png for each of its palettes, and DIR/textures.json listing "
+         "the images and the entries skipped; several archives get DIR/NAME/ each.",
+         declareExtractTexturesMode},
+        {"--replace-textures", "OUT --images DIR ARCHIVE",
+         "Writes a copy of ARCHIVE to OUT in which each entry<E>-palette<M>.png of DIR gives "
+         "entry E's pixel indices and its palette M; every other byte stays as it was. A file "
+         "that does not fit its image refuses the whole run, and nothing is written.",
+         declareReplaceTexturesMode},
     };
     return modes;
 }

@@ -31,3 +31,5 @@ ModeRunner declareExportMode(CLI::App& app);
 ModeRunner declareRenderMode(CLI::App& app);
 ModeRunner declareTextureMode(CLI::App& app);
 ModeRunner declareInfoMode(CLI::App& app);
+ModeRunner declareExtractTexturesMode(CLI::App& app);
+ModeRunner declareReplaceTexturesMode(CLI::App& app);

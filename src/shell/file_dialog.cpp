@@ -136,6 +136,16 @@ bool askForArchive(std::string& path, FILE* console) {
     return askWith(chooserCommand(false), "Open archive from", path, console);
 }
 
+bool askForFolder(const char* prompt, std::string& path, FILE* console) {
+    std::vector<std::string> command;
+    if (std::string program = findOnPath("zenity"); !program.empty()) {
+        command = {program, "--file-selection", "--directory", std::string("--title=") + prompt};
+    } else if (std::string program = findOnPath("kdialog"); !program.empty()) {
+        command = {program, "--getexistingdirectory", "."};
+    }
+    return askWith(command, prompt, path, console);
+}
+
 std::vector<std::string> exportChooserCommand() {
     std::string program = findOnPath("zenity");
     if (!program.empty()) {

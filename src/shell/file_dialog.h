@@ -32,3 +32,5 @@ bool askForExportFile(std::string& path, FILE* console = stdin);
 bool askForPoseFile(bool forSave, std::string& path, FILE* console = stdin);
 // Asks for a model archive the same way, with the open dialog.
 bool askForArchive(std::string& path, FILE* console = stdin);
+// Asks for a folder the same way, with the chooser's folder dialog.
+bool askForFolder(const char* prompt, std::string& path, FILE* console = stdin);

@@ -54,3 +54,7 @@ void GlutPlatform::showReplacedModel() {
 bool GlutPlatform::chooseExportFile(std::string& path) {
     return askForExportFile(path);
 }
+
+bool GlutPlatform::chooseFolder(const char* prompt, std::string& path) {
+    return askForFolder(prompt, path);
+}

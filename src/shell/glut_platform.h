@@ -17,6 +17,7 @@ class GlutPlatform : public ShellPlatform {
     bool choosePoseFile(bool forSave, std::string& path) override;
     bool chooseExportFile(std::string& path) override;
     bool chooseArchive(std::string& path) override;
+    bool chooseFolder(const char* prompt, std::string& path) override;
     int keyModifiers() override;
     void showReplacedModel() override;
 

@@ -15,6 +15,7 @@
 #include "shell/glui_lite.h"
 #include "shell/model_loading.h"
 #include "shell/shell_platform.h"
+#include "shell/texture_extract_command.h"
 #include "shell/viewer_state.h"
 #include "texture/texture_page.h"
 
@@ -232,6 +233,9 @@ void onMenu(int value) {
         case kMenuOpenArchive:
             openArchive();
             break;
+        case kMenuExtractTextures:
+            extractShownTextures();
+            break;
         default:
             break;
     }
@@ -298,6 +302,7 @@ bool replaceModel(const char* path) {
     delete theModel;
     theModel = model.release();
     shownModelName = modelNameOf(path);
+    shownArchivePath = path ? path : "";
     editHistory.clear();
     loadedPose.remember(*rootNode);
     shellPlatform->showReplacedModel();

@@ -28,6 +28,8 @@ class ShellPlatform {
     virtual void showReplacedModel() = 0;
     // Asks for the file an export writes (.glb or .gltf); false when the user cancelled.
     virtual bool chooseExportFile(std::string& path) = 0;
+    // Asks for a folder to write into; false when the user cancelled.
+    virtual bool chooseFolder(const char* prompt, std::string& path) = 0;
 };
 
 // The platform the handlers use; set once at start-up (or by a test).

@@ -61,6 +61,7 @@ void buildMenus() {
     glutAddMenuEntry("Export glTF", kMenuExportGltf);
     glutAddMenuEntry("Reset pose", kMenuResetPose);
     glutAddMenuEntry("Open archive", kMenuOpenArchive);
+    glutAddMenuEntry("Extract textures", kMenuExtractTextures);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 }
 
@@ -123,6 +124,7 @@ int runViewer(int& argc, char** argv) {
     setUpViewContext(ViewSide);
     const LoadedModel loaded = loadModel(*theModel, archivePath);
     shownModelName = modelNameOf(archivePath);
+    shownArchivePath = archivePath ? archivePath : "";
     loadedPose.remember(*rootNode);
     // A first look at the demo model shows all of it; an archive opens with its parts hidden.
     if (loaded.demo) setAllPartsVisible(1);

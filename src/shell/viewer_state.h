@@ -26,6 +26,7 @@ constexpr int kMenuSaveMatrix = 32762;
 constexpr int kMenuExportGltf = 32761;
 constexpr int kMenuResetPose = 32760;
 constexpr int kMenuOpenArchive = 32759;
+constexpr int kMenuExtractTextures = 32758;
 
 // Process-wide viewer state, changed only by start-up and the input handlers.
 extern Model* theModel;
@@ -44,3 +45,5 @@ extern EditHistory editHistory;
 extern LoadedPose loadedPose;
 // What the panel names as the model shown: the archive's file name, or "demo model".
 extern std::string shownModelName;
+// The path of the archive shown, or "" for the demo model.
+extern std::string shownArchivePath;

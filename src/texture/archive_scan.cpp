@@ -10,9 +10,6 @@
 
 namespace {
 
-// The texture scan keeps its offsets in one small table and refuses larger archives.
-constexpr uint32_t kMaxEntries = 256;
-
 // The stream's size in bytes, or -1 when it cannot be measured.
 long streamSize(FILE* file) {
     if (std::fseek(file, 0, SEEK_END) != 0) return -1;
@@ -82,11 +79,11 @@ int TexturePage::scanArchive(FILE* file) {
     if (static_cast<uint64_t>(fileSize) > kArchiveSizeLimit) return -1;
 
     // Only the table is read whole; the entries are read one at a time.
-    const std::vector<uint8_t> tableBytes = readEntryTableBytes(file, kMaxEntries);
+    const std::vector<uint8_t> tableBytes = readEntryTableBytes(file, kMaxTextureEntries);
     const EntryTable table(BoundedReader(tableBytes.data(), tableBytes.size()));
     uint32_t count = 0;
     table.count(count);  // a file shorter than the count has no entries
-    if (count >= kMaxEntries) {
+    if (count >= kMaxTextureEntries) {
         consoleProblem("Warning num of entries. [%d]\n", static_cast<int>(count));
         return -1;
     }

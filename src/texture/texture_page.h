@@ -6,6 +6,9 @@
 #include <cstdio>
 
 constexpr int kTexturePageSize = 256;
+// The texture scan keeps its offsets in one small table and refuses archives with this many
+// entries or more.
+constexpr uint32_t kMaxTextureEntries = 256;
 
 // The one 256 x 256 RGBA texture of the model: every TIM image of the archive is decoded into
 // it from row 0, column 0. Pixel (x, y) starts at byte 4 (256 y + x).

@@ -44,43 +44,24 @@ int reportTruncated(size_t size, uint64_t needed) {
 // Reads the header from the id to the image block's size into image. A header the decoder
 // cannot take, or one the entry cuts short, gets its one line and false.
 bool readHeader(const BoundedReader& entry, TimImage& image) {
-    const size_t size = entry.size();
-    uint32_t id = 0, flags = 0;
-    if (!entry.readU32(TimImage::kIdOffset, id) || !entry.readU32(TimImage::kFlagsOffset, flags)) {
-        reportTruncated(size, TimImage::kFlagsOffset + 4);
-        return false;
+    uint64_t needed = 0;
+    switch (checkTimHeader(entry, image, needed)) {
+        case TimHeaderCheck::Accepted:
+            return true;
+        case TimHeaderCheck::Truncated:
+            reportTruncated(entry.size(), needed);
+            return false;
+        case TimHeaderCheck::BadHeader:
+            printHeaderError(entry);
+            return false;
+        case TimHeaderCheck::BadPaletteSize: {
+            uint32_t clutLength = 0;
+            entry.readU32(TimImage::kClutLengthOffset, clutLength);
+            consoleProblem("Error : palette size [%8x]\n", clutLength);
+            return false;
+        }
     }
-    if (id != TimImage::kId || flags != TimImage::kFlags4BitClut) {
-        printHeaderError(entry);
-        return false;
-    }
-
-    uint32_t clutLength = 0;
-    if (!entry.readU32(TimImage::kClutLengthOffset, clutLength)) {
-        reportTruncated(size, TimImage::kClutLengthOffset + 4);
-        return false;
-    }
-    if (clutLength < TimImage::kMinClutLength || clutLength > TimImage::kMaxClutLength) {
-        consoleProblem("Error : palette size [%8x]\n", clutLength);
-        return false;
-    }
-
-    uint8_t paletteCount = 0;
-    if (!entry.readU8(TimImage::kPaletteCountOffset, paletteCount)) {
-        reportTruncated(size, TimImage::kPalettesOffset);
-        return false;
-    }
-    image.paletteCount = paletteCount;
-    image.imageStart = TimImage::kPalettesOffset + TimImage::kPaletteBytes * paletteCount;
-    uint16_t widthUnits = 0, rows = 0;
-    if (!entry.readU16(image.imageStart + TimImage::kImageWidthOffset, widthUnits) ||
-        !entry.readU16(image.imageStart + TimImage::kImageHeightOffset, rows)) {
-        reportTruncated(size, image.pixelStart());
-        return false;
-    }
-    image.width = TimImage::kPixelsPerWidthUnit * widthUnits;
-    image.height = rows;
-    return true;
+    return false;
 }
 
 std::vector<Rgb> readPalettes(const BoundedReader& entry, int paletteCount) {

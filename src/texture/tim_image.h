@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class BoundedReader;
+
 // The layout of a 4-bit TIM image with a colour lookup table (CLUT), as far as the decoder reads
 // it, and the header fields taken from one entry. Offsets count from the start of the entry.
 struct TimImage {
@@ -33,3 +35,15 @@ struct TimImage {
     size_t pixelStart() const { return imageStart + kImageHeaderBytes; }
     size_t rowBytes() const { return static_cast<size_t>(width) / 2; }  // two pixels per byte
 };
+
+// How an entry's header stands with the decoder.
+enum class TimHeaderCheck {
+    Accepted,        // image holds the palette count, the image block's start and the size
+    Truncated,       // the entry ends inside the header; needed says how many bytes it needs
+    BadHeader,       // not a 4-bit TIM with palettes (id or flags)
+    BadPaletteSize,  // the CLUT length lies outside 20 .. 256
+};
+
+// Checks the header from the id to the image block's size, as the decoder reads it, and fills
+// image. Prints nothing: the decoder and the texture extraction each say what they make of it.
+TimHeaderCheck checkTimHeader(const BoundedReader& entry, TimImage& image, uint64_t& needed);

@@ -42,7 +42,7 @@ UNDO_AT, REDO_AT = (PANEL_X + 132, PANEL_Y + 156), (PANEL_X + 132, PANEL_Y + 179
 
 # The top menu's entries in order (positions count from 1).
 MENU = ["Mouse mode", "Init matrix", "Load matrix", "Save matrix", "Export glTF", "Reset pose",
-        "Open archive"]
+        "Open archive", "Extract textures"]
 
 def menu_position(entry):
     return MENU.index(entry) + 1
@@ -550,6 +550,20 @@ def case_daily(s):
     check(len(s.save_pose("five.pose")) == 6 * 192, "the pose is the new model's")
 
 
+def case_extract_textures(s):
+    """The last menu entry writes the demo's image, one PNG per palette, into the chosen folder."""
+    folder = os.path.join(s.dir, "textures") + "/"
+    console = s.console()
+    s.answer(folder)
+    s.menu(menu_position("Extract textures"))
+    wait_until(lambda: len(s.console()) > len(console), 10, "the extraction's line")
+    check(s.console()[len(console):] == f"Extract textures : {folder} (1 image, 5 files)\n",
+          f"console {s.console()[len(console):]!r}")
+    check(sorted(os.listdir(folder)) == [f"entry3-palette{m}.png" for m in range(4)] +
+          ["textures.json"], f"files {os.listdir(folder)}")
+    check("--directory" in s.chooser_calls()[-1], f"chooser {s.chooser_calls()}")
+
+
 def rendered_views(s, *args):
     """The three views as --render draws them without a display: {title: rows of RGB bytes}."""
     sheet = os.path.join(s.dir, "render.png")
@@ -693,7 +707,7 @@ def main():
         session = Session(options, maker_args=["--bones", "60"])
     else:
         session = Session(options, archive=options.case not in ("demo", "render_demo",
-                                                             "zoom_resize"))
+                                                             "zoom_resize", "extract_textures"))
     try:
         case(session)
         # A viewer that died during the case (a sanitizer report ends it) fails even when the

@@ -84,6 +84,36 @@ def case_texture(options, folder):
     check(run(options, "--texture", demo).returncode == 0 and os.path.exists(demo), "demo page")
 
 
+def case_textures(options, folder):
+    """Textures out of two archives and back: identical copies; a refusal writes nothing."""
+    demo, textured = os.path.join(folder, "demo.bin"), os.path.join(folder, "textured.bin")
+    subprocess.run([options.demo_maker, "--write", demo], check=True, capture_output=True)
+    out = os.path.join(folder, "textures") + "/"
+    result = run(options, "--extract-textures", out, demo, textured)
+    check(result.returncode == 0 and result.stdout == "" and result.stderr == "", f"{result}")
+    check(sorted(os.listdir(out + "textured")) ==
+          ["entry3-palette0.png", "entry3-palette1.png", "entry4-palette0.png", "textures.json"],
+          f"files {os.listdir(out + 'textured')}")
+    for archive in (demo, textured):
+        name = os.path.basename(archive)[:-4]
+        copy = os.path.join(folder, name + "-copy.bin")
+        result = run(options, "--replace-textures", copy, "--images", out + name, archive)
+        check(result.returncode == 0 and result.stderr == "", f"{name}: {result}")
+        with open(archive, "rb") as a, open(copy, "rb") as b:
+            check(a.read() == b.read(), f"{name}: the copy differs from the archive")
+
+    images = out + "demo"
+    os.rename(f"{images}/entry3-palette1.png", f"{images}/entry3-palette1 (copy).png")
+    refused = os.path.join(folder, "refused.bin")
+    result = run(options, "--replace-textures", refused, "--images", images, demo)
+    check(result.returncode == 1 and result.stderr == f"{images}/entry3-palette1 (copy).png: "
+          "the name does not fit entry<E>-palette<M>.png\n", f"{result}")
+    result = run(options, "--replace-textures", demo, "--images", images, demo)
+    check(result.returncode == 2 and not os.path.exists(refused), f"output is input: {result}")
+    with open(demo, "rb") as a, open(os.path.join(folder, "demo-copy.bin"), "rb") as b:
+        check(a.read() == b.read(), "the refused runs left the archive as it was")
+
+
 def case_info(options, folder):
     archive = os.path.join(folder, "textured.bin")
     result = run(options, "--info", "--json", archive)
@@ -208,6 +238,7 @@ def main():
     parser.add_argument("--viewer", required=True)
     parser.add_argument("--maker", required=True)
     parser.add_argument("--corpus", action="append", default=[])
+    parser.add_argument("--demo-maker")
     parser.add_argument("case")
     options = parser.parse_args()
     case = globals().get("case_" + options.case)

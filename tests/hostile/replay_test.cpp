@@ -64,6 +64,10 @@ TEST(FuzzCorpusReplay, TextureScan) {
     EXPECT_GE(replay("texture_scan", fuzz_entry::textureScan), 40u);
 }
 
+TEST(FuzzCorpusReplay, TextureReplace) {
+    EXPECT_GE(replay("texture_replace", fuzz_entry::textureReplace), 7u);
+}
+
 TEST(FuzzCorpusReplay, PoseFile) {
     EXPECT_GE(replay("pose_file", fuzz_entry::poseFile), 7u);
 }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -221,6 +222,28 @@ TEST_F(PoseCommandTest, ExportGltfWritesTheCurrentPoseOrRefusesWithOneLine) {
     onMenu(kMenuExportGltf);
     EXPECT_EQ(access((dir + "/other.gltf").c_str(), F_OK), -1);
     EXPECT_EQ(platform.calls.size(), 3u);
+}
+
+TEST_F(PoseCommandTest, ExtractTexturesWritesTheShownImagesOrSaysWhyNot) {
+    platform.answerChosen = true;
+    platform.answerPath = dir + "/textures/";
+    shownArchivePath = "";  // the demo model
+    EXPECT_EQ(runMenu(kMenuExtractTextures),
+              "Extract textures : " + dir + "/textures/ (1 image, 5 files)\n");
+    EXPECT_EQ(access((dir + "/textures/entry3-palette0.png").c_str(), F_OK), 0);
+
+    // The model loaded by the fixture has no image: nothing is written.
+    const std::string archive = dir + "/no-image.bin";
+    ASSERT_TRUE(archive_builder::writeFile(archive, archive_builder::buildModelArchive({}, {})));
+    shownArchivePath = archive;
+    platform.answerPath = dir + "/none/";
+    EXPECT_EQ(runMenu(kMenuExtractTextures), archive + ": no texture image\n");
+    EXPECT_EQ(access((dir + "/none").c_str(), F_OK), -1);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"chooseFolder Extract textures to",
+                                                        "chooseFolder Extract textures to"}));
+    shownArchivePath = "";
+    std::filesystem::remove_all(dir + "/textures");
+    unlink(archive.c_str());
 }
 
 }  // namespace

@@ -52,6 +52,11 @@ class RecordingPlatform : public ShellPlatform {
         if (answerChosen) path = answerPath;
         return answerChosen;
     }
+    bool chooseFolder(const char* prompt, std::string& path) override {
+        calls.push_back(std::string("chooseFolder ") + prompt);
+        if (answerChosen) path = answerPath;
+        return answerChosen;
+    }
 };
 
 constexpr int kMainWindow = 11, kSideWindow = 12, kUpWindow = 13, kModeMenu = 21;

@@ -1,0 +1,76 @@
+// --extract-textures DIR [ARCHIVE]...: every image of each archive as indexed PNGs, one per
+// palette, with textures.json; several archives get DIR/NAME/ each.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/archive_input.h"
+#include "cli/mode_support.h"
+#include "cli/mode_table.h"
+#include "cli/output_rules.h"
+#include "console/console.h"
+#include "texture_io/texture_extraction.h"
+
+namespace {
+
+struct ExtractArguments {
+    std::string folder;
+    std::vector<std::string> archives;
+};
+
+int extractArchive(const std::string& archive, const std::string& folder) {
+    std::vector<uint8_t> bytes;
+    if (!readArchiveInput(archive, bytes)) return kExitFailed;
+    const TextureExtraction extracted = extractTextures(bytes.data(), bytes.size());
+    if (!extracted.error.empty()) {
+        consolePrintf("%s: %s\n", archiveName(archive).c_str(), extracted.error.c_str());
+        return kExitFailed;
+    }
+    // The archive may have been given by a path inside the folder, under a name we write.
+    std::vector<std::string> outputs;
+    for (const TextureFile& file : extracted.files) {
+        outputs.push_back((std::filesystem::path(folder) / file.name).string());
+    }
+    if (const std::string problem = outputNamingInput(outputs, {archive}); !problem.empty()) {
+        consolePrintf("%s\n", problem.c_str());
+        return kExitFailed;
+    }
+    std::string error;
+    if (!writeTextureFiles(folder, extracted.files, error)) {
+        consolePrintf("%s\n", error.c_str());
+        return kExitFailed;
+    }
+    return kExitDone;
+}
+
+int runExtract(const ExtractArguments& args) {
+    const std::vector<std::string> archives = archivesOrDemo(args.archives);
+    OutputPlan plan;
+    std::string problem = planOutputs(args.folder, archives, {}, "/", plan);
+    if (!plan.folder) {
+        problem = args.folder + ": the output must be a folder (an existing one, or a name " +
+                  "ending in /)";
+    }
+    if (!problem.empty()) return usageError("--extract-textures", problem);
+    // One archive fills the folder itself; several fill a folder each inside it.
+    if (archives.size() == 1) plan.files = {args.folder};
+    size_t next = 0;
+    return forEachArchive(archives, [&](const std::string& archive) {
+        return extractArchive(archive, plan.files[next++]);
+    });
+}
+
+}  // namespace
+
+ModeRunner declareExtractTexturesMode(CLI::App& app) {
+    auto args = std::make_shared<ExtractArguments>();
+    app.add_option("DIR", args->folder, "The folder to write (an existing one, or ending in /)")
+        ->required()
+        ->check(fileNameCheck(false));
+    app.add_option("ARCHIVE", args->archives,
+                   "Model archives (- for standard input); the built-in demo without one")
+        ->check(fileNameCheck(true));
+    return [args] { return runExtract(*args); };
+}

@@ -1,0 +1,82 @@
+// --replace-textures OUT --images DIR ARCHIVE: a copy of ARCHIVE with the images of DIR's
+// entry<E>-palette<M>.png files put back, every other byte as it was.
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cli/archive_input.h"
+#include "cli/mode_support.h"
+#include "cli/mode_table.h"
+#include "cli/output_rules.h"
+#include "console/console.h"
+#include "model/file_saving.h"
+#include "texture_io/texture_replacement.h"
+
+namespace {
+
+struct ReplaceArguments {
+    std::string output;
+    std::string images;
+    std::string archive;
+};
+
+int runReplace(const ReplaceArguments& args) {
+    std::error_code code;
+    std::string problem;
+    if (args.output.empty() || args.output.back() == '/' ||
+        std::filesystem::is_directory(args.output, code)) {
+        problem = args.output + ": the output must be a file, not a folder";
+    }
+    if (problem.empty()) problem = outputNamingInput({args.output}, {args.archive});
+    if (!problem.empty()) return usageError("--replace-textures", problem);
+
+    std::vector<TextureInput> files;
+    std::string error;
+    if (!readTextureFolder(args.images, files, error)) {
+        consolePrintf("%s\n", error.c_str());
+        return kExitFailed;
+    }
+    if (files.empty()) {
+        consolePrintf("%s: no entry<E>-palette<M>.png file\n", args.images.c_str());
+        return kExitFailed;
+    }
+    std::vector<std::string> pngPaths;
+    for (const TextureInput& file : files) pngPaths.push_back(file.path);
+    if (const std::string named = outputNamingInput({args.output}, pngPaths); !named.empty()) {
+        return usageError("--replace-textures", named);
+    }
+    std::vector<uint8_t> archive;
+    if (!readArchiveInput(args.archive, archive)) return kExitFailed;
+    const TextureReplacement replaced =
+        replaceTextures(archive.data(), archive.size(), files, archiveName(args.archive));
+    if (!replaced.error.empty()) {
+        consolePrintf("%s\n", replaced.error.c_str());
+        return kExitFailed;
+    }
+    const SaveResult saved = saveFile(args.output, replaced.archive);
+    if (saved.outcome != SaveOutcome::Saved) {
+        consolePrintf("%s: %s\n", args.output.c_str(), std::strerror(saved.error));
+        return kExitFailed;
+    }
+    return kExitDone;
+}
+
+}  // namespace
+
+ModeRunner declareReplaceTexturesMode(CLI::App& app) {
+    auto args = std::make_shared<ReplaceArguments>();
+    app.add_option("OUT", args->output, "The archive to write")
+        ->required()
+        ->check(fileNameCheck(false));
+    app.add_option("--images", args->images, "The folder of entry<E>-palette<M>.png files")
+        ->required()
+        ->check(fileNameCheck(false));
+    app.add_option("ARCHIVE", args->archive, "The model archive (- for standard input)")
+        ->required()
+        ->check(fileNameCheck(true));
+    return [args] { return runReplace(*args); };
+}

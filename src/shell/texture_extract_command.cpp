@@ -1,0 +1,55 @@
+#include "shell/texture_extract_command.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "demo_archive.h"
+#include "model/file_reading.h"
+#include "shell/shell_platform.h"
+#include "shell/viewer_state.h"
+#include "texture_io/texture_extraction.h"
+
+namespace {
+
+// The shown archive's bytes, read again: the loaders keep no copy of the file.
+bool readShownArchive(std::vector<uint8_t>& bytes) {
+    if (shownArchivePath.empty()) {
+        bytes.assign(demoArchiveData(), demoArchiveData() + demoArchiveSize());
+        return true;
+    }
+    FILE* file = std::fopen(shownArchivePath.c_str(), "rb");
+    if (!file) {
+        consolePrintf("%s: %s\n", shownArchivePath.c_str(), std::strerror(errno));
+        return false;
+    }
+    const bool read = readArchiveFile(file, shownArchivePath.c_str(), bytes);  // reports itself
+    std::fclose(file);
+    return read;
+}
+
+}  // namespace
+
+void extractShownTextures() {
+    std::string folder;
+    if (!shellPlatform->chooseFolder("Extract textures to", folder)) return;
+    std::vector<uint8_t> archive;
+    if (!readShownArchive(archive)) return;
+    const TextureExtraction extracted = extractTextures(archive.data(), archive.size());
+    const std::string name = shownArchivePath.empty() ? "demo model" : shownArchivePath;
+    if (!extracted.error.empty()) {
+        consolePrintf("%s: %s\n", name.c_str(), extracted.error.c_str());
+        return;
+    }
+    std::string error;
+    if (!writeTextureFiles(folder, extracted.files, error)) {
+        consolePrintf("%s\n", error.c_str());
+        return;
+    }
+    consolePrintf("Extract textures : %s (%zu image%s, %zu files)\n", folder.c_str(),
+                  extracted.imageCount, extracted.imageCount == 1 ? "" : "s",
+                  extracted.files.size());
+}

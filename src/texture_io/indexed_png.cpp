@@ -1,0 +1,244 @@
+#include "texture_io/indexed_png.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+// libpng reports errors by calling back and expects the callback not to return. The callbacks
+// here keep the message and jump back to the one setjmp of each encode or decode. The functions
+// that call setjmp hold no object with a destructor of their own: everything that owns memory
+// lives in the state a caller made before, so a jump leaks nothing and skips no destructor.
+
+namespace {
+
+constexpr uint8_t kIndexBits = 4;
+constexpr size_t kMaxIndexedColours = 16;
+// Ancillary chunks (text, profiles) bigger than this, or more of them, are refused.
+constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t{1} << 20;
+constexpr png_uint_32 kMaxCachedChunks = 256;
+
+struct PngState {
+    std::jmp_buf jump;
+    char message[200] = "";
+};
+
+[[noreturn]] void onPngError(png_structp png, png_const_charp message) {
+    auto* state = static_cast<PngState*>(png_get_error_ptr(png));
+    std::snprintf(state->message, sizeof state->message, "%s", message ? message : "error");
+    std::longjmp(state->jump, 1);
+}
+
+void onPngWarning(png_structp, png_const_charp) {}  // a warning does not stop the file
+
+// --- writing
+
+struct WriteState : PngState {
+    const IndexedImage* image = nullptr;
+    std::vector<uint8_t>* out = nullptr;
+    std::vector<uint8_t> row;  // one packed row, sized before the jump point
+};
+
+void onWrite(png_structp png, png_bytep data, png_size_t length) {
+    auto* state = static_cast<WriteState*>(png_get_io_ptr(png));
+    state->out->insert(state->out->end(), data, data + length);
+}
+
+void onFlush(png_structp) {}
+
+bool writeWithLibpng(WriteState& state, png_structp png, png_infop info) {
+    if (setjmp(state.jump)) return false;
+    const IndexedImage& image = *state.image;
+    png_set_write_fn(png, &state, onWrite, onFlush);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
+                 static_cast<png_uint_32>(image.height), kIndexBits, PNG_COLOR_TYPE_PALETTE,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_color colours[kMaxIndexedColours];
+    const size_t count = image.palette.size();
+    for (size_t k = 0; k < count; ++k) {
+        colours[k] = {image.palette[k].red, image.palette[k].green, image.palette[k].blue};
+    }
+    png_set_PLTE(png, info, colours, static_cast<int>(count));
+    png_byte transparent = 0;  // index 0; the indices after it stay opaque
+    png_set_tRNS(png, info, &transparent, 1, nullptr);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_write_info(png, info);
+    for (int y = 0; y < image.height; ++y) {
+        std::memset(state.row.data(), 0, state.row.size());
+        const uint8_t* indices = image.indices.data() + static_cast<size_t>(y) * image.width;
+        for (int x = 0; x < image.width; ++x) {
+            // PNG packs the left pixel into the high nibble.
+            state.row[x / 2] |= static_cast<uint8_t>((indices[x] & 0x0F) << (x % 2 ? 0 : 4));
+        }
+        png_write_row(png, state.row.data());
+    }
+    png_write_end(png, info);
+    return true;
+}
+
+// --- reading
+
+struct ReadState : PngState {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    size_t offset = 0;
+    int width = 0, height = 0;
+    IndexedImage* image = nullptr;
+    std::vector<png_bytep>* rows = nullptr;
+    const char* refusal = nullptr;  // a reason of ours, when the header does not fit
+    char detail[120] = "";
+};
+
+void onRead(png_structp png, png_bytep out, png_size_t length) {
+    auto* state = static_cast<ReadState*>(png_get_io_ptr(png));
+    if (length > state->size - state->offset) png_error(png, "file ends inside a chunk");
+    std::memcpy(out, state->data + state->offset, length);
+    state->offset += length;
+}
+
+// Checks the header and the palette against what the image must be; false with the reason.
+bool headerFits(ReadState& state, png_structp png, png_infop info) {
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    const int colourType = png_get_color_type(png, info);
+    const int depth = png_get_bit_depth(png, info);
+    if (colourType != PNG_COLOR_TYPE_PALETTE) {
+        state.refusal = "not an indexed PNG";
+        std::snprintf(state.detail, sizeof state.detail, " (colour type %d)", colourType);
+        return false;
+    }
+    if (depth != 1 && depth != 2 && depth != 4 && depth != 8) {
+        state.refusal = "unsupported bit depth";
+        std::snprintf(state.detail, sizeof state.detail, " %d", depth);
+        return false;
+    }
+    png_colorp colours = nullptr;
+    int count = 0;
+    png_get_PLTE(png, info, &colours, &count);
+    if (count > static_cast<int>(kMaxIndexedColours)) {
+        state.refusal = "more than 16 palette entries";
+        std::snprintf(state.detail, sizeof state.detail, " (%d)", count);
+        return false;
+    }
+    if (width != static_cast<png_uint_32>(state.width) ||
+        height != static_cast<png_uint_32>(state.height)) {
+        state.refusal = "other size than the image";
+        std::snprintf(state.detail, sizeof state.detail, ": %u x %u, the image is %d x %d", width,
+                      height, state.width, state.height);
+        return false;
+    }
+    // The viewer makes index 0 transparent and every other index opaque. A file that makes
+    // another index transparent does not show what the viewer would: most often an editor has
+    // put the colour map in an order of its own, and the indices no longer mean the archive's.
+    png_bytep alphas = nullptr;
+    int alphaCount = 0;
+    if (png_get_tRNS(png, info, &alphas, &alphaCount, nullptr) & PNG_INFO_tRNS) {
+        for (int k = 1; k < alphaCount; ++k) {
+            if (alphas[k] != 255) {
+                state.refusal = "transparent index";
+                std::snprintf(state.detail, sizeof state.detail,
+                              " %d: only index 0 is, has the colour map been reordered?", k);
+                return false;
+            }
+        }
+    }
+    state.image->palette.clear();
+    for (int k = 0; k < count; ++k) {
+        state.image->palette.push_back({colours[k].red, colours[k].green, colours[k].blue});
+    }
+    return true;
+}
+
+bool readWithLibpng(ReadState& state, png_structp png, png_infop info) {
+    if (setjmp(state.jump)) return false;
+    png_set_user_limits(png, kMaxPngWidth, kMaxPngHeight);
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+    png_set_chunk_cache_max(png, kMaxCachedChunks);
+    png_set_read_fn(png, &state, onRead);
+    png_read_info(png, info);
+    if (!headerFits(state, png, info)) return false;
+
+    // One byte per index, whatever the bit depth; the palette is never expanded.
+    png_set_packing(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    IndexedImage& image = *state.image;
+    image.width = state.width;
+    image.height = state.height;
+    image.indices.assign(static_cast<size_t>(state.width) * state.height, 0);
+    state.rows->resize(static_cast<size_t>(state.height));
+    for (int y = 0; y < state.height; ++y) {
+        (*state.rows)[y] = image.indices.data() + static_cast<size_t>(y) * state.width;
+    }
+    png_read_image(png, state.rows->data());
+    png_read_end(png, nullptr);
+    return true;
+}
+
+}  // namespace
+
+bool encodeIndexedPng(const IndexedImage& image, std::vector<uint8_t>& png, std::string& error) {
+    if (image.width <= 0 || image.height <= 0 || image.palette.size() > kMaxIndexedColours ||
+        image.indices.size() != static_cast<size_t>(image.width) * image.height) {
+        error = "not a palette image of at most 16 colours";
+        return false;
+    }
+    WriteState state;
+    state.image = &image;
+    state.out = &png;
+    state.row.assign((static_cast<size_t>(image.width) + 1) / 2, 0);
+    png.clear();
+    png_structp writer =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, onPngError, onPngWarning);
+    png_infop info = writer ? png_create_info_struct(writer) : nullptr;
+    const bool ok = info && writeWithLibpng(state, writer, info);
+    png_destroy_write_struct(&writer, &info);
+    if (!ok) error = state.message[0] ? state.message : "libpng cannot be set up";
+    return ok;
+}
+
+bool decodeIndexedPng(const uint8_t* data, size_t size, int width, int height, IndexedImage& image,
+                      std::string& error) {
+    constexpr size_t kSignatureBytes = 8;
+    if (size < kSignatureBytes || png_sig_cmp(data, 0, kSignatureBytes) != 0) {
+        error = "not a PNG";
+        return false;
+    }
+    if (size > kMaxPngFileBytes) {
+        error = "larger than a texture file can be";
+        return false;
+    }
+    std::vector<png_bytep> rows;
+    ReadState state;
+    state.data = data;
+    state.size = size;
+    state.width = width;
+    state.height = height;
+    state.image = &image;
+    state.rows = &rows;
+    png_structp reader =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, onPngError, onPngWarning);
+    png_infop info = reader ? png_create_info_struct(reader) : nullptr;
+    bool ok = info && readWithLibpng(state, reader, info);
+    png_destroy_read_struct(&reader, &info, nullptr);
+    if (!ok) {
+        if (state.refusal) {
+            error = std::string(state.refusal) + state.detail;
+        } else {
+            error = std::string("not a readable PNG: ") +
+                    (state.message[0] ? state.message : "libpng cannot be set up");
+        }
+        return false;
+    }
+    for (size_t i = 0; i < image.indices.size(); ++i) {
+        if (image.indices[i] >= kMaxIndexedColours) {
+            char text[80];
+            std::snprintf(text, sizeof text, "index %u at pixel (%zu, %zu), at most 15",
+                          image.indices[i], i % width, i / width);
+            error = text;
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "texture_io/archive_images.h"
+#include "texture_io/indexed_png.h"
+
+// The pixel indices and palettes of one archive image, read out of and written into the
+// archive's bytes at the places its header gives. Pixels: two per byte, the low nibble left.
+
+// The image's indices, width x height; pixels past what a short entry holds read as index 0.
+std::vector<uint8_t> readImageIndices(const uint8_t* archive, const ArchiveImage& image);
+// Palette m's 16 colours as the texture page shows them: each 5-bit channel n as 8 n + 7.
+std::vector<IndexedImage::Colour> readImagePalette(const uint8_t* archive,
+                                                   const ArchiveImage& image, int m);
+
+// Writes the indices into the pixel bytes the entry holds, and no byte more.
+void writeImageIndices(uint8_t* archive, const ArchiveImage& image,
+                       const std::vector<uint8_t>& indices);
+// Writes the given colours (at most 16) into palette m: each channel c as round((c - 7) / 8)
+// clamped to 0 .. 31, bit 15 kept from the archive. Entries past the colours given stay.
+void writeImagePalette(uint8_t* archive, const ArchiveImage& image, int m,
+                       const std::vector<IndexedImage::Colour>& colours);
