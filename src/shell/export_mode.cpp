@@ -82,7 +82,7 @@ bool loadPoses(const std::vector<std::string>& poseFiles, ExportInput& input) {
             consolePrintf("Cannot use pose file %s: %s\n", path.c_str(), reason.c_str());
             return false;
         }
-        input.poses.push_back({path, captureTreeMatrices(*rootNode)});
+        input.poses.push_back({path, Pose::capture(*rootNode)});
     }
     return true;
 }
@@ -114,7 +114,7 @@ int runExportMode(int argc, char** argv) {
     ExportInput input;
     input.root = rootNode;
     input.page = &model.texturePage();
-    input.loaded = captureTreeMatrices(*rootNode);
+    input.loaded = Pose::capture(*rootNode);
     if (args.poseFiles.empty()) {
         input.poses.push_back({args.archive ? args.archive : "the demo model", input.loaded});
     } else if (!loadPoses(args.poseFiles, input)) {

@@ -52,8 +52,8 @@ void exportGltfFile() {
     ExportInput input;
     input.root = rootNode;
     input.page = &theModel->texturePage();
-    input.loaded = decodeTreeMatrices(theModel->loadedPose, poseNodeCount(*rootNode));
-    input.poses.push_back({"the current pose", captureTreeMatrices(*rootNode)});
+    input.loaded = theModel->loadedPose;
+    input.poses.push_back({"the current pose", Pose::capture(*rootNode)});
     if (exportGltf(input, path) == 0) consolePrintf("Export glTF : %s\n", path.c_str());
 }
 
@@ -77,7 +77,7 @@ void loadMatrix() {
 
 void resetPose() {
     editHistory.beginStep(*rootNode);
-    loadedPose.restore(*rootNode);
+    theModel->loadedPose.apply(*rootNode);
     editHistory.endStep(*rootNode);
     shellPlatform->postRedisplay();
 }
@@ -299,7 +299,6 @@ bool replaceModel(const char* path) {
     theModel = model.release();
     shownModelName = modelNameOf(path);
     editHistory.clear();
-    loadedPose.remember(*rootNode);
     shellPlatform->showReplacedModel();
     return true;
 }

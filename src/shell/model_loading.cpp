@@ -43,6 +43,6 @@ LoadedModel loadModel(Model& model, const char* archivePath) {
                                         : model.loadSkeleton(archivePath);
     loaded.skeletonMs = msSince(start);
     loaded.boneCount = partList.size();
-    if (rootNode) model.loadedPose = encodePose(*rootNode);
+    if (rootNode) model.loadedPose = Pose::capture(*rootNode);
     return loaded;
 }

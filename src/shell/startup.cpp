@@ -123,7 +123,6 @@ int runViewer(int& argc, char** argv) {
     setUpViewContext(ViewSide);
     const LoadedModel loaded = loadModel(*theModel, archivePath);
     shownModelName = modelNameOf(archivePath);
-    loadedPose.remember(*rootNode);
     // A first look at the demo model shows all of it; an archive opens with its parts hidden.
     if (loaded.demo) setAllPartsVisible(1);
     upWindow = createViewWindow(ViewUp);

@@ -12,6 +12,5 @@ glui_lite::RadioGroup* modeGroup = nullptr;
 float lastMouseX = 0.0f, lastMouseY = 0.0f;
 std::vector<glui_lite::Checkbox*> partCheckboxes;
 EditHistory editHistory;
-LoadedPose loadedPose;
 std::string shownModelName;
 ShellPlatform* shellPlatform = nullptr;

@@ -39,8 +39,7 @@ extern float lastMouseX, lastMouseY;
 
 // The part check boxes of the panel, bone i's at i (set by buildControlPanel).
 extern std::vector<glui_lite::Checkbox*> partCheckboxes;
-// The undo history of the bone edits and the pose "Reset pose" goes back to.
+// The undo history of the bone edits.
 extern EditHistory editHistory;
-extern LoadedPose loadedPose;
 // What the panel names as the model shown: the archive's file name, or "demo model".
 extern std::string shownModelName;
