@@ -22,6 +22,9 @@ int textureScan(const uint8_t* data, size_t size);
 // A pose file loaded, as "Load matrix" loads it, into a fixed tree of seven nodes (see
 // poseTreeArchive).
 int poseFile(const uint8_t* data, size_t size);
+// A .glb or .gltf imported as a pose for the sound model's tree (seed_inputs::soundArchive):
+// the nodes as they stand and, when animated, each key time and the times between them.
+int gltfImport(const uint8_t* data, size_t size);
 
 // The archive of the fixed tree that poseFile loads into: bones 1 and 2 under the root, bone 3
 // under bone 1, bones 4 and 5 a chain under bone 3, bone 6 under the root. Seven nodes, so a
