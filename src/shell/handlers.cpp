@@ -14,6 +14,7 @@
 #include "model/pose_file.h"
 #include "shell/glui_lite.h"
 #include "shell/model_loading.h"
+#include "shell/playback_input.h"
 #include "shell/shell_platform.h"
 #include "shell/viewer_state.h"
 #include "texture/texture_page.h"
@@ -128,6 +129,7 @@ void relabelMouseModeMenu(int mode) {
 
 // A press begins an undo step and a release ends it: the step is whatever the drag changed.
 void onMouseButton(int /*button*/, int state, int x, int y) {
+    if (playbackRunning()) return;  // the mouse does not edit while poses play
     if (state != kGlutDown) {
         editHistory.endStep(*rootNode);
         return;
@@ -138,6 +140,7 @@ void onMouseButton(int /*button*/, int state, int x, int y) {
 }
 
 void onMotion(int x, int y) {
+    if (playbackRunning()) return;
     const float dx = static_cast<float>(x) - lastMouseX;
     const float dy = static_cast<float>(y) - lastMouseY;
     switch (MouseMode) {
@@ -163,6 +166,10 @@ void onMotion(int x, int y) {
 }
 
 void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
+    if (playbackRunning()) {
+        onPlaybackKey(key);
+        return;
+    }
     switch (key) {
         case kCtrlZ:
             if (shellPlatform->keyModifiers() & kShiftHeld) {
@@ -204,6 +211,7 @@ void onSpecialKey(int /*key*/, int /*x*/, int /*y*/) {}
 void onMenu(int value) {
     // Values without the command bit belong to the part table's menus, which are never built.
     if (!(value & kMenuCommandBit)) return;
+    stopPlayback();  // every command acts on the pose shown, as an edit of its own
     switch (value) {
         case kMenuSaveMatrix:
             saveMatrix();
@@ -231,6 +239,9 @@ void onMenu(int value) {
             break;
         case kMenuOpenArchive:
             openArchive();
+            break;
+        case kMenuPlayPoses:
+            playPoses();
             break;
         default:
             break;
@@ -270,10 +281,12 @@ void onHideAll(int /*id*/) {
 }
 
 void onUndo(int /*id*/) {
+    stopPlayback();
     undoEdit();
 }
 
 void onRedo(int /*id*/) {
+    stopPlayback();
     redoEdit();
 }
 

@@ -61,6 +61,7 @@ void buildMenus() {
     glutAddMenuEntry("Export glTF", kMenuExportGltf);
     glutAddMenuEntry("Reset pose", kMenuResetPose);
     glutAddMenuEntry("Open archive", kMenuOpenArchive);
+    glutAddMenuEntry("Play poses", kMenuPlayPoses);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 }
 

@@ -8,6 +8,7 @@ int mainWindow = 0, sideWindow = 0, upWindow = 0;
 int mouseModeMenu = 0;
 glui_lite::Window* controlPanel = nullptr;
 glui_lite::RadioGroup* rootGroup = nullptr;
+glui_lite::StaticText* playbackLine = nullptr;
 glui_lite::RadioGroup* modeGroup = nullptr;
 float lastMouseX = 0.0f, lastMouseY = 0.0f;
 std::vector<glui_lite::Checkbox*> partCheckboxes;

@@ -11,6 +11,7 @@ namespace glui_lite {
 class Window;
 class RadioGroup;
 class Checkbox;
+class StaticText;
 }  // namespace glui_lite
 
 // What the mouse does while a button is held in the main window.
@@ -26,6 +27,7 @@ constexpr int kMenuSaveMatrix = 32762;
 constexpr int kMenuExportGltf = 32761;
 constexpr int kMenuResetPose = 32760;
 constexpr int kMenuOpenArchive = 32759;
+constexpr int kMenuPlayPoses = 32758;
 
 // Process-wide viewer state, changed only by start-up and the input handlers.
 extern Model* theModel;
@@ -35,6 +37,7 @@ extern int mouseModeMenu;
 extern glui_lite::Window* controlPanel;
 extern glui_lite::RadioGroup* rootGroup;
 extern glui_lite::RadioGroup* modeGroup;
+extern glui_lite::StaticText* playbackLine;  // the playing time and pose file, else empty
 extern float lastMouseX, lastMouseY;
 
 // The part check boxes of the panel, bone i's at i (set by buildControlPanel).
