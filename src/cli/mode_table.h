@@ -31,3 +31,4 @@ ModeRunner declareExportMode(CLI::App& app);
 ModeRunner declareRenderMode(CLI::App& app);
 ModeRunner declareTextureMode(CLI::App& app);
 ModeRunner declareInfoMode(CLI::App& app);
+ModeRunner declareImportPoseMode(CLI::App& app);

@@ -29,7 +29,8 @@ std::string numberedName(const std::string& folder, size_t k) {
 
 }  // namespace
 
-int importPoseFiles(const PoseImportJob& job, const BoneNode& root, const Pose& loaded) {
+int importPoseFiles(const PoseImportJob& job, const BoneNode& root, const Pose& loaded,
+                    std::vector<std::string>* written) {
     tinygltf::Model doc;
     std::string error = readGltfFile(job.input, doc);
     GltfPoseSource source;
@@ -61,7 +62,7 @@ int importPoseFiles(const PoseImportJob& job, const BoneNode& root, const Pose& 
         if (saved.outcome != SaveOutcome::Saved) {
             return refuse(path, saved.error ? std::strerror(saved.error) : "it cannot be written");
         }
-        consolePrintf("Import pose : %s\n", path.c_str());
+        if (written) written->push_back(path);
     }
     return 0;
 }

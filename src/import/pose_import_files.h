@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class BoneNode;
 class Pose;
@@ -16,6 +17,7 @@ struct PoseImportJob {
 
 // Reads the input, takes the poses for root's tree (loaded: its matrices as loaded) and writes
 // them through saveFile. Everything is read and computed before the first file is written.
-// 0 with one line "Import pose : PATH" per file written; 1 with one line "PATH: what is wrong"
+// 0 with the files written, in order, in written; 1 with one console line "PATH: what is wrong"
 // and nothing written.
-int importPoseFiles(const PoseImportJob& job, const BoneNode& root, const Pose& loaded);
+int importPoseFiles(const PoseImportJob& job, const BoneNode& root, const Pose& loaded,
+                    std::vector<std::string>* written = nullptr);
