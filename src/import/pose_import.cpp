@@ -2,11 +2,13 @@
 
 #include <tiny_gltf.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
 #include "import/gltf_values.h"
 #include "model/bone_node.h"
+#include "model/part_mesh.h"
 
 namespace {
 
@@ -54,6 +56,7 @@ std::string GltfPoseSource::open(const tinygltf::Model& doc, const BoneNode& roo
     std::string error = readTree(doc);
     if (error.empty()) error = matchJoints(doc, root);
     if (error.empty()) error = readInverseBinds(doc);
+    if (error.empty()) error = findBindSpace(doc, root);
     if (!error.empty()) return error;
     animated_ = !doc.animations.empty();
     return animated_ ? animation_.read(doc, 0) : "";
@@ -168,6 +171,79 @@ std::string GltfPoseSource::readInverseBinds(const tinygltf::Model& doc) {
     return "";
 }
 
+namespace {
+
+struct Box {
+    double low[3] = {INFINITY, INFINITY, INFINITY}, high[3] = {-INFINITY, -INFINITY, -INFINITY};
+    void add(const std::array<double, 3>& p) {
+        for (int a = 0; a < 3; ++a) {
+            low[a] = std::min(low[a], p[a]);
+            high[a] = std::max(high[a], p[a]);
+        }
+    }
+    bool empty() const { return !(low[0] <= high[0]); }
+    // The largest distance between matching faces of this box turned by m (an axis turn) and
+    // other.
+    double distance(const Mat4d& m, const Box& other) const {
+        Box turned;
+        for (int corner = 0; corner < 8; ++corner) {
+            turned.add(transformPoint(m, static_cast<float>(corner & 1 ? high[0] : low[0]),
+                                      static_cast<float>(corner & 2 ? high[1] : low[1]),
+                                      static_cast<float>(corner & 4 ? high[2] : low[2])));
+        }
+        double worst = 0;
+        for (int a = 0; a < 3; ++a) {
+            worst = std::max({worst, std::fabs(turned.low[a] - other.low[a]),
+                              std::fabs(turned.high[a] - other.high[a])});
+        }
+        return worst;
+    }
+};
+
+}  // namespace
+
+// The skin is what moves a part's vertices, but from where: their bind positions in the file.
+// Our export writes them in the viewer's frame; tools that bind in the scene's world write them
+// there, turned by the "model" node. Of the two, the one whose bounds match the archive's parts
+// as loaded is taken.
+std::string GltfPoseSource::findBindSpace(const tinygltf::Model& doc, const BoneNode& root) {
+    bindSpace_ = identity4d();
+    Box archive;
+    size_t k = 0;
+    forEachPreOrder(root, [&](const BoneNode& node) {
+        for (size_t i = 0; i < node.mesh->polygonCount(); ++i) {
+            const PolygonView polygon = node.mesh->polygon(i);
+            for (size_t c = 0; c < polygon.cornerCount(); ++c) {
+                const Vec3& p = polygon.position(c);
+                archive.add(transformPoint(loadedGlobal_[k], p.x(), p.y(), p.z()));
+            }
+        }
+        ++k;
+    });
+    Box file;
+    for (const tinygltf::Node& node : doc.nodes) {
+        if (skin_ < 0 || node.skin != skin_ || node.mesh < 0 ||
+            static_cast<size_t>(node.mesh) >= doc.meshes.size()) {
+            continue;
+        }
+        for (const tinygltf::Primitive& primitive : doc.meshes[node.mesh].primitives) {
+            const auto position = primitive.attributes.find("POSITION");
+            if (position == primitive.attributes.end()) continue;
+            std::vector<float> values;
+            const std::string error = readFloats(doc, position->second, 3, values);
+            if (!error.empty()) return "the skinned mesh's positions: " + error;
+            for (size_t v = 0; v + 2 < values.size(); v += 3) {
+                file.add({values[v], values[v + 1], values[v + 2]});
+            }
+        }
+    }
+    if (archive.empty() || file.empty()) return "";
+    Mat4d world;
+    invert(worldToViewer(), world);
+    if (archive.distance(world, file) < archive.distance(identity4d(), file)) bindSpace_ = world;
+    return "";
+}
+
 std::string GltfPoseSource::poseAt(const double* time, Pose& out) const {
     std::vector<NodeTransform> nodes = nodes_;
     if (time) animation_.sample(*time, nodes);
@@ -182,8 +258,8 @@ std::string GltfPoseSource::poseAt(const double* time, Pose& out) const {
     std::vector<Mat4d> drawn(names_.size());
     out = Pose();
     for (size_t k = 0; k < names_.size(); ++k) {
-        drawn[k] = multiply(
-            toViewer, multiply(multiply(world[jointNode_[k]], inverseBind_[k]), loadedGlobal_[k]));
+        drawn[k] = multiply(toViewer, multiply(multiply(world[jointNode_[k]], inverseBind_[k]),
+                                               multiply(bindSpace_, loadedGlobal_[k])));
         Mat4d local = drawn[k];
         if (parents_[k] >= 0) {
             const int p = parents_[k];

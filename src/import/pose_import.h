@@ -38,6 +38,7 @@ class GltfPoseSource {
     std::string readTree(const tinygltf::Model& doc);
     std::string matchJoints(const tinygltf::Model& doc, const BoneNode& root);
     std::string readInverseBinds(const tinygltf::Model& doc);
+    std::string findBindSpace(const tinygltf::Model& doc, const BoneNode& root);
 
     // The glTF's nodes: parents (-1 for none), and an order that puts parents first.
     std::vector<int> nodeParent_, nodeOrder_;
@@ -53,4 +54,7 @@ class GltfPoseSource {
     std::vector<int32_t> ids_;
     std::vector<NodeMatrices> loaded_;
     std::vector<Mat4d> loadedGlobal_, inverseBind_;
+    // Where the file's mesh holds the parts as bound, from the viewer's frame: our own export
+    // keeps the viewer's frame, other tools mostly the glTF world.
+    Mat4d bindSpace_ = identity4d();
 };

@@ -164,6 +164,32 @@ TEST_F(PoseImportTest, OwnExportsAndTurnedJointFramesGiveThePoseBack) {
     writeDoc(doc, dir + "/turned.glb");
     EXPECT_NE(readDoc(dir + "/turned.glb").nodes[3].rotation, readDoc(file).nodes[3].rotation);
     expectSameDrawing(import({dir + "/turned.glb", dir + "/turned.bin"}, 1)[0], pose, "turned");
+
+    // Tools that bind in the scene's world keep the vertices there, turned by the "model" node
+    // (viewer (x, y, z) is glTF (x, -z, y)), with inverse bind matrices to match.
+    for (const tinygltf::Primitive& primitive : doc.meshes[0].primitives) {
+        const tinygltf::Accessor& a = doc.accessors[primitive.attributes.at("POSITION")];
+        const tinygltf::BufferView& v = doc.bufferViews[a.bufferView];
+        auto* p = reinterpret_cast<float*>(doc.buffers[v.buffer].data.data() + v.byteOffset +
+                                           a.byteOffset);
+        for (size_t k = 0; k < a.count; ++k, p += 3) {
+            const float y = p[1];
+            p[1] = -p[2];
+            p[2] = y;
+        }
+        doc.accessors[primitive.attributes.at("POSITION")].minValues.clear();
+        doc.accessors[primitive.attributes.at("POSITION")].maxValues.clear();
+    }
+    Trs back;
+    back.rotation = {-std::sqrt(0.5), 0, 0, std::sqrt(0.5)};
+    for (size_t j = 0; j < skin.joints.size(); ++j) {
+        Mat4d old;
+        for (int k = 0; k < 16; ++k) old[k] = bind[16 * j + k];
+        const Mat4d compensated = multiply(old, composeTrs(back));
+        for (int k = 0; k < 16; ++k) bind[16 * j + k] = static_cast<float>(compensated[k]);
+    }
+    writeDoc(doc, dir + "/world.glb");
+    expectSameDrawing(import({dir + "/world.glb", dir + "/world.bin"}, 1)[0], pose, "world");
 }
 
 TEST_F(PoseImportTest, AnAnimationGivesEachKeyAndSlerpsBetweenKeys) {
