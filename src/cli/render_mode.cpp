@@ -107,17 +107,21 @@ ModeRunner declareRenderMode(CLI::App& app) {
     auto args = std::make_shared<RenderArguments>();
     app.add_option("OUT", args->output, "The PNG to write, or a folder for NAME.png files")
         ->required()
+        ->type_name("FILE")
         ->check(fileNameCheck(false));
     app.add_option("ARCHIVE", args->archives,
                    "Model archives (- for standard input); the built-in demo without one")
+        ->type_name("FILE")
         ->check(fileNameCheck(true));
     app.add_option("--pose", args->poses,
                    "A pose file to load first; it must hold every bone of the model. Several "
                    "load in turn, the last shown, or with --time play as a sequence")
+        ->type_name("FILE")
         ->allow_extra_args(false)
         ->check(fileNameCheck(false));
     app.add_option("--time", args->time,
-                   "Seconds into the sequence of the pose files: pose k at k s, looping");
+                   "Seconds into the sequence of the pose files: pose k at k s, looping")
+        ->type_name("T");
     addQuietFlag(app, args->quiet);
     return [args] { return runRender(*args); };
 }
