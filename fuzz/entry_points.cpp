@@ -6,13 +6,18 @@
 #include <cstring>
 #include <vector>
 
+#include <tiny_gltf.h>
+
 #include "archive_builder.h"
+#include "import/gltf_reading.h"
+#include "import/pose_import.h"
 #include "model/bone_node.h"
 #include "model/byte_order.h"
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "model/pose_file.h"
+#include "seed_inputs.h"
 #include "texture/texture_page.h"
 #include "texture_io/archive_images.h"
 #include "texture_io/texture_extraction.h"
@@ -196,6 +201,40 @@ int poseFile(const uint8_t* data, size_t size) {
             k < loaded ? data + k * kPoseMatrixBytes : before.data() + k * kPoseMatrixBytes;
         check(std::memcmp(after.data() + k * kPoseMatrixBytes, expected, kPoseMatrixBytes) == 0,
               k < loaded ? "a loaded matrix differs from the file" : "a matrix was half written");
+    }
+    return 0;
+}
+
+int gltfImport(const uint8_t* data, size_t size) {
+    static const archive_builder::Bytes archive = seed_inputs::soundArchive();
+    resetModelState();
+    Model model;
+    check(model.parseSkeleton(archive.data(), archive.size()) == 0, "the sound model did not load");
+    const Pose loaded = Pose::capture(*rootNode);
+
+    // Files beside the input are looked for in a folder that does not exist.
+    tinygltf::Model doc;
+    if (!parseGltf(std::vector<uint8_t>(data, data + size), "/nonexistent/", doc).empty()) return 0;
+    GltfPoseSource source;
+    if (!source.open(doc, *rootNode, loaded).empty()) return 0;
+    std::vector<double> times{-1.0};
+    if (source.animated()) {
+        const std::vector<double> keys = source.keyTimes();
+        for (size_t k = 0; k < keys.size() && k < 16; ++k) {
+            times.push_back(keys[k]);
+            if (k + 1 < keys.size()) times.push_back(0.5 * (keys[k] + keys[k + 1]));
+        }
+    }
+    for (size_t k = 0; k < times.size(); ++k) {
+        Pose pose;
+        const std::string error = source.poseAt(k == 0 ? nullptr : &times[k], pose);
+        if (!error.empty()) continue;
+        check(pose.size() == loaded.size(), "an imported pose lacks a node");
+        for (const Pose::Entry& entry : pose.entries()) {
+            check(loaded.find(entry.boneId) != nullptr, "an imported pose has a stranger node");
+        }
+        pose.apply(*rootNode);
+        checkPoseRoundTrip(*rootNode);
     }
     return 0;
 }

@@ -52,9 +52,10 @@ int main(int argc, char** argv) {
     const auto replacements = seed_inputs::textureReplaceSeeds();
     std::fflush(stdout);
     const auto poses = seed_inputs::poseSeeds();  // loads the pose tree, which prints its bones
+    const auto gltfs = seed_inputs::gltfSeeds();
     const bool ok = writeAll(root / "skeleton_archive", archives) &&
                     linkSharedSeeds(root / "texture_scan") && writeAll(root / "tim_entry", tims) &&
                     writeAll(root / "texture_replace", replacements) &&
-                    writeAll(root / "pose_file", poses);
+                    writeAll(root / "pose_file", poses) && writeAll(root / "gltf_import", gltfs);
     return ok ? 0 : 1;
 }

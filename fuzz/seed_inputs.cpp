@@ -1,10 +1,17 @@
 #include "seed_inputs.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unistd.h>
 #include <limits>
 
 #include "entry_points.h"
+#include "export/gltf_export.h"
+#include "model/bone_node.h"
+#include "model/file_reading.h"
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/pose_file.h"
@@ -398,6 +405,45 @@ std::vector<NamedInput> poseSeeds() {
     const uint8_t signalingNan[4] = {0x01, 0x00, 0x80, 0x7F};
     std::memcpy(special.data() + 200, signalingNan, 4);
     seeds.push_back({"nonfinite-nan-inf", special});
+    return seeds;
+}
+
+std::vector<NamedInput> gltfSeeds() {
+    resetModelState();
+    Model model;
+    const Bytes archive = soundArchive();
+    model.parseSkeleton(archive.data(), archive.size());
+    ExportInput input;
+    input.root = rootNode;
+    input.page = &model.texturePage();
+    input.loaded = Pose::capture(*rootNode);
+    Matrix4 turn = rotationAboutZ(0.7);
+    turn[12] = 5.0f;
+    input.poses.push_back({"loaded", input.loaded});
+    rootNode->rotateBone(turn, 2);
+    rootNode->translateBone(turn, 3);
+    input.poses.push_back({"turned", Pose::capture(*rootNode)});
+    rootNode->rotateBone(rotationAboutX(-1.2), 1);
+    input.poses.push_back({"turned again", Pose::capture(*rootNode)});
+
+    // The export writes files only; each goes to a scratch folder and is read back.
+    char folder[] = "/tmp/veldraxis-gltf-seeds-XXXXXX";
+    std::vector<NamedInput> seeds;
+    if (!mkdtemp(folder)) return seeds;
+    auto add = [&](const std::string& name, const std::vector<ExportPose>& poses) {
+        ExportInput one = input;
+        one.poses = poses;
+        const std::string path = std::string(folder) + "/" + name;
+        FILE* file = exportGltf(one, path) == 0 ? std::fopen(path.c_str(), "rb") : nullptr;
+        if (!file) return;
+        seeds.push_back({name, readUpTo(file, size_t{1} << 24).bytes});
+        std::fclose(file);
+        std::remove(path.c_str());
+    };
+    add("sound-posed.glb", {input.poses[1]});
+    add("sound-posed.gltf", {input.poses[2]});
+    add("sound-animation.glb", input.poses);
+    rmdir(folder);
     return seeds;
 }
 

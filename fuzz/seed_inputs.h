@@ -34,6 +34,8 @@ std::vector<NamedInput> timSeeds();
 std::vector<NamedInput> textureReplaceSeeds();
 // Pose files for the fixed pose tree of the fuzz entry points.
 std::vector<NamedInput> poseSeeds();
+// Exports of the sound model: one pose as .glb and .gltf, three poses as an animation.
+std::vector<NamedInput> gltfSeeds();
 
 // Archives at the edges of their sizes, too large for the fuzz corpus; the hostile tests load
 // them and the viewer end-to-end test opens them (seed generator option --large).

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(skeleton_archive tim_entry texture_scan pose_file)
+[ ${#targets[@]} -eq 0 ] && targets=(skeleton_archive tim_entry texture_scan pose_file gltf_import)
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz-cov -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVELDRAXIS_FUZZ=ON -DVELDRAXIS_FUZZ_COVERAGE=ON -DVELDRAXIS_CORE_ONLY=ON \

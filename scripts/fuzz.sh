@@ -3,14 +3,15 @@
 # other. Fails on any finding; the input that caused it is saved in fuzz/regressions/<target>/,
 # where the replay test (tests/hostile) picks it up once the fault is fixed.
 # Usage: scripts/fuzz.sh SECONDS [TARGET...]   (targets: skeleton_archive tim_entry texture_scan
-# texture_replace pose_file; all by default). New inputs go to build-fuzz/corpus/, never into the repository.
+# texture_replace pose_file gltf_import; all by default). New inputs go to build-fuzz/corpus/,
+# never into the repository.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(skeleton_archive tim_entry texture_scan texture_replace pose_file)
+[ ${#targets[@]} -eq 0 ] && targets=(skeleton_archive tim_entry texture_scan texture_replace pose_file gltf_import)
 jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \

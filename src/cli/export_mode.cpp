@@ -37,11 +37,11 @@ int exportArchive(const ExportArguments& args, const std::string& archive,
     ExportInput input;
     input.root = rootNode;
     input.page = &loaded.model->texturePage();
-    input.loaded = captureTreeMatrices(*rootNode);
+    input.loaded = Pose::capture(*rootNode);
     if (args.poses.empty()) input.poses.push_back({archiveName(archive), input.loaded});
     for (const std::string& pose : args.poses) {
         if (!applyPoseArgument(*rootNode, pose)) return kExitFailed;
-        input.poses.push_back({pose, captureTreeMatrices(*rootNode)});
+        input.poses.push_back({pose, Pose::capture(*rootNode)});
     }
     if (exportGltf(input, output) != 0) return kExitFailed;
     std::printf("Export glTF : %s\n", output.c_str());

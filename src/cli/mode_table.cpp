@@ -10,14 +10,22 @@ const std::vector<CliMode>& cliModes() {
          "animation \"poses\", one pose file a second. Prints \"Export glTF : FILE\" for each "
          "file written.",
          declareExportMode},
-        {"--render", "OUT [--pose POSEFILE] [--quiet] [ARCHIVE]...",
+        {"--render", "OUT [--pose POSEFILE]... [--time T] [--quiet] [ARCHIVE]...",
          "Draws the three views of each archive, every part shown, as the viewer's windows show "
-         "them, into one 960 x 720 PNG; a folder OUT gets NAME.png for each NAME.bin.",
+         "them, into one 960 x 720 PNG; a folder OUT gets NAME.png for each NAME.bin. With "
+         "several POSEFILEs and --time, the sequence at T seconds as \"Play poses\" shows it.",
          declareRenderMode},
         {"--texture", "OUT [--quiet] [ARCHIVE]...",
          "Writes the decoded 256 x 256 texture page as an RGBA PNG; a folder OUT gets NAME.png "
          "for each NAME.bin.",
          declareTextureMode},
+        {"--import-pose", "IN OUT [--time T] [--quiet] [ARCHIVE]",
+         "Takes the pose of a .glb or .gltf (made by --export and posed in another tool) from "
+         "its skin and writes it as a pose file of the archive. With --time, the first "
+         "animation at T seconds; a folder OUT gets pose-000.bin, pose-001.bin, ... for each "
+         "key time of the first animation. Prints \"Import pose : FILE\" for each file "
+         "written.",
+         declareImportPoseMode},
         {"--info", "[--json] [--quiet] [ARCHIVE]...",
          "Prints what each archive holds and what is wrong with it; --json gives one JSON "
          "document, or one JSON object per line for several archives.",

@@ -33,3 +33,4 @@ ModeRunner declareTextureMode(CLI::App& app);
 ModeRunner declareInfoMode(CLI::App& app);
 ModeRunner declareExtractTexturesMode(CLI::App& app);
 ModeRunner declareReplaceTexturesMode(CLI::App& app);
+ModeRunner declareImportPoseMode(CLI::App& app);

@@ -1,6 +1,7 @@
-// --render OUT [--pose POSEFILE] [ARCHIVE]...: the three views of each archive, every part
-// shown and the whole model selected, drawn off-screen into one PNG per archive.
+// --render OUT [--pose POSEFILE]... [--time T] [ARCHIVE]...: the three views of each archive, every
+// part shown and the whole model selected, drawn off-screen into one PNG per archive.
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "cli/pose_argument.h"
 #include "cli/view_sheet.h"
 #include "console/console.h"
+#include "export/pose_sequence.h"
 #include "model/bone_node.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
@@ -22,10 +24,31 @@ namespace {
 
 struct RenderArguments {
     std::string output;
-    std::string pose;
+    std::vector<std::string> poses;
+    double time = NAN;
     std::vector<std::string> archives;
     bool quiet = false;
 };
+
+// Loads the pose files in turn; with --time the tree then shows the sequence they make at that
+// time, exactly as "Play poses" shows it. false with one line.
+bool applyPoses(const RenderArguments& args, BoneNode& root) {
+    std::vector<PoseSequence::Source> sources;
+    for (const std::string& pose : args.poses) {
+        if (!applyPoseArgument(root, pose)) return false;
+        sources.push_back({pose, Pose::capture(root)});
+    }
+    if (std::isnan(args.time)) return true;
+    if (sources.empty()) sources.push_back({"the archive's pose", Pose::capture(root)});
+    PoseSequence sequence;
+    const std::string error = sequence.build(root, sources);
+    if (!error.empty()) {
+        consolePrintf("%s\n", error.c_str());
+        return false;
+    }
+    sequence.at(args.time).apply(root);
+    return true;
+}
 
 // One archive into one PNG; kExitDone, or kExitFailed with a line naming what failed.
 int renderArchive(const OffscreenDisplay& display, const RenderArguments& args,
@@ -36,7 +59,7 @@ int renderArchive(const OffscreenDisplay& display, const RenderArguments& args,
         consolePrintf("%s: no bone to draw\n", archiveName(archive).c_str());
         return kExitFailed;
     }
-    if (!args.pose.empty() && !applyPoseArgument(*rootNode, args.pose)) return kExitFailed;
+    if (!applyPoses(args, *rootNode)) return kExitFailed;
     for (PartMesh* part : partList) part->setVisible(1);
     selectedBone = 0;
 
@@ -58,7 +81,10 @@ int runRender(const RenderArguments& args) {
     OutputPlan plan;
     std::string problem = planOutputs(args.output, archives, {".png"}, ".png", plan);
     std::vector<std::string> inputs = archives;
-    inputs.push_back(args.pose);
+    inputs.insert(inputs.end(), args.poses.begin(), args.poses.end());
+    if (problem.empty() && !std::isnan(args.time) && !std::isfinite(args.time)) {
+        problem = "--time must be a finite number of seconds";
+    }
     if (problem.empty()) problem = outputNamingInput(plan.files, inputs);
     if (!problem.empty()) return usageError("--render", problem);
 
@@ -87,10 +113,15 @@ ModeRunner declareRenderMode(CLI::App& app) {
                    "Model archives (- for standard input); the built-in demo without one")
         ->type_name("FILE")
         ->check(fileNameCheck(true));
-    app.add_option("--pose", args->pose,
-                   "A pose file to load first; it must hold every bone of the model")
+    app.add_option("--pose", args->poses,
+                   "A pose file to load first; it must hold every bone of the model. Several "
+                   "load in turn, the last shown, or with --time play as a sequence")
         ->type_name("FILE")
+        ->allow_extra_args(false)
         ->check(fileNameCheck(false));
+    app.add_option("--time", args->time,
+                   "Seconds into the sequence of the pose files: pose k at k s, looping")
+        ->type_name("T");
     addQuietFlag(app, args->quiet);
     return [args] { return runRender(*args); };
 }

@@ -1,11 +1,8 @@
 #include "export/bone_transforms.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "model/bone_node.h"
-#include "model/byte_order.h"
-#include "model/pose_file.h"
 
 namespace {
 
@@ -16,15 +13,6 @@ constexpr double kAffineTolerance = 1e-6;
 
 double at(const Mat4d& m, int row, int column) {
     return m[4 * column + row];
-}
-
-Matrix4 readMatrix(const uint8_t* data) {
-    Matrix4 m{};
-    for (size_t k = 0; k < m.size(); ++k) {
-        const uint32_t bits = readLE32(data + 4 * k);
-        std::memcpy(&m[k], &bits, sizeof bits);
-    }
-    return m;
 }
 
 }  // namespace
@@ -94,23 +82,19 @@ std::array<double, 3> transformPoint(const Mat4d& m, float x, float y, float z) 
     return p;
 }
 
-TreeMatrices captureTreeMatrices(const BoneNode& root) {
-    TreeMatrices tree;
-    forEachPreOrder(root, [&tree](const BoneNode& node) {
-        tree.push_back({node.userMatrix, node.poseMatrix, node.boneOffsetMatrix});
+bool matricesInTreeOrder(const Pose& pose, const BoneNode& root, std::vector<NodeMatrices>& out) {
+    out.clear();
+    bool whole = true;
+    forEachPreOrder(root, [&](const BoneNode& node) {
+        const NodeMatrices* m = pose.find(node.boneId);
+        if (m) out.push_back(*m);
+        whole = whole && m;
     });
-    return tree;
+    return whole;
 }
 
-TreeMatrices decodeTreeMatrices(const std::vector<uint8_t>& poseBytes, size_t nodeCount) {
-    if (poseBytes.size() / kPoseRecordBytes < nodeCount) return {};
-    TreeMatrices tree(nodeCount);
-    for (size_t i = 0; i < nodeCount; ++i) {
-        const uint8_t* record = poseBytes.data() + i * kPoseRecordBytes;
-        tree[i] = {readMatrix(record), readMatrix(record + kPoseMatrixBytes),
-                   readMatrix(record + 2 * kPoseMatrixBytes)};
-    }
-    return tree;
+std::string jointName(int32_t boneId) {
+    return boneId == 0 ? "root" : "bone " + std::to_string(boneId);
 }
 
 std::vector<int> preOrderParents(const BoneNode& root) {
@@ -129,7 +113,8 @@ std::vector<int> preOrderParents(const BoneNode& root) {
     return parents;
 }
 
-std::vector<Mat4d> localTransforms(const TreeMatrices& tree, const std::vector<int>& parents) {
+std::vector<Mat4d> localTransforms(const std::vector<NodeMatrices>& tree,
+                                   const std::vector<int>& parents) {
     std::vector<Mat4d> local(tree.size());
     for (size_t i = 0; i < tree.size(); ++i) {
         const Mat4d own = multiply(toMat4d(tree[i].user), toMat4d(tree[i].pose));
@@ -138,7 +123,8 @@ std::vector<Mat4d> localTransforms(const TreeMatrices& tree, const std::vector<i
     return local;
 }
 
-std::vector<Mat4d> globalTransforms(const TreeMatrices& tree, const std::vector<int>& parents) {
+std::vector<Mat4d> globalTransforms(const std::vector<NodeMatrices>& tree,
+                                    const std::vector<int>& parents) {
     std::vector<Mat4d> global = localTransforms(tree, parents);
     for (size_t i = 0; i < global.size(); ++i) {
         if (parents[i] >= 0) global[i] = multiply(global[parents[i]], global[i]);
@@ -207,4 +193,43 @@ std::string decomposeTrs(const Mat4d& m, Trs& out) {
     for (int k = 0; k < 4; ++k) out.rotation[k] = q[k] / norm;
     out.translation = {m[12], m[13], m[14]};
     return "";
+}
+
+Mat4d composeTrs(const Trs& trs) {
+    const auto& r = trs.rotation;
+    const double norm = std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2] + r[3] * r[3]);
+    const double x = r[0] / norm, y = r[1] / norm, z = r[2] / norm, w = r[3] / norm;
+    const double columns[3][3] = {
+        {1 - 2 * (y * y + z * z), 2 * (x * y + z * w), 2 * (x * z - y * w)},
+        {2 * (x * y - z * w), 1 - 2 * (x * x + z * z), 2 * (y * z + x * w)},
+        {2 * (x * z + y * w), 2 * (y * z - x * w), 1 - 2 * (x * x + y * y)}};
+    Mat4d m = identity4d();
+    for (int c = 0; c < 3; ++c) {
+        for (int row = 0; row < 3; ++row) m[4 * c + row] = columns[c][row] * trs.scale[c];
+        m[12 + c] = trs.translation[c];
+    }
+    return m;
+}
+
+std::array<double, 4> slerp(const std::array<double, 4>& a, std::array<double, 4> b, double u) {
+    double cosine = a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
+    if (cosine < 0) {
+        for (double& component : b) component = -component;
+        cosine = -cosine;
+    }
+    double wa = 1 - u, wb = u;
+    if (cosine < 0.9995) {  // nearly equal turns are blended linearly, then normalised
+        const double angle = std::acos(cosine);
+        wa = std::sin((1 - u) * angle) / std::sin(angle);
+        wb = std::sin(u * angle) / std::sin(angle);
+    }
+    std::array<double, 4> q{};
+    double norm = 0;
+    for (int k = 0; k < 4; ++k) {
+        q[k] = wa * a[k] + wb * b[k];
+        norm += q[k] * q[k];
+    }
+    norm = std::sqrt(norm);
+    for (double& component : q) component /= norm;
+    return q;
 }

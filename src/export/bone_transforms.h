@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "model/matrix.h"
+#include "model/pose.h"
 
 class BoneNode;
 
@@ -19,27 +19,23 @@ Mat4d multiply(const Mat4d& a, const Mat4d& b);  // a · b: b acts first
 bool invert(const Mat4d& m, Mat4d& inverse);
 std::array<double, 3> transformPoint(const Mat4d& m, float x, float y, float z);
 
-// The three matrices of one node of the tree.
-struct NodeMatrices {
-    Matrix4 user, pose, boneOffset;
-};
-// One entry per node of the tree in depth-first pre-order from the root, as pose files order
-// them.
-using TreeMatrices = std::vector<NodeMatrices>;
+// The pose's matrices in root's depth-first pre-order, as pose files order them; false when
+// the pose lacks a node of the tree.
+bool matricesInTreeOrder(const Pose& pose, const BoneNode& root, std::vector<NodeMatrices>& out);
 
-TreeMatrices captureTreeMatrices(const BoneNode& root);
-// The matrices that pose-file bytes hold for a tree of nodeCount nodes; empty when the bytes
-// do not cover the whole tree.
-TreeMatrices decodeTreeMatrices(const std::vector<uint8_t>& poseBytes, size_t nodeCount);
+// The name the export gives a node's joint, and the import finds it by: "root" or "bone N".
+std::string jointName(int32_t boneId);
 
 // parent[i] is the pre-order index of node i's parent, -1 for the root.
 std::vector<int> preOrderParents(const BoneNode& root);
 
 // Each node's transform relative to its parent's node: the parent's bone offset, then the
 // node's user matrix, then its pose (parentOffset · user · pose).
-std::vector<Mat4d> localTransforms(const TreeMatrices& tree, const std::vector<int>& parents);
+std::vector<Mat4d> localTransforms(const std::vector<NodeMatrices>& tree,
+                                   const std::vector<int>& parents);
 // Each node's transform relative to the root's parent frame, the frame the mesh is drawn in.
-std::vector<Mat4d> globalTransforms(const TreeMatrices& tree, const std::vector<int>& parents);
+std::vector<Mat4d> globalTransforms(const std::vector<NodeMatrices>& tree,
+                                    const std::vector<int>& parents);
 
 // Translation, rotation (unit quaternion x, y, z, w) and scale.
 struct Trs {
@@ -52,3 +48,10 @@ struct Trs {
 // success, else why it cannot be split: a value that is not finite, a projective row, a zero
 // scale, a shear or a mirroring.
 std::string decomposeTrs(const Mat4d& m, Trs& out);
+
+// translation · rotation · scale as a matrix; the rotation need not be of unit length.
+Mat4d composeTrs(const Trs& trs);
+
+// The spherical interpolation from a to b (u from 0 to 1) the short way round, as glTF
+// animations turn.
+std::array<double, 4> slerp(const std::array<double, 4>& a, std::array<double, 4> b, double u);

@@ -32,10 +32,6 @@ bool endsWith(const std::string& text, const std::string& tail) {
     return true;
 }
 
-std::string nodeName(const BoneNode& node) {
-    return node.boneId == 0 ? "root" : "bone " + std::to_string(node.boneId);
-}
-
 // The main view looks along -y with +z down the screen and +x to the right: the half-turn
 // about x by +90 degrees takes -z to +Y (up) and +y, the side facing the view, to +Z.
 tinygltf::Node modelNode() {
@@ -51,11 +47,12 @@ bool splitPoses(const ExportInput& input, const std::vector<int>& parents,
                 const std::vector<std::string>& names, std::vector<std::vector<Trs>>& out,
                 std::string& error) {
     for (const ExportPose& pose : input.poses) {
-        if (pose.matrices.size() != parents.size()) {
+        std::vector<NodeMatrices> matrices;
+        if (!matricesInTreeOrder(pose.matrices, *input.root, matrices)) {
             error = "the pose of " + pose.source + " does not fit the tree";
             return false;
         }
-        const std::vector<Mat4d> local = localTransforms(pose.matrices, parents);
+        const std::vector<Mat4d> local = localTransforms(matrices, parents);
         std::vector<Trs> split(local.size());
         for (size_t i = 0; i < local.size(); ++i) {
             const std::string why = decomposeTrs(local[i], split[i]);
@@ -136,17 +133,18 @@ bool buildDocument(const ExportInput& input, bool binary, tinygltf::Model& doc,
         error = "the tree has more than 65,536 nodes";
         return false;
     }
-    if (input.loaded.size() != parents.size() || input.poses.empty()) {
+    std::vector<NodeMatrices> loadedMatrices;
+    if (!matricesInTreeOrder(input.loaded, *input.root, loadedMatrices) || input.poses.empty()) {
         error = "the loaded pose does not fit the tree";
         return false;
     }
     std::vector<std::string> names;
     forEachPreOrder(*input.root,
-                    [&names](const BoneNode& node) { names.push_back(nodeName(node)); });
+                    [&names](const BoneNode& node) { names.push_back(jointName(node.boneId)); });
 
     std::vector<std::vector<Trs>> poses;
     if (!splitPoses(input, parents, names, poses, error)) return false;
-    const std::vector<Mat4d> loaded = globalTransforms(input.loaded, parents);
+    const std::vector<Mat4d> loaded = globalTransforms(loadedMatrices, parents);
     std::vector<Mat4d> inverseBinds(loaded.size());
     for (size_t i = 0; i < loaded.size(); ++i) {
         if (!invert(loaded[i], inverseBinds[i])) {

@@ -11,7 +11,7 @@ class TexturePage;
 // One pose of the whole tree and where it came from, for the line that refuses it.
 struct ExportPose {
     std::string source;  // a pose file's path, or a description such as "the current pose"
-    TreeMatrices matrices;
+    Pose matrices;
 };
 
 // What an export writes: the tree below root with its part meshes, the texture page, the
@@ -20,7 +20,7 @@ struct ExportPose {
 struct ExportInput {
     const BoneNode* root = nullptr;
     const TexturePage* page = nullptr;
-    TreeMatrices loaded;
+    Pose loaded;
     std::vector<ExportPose> poses;
 };
 
@@ -29,6 +29,6 @@ bool isGltfExportPath(const std::string& path);
 
 // Writes the model as glTF 2.0 to path: binary when it ends in .glb, JSON with everything
 // embedded when it ends in .gltf. The file is written beside path and renamed over it once
-// complete (saveFile). 0 on success; -1 with one console line naming path and the reason (a pose that
-// is not translation, rotation and positive scale names its source and bone), nothing written.
+// complete (saveFile). 0 on success; -1 with one console line naming path and the reason (a pose
+// that is not translation, rotation and positive scale names its source and bone), nothing written.
 int exportGltf(const ExportInput& input, const std::string& path);

@@ -1,30 +1,10 @@
 #include "model/edit_history.h"
 
-#include <cstring>
-
 #include "model/bone_node.h"
-
-namespace {
-
-std::vector<BoneNode*> nodesInPreOrder(BoneNode& root) {
-    std::vector<BoneNode*> nodes;
-    forEachPreOrder(root, [&](BoneNode& node) { nodes.push_back(&node); });
-    return nodes;
-}
-
-}  // namespace
-
-// Bit for bit: a NaN equals itself and -0 differs from 0, as a saved pose file would.
-bool EditHistory::Matrices::operator==(const Matrices& other) const {
-    return std::memcmp(this, &other, sizeof *this) == 0;
-}
 
 void EditHistory::beginStep(const BoneNode& root) {
     if (open_) return;
-    before_.clear();
-    forEachPreOrder(root, [&](const BoneNode& node) {
-        before_.push_back({node.userMatrix, node.poseMatrix, node.boneOffsetMatrix});
-    });
+    before_ = Pose::capture(root);
     open_ = true;
 }
 
@@ -32,17 +12,16 @@ void EditHistory::endStep(const BoneNode& root) {
     if (!open_) return;
     open_ = false;
     Step step;
-    size_t index = 0;
-    forEachPreOrder(root, [&](const BoneNode& node) {
-        const Matrices now{node.userMatrix, node.poseMatrix, node.boneOffsetMatrix};
-        if (index < before_.size() && !(before_[index] == now)) {
-            step.push_back({index, before_[index], now});
+    const Pose after = Pose::capture(root);
+    for (const Pose::Entry& now : after.entries()) {
+        const NodeMatrices* before = before_.find(now.boneId);
+        if (before && !before->sameBits(now.matrices)) {
+            step.before.set(now.boneId, *before);
+            step.after.set(now.boneId, now.matrices);
         }
-        ++index;
-    });
-    before_.clear();
-    before_.shrink_to_fit();  // a large tree's copy is not kept between steps
-    if (step.empty()) return;
+    }
+    before_ = Pose();  // a large tree's copy is not kept between steps
+    if (step.after.empty()) return;
     for (const Step& dropped : redo_) bytes_ -= bytesOf(dropped);
     redo_.clear();
     bytes_ += bytesOf(step);
@@ -64,15 +43,8 @@ bool EditHistory::move(std::deque<Step>& from, std::deque<Step>& to, BoneNode& r
         if (wasOpen) beginStep(root);
         return false;
     }
-    const std::vector<BoneNode*> nodes = nodesInPreOrder(root);
-    for (const Change& change : from.back()) {
-        if (change.node >= nodes.size()) continue;
-        const Matrices& m = forward ? change.after : change.before;
-        BoneNode& node = *nodes[change.node];
-        node.userMatrix = m.user;
-        node.poseMatrix = m.pose;
-        node.boneOffsetMatrix = m.offset;
-    }
+    const Step& step = from.back();
+    (forward ? step.after : step.before).apply(root);
     to.push_back(std::move(from.back()));
     from.pop_back();
     if (wasOpen) beginStep(root);
@@ -89,27 +61,8 @@ bool EditHistory::redo(BoneNode& root) {
 
 void EditHistory::clear() {
     open_ = false;
-    before_.clear();
+    before_ = Pose();
     undo_.clear();
     redo_.clear();
     bytes_ = 0;
-}
-
-void LoadedPose::remember(const BoneNode& root) {
-    nodes_.clear();
-    forEachPreOrder(root, [&](const BoneNode& node) {
-        nodes_.push_back({node.userMatrix, node.poseMatrix, node.boneOffsetMatrix});
-    });
-}
-
-void LoadedPose::restore(BoneNode& root) const {
-    size_t index = 0;
-    forEachPreOrder(root, [&](BoneNode& node) {
-        if (index < nodes_.size()) {
-            node.userMatrix = nodes_[index].user;
-            node.poseMatrix = nodes_[index].pose;
-            node.boneOffsetMatrix = nodes_[index].offset;
-        }
-        ++index;
-    });
 }

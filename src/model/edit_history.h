@@ -2,17 +2,16 @@
 
 #include <cstddef>
 #include <deque>
-#include <vector>
 
-#include "model/matrix.h"
+#include "model/pose.h"
 
 class BoneNode;
 
 // The undo and redo history of the bone edits. A step is everything that changed between
 // beginStep and endStep (a drag from press to release, a "Load matrix", a reset): for each node
-// whose matrices changed, in the tree's pre-order, its user, pose and bone-offset matrices
-// before and after, so that undo and redo restore them bit for bit. The tree's shape must not
-// change while the history is kept; clear it when another model is loaded.
+// whose matrices changed, its user, pose and bone-offset matrices before and after, so that undo
+// and redo restore them bit for bit. The tree's shape must not change while the history is kept;
+// clear it when another model is loaded.
 class EditHistory {
   public:
     static constexpr size_t kMaxSteps = 1000;
@@ -39,38 +38,20 @@ class EditHistory {
     size_t bytes() const { return bytes_; }  // what the kept steps hold
 
   private:
-    struct Matrices {
-        Matrix4 user, pose, offset;
-        bool operator==(const Matrices& other) const;
+    // The changed nodes' matrices before and after.
+    struct Step {
+        Pose before, after;
     };
-    struct Change {
-        size_t node;  // pre-order position
-        Matrices before, after;
-    };
-    using Step = std::vector<Change>;
 
-    static size_t bytesOf(const Step& step) { return sizeof(Step) + step.size() * sizeof(Change); }
+    static size_t bytesOf(const Step& step) {
+        return sizeof(Step) + (step.before.size() + step.after.size()) * sizeof(Pose::Entry);
+    }
     bool move(std::deque<Step>& from, std::deque<Step>& to, BoneNode& root, bool forward);
     void dropOldest();
 
     size_t maxSteps_, maxBytes_;
     bool open_ = false;
-    std::vector<Matrices> before_;
+    Pose before_;
     std::deque<Step> undo_, redo_;
     size_t bytes_ = 0;
-};
-
-// Every node's matrices as a load left them, put back by "Reset pose".
-class LoadedPose {
-  public:
-    void remember(const BoneNode& root);
-    // Sets every node's user, pose and bone-offset matrix back to the remembered ones; nodes
-    // beyond those remembered keep theirs.
-    void restore(BoneNode& root) const;
-
-  private:
-    struct Matrices {
-        Matrix4 user, pose, offset;
-    };
-    std::vector<Matrices> nodes_;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/matrix.h"
+#include "model/pose.h"
 
 class TexturePage;
 
@@ -33,9 +34,9 @@ class Model {
     const TexturePage& texturePage() const { return *texturePage_; }
     PartTable partTable;
 
-    // The tree's matrices right after loading, as pose-file bytes: the pose an export binds
-    // its skin to, whatever the user has done since.
-    std::vector<uint8_t> loadedPose;
+    // The tree's matrices right after loading: the pose an export binds its skin to and
+    // "Reset pose" goes back to, whatever the user has done since.
+    Pose loadedPose;
 
     // Fills the texture page from the archive's TIM entries. 0, or -1 with a console line.
     int loadTextures(const char* path);

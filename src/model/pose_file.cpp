@@ -30,14 +30,14 @@ void getMatrix(const uint8_t* data, Matrix4& m) {
 }
 
 // The matrices of a node in file order.
-Matrix4* nodeMatrix(BoneNode& node, size_t which) {
+Matrix4& recordMatrix(NodeMatrices& node, size_t which) {
     switch (which) {
         case 0:
-            return &node.userMatrix;
+            return node.user;
         case 1:
-            return &node.poseMatrix;
+            return node.pose;
         default:
-            return &node.boneOffsetMatrix;
+            return node.boneOffset;
     }
 }
 
@@ -50,25 +50,39 @@ size_t poseNodeCount(const BoneNode& root) {
 }
 
 std::vector<uint8_t> encodePose(const BoneNode& root) {
+    return encodePose(root, Pose());
+}
+
+std::vector<uint8_t> encodePose(const BoneNode& root, const Pose& pose) {
     std::vector<uint8_t> out;
     out.reserve(poseNodeCount(root) * kPoseRecordBytes);
-    forEachPreOrder(root, [&out](const BoneNode& node) {
-        putMatrix(out, node.userMatrix);
-        putMatrix(out, node.poseMatrix);
-        putMatrix(out, node.boneOffsetMatrix);
+    forEachPreOrder(root, [&](const BoneNode& node) {
+        const NodeMatrices* m = pose.find(node.boneId);
+        putMatrix(out, m ? m->user : node.userMatrix);
+        putMatrix(out, m ? m->pose : node.poseMatrix);
+        putMatrix(out, m ? m->boneOffset : node.boneOffsetMatrix);
     });
     return out;
 }
 
-size_t applyPose(BoneNode& root, const uint8_t* data, size_t size) {
-    const size_t needed = poseNodeCount(root) * kPoseRecordBytes;
+Pose decodePose(const BoneNode& root, const uint8_t* data, size_t size, size_t* loaded) {
+    Pose pose = Pose::capture(root);
     const size_t available = size / kPoseMatrixBytes;
-    size_t loaded = 0;
-    forEachPreOrder(root, [&](BoneNode& node) {
-        for (size_t which = 0; which < 3 && loaded < available; ++which, ++loaded) {
-            getMatrix(data + loaded * kPoseMatrixBytes, *nodeMatrix(node, which));
+    size_t read = 0;
+    forEachPreOrder(root, [&](const BoneNode& node) {
+        NodeMatrices* m = pose.find(node.boneId);
+        for (size_t which = 0; which < 3 && read < available; ++which, ++read) {
+            getMatrix(data + read * kPoseMatrixBytes, recordMatrix(*m, which));
         }
     });
+    if (loaded) *loaded = read;
+    return pose;
+}
+
+size_t applyPose(BoneNode& root, const uint8_t* data, size_t size) {
+    const size_t needed = poseNodeCount(root) * kPoseRecordBytes;
+    size_t loaded = 0;
+    decodePose(root, data, size, &loaded).apply(root);
     if (size < needed) {
         consolePrintf(
             "Pose file has %zu bytes, the model needs %zu: loaded the first %zu matrices, "
@@ -123,7 +137,11 @@ void BoneNode::loadPose(FILE* stream) {
 }
 
 int savePoseFile(const BoneNode& root, const char* path) {
-    const SaveResult saved = saveFile(path, encodePose(root));
+    return savePoseFile(root, Pose(), path);
+}
+
+int savePoseFile(const BoneNode& root, const Pose& pose, const char* path) {
+    const SaveResult saved = saveFile(path, encodePose(root, pose));
     switch (saved.outcome) {
         case SaveOutcome::Saved:
             return 0;

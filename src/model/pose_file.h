@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/pose.h"
+
 class BoneNode;
 
 // A pose file holds one 192-byte record per node of the tree in depth-first pre-order from the
@@ -13,6 +15,12 @@ constexpr size_t kPoseRecordBytes = 3 * kPoseMatrixBytes;
 
 size_t poseNodeCount(const BoneNode& root);
 std::vector<uint8_t> encodePose(const BoneNode& root);
+// The records of pose in root's node order; a node the pose lacks gets its own matrices.
+std::vector<uint8_t> encodePose(const BoneNode& root, const Pose& pose);
+
+// The pose that the whole matrices in data give root's nodes, in record order; matrices beyond
+// the end are the tree's own. loaded, when given, gets the number of matrices read.
+Pose decodePose(const BoneNode& root, const uint8_t* data, size_t size, size_t* loaded = nullptr);
 
 // Loads the whole matrices that data holds into the tree, in record order; matrices beyond the
 // end keep their values and no matrix is ever half overwritten. Prints one line when the size
@@ -24,6 +32,8 @@ size_t applyPose(BoneNode& root, const uint8_t* data, size_t size);
 // "cannot open : <path>" when the file cannot be written, or one line naming the path and the
 // error. 0 on success, -1 on failure.
 int savePoseFile(const BoneNode& root, const char* path);
+// The same for pose, written in root's node order.
+int savePoseFile(const BoneNode& root, const Pose& pose, const char* path);
 
 // Reads the file whole, then applies it. Prints "cannot open : <path>" when it cannot be
 // opened. 0 when something was loaded, -1 otherwise.

@@ -52,6 +52,7 @@ std::unique_ptr<Window> buildControlPanel(Callback quit) {
     panel->add_button("Hide all", 0, onHideAll);
     panel->add_button("Undo", 0, onUndo);
     panel->add_button("Redo", 0, onRedo);
+    playbackLine = panel->add_statictext("");
     controlPanel = panel.get();
     return panel;
 }

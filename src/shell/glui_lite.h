@@ -115,7 +115,7 @@ class Button : public Control {
 class StaticText : public Control {
   public:
     explicit StaticText(std::string text) : Control(-1, nullptr), text(std::move(text)) {}
-    const std::string text;
+    std::string text;
     bool drawRow(int /*row*/, Painter& painter) const override {
         painter.text(text);
         return false;

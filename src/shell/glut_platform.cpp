@@ -2,8 +2,12 @@
 
 #include <GL/freeglut.h>
 
+#include <chrono>
+
 #include "model/model.h"
 #include "shell/file_dialog.h"
+#include "shell/playback_dialog.h"
+#include "shell/playback_input.h"
 #include "shell/view_window.h"
 #include "shell/viewer_state.h"
 
@@ -57,4 +61,17 @@ bool GlutPlatform::chooseExportFile(std::string& path) {
 
 bool GlutPlatform::chooseFolder(const char* prompt, std::string& path) {
     return askForFolder(prompt, path);
+}
+
+bool GlutPlatform::choosePoseFiles(std::vector<std::string>& paths) {
+    return askForPoseFiles(paths);
+}
+
+void GlutPlatform::startTimer(int milliseconds, int value) {
+    glutTimerFunc(static_cast<unsigned>(milliseconds), onPlaybackTick, value);
+}
+
+double GlutPlatform::clockSeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
 }

@@ -20,6 +20,9 @@ class GlutPlatform : public ShellPlatform {
     bool chooseFolder(const char* prompt, std::string& path) override;
     int keyModifiers() override;
     void showReplacedModel() override;
+    bool choosePoseFiles(std::vector<std::string>& paths) override;
+    void startTimer(int milliseconds, int value) override;
+    double clockSeconds() override;
 
     // The views' GL contexts (set by start-up).
     ViewContexts* viewContexts = nullptr;

@@ -14,6 +14,7 @@
 #include "model/pose_file.h"
 #include "shell/glui_lite.h"
 #include "shell/model_loading.h"
+#include "shell/playback_input.h"
 #include "shell/shell_platform.h"
 #include "shell/texture_extract_command.h"
 #include "shell/viewer_state.h"
@@ -53,8 +54,8 @@ void exportGltfFile() {
     ExportInput input;
     input.root = rootNode;
     input.page = &theModel->texturePage();
-    input.loaded = decodeTreeMatrices(theModel->loadedPose, poseNodeCount(*rootNode));
-    input.poses.push_back({"the current pose", captureTreeMatrices(*rootNode)});
+    input.loaded = theModel->loadedPose;
+    input.poses.push_back({"the current pose", Pose::capture(*rootNode)});
     if (exportGltf(input, path) == 0) consolePrintf("Export glTF : %s\n", path.c_str());
 }
 
@@ -78,7 +79,7 @@ void loadMatrix() {
 
 void resetPose() {
     editHistory.beginStep(*rootNode);
-    loadedPose.restore(*rootNode);
+    theModel->loadedPose.apply(*rootNode);
     editHistory.endStep(*rootNode);
     shellPlatform->postRedisplay();
 }
@@ -129,6 +130,7 @@ void relabelMouseModeMenu(int mode) {
 
 // A press begins an undo step and a release ends it: the step is whatever the drag changed.
 void onMouseButton(int /*button*/, int state, int x, int y) {
+    if (playbackRunning()) return;  // the mouse does not edit while poses play
     if (state != kGlutDown) {
         editHistory.endStep(*rootNode);
         return;
@@ -139,6 +141,7 @@ void onMouseButton(int /*button*/, int state, int x, int y) {
 }
 
 void onMotion(int x, int y) {
+    if (playbackRunning()) return;
     const float dx = static_cast<float>(x) - lastMouseX;
     const float dy = static_cast<float>(y) - lastMouseY;
     switch (MouseMode) {
@@ -164,6 +167,10 @@ void onMotion(int x, int y) {
 }
 
 void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
+    if (playbackRunning()) {
+        onPlaybackKey(key);
+        return;
+    }
     switch (key) {
         case kCtrlZ:
             if (shellPlatform->keyModifiers() & kShiftHeld) {
@@ -205,6 +212,7 @@ void onSpecialKey(int /*key*/, int /*x*/, int /*y*/) {}
 void onMenu(int value) {
     // Values without the command bit belong to the part table's menus, which are never built.
     if (!(value & kMenuCommandBit)) return;
+    stopPlayback();  // every command acts on the pose shown, as an edit of its own
     switch (value) {
         case kMenuSaveMatrix:
             saveMatrix();
@@ -235,6 +243,9 @@ void onMenu(int value) {
             break;
         case kMenuExtractTextures:
             extractShownTextures();
+            break;
+        case kMenuPlayPoses:
+            playPoses();
             break;
         default:
             break;
@@ -274,10 +285,12 @@ void onHideAll(int /*id*/) {
 }
 
 void onUndo(int /*id*/) {
+    stopPlayback();
     undoEdit();
 }
 
 void onRedo(int /*id*/) {
+    stopPlayback();
     redoEdit();
 }
 
@@ -304,7 +317,6 @@ bool replaceModel(const char* path) {
     shownModelName = modelNameOf(path);
     shownArchivePath = path ? path : "";
     editHistory.clear();
-    loadedPose.remember(*rootNode);
     shellPlatform->showReplacedModel();
     return true;
 }

@@ -31,7 +31,7 @@ void parseBoth(Model& model, const uint8_t* data, size_t size, LoadedModel& load
 
 void finish(Model& model, LoadedModel& loaded) {
     loaded.boneCount = partList.size();
-    if (rootNode) model.loadedPose = encodePose(*rootNode);
+    if (rootNode) model.loadedPose = Pose::capture(*rootNode);
 }
 
 // The archive read whole into bytes, or false without a line.

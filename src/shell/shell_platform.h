@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "model/matrix.h"
 
@@ -30,6 +31,13 @@ class ShellPlatform {
     virtual bool chooseExportFile(std::string& path) = 0;
     // Asks for a folder to write into; false when the user cancelled.
     virtual bool chooseFolder(const char* prompt, std::string& path) = 0;
+
+    // "Play poses": asks for several pose files, in order; false when none was chosen.
+    virtual bool choosePoseFiles(std::vector<std::string>& /*paths*/) { return false; }
+    // Calls onPlaybackTick(value) once, milliseconds from now.
+    virtual void startTimer(int /*milliseconds*/, int /*value*/) {}
+    // A steady clock, in seconds.
+    virtual double clockSeconds() { return 0.0; }
 };
 
 // The platform the handlers use; set once at start-up (or by a test).

@@ -62,6 +62,7 @@ void buildMenus() {
     glutAddMenuEntry("Reset pose", kMenuResetPose);
     glutAddMenuEntry("Open archive", kMenuOpenArchive);
     glutAddMenuEntry("Extract textures", kMenuExtractTextures);
+    glutAddMenuEntry("Play poses", kMenuPlayPoses);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 }
 
@@ -125,7 +126,6 @@ int runViewer(int& argc, char** argv) {
     const LoadedModel loaded = loadModel(*theModel, archivePath);
     shownModelName = modelNameOf(archivePath);
     shownArchivePath = archivePath ? archivePath : "";
-    loadedPose.remember(*rootNode);
     // A first look at the demo model shows all of it; an archive opens with its parts hidden.
     if (loaded.demo) setAllPartsVisible(1);
     upWindow = createViewWindow(ViewUp);

@@ -11,6 +11,7 @@ namespace glui_lite {
 class Window;
 class RadioGroup;
 class Checkbox;
+class StaticText;
 }  // namespace glui_lite
 
 // What the mouse does while a button is held in the main window.
@@ -27,6 +28,7 @@ constexpr int kMenuExportGltf = 32761;
 constexpr int kMenuResetPose = 32760;
 constexpr int kMenuOpenArchive = 32759;
 constexpr int kMenuExtractTextures = 32758;
+constexpr int kMenuPlayPoses = 32757;
 
 // Process-wide viewer state, changed only by start-up and the input handlers.
 extern Model* theModel;
@@ -36,13 +38,13 @@ extern int mouseModeMenu;
 extern glui_lite::Window* controlPanel;
 extern glui_lite::RadioGroup* rootGroup;
 extern glui_lite::RadioGroup* modeGroup;
+extern glui_lite::StaticText* playbackLine;  // the playing time and pose file, else empty
 extern float lastMouseX, lastMouseY;
 
 // The part check boxes of the panel, bone i's at i (set by buildControlPanel).
 extern std::vector<glui_lite::Checkbox*> partCheckboxes;
-// The undo history of the bone edits and the pose "Reset pose" goes back to.
+// The undo history of the bone edits.
 extern EditHistory editHistory;
-extern LoadedPose loadedPose;
 // What the panel names as the model shown: the archive's file name, or "demo model".
 extern std::string shownModelName;
 // The path of the archive shown, or "" for the demo model.

@@ -42,7 +42,7 @@ UNDO_AT, REDO_AT = (PANEL_X + 132, PANEL_Y + 156), (PANEL_X + 132, PANEL_Y + 179
 
 # The top menu's entries in order (positions count from 1).
 MENU = ["Mouse mode", "Init matrix", "Load matrix", "Save matrix", "Export glTF", "Reset pose",
-        "Open archive", "Extract textures"]
+        "Open archive", "Extract textures", "Play poses"]
 
 def menu_position(entry):
     return MENU.index(entry) + 1

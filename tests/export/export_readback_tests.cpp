@@ -121,12 +121,12 @@ class ExportTest : public ::testing::Test {
         model.loadSkeleton(archive.c_str());
         input.root = rootNode;
         input.page = &model.texturePage();
-        input.loaded = captureTreeMatrices(*rootNode);
+        input.loaded = Pose::capture(*rootNode);
     }
     void TearDown() override { std::system(("rm -rf " + dir).c_str()); }
 
     // Exports poses[0] (and an animation of all of them) and reads the file back.
-    tinygltf::Model exportAndRead(const std::string& name, std::vector<TreeMatrices> poses) {
+    tinygltf::Model exportAndRead(const std::string& name, std::vector<Pose> poses) {
         input.poses.clear();
         for (auto& pose : poses) input.poses.push_back({"pose", std::move(pose)});
         const std::string path = dir + "/" + name;
@@ -163,7 +163,7 @@ TEST_F(ExportTest, EveryCornerLandsWhereTheViewerDrawsIt) {
 
     for (const char* name : {"model.glb", "model.gltf"}) {
         SCOPED_TRACE(name);
-        const tinygltf::Model doc = exportAndRead(name, {captureTreeMatrices(*rootNode)});
+        const tinygltf::Model doc = exportAndRead(name, {Pose::capture(*rootNode)});
         std::vector<std::string> names;
         for (const auto& node : doc.nodes) names.push_back(node.name);
         EXPECT_EQ(names, (std::vector<std::string>{"model", "root", "bone 1", "bone 2", "bone 4",
@@ -238,14 +238,14 @@ TEST_F(ExportTest, FacesAndAxesStandAsInTheMainView) {
 }
 
 TEST_F(ExportTest, ThreePosesBecomeOneSecondKeys) {
-    std::vector<TreeMatrices> poses{input.loaded};
+    std::vector<Pose> poses{input.loaded};
     for (float angle : {0.5f, -2.5f}) {
         Matrix4 turn = identityMatrix();
         turn[0] = turn[5] = std::cos(angle);
         turn[1] = -std::sin(angle);
         turn[4] = std::sin(angle);
         rootNode->rotateBone(turn, 4);
-        poses.push_back(captureTreeMatrices(*rootNode));
+        poses.push_back(Pose::capture(*rootNode));
     }
     const tinygltf::Model doc = exportAndRead("poses.gltf", poses);
     ASSERT_EQ(doc.animations.size(), 1u);
@@ -268,7 +268,9 @@ TEST_F(ExportTest, ThreePosesBecomeOneSecondKeys) {
         }
     }
     for (int k = 0; k < 3; ++k) {
-        const Mat4d expected = localTransforms(poses[k], parents)[3];
+        std::vector<NodeMatrices> ordered;
+        ASSERT_TRUE(matricesInTreeOrder(poses[k], *rootNode, ordered));
+        const Mat4d expected = localTransforms(ordered, parents)[3];
         const Mat4d actual = fromTrs(t[k], q[k], s[k]);
         for (int e = 0; e < 16; ++e) EXPECT_NEAR(actual[e], expected[e], 1e-4) << k << " " << e;
     }
@@ -288,8 +290,8 @@ TEST_F(ExportTest, RefusesPosesThatAreNotTranslationRotationAndScale) {
          {Case{2, 0, std::numeric_limits<float>::quiet_NaN(), "not a finite number"},
           Case{2, 4, 0.5f, "a shear"}, Case{5, 0, -1.0f, "a mirroring"},
           Case{0, 10, 0.0f, "a zero scale"}}) {
-        TreeMatrices bad = input.loaded;
-        bad[c.node].user[c.element] = c.value;
+        Pose bad = input.loaded;
+        bad.find(c.node == 0 ? 0 : c.node == 2 ? 2 : 6)->user[c.element] = c.value;
         input.poses = {{"input.loaded", input.loaded}, {"bad.bin", bad}};
         ConsoleCapture console;
         EXPECT_EQ(exportGltf(input, out), -1);

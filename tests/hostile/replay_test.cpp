@@ -72,4 +72,8 @@ TEST(FuzzCorpusReplay, PoseFile) {
     EXPECT_GE(replay("pose_file", fuzz_entry::poseFile), 7u);
 }
 
+TEST(FuzzCorpusReplay, GltfImport) {
+    EXPECT_GE(replay("gltf_import", fuzz_entry::gltfImport), 3u);
+}
+
 }  // namespace

@@ -76,7 +76,7 @@ TEST_F(ControlPanelTest, OneCheckBoxAndRadioButtonPerBoneAfterTheRootRow) {
     EXPECT_FALSE(visibleSelect->columns[1].barBefore);
     EXPECT_EQ(visibleSelect->columns[0].items.size(), 4u);
     EXPECT_EQ(visibleSelect->columns[1].items.size(), 1u);
-    EXPECT_EQ(panel->columns[1].items.size(), 6u);
+    EXPECT_EQ(panel->columns[1].items.size(), 7u);  // modes, five buttons, the playback line
 }
 
 TEST_F(ControlPanelTest, WithoutBonesOnlyTheRootRowRemains) {

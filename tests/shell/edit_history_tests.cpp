@@ -50,7 +50,7 @@ class EditHistoryTest : public ShellTest {
 
 TEST_F(EditHistoryTest, UndoAndRedoRestoreDragsInBothModesBitForBit) {
     loadBones(3);
-    loadedPose.remember(*rootNode);
+    model.loadedPose = Pose::capture(*rootNode);
     const std::string loaded = treeBytes();
     drag(MouseModeRotation, 2, 37, -11);
     const std::string turned = treeBytes();
@@ -90,7 +90,7 @@ TEST_F(EditHistoryTest, UndoAndRedoRestoreDragsInBothModesBitForBit) {
 
 TEST_F(EditHistoryTest, LoadMatrixAndResetPoseAreOneStepEach) {
     loadBones(2);
-    loadedPose.remember(*rootNode);
+    model.loadedPose = Pose::capture(*rootNode);
     const std::string loaded = treeBytes();
     drag(MouseModeRotation, 1, 20, 30);
     drag(MouseModeTranslation, 2, -7, 3);

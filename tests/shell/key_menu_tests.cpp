@@ -193,7 +193,7 @@ TEST_F(PoseCommandTest, UnopenableFilesAreReportedAndChangeNothing) {
 }
 
 TEST_F(PoseCommandTest, ExportGltfWritesTheCurrentPoseOrRefusesWithOneLine) {
-    model.loadedPose = encodePose(*rootNode);  // as start-up keeps it
+    model.loadedPose = Pose::capture(*rootNode);  // as start-up keeps it
     selectedBone = 1;
     onMouseButton(0, 0, 0, 0);
     onMotion(25, 13);

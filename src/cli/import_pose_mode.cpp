@@ -1,0 +1,88 @@
+// --import-pose IN OUT [--time T] [ARCHIVE]: a pose made in another tool, taken from the skin of
+// a .glb or .gltf, as a pose file of the archive; a folder OUT gets one per key time.
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/archive_input.h"
+#include "cli/mode_support.h"
+#include "cli/mode_table.h"
+#include "cli/output_rules.h"
+#include "console/console.h"
+#include "import/pose_import_files.h"
+#include "model/bone_node.h"
+#include "model/model_state.h"
+
+namespace {
+
+struct ImportArguments {
+    std::string input, output, archive;
+    double time = NAN;
+    bool quiet = false;
+};
+
+bool isFolder(const std::string& path) {
+    struct stat status;
+    return (!path.empty() && path.back() == '/') ||
+           (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode));
+}
+
+int runImport(const ImportArguments& args) {
+    PoseImportJob job{args.input, args.output};
+    job.toFolder = isFolder(args.output);
+    job.atTime = !std::isnan(args.time);
+    job.time = args.time;
+    std::string problem;
+    if (!hasEnding(args.input, ".glb") && !hasEnding(args.input, ".gltf")) {
+        problem = "IN must end in .glb or .gltf: " + args.input;
+    } else if (job.atTime && !std::isfinite(args.time)) {
+        problem = "--time must be a finite number of seconds";
+    } else if (job.atTime && job.toFolder) {
+        problem = "--time gives one pose file, but " + args.output +
+                  " is a folder (without --time a folder gets every key)";
+    }
+    const std::vector<std::string> inputs{args.input, args.archive};
+    const std::string firstFile = job.toFolder ? args.output + "/pose-000.bin" : args.output;
+    if (problem.empty()) problem = outputNamingInput({firstFile}, inputs);
+    if (!problem.empty()) return usageError("--import-pose", problem);
+
+    LoadedArchive loaded;
+    if (!loadArchive(args.archive, args.quiet, loaded)) return kExitFailed;
+    if (rootNode->children.empty()) {
+        consolePrintf("%s: no bone to take a pose for\n", archiveName(args.archive).c_str());
+        return kExitFailed;
+    }
+    std::vector<std::string> written;
+    if (importPoseFiles(job, *rootNode, loaded.model->loadedPose, &written) != 0)
+        return kExitFailed;
+    for (const std::string& path : written) std::printf("Import pose : %s\n", path.c_str());
+    std::fflush(stdout);
+    return kExitDone;
+}
+
+}  // namespace
+
+ModeRunner declareImportPoseMode(CLI::App& app) {
+    auto args = std::make_shared<ImportArguments>();
+    app.add_option("IN", args->input, "The .glb or .gltf to take the pose from")
+        ->type_name("FILE")
+        ->required()
+        ->check(fileNameCheck(false));
+    app.add_option("OUT", args->output,
+                   "The pose file to write, or a folder for pose-000.bin, pose-001.bin, ...")
+        ->type_name("FILE")
+        ->required()
+        ->check(fileNameCheck(false));
+    app.add_option("ARCHIVE", args->archive,
+                   "The model archive (- for standard input); the built-in demo without one")
+        ->type_name("FILE")
+        ->check(fileNameCheck(true));
+    app.add_option("--time", args->time, "Seconds into the file's first animation")->type_name("T");
+    addQuietFlag(app, args->quiet);
+    return [args] { return runImport(*args); };
+}

@@ -1,0 +1,107 @@
+#include "export/pose_sequence.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "model/bone_node.h"
+#include "model/pose_file.h"
+
+std::string PoseSequence::build(const BoneNode& root, const std::vector<Source>& poses) {
+    poses_.clear();
+    split_.clear();
+    ordered_.clear();
+    ids_.clear();
+    forEachPreOrder(root, [this](const BoneNode& node) { ids_.push_back(node.boneId); });
+    parents_ = preOrderParents(root);
+    for (const Source& source : poses) {
+        std::vector<NodeMatrices> ordered;
+        if (!matricesInTreeOrder(source.pose, root, ordered)) {
+            return source.name + ": the pose does not fit the tree";
+        }
+        const std::vector<Mat4d> local = localTransforms(ordered, parents_);
+        std::vector<Trs> split(local.size());
+        for (size_t i = 0; i < local.size(); ++i) {
+            const std::string why = decomposeTrs(local[i], split[i]);
+            if (!why.empty()) {
+                return source.name + ": " + jointName(ids_[i]) +
+                       " is not a translation, rotation and positive scale (" + why + ")";
+            }
+        }
+        split_.push_back(std::move(split));
+        ordered_.push_back(std::move(ordered));
+    }
+    poses_ = poses;
+    return "";
+}
+
+std::string PoseSequence::load(BoneNode& root, const std::vector<std::string>& paths) {
+    const Pose before = Pose::capture(root);
+    std::vector<Source> sources;
+    std::string error;
+    for (const std::string& path : paths) {
+        FILE* file = std::fopen(path.c_str(), "rb");
+        if (!file) {
+            error = path + ": " + std::strerror(errno);
+            break;
+        }
+        std::fclose(file);
+        if (loadPoseFile(root, path.c_str()) != 0) {
+            error = path + ": no matrix could be read";
+            break;
+        }
+        sources.push_back({path, Pose::capture(root)});
+    }
+    before.apply(root);
+    if (error.empty() && sources.empty()) error = "No pose file to play";
+    return error.empty() ? build(root, sources) : error;
+}
+
+double PoseSequence::wrap(double time) const {
+    const double loop = period();
+    if (!(loop > 0) || !std::isfinite(time)) return 0.0;
+    double t = std::fmod(time, loop);
+    if (t < 0) t += loop;
+    return t < loop ? t : 0.0;
+}
+
+size_t PoseSequence::keyAt(double time) const {
+    return static_cast<size_t>(std::floor(wrap(time)));
+}
+
+Pose PoseSequence::at(double time) const {
+    if (poses_.empty()) return Pose();
+    const double t = wrap(time);
+    const size_t k = keyAt(time);
+    const double u = t - static_cast<double>(k);
+    if (u == 0.0 || k + 1 >= poses_.size()) return poses_[k].pose;
+
+    // Each node's blended transform relative to its parent, Lᵢ = parent offset · user · pose,
+    // becomes user · pose again under the parent's bone offset of pose k.
+    Pose out;
+    for (size_t i = 0; i < ids_.size(); ++i) {
+        const Trs& a = split_[k][i];
+        const Trs& b = split_[k + 1][i];
+        Trs blend;
+        for (int c = 0; c < 3; ++c) {
+            blend.translation[c] = a.translation[c] + u * (b.translation[c] - a.translation[c]);
+            blend.scale[c] = a.scale[c] + u * (b.scale[c] - a.scale[c]);
+        }
+        blend.rotation = slerp(a.rotation, b.rotation, u);
+        Mat4d own = composeTrs(blend);
+        if (parents_[i] >= 0) {
+            Mat4d back;
+            if (invert(toMat4d(ordered_[k][parents_[i]].boneOffset), back))
+                own = multiply(back, own);
+        }
+        NodeMatrices m{identityMatrix(), identityMatrix(), ordered_[k][i].boneOffset};
+        for (int e = 0; e < 16; ++e) m.pose[e] = static_cast<float>(own[e]);
+        for (int e = 12; e < 15; ++e) {
+            m.user[e] = m.pose[e];
+            m.pose[e] = 0.0f;
+        }
+        out.set(ids_[i], m);
+    }
+    return out;
+}

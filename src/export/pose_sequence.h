@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "export/bone_transforms.h"
+#include "model/pose.h"
+
+class BoneNode;
+
+// Several poses played as the export's animation: pose k at k seconds, each node's transform
+// relative to its parent split as the export splits it, translations and scales blended
+// linearly and rotations by slerp, looping after the last pose. The viewer's playback and the
+// command line's --render --time both draw what at() gives.
+class PoseSequence {
+  public:
+    struct Source {
+        std::string name;  // a pose file's path, for the line that refuses it
+        Pose pose;
+    };
+
+    // "" when every pose splits; else one line's text naming the pose and the bone that does
+    // not. The tree's shape must stay as it is while the sequence is used.
+    std::string build(const BoneNode& root, const std::vector<Source>& poses);
+    // Loads each pose file onto the tree in turn as "Load matrix" does (its lines included),
+    // keeps what the tree then holds, puts the tree back as it was and builds the sequence.
+    // "" or the one line's text saying which file cannot be used and why.
+    std::string load(BoneNode& root, const std::vector<std::string>& paths);
+
+    size_t size() const { return poses_.size(); }
+    const std::string& name(size_t k) const { return poses_[k].name; }
+    const Pose& pose(size_t k) const { return poses_[k].pose; }
+    // One loop: from pose 0 to the last pose, one second a step.
+    double period() const { return poses_.size() > 1 ? double(poses_.size() - 1) : 0.0; }
+    // time wrapped into [0, period).
+    double wrap(double time) const;
+    // The pose at or just before time (wrapped).
+    size_t keyAt(double time) const;
+    // The pose shown at time: at a whole second the pose file as it is, bit for bit; between
+    // two, the blend.
+    Pose at(double time) const;
+
+  private:
+    std::vector<Source> poses_;
+    std::vector<int32_t> ids_;
+    std::vector<int> parents_;
+    std::vector<std::vector<Trs>> split_;             // [pose][node in pre-order]
+    std::vector<std::vector<NodeMatrices>> ordered_;  // [pose][node in pre-order]
+};

@@ -1,0 +1,60 @@
+#include "shell/playback_dialog.h"
+
+#include "console/console.h"
+#include "shell/file_dialog.h"
+
+namespace {
+
+// The chooser's answer, one path a line; a path longer than a pose file path may be is dropped
+// with a line.
+void addLines(const std::string& text, std::vector<std::string>& paths) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > kMaxPoseFilePath) {
+            consolePrintf("path too long : more than %zu characters\n", kMaxPoseFilePath);
+        } else if (!line.empty()) {
+            paths.push_back(line);
+        }
+        start = end + 1;
+    }
+}
+
+std::vector<std::string> multipleChooserCommand() {
+    std::string program = findOnPath("zenity");
+    if (!program.empty()) return {program, "--file-selection", "--multiple", "--separator=\n"};
+    program = findOnPath("kdialog");
+    if (!program.empty())
+        return {program, "--getopenfilename", ".", "--multiple", "--separate-output"};
+    return {};
+}
+
+}  // namespace
+
+bool askForPoseFiles(std::vector<std::string>& paths, FILE* console) {
+    paths.clear();
+    const std::vector<std::string> command = multipleChooserCommand();
+    if (!command.empty()) {
+        std::string answer;
+        if (runAndCapture(command, answer) != 0) return false;
+        addLines(answer, paths);
+        return !paths.empty();
+    }
+    consolePrintf("Play poses: one pose file a line (an empty line ends):\n");
+    consoleFlush();
+    std::string text;
+    for (;;) {
+        std::string line;
+        int c;
+        while ((c = std::fgetc(console)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) break;
+        text += line + "\n";
+        if (c == EOF) break;
+    }
+    addLines(text, paths);
+    return !paths.empty();
+}

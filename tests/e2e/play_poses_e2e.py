@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""End-to-end run of "Play poses": two pose files chosen with the stub chooser play in the main
+view; Space pauses, '.' and ',' step to the poses, the mouse does not edit while playing, Escape
+stops on the pose shown, and Undo takes that back as one edit.
+
+Usage: play_poses_e2e.py --viewer PATH --maker PATH   (on a display of its own)."""
+
+import argparse
+import os
+import sys
+import tempfile
+import time
+
+import viewer_e2e as e2e
+from viewer_e2e import MAIN_VIEW_BOX, MAGENTA, Shot, check, main_view_at, menu_position
+
+
+def play_poses(s):
+    s.click(e2e.checkbox_at(1))
+    s.expect_screen(lambda shot: shot.count_colour(MAIN_VIEW_BOX, MAGENTA) >= 3000,
+                    "bone 1's part appears")
+    rest_view = s.shot().region(MAIN_VIEW_BOX)
+    rest = s.save_pose("rest.bin")
+    s.drag(main_view_at(0, -80), main_view_at(60, -80))  # the model turned by 1.5 radians
+    s.expect_screen(lambda shot: shot.region(MAIN_VIEW_BOX) != rest_view, "the drag turns it")
+    turned_view = s.shot().region(MAIN_VIEW_BOX)
+    turned = s.save_pose("turned.bin")
+
+    s.answer(os.path.join(s.dir, "rest.bin") + "\n" + os.path.join(s.dir, "turned.bin"))
+    s.menu(menu_position("Play poses"))
+    check("--file-selection --multiple --separator=" in s.chooser_calls(),
+          f"chooser calls {s.chooser_calls()}")
+    # Playing: the view moves between the two poses on its own.
+    views = set()
+    for _ in range(6):
+        views.add(b"".join(s.shot().region(MAIN_VIEW_BOX)))
+        time.sleep(0.15)
+    check(len(views) >= 3, f"the view shows {len(views)} pictures while playing")
+
+    s.key_in_main_view("space")
+    paused = s.shot().region(MAIN_VIEW_BOX)
+    time.sleep(0.5)
+    check(s.shot().region(MAIN_VIEW_BOX) == paused, "Space pauses")
+    s.key_in_main_view("period")
+    s.key_in_main_view("period")  # from between the poses to the next, then the one after
+    stepped = s.shot().region(MAIN_VIEW_BOX)
+    check(stepped in (rest_view, turned_view), "'.' shows a pose file as it is")
+    s.key_in_main_view("comma")
+    check(s.shot().region(MAIN_VIEW_BOX) in (rest_view, turned_view) and
+          s.shot().region(MAIN_VIEW_BOX) != stepped, "',' shows the other pose file")
+    if s.shot().region(MAIN_VIEW_BOX) != rest_view:
+        s.key_in_main_view("comma")
+    s.expect_screen(lambda shot: shot.region(MAIN_VIEW_BOX) == rest_view, "',' reaches rest.bin")
+    s.drag(main_view_at(0, -80), main_view_at(40, -40))
+    check(s.shot().region(MAIN_VIEW_BOX) == rest_view, "the mouse does not edit while playing")
+
+    s.key_in_main_view("Escape")
+    check(s.save_pose("stopped.bin") == rest, "Escape leaves the pose shown as the current pose")
+    s.click(e2e.UNDO_AT)
+    s.expect_screen(lambda shot: shot.region(MAIN_VIEW_BOX) == turned_view,
+                    "Undo takes the playback back as one edit")
+    check(s.save_pose("undone.bin") == turned, "after Undo the pose before playing")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--viewer", required=True)
+    parser.add_argument("--maker", required=True)
+    options = parser.parse_args()
+    session = e2e.Session(options)
+    try:
+        play_poses(session)
+        status = session.process.poll()
+        check(status is None or status == 0, f"the viewer ended with status {status}")
+    except e2e.Failure as failure:
+        path = os.path.join(tempfile.gettempdir(), "veldraxis-e2e-play-poses.png")
+        Shot().save(path)
+        print(f"FAILED play_poses: {failure} (screenshot {path})")
+        print("console:\n" + session.console())
+        print("standard error:\n" + session.errors())
+        sys.exit(1)
+    finally:
+        session.close()
+    print("passed play_poses")
+
+
+if __name__ == "__main__":
+    main()
