@@ -7,6 +7,20 @@
 #include "shell/view_window.h"
 #include "shell/viewer_state.h"
 
+GlutPlatform::GlutPlatform()
+    : menuEdits_([](int menu, int position, const std::string& label, int value) {
+          const int current = glutGetMenu();
+          glutSetMenu(menu);
+          glutChangeToMenuEntry(position, label.c_str(), value);
+          if (current) glutSetMenu(current);
+      }) {}
+
+void GlutPlatform::onMenuStatus(int status, int /*x*/, int /*y*/) {
+    if (auto* platform = dynamic_cast<GlutPlatform*>(shellPlatform)) {
+        platform->menuEdits_.setMenuInUse(status == GLUT_MENU_IN_USE);
+    }
+}
+
 void GlutPlatform::setWindow(int window) {
     glutSetWindow(window);
 }
@@ -16,11 +30,12 @@ void GlutPlatform::postRedisplay() {
 }
 
 void GlutPlatform::setMenu(int menu) {
+    currentMenu_ = menu;
     glutSetMenu(menu);
 }
 
 void GlutPlatform::changeToMenuEntry(int position, const char* label, int value) {
-    glutChangeToMenuEntry(position, label, value);
+    menuEdits_.changeEntry(currentMenu_, position, label, value);
 }
 
 void GlutPlatform::multiplyProjection(const Matrix4& m) {

@@ -83,6 +83,7 @@ void registerHandlers(ViewerWindows& windows) {
     glutMouseFunc(onMouseButton);
     glutMotionFunc(onMotion);
     glutSpecialFunc(onSpecialKey);
+    glutMenuStatusFunc(GlutPlatform::onMenuStatus);
 
     glutSetWindow(mainWindow);
     glutDisplayFunc(displayMainWindow);
