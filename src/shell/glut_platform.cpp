@@ -3,6 +3,10 @@
 #include <GL/freeglut.h>
 
 #include "model/model.h"
+#include "model/model_state.h"
+#include "render/pick_pass.h"
+#include "render/view_fitting.h"
+#include "render/views.h"
 #include "shell/file_dialog.h"
 #include "shell/view_window.h"
 #include "shell/viewer_state.h"
@@ -68,4 +72,34 @@ void GlutPlatform::showReplacedModel() {
 
 bool GlutPlatform::chooseExportFile(std::string& path) {
     return askForExportFile(path);
+}
+
+int32_t GlutPlatform::pickBone(int x, int y) {
+    if (!rootNode) return -1;
+    glutSetWindow(mainWindow);
+    enterCurrentView();
+    return pickBoneAt(*rootNode, x, glutGet(GLUT_WINDOW_HEIGHT) - 1 - y);
+}
+
+void GlutPlatform::fitViews() {
+    for (int window : {mainWindow, sideWindow, upWindow}) {
+        glutSetWindow(window);
+        enterCurrentView();
+        if (rootNode) {
+            fitCurrentView(*rootNode, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+        }
+    }
+    glutSetWindow(mainWindow);
+    glutPostRedisplay();
+}
+
+// The projection a reshape to the window's present size gives, as at start-up.
+void GlutPlatform::resetViewZoom() {
+    for (int window : {mainWindow, sideWindow, upWindow}) {
+        glutSetWindow(window);
+        enterCurrentView();
+        applyViewSize(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+    }
+    glutSetWindow(mainWindow);
+    glutPostRedisplay();
 }

@@ -21,6 +21,9 @@ class GlutPlatform : public ShellPlatform {
     bool chooseArchive(std::string& path) override;
     int keyModifiers() override;
     void showReplacedModel() override;
+    int32_t pickBone(int x, int y) override;
+    void fitViews() override;
+    void resetViewZoom() override;
 
     // The views' GL contexts (set by start-up).
     ViewContexts* viewContexts = nullptr;

@@ -22,8 +22,10 @@ namespace {
 
 constexpr double kPixelsPerRadian = 40.0;
 constexpr float kMaxZoomStep = 900.0f;
-constexpr int kGlutDown = 0;   // GLUT_DOWN
-constexpr int kShiftHeld = 1;  // GLUT_ACTIVE_SHIFT
+constexpr int kGlutDown = 0;    // GLUT_DOWN
+constexpr int kLeftButton = 0;  // GLUT_LEFT_BUTTON
+constexpr int kHomeKey = 106;   // GLUT_KEY_HOME
+constexpr int kShiftHeld = 1;   // GLUT_ACTIVE_SHIFT
 // GLUT hands Ctrl with a letter over as the control character: Ctrl+Y is 25, Ctrl+Z 26.
 constexpr unsigned char kCtrlY = 25, kCtrlZ = 26;
 
@@ -89,6 +91,33 @@ void openArchive() {
     replaceModel(path.c_str());
 }
 
+// Where the last press was, and whether the pointer has moved since: a press and release in one
+// place is a click, which picks a part; anything else is a drag.
+struct Press {
+    int x = 0, y = 0;
+    bool moved = true;
+} lastPress;
+
+// Selects the bone of the part clicked at (x, y), as its radio button would; the background
+// changes nothing.
+void pickAt(int x, int y) {
+    const int32_t bone = shellPlatform->pickBone(x, y);
+    if (bone < 1) return;
+    for (size_t k = 0; k < boneIndexList.size(); ++k) {
+        if (boneIndexList[k] + 1 != bone) continue;
+        const int radio = static_cast<int>(k + 1);
+        if (rootGroup) {
+            rootGroup->click(radio);  // writes selectedBone and redraws, as a click on it does
+            if (controlPanel && controlPanel->onChanged) controlPanel->onChanged();
+        } else {
+            selectedBone = radio;
+            shellPlatform->setWindow(mainWindow);
+            shellPlatform->postRedisplay();
+        }
+        return;
+    }
+}
+
 void redrawMainWindow() {
     shellPlatform->setWindow(mainWindow);
     shellPlatform->postRedisplay();
@@ -127,17 +156,22 @@ void relabelMouseModeMenu(int mode) {
 }
 
 // A press begins an undo step and a release ends it: the step is whatever the drag changed.
-void onMouseButton(int /*button*/, int state, int x, int y) {
+void onMouseButton(int button, int state, int x, int y) {
     if (state != kGlutDown) {
         editHistory.endStep(*rootNode);
+        const bool click = !lastPress.moved && x == lastPress.x && y == lastPress.y;
+        lastPress.moved = true;
+        if (click && button == kLeftButton) pickAt(x, y);
         return;
     }
     editHistory.beginStep(*rootNode);
+    lastPress = {x, y, false};
     lastMouseX = static_cast<float>(x);
     lastMouseY = static_cast<float>(y);
 }
 
 void onMotion(int x, int y) {
+    if (x != lastPress.x || y != lastPress.y) lastPress.moved = true;
     const float dx = static_cast<float>(x) - lastMouseX;
     const float dy = static_cast<float>(y) - lastMouseY;
     switch (MouseMode) {
@@ -186,6 +220,10 @@ void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
             relabelMouseModeMenu(MouseMode);
             syncPanel();
             break;
+        case 'F':
+        case 'f':
+            shellPlatform->fitViews();
+            break;
         case 'Z':
         case 'z':
             // The menu has no zoom entry, so its star stays on the previous mode.
@@ -199,7 +237,10 @@ void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
 }
 
 // The arrow keys step a selection through the part table, which is never filled: nothing to do.
-void onSpecialKey(int /*key*/, int /*x*/, int /*y*/) {}
+// Home gives every view its start-up zoom back.
+void onSpecialKey(int key, int /*x*/, int /*y*/) {
+    if (key == kHomeKey) shellPlatform->resetViewZoom();
+}
 
 void onMenu(int value) {
     // Values without the command bit belong to the part table's menus, which are never built.
@@ -231,6 +272,9 @@ void onMenu(int value) {
             break;
         case kMenuOpenArchive:
             openArchive();
+            break;
+        case kMenuFitViews:
+            shellPlatform->fitViews();
             break;
         default:
             break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "model/matrix.h"
@@ -28,6 +29,13 @@ class ShellPlatform {
     virtual void showReplacedModel() = 0;
     // Asks for the file an export writes (.glb or .gltf); false when the user cancelled.
     virtual bool chooseExportFile(std::string& path) = 0;
+    // The bone whose part the main view shows on top at window pixel (x, y) (GLUT's
+    // coordinates, y down), or -1 for the background.
+    virtual int32_t pickBone(int x, int y) = 0;
+    // Every view's zoom set so that the shown parts fit it, or back to the start-up zoom; the
+    // views redraw.
+    virtual void fitViews() = 0;
+    virtual void resetViewZoom() = 0;
 };
 
 // The platform the handlers use; set once at start-up (or by a test).

@@ -55,12 +55,7 @@ void buildMenus() {
     glutAddMenuEntry(" Translation", kMenuTranslation);
     glutCreateMenu(onMenu);
     glutAddSubMenu("Mouse mode", mouseModeMenu);
-    glutAddMenuEntry("Init matrix", kMenuInitMatrix);
-    glutAddMenuEntry("Load matrix", kMenuLoadMatrix);
-    glutAddMenuEntry("Save matrix", kMenuSaveMatrix);
-    glutAddMenuEntry("Export glTF", kMenuExportGltf);
-    glutAddMenuEntry("Reset pose", kMenuResetPose);
-    glutAddMenuEntry("Open archive", kMenuOpenArchive);
+    for (const MenuEntry& entry : kTopMenuEntries) glutAddMenuEntry(entry.label, entry.value);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 }
 

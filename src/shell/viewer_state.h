@@ -26,6 +26,18 @@ constexpr int kMenuSaveMatrix = 32762;
 constexpr int kMenuExportGltf = 32761;
 constexpr int kMenuResetPose = 32760;
 constexpr int kMenuOpenArchive = 32759;
+constexpr int kMenuFitViews = 32758;
+
+// The top menu's entries below "Mouse mode", in order; a new command goes at the end.
+struct MenuEntry {
+    const char* label;
+    int value;
+};
+inline constexpr MenuEntry kTopMenuEntries[] = {
+    {"Init matrix", kMenuInitMatrix}, {"Load matrix", kMenuLoadMatrix},
+    {"Save matrix", kMenuSaveMatrix}, {"Export glTF", kMenuExportGltf},
+    {"Reset pose", kMenuResetPose},   {"Open archive", kMenuOpenArchive},
+    {"Fit views", kMenuFitViews}};
 
 // Process-wide viewer state, changed only by start-up and the input handlers.
 extern Model* theModel;
