@@ -50,11 +50,11 @@ void GlutPlatform::multiplyProjection(const Matrix4& m) {
 }
 
 bool GlutPlatform::choosePoseFile(bool forSave, std::string& path) {
-    return askForPoseFile(forSave, path);
+    return askForFile(forSave ? FileCommand::SaveMatrix : FileCommand::LoadMatrix, path);
 }
 
 bool GlutPlatform::chooseArchive(std::string& path) {
-    return askForArchive(path);
+    return askForFile(FileCommand::OpenArchive, path);
 }
 
 int GlutPlatform::keyModifiers() {
@@ -71,7 +71,7 @@ void GlutPlatform::showReplacedModel() {
 }
 
 bool GlutPlatform::chooseExportFile(std::string& path) {
-    return askForExportFile(path);
+    return askForFile(FileCommand::ExportGltf, path);
 }
 
 int32_t GlutPlatform::pickBone(int x, int y) {
