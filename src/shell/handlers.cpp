@@ -14,6 +14,7 @@
 #include "model/pose_file.h"
 #include "shell/glui_lite.h"
 #include "shell/model_loading.h"
+#include "shell/pose_loading.h"
 #include "shell/shell_platform.h"
 #include "shell/viewer_state.h"
 #include "texture/texture_page.h"
@@ -48,6 +49,12 @@ void syncPanel() {
 // Exports the model in its current pose, bound to the pose it was loaded with. A name without
 // the .glb or .gltf ending gets .glb, the one-file binary form.
 void exportGltfFile() {
+    // As the command line refuses it: a file of no bone is no model.
+    if (!rootNode || rootNode->children.empty()) {
+        consolePrintf("%s: no bone to export\n",
+                      shownArchivePath.empty() ? "demo model" : shownArchivePath.c_str());
+        return;
+    }
     std::string path;
     if (!shellPlatform->chooseExportFile(path)) return;
     if (!isGltfExportPath(path)) path += ".glb";
@@ -71,7 +78,7 @@ void loadMatrix() {
     if (shellPlatform->choosePoseFile(false, path)) {
         consolePrintf("Load matrix : %s\n", path.c_str());
         editHistory.beginStep(*rootNode);
-        loadPoseFile(*rootNode, path.c_str());  // reports its own failure
+        loadPoseTellingBones(*rootNode, path.c_str());  // reports its own failure
         editHistory.endStep(*rootNode);
     }
     shellPlatform->postRedisplay();
@@ -342,6 +349,7 @@ bool replaceModel(const char* path) {
     delete theModel;
     theModel = model.release();
     shownModelName = modelNameOf(path);
+    shownArchivePath = path;
     editHistory.clear();
     loadedPose.remember(*rootNode);
     shellPlatform->showReplacedModel();

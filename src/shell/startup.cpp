@@ -119,6 +119,7 @@ int runViewer(int& argc, char** argv) {
     setUpViewContext(ViewSide);
     const LoadedModel loaded = loadModel(*theModel, archivePath);
     shownModelName = modelNameOf(archivePath);
+    shownArchivePath = archivePath ? archivePath : "";
     loadedPose.remember(*rootNode);
     // A first look at the demo model shows all of it; an archive opens with its parts hidden.
     if (loaded.demo) setAllPartsVisible(1);

@@ -14,4 +14,5 @@ std::vector<glui_lite::Checkbox*> partCheckboxes;
 EditHistory editHistory;
 LoadedPose loadedPose;
 std::string shownModelName;
+std::string shownArchivePath;
 ShellPlatform* shellPlatform = nullptr;

@@ -56,3 +56,5 @@ extern EditHistory editHistory;
 extern LoadedPose loadedPose;
 // What the panel names as the model shown: the archive's file name, or "demo model".
 extern std::string shownModelName;
+// The path of the archive shown as it was given, empty for the demo model.
+extern std::string shownArchivePath;
