@@ -1,3 +1,5 @@
+#include "render/tree_drawing.h"
+
 #include <GL/gl.h>
 
 #include <cstddef>
@@ -7,6 +9,7 @@
 #include "model/bone_node.h"
 #include "model/matrix.h"
 #include "model/part_mesh.h"
+#include "render/part_drawing.h"
 #include "render/pick_pass.h"
 
 // Each node's mesh is drawn under userMatrix · poseMatrix and its children under
@@ -23,10 +26,10 @@ void drawMesh(const BoneNode& node, Pass pass) {
     if (!node.mesh) return;
     switch (pass) {
         case Pass::Untextured:
-            node.mesh->drawUntextured();
+            drawUntextured(*node.mesh);
             break;
         case Pass::Textured:
-            node.mesh->drawTextured();
+            drawTextured(*node.mesh);
             break;
         case Pass::PickUntextured:
         case Pass::PickTextured:
@@ -153,10 +156,10 @@ void drawPickTree(const BoneNode& root, bool textured) {
     drawTree(root, textured ? Pass::PickTextured : Pass::PickUntextured);
 }
 
-void BoneNode::drawUntexturedTree() const {
-    drawTree(*this, Pass::Untextured);
+void drawUntexturedTree(const BoneNode& root) {
+    drawTree(root, Pass::Untextured);
 }
 
-void BoneNode::drawTexturedTree() const {
-    drawTree(*this, Pass::Textured);
+void drawTexturedTree(const BoneNode& root) {
+    drawTree(root, Pass::Textured);
 }
