@@ -76,14 +76,17 @@ ModeRunner declareExportMode(CLI::App& app) {
     app.add_option("OUT", args->output,
                    "The .glb or .gltf file to write, or a folder for NAME.glb files")
         ->required()
+        ->type_name("FILE")
         ->check(fileNameCheck(false));
     app.add_option("ARCHIVE", args->archives,
                    "Model archives (- for standard input); the built-in demo without one")
+        ->type_name("FILE")
         ->check(fileNameCheck(true));
     app.add_option("--pose", args->poses,
                    "A pose file for the pose (each must hold every bone of the model); two or "
                    "more make the animation, one pose a second")
         ->allow_extra_args(false)
+        ->type_name("FILE")
         ->check(fileNameCheck(false));
     app.add_flag("--gltf", args->gltf, "A folder receives NAME.gltf files instead of NAME.glb");
     addQuietFlag(app, args->quiet);

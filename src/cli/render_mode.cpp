@@ -81,12 +81,15 @@ ModeRunner declareRenderMode(CLI::App& app) {
     auto args = std::make_shared<RenderArguments>();
     app.add_option("OUT", args->output, "The PNG to write, or a folder for NAME.png files")
         ->required()
+        ->type_name("FILE")
         ->check(fileNameCheck(false));
     app.add_option("ARCHIVE", args->archives,
                    "Model archives (- for standard input); the built-in demo without one")
+        ->type_name("FILE")
         ->check(fileNameCheck(true));
     app.add_option("--pose", args->pose,
                    "A pose file to load first; it must hold every bone of the model")
+        ->type_name("FILE")
         ->check(fileNameCheck(false));
     addQuietFlag(app, args->quiet);
     return [args] { return runRender(*args); };

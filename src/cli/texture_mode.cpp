@@ -57,9 +57,11 @@ ModeRunner declareTextureMode(CLI::App& app) {
     auto args = std::make_shared<TextureArguments>();
     app.add_option("OUT", args->output, "The PNG to write, or a folder for NAME.png files")
         ->required()
+        ->type_name("FILE")
         ->check(fileNameCheck(false));
     app.add_option("ARCHIVE", args->archives,
                    "Model archives (- for standard input); the built-in demo without one")
+        ->type_name("FILE")
         ->check(fileNameCheck(true));
     addQuietFlag(app, args->quiet);
     return [args] { return runTexture(*args); };

@@ -13,6 +13,7 @@
 #include "model/matrix.h"
 #include "model/model.h"
 #include "model/model_state.h"
+#include "support/test_model.h"
 
 namespace model_test {
 
@@ -56,11 +57,7 @@ inline std::vector<int32_t> preOrderIds(BoneNode& root) {
 }
 
 inline BoneNode* findNode(BoneNode& root, int32_t id) {
-    BoneNode* found = nullptr;
-    forEachPreOrder(root, [&](BoneNode& node) {
-        if (!found && node.boneId == id) found = &node;
-    });
-    return found;
+    return test_support::findBone(root, id);
 }
 
 // Column-major product a · b in double, for checking composed frames.

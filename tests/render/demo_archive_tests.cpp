@@ -30,10 +30,7 @@ class DemoArchive : public ::testing::Test {
     void SetUp() override {
         resetModelState();
         ASSERT_EQ(model.parseSkeleton(demoArchiveData(), demoArchiveSize()), 0);
-        FILE* stream = fmemopen(const_cast<uint8_t*>(demoArchiveData()), demoArchiveSize(), "rb");
-        ASSERT_NE(stream, nullptr);
-        textureResult = model.texturePage().scanArchive(stream);
-        std::fclose(stream);
+        textureResult = model.texturePage().scanArchive(demoArchiveData(), demoArchiveSize());
     }
     Model model;
     int textureResult = -1;

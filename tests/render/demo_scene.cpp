@@ -12,10 +12,7 @@ namespace gltest {
 
 bool loadDemoModel(Model& model) {
     resetModelState();
-    FILE* stream = fmemopen(const_cast<uint8_t*>(demoArchiveData()), demoArchiveSize(), "rb");
-    if (!stream) return false;
-    const int textures = model.texturePage().scanArchive(stream);
-    std::fclose(stream);
+    const int textures = model.texturePage().scanArchive(demoArchiveData(), demoArchiveSize());
     const int skeleton = model.parseSkeleton(demoArchiveData(), demoArchiveSize());
     for (PartMesh* part : partList) part->setVisible(1);
     selectedBone = 0;

@@ -9,6 +9,7 @@
 #include "console/console.h"
 #include "model/bone_node.h"
 #include "model/model.h"
+#include "support/test_model.h"
 #include "model/model_state.h"
 #include "shell/shell_platform.h"
 #include "shell/viewer_state.h"
@@ -113,10 +114,7 @@ class ShellTest : public ::testing::Test {
     }
 
     BoneNode& bone(int id) {
-        BoneNode* found = nullptr;
-        forEachPreOrder(*rootNode, [&](BoneNode& node) {
-            if (node.boneId == id && !found) found = &node;
-        });
+        BoneNode* found = test_support::findBone(*rootNode, id);
         EXPECT_NE(found, nullptr);
         return *found;
     }
