@@ -2,11 +2,14 @@
 
 #include <GL/gl.h>
 
+#include <vector>
+
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "render/display_lists.h"
 #include "render/part_drawing.h"
+#include "render/pick_pass.h"
 #include "texture/texture_page.h"
 
 namespace {
@@ -40,6 +43,18 @@ void uploadTexturePage(const TexturePage& page) {
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+
+    // The same page's alpha alone, for picking.
+    std::vector<uint8_t> alpha(page.pixels.size() / 4);
+    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = page.pixels[4 * i + 3];
+    glBindTexture(GL_TEXTURE_2D, kPageAlphaTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, kTexturePageSize, kTexturePageSize, 0, GL_ALPHA,
+                 GL_UNSIGNED_BYTE, alpha.data());
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, kPageTexture);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "model/matrix.h"
 #include "model/part_mesh.h"
 #include "render/part_drawing.h"
+#include "render/pick_pass.h"
 
 // Each node's mesh is drawn under userMatrix · poseMatrix and its children under
 // userMatrix · poseMatrix · boneOffsetMatrix, inside the frame the parent hands down. The walks
@@ -19,14 +20,25 @@
 
 namespace {
 
-enum class Pass { Untextured, Textured };
+enum class Pass { Untextured, Textured, PickUntextured, PickTextured };
 
 void drawMesh(const BoneNode& node, Pass pass) {
     if (!node.mesh) return;
-    if (pass == Pass::Untextured) {
-        drawUntextured(*node.mesh);
-    } else {
-        drawTextured(*node.mesh);
+    switch (pass) {
+        case Pass::Untextured:
+            drawUntextured(*node.mesh);
+            break;
+        case Pass::Textured:
+            drawTextured(*node.mesh);
+            break;
+        case Pass::PickUntextured:
+        case Pass::PickTextured:
+            // Only the part's polygons, in its bone's colour; no axes.
+            if (!node.mesh->visible || node.mesh->listBase < 0) break;
+            setPickColour(node.boneId);
+            glCallList(static_cast<GLuint>(node.mesh->listBase) +
+                       (pass == Pass::PickTextured ? 1 : 0));
+            break;
     }
 }
 
@@ -139,6 +151,10 @@ void drawTree(const BoneNode& root, Pass pass) {
 }
 
 }  // namespace
+
+void drawPickTree(const BoneNode& root, bool textured) {
+    drawTree(root, textured ? Pass::PickTextured : Pass::PickUntextured);
+}
 
 void drawUntexturedTree(const BoneNode& root) {
     drawTree(root, Pass::Untextured);

@@ -1,6 +1,9 @@
 #include "shell/control_panel.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 
 #include "model/model_state.h"
 #include "model/part_mesh.h"
@@ -8,6 +11,20 @@
 #include "shell/viewer_state.h"
 
 using namespace glui_lite;
+
+namespace {
+
+// The archive's path from the root, as a tooltip shows it; empty for the demo model.
+std::string fullPath(const std::string& path) {
+    if (path.empty() || path.front() == '/') return path;
+    char* folder = getcwd(nullptr, 0);
+    if (!folder) return path;
+    std::string full = std::string(folder) + "/" + path;
+    std::free(folder);
+    return full;
+}
+
+}  // namespace
 
 std::string boneRadioLabel(int boneId) {
     char label[16];
@@ -17,7 +34,8 @@ std::string boneRadioLabel(int boneId) {
 
 std::unique_ptr<Window> buildControlPanel(Callback quit) {
     auto panel = std::make_unique<Window>("GLUI", 660, 370);
-    panel->add_statictext(shownModelName);
+    // The name is shortened to fit the panel; its whole path shows while the pointer rests on it.
+    panel->add_statictext(shownModelName, fullPath(shownArchivePath));
     Panel* visibleSelect = panel->add_panel("VisibleSelect", PanelEmbossed);
     panel->add_column(true);
 

@@ -101,63 +101,92 @@ int runAndCapture(const std::vector<std::string>& argv, std::string& output) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::vector<std::string> chooserCommand(bool forSave) {
-    std::string program = findOnPath("zenity");
-    if (!program.empty()) {
-        std::vector<std::string> argv{program, "--file-selection"};
-        if (forSave) argv.push_back("--save");
-        return argv;
-    }
-    program = findOnPath("kdialog");
-    if (!program.empty()) {
-        return {program, forSave ? "--getsavefilename" : "--getopenfilename"};
-    }
-    return {};
-}
-
 namespace {
 
-bool askWith(const std::vector<std::string>& command, const char* prompt, std::string& path,
-             FILE* console) {
-    if (command.empty()) return askOnConsole(prompt, path, console);
-    std::string answer;
-    if (runAndCapture(command, answer) != 0) return false;
-    return acceptPath(firstLine(answer), path);
+struct CommandDialog {
+    const char* title;   // the command, as its menu entry names it
+    const char* prompt;  // the console's question
+    bool forSave;
+    const char* filterName;
+    const char* patterns;  // blank-separated
+};
+
+CommandDialog dialogOf(FileCommand command) {
+    switch (command) {
+        case FileCommand::SaveMatrix:
+            return {"Save matrix", "Save matrix to", true, "Pose files", "*.pose *.bin"};
+        case FileCommand::LoadMatrix:
+            return {"Load matrix", "Load matrix from", false, "Pose files", "*.pose *.bin"};
+        case FileCommand::ExportGltf:
+            return {"Export glTF", "Export glTF (.glb or .gltf) to", true, "glTF (.glb, .gltf)",
+                    "*.glb *.gltf"};
+        case FileCommand::OpenArchive:
+            break;
+    }
+    return {"Open archive", "Open archive from", false, "Model archives", "*.bin"};
 }
 
 }  // namespace
 
-bool askForPoseFile(bool forSave, std::string& path, FILE* console) {
-    return askWith(chooserCommand(forSave), forSave ? "Save matrix to" : "Load matrix from", path,
-                   console);
+ConsoleInput standardInput() {
+    return {stdin, isatty(STDIN_FILENO) == 1};
 }
 
-bool askForArchive(std::string& path, FILE* console) {
-    return askWith(chooserCommand(false), "Open archive from", path, console);
-}
-
-bool askForFolder(const char* prompt, std::string& path, FILE* console) {
-    std::vector<std::string> command;
-    if (std::string program = findOnPath("zenity"); !program.empty()) {
-        command = {program, "--file-selection", "--directory", std::string("--title=") + prompt};
-    } else if (std::string program = findOnPath("kdialog"); !program.empty()) {
-        command = {program, "--getexistingdirectory", "."};
-    }
-    return askWith(command, prompt, path, console);
-}
-
-std::vector<std::string> exportChooserCommand() {
+std::vector<std::string> chooserCommand(FileCommand command) {
+    const CommandDialog dialog = dialogOf(command);
     std::string program = findOnPath("zenity");
     if (!program.empty()) {
-        return {program, "--file-selection", "--save",
-                "--file-filter=glTF (.glb, .gltf) | *.glb *.gltf"};
+        std::vector<std::string> argv{program, "--file-selection"};
+        if (dialog.forSave) argv.push_back("--save");
+        argv.push_back(std::string("--title=") + dialog.title);
+        argv.push_back(std::string("--file-filter=") + dialog.filterName + " | " + dialog.patterns);
+        argv.push_back("--file-filter=All files | *");
+        return argv;
     }
     program = findOnPath("kdialog");
-    if (!program.empty()) return {program, "--getsavefilename", ".", "*.glb *.gltf|glTF"};
+    if (!program.empty()) {
+        return {
+            program,      "--title",
+            dialog.title, dialog.forSave ? "--getsavefilename" : "--getopenfilename",
+            ".",          std::string(dialog.patterns) + "|" + dialog.filterName + "\n*|All files"};
+    }
     return {};
 }
 
-bool askForExportFile(std::string& path, FILE* console) {
-    return askWith(exportChooserCommand(),
-                   "Export glTF (.glb or .gltf) to", path, console);
+bool askForFile(FileCommand command, std::string& path, const ConsoleInput& console) {
+    const CommandDialog dialog = dialogOf(command);
+    const std::vector<std::string> chooser = chooserCommand(command);
+    if (chooser.empty()) {
+        if (!console.terminal) return cannotAsk(dialog.title);
+        return askOnConsole(dialog.prompt, path, console.stream);
+    }
+    std::string answer;
+    if (runAndCapture(chooser, answer) != 0) return false;
+    return acceptPath(firstLine(answer), path);
+}
+
+bool cannotAsk(const char* title) {
+    consolePrintf(
+        "%s : cannot ask for a file (no zenity or kdialog, and standard input is not a "
+        "terminal)\n",
+        title);
+    return false;
+}
+
+bool askForFolder(const char* prompt, std::string& path, const ConsoleInput& console) {
+    // The title is the command: the prompt without its last word ("Extract textures to").
+    const std::string title = std::string(prompt).substr(0, std::string(prompt).rfind(' '));
+    std::vector<std::string> command;
+    if (std::string program = findOnPath("zenity"); !program.empty()) {
+        command = {program, "--file-selection", "--directory", "--title=" + title};
+    } else if (std::string program = findOnPath("kdialog"); !program.empty()) {
+        command = {program, "--title", title, "--getexistingdirectory", "."};
+    }
+    if (command.empty()) {
+        if (!console.terminal) return cannotAsk(title.c_str());
+        return askOnConsole(prompt, path, console.stream);
+    }
+    std::string answer;
+    if (runAndCapture(command, answer) != 0) return false;
+    return acceptPath(firstLine(answer), path);
 }

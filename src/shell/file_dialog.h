@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-// Choosing a pose file. The desktop's file chooser is a separate program (zenity, or kdialog
-// where zenity is absent) run with an argument vector and waited for; with neither on PATH the
-// console asks for the path. Every way ends in a full path of at most kMaxPoseFilePath
+// Choosing a file for a command. The desktop's file chooser is a separate program (zenity, or
+// kdialog where zenity is absent) run with an argument vector and waited for; with neither on PATH
+// the console asks for the path. Every way ends in a full path of at most kMaxPoseFilePath
 // characters or a cancellation.
 
 constexpr size_t kMaxPoseFilePath = 511;
@@ -18,19 +18,31 @@ std::string findOnPath(const std::string& name);
 // The result is its exit status, or -1 when it could not be started or did not exit normally.
 int runAndCapture(const std::vector<std::string>& argv, std::string& output);
 
-// The chooser's command line for this dialog, or empty when no chooser is on PATH.
-std::vector<std::string> chooserCommand(bool forSave);
+// The commands that ask for a file. Each names the chooser's title and offers its own filter
+// beside "All files".
+enum class FileCommand { SaveMatrix, LoadMatrix, ExportGltf, OpenArchive };
 
-// The chooser's command line for the export's save dialog, offering .glb and .gltf.
-std::vector<std::string> exportChooserCommand();
+// Where the console asks when no chooser is installed, and whether someone can answer there: a
+// console that is not a terminal (a pipe, a file, /dev/null) cannot be asked.
+struct ConsoleInput {
+    FILE* stream;
+    bool terminal;
+};
+ConsoleInput standardInput();
 
-// Asks for the path of a glTF export, as askForPoseFile does.
-bool askForExportFile(std::string& path, FILE* console = stdin);
+// The chooser's command line for the command, or empty when no chooser is on PATH.
+std::vector<std::string> chooserCommand(FileCommand command);
 
-// Asks for a pose file path. false means cancelled: the chooser failed or gave no path, the
-// console input ended or was empty, or the path was too long (which prints one line).
-bool askForPoseFile(bool forSave, std::string& path, FILE* console = stdin);
-// Asks for a model archive the same way, with the open dialog.
-bool askForArchive(std::string& path, FILE* console = stdin);
-// Asks for a folder the same way, with the chooser's folder dialog.
-bool askForFolder(const char* prompt, std::string& path, FILE* console = stdin);
+// Asks for the command's file. false means cancelled: the chooser failed or gave no path, the
+// console input ended or was empty, the path was too long (which prints one line), or there was
+// no chooser and no terminal to ask on (one line says so).
+bool askForFile(FileCommand command, std::string& path,
+                const ConsoleInput& console = standardInput());
+
+// Asks for a folder to write into, titled with the command (prompt names it: "Extract textures
+// to"), with the chooser's folder dialog or on the console, by the same rules as askForFile.
+bool askForFolder(const char* prompt, std::string& path,
+                  const ConsoleInput& console = standardInput());
+
+// Says in one line that the command cannot ask (no chooser, no terminal); returns false.
+bool cannotAsk(const char* title);

@@ -93,8 +93,8 @@ Button* Window::add_button(const std::string& name, int id, Callback callback) {
     return own(std::make_unique<Button>(name, id, callback), columns.back());
 }
 
-StaticText* Window::add_statictext(const std::string& text) {
-    return own(std::make_unique<StaticText>(text), columns.back());
+StaticText* Window::add_statictext(const std::string& text, const std::string& tooltip) {
+    return own(std::make_unique<StaticText>(text, tooltip), columns.back());
 }
 
 void Window::sync_live() {

@@ -30,7 +30,8 @@ class Painter {
     virtual bool checkbox(const std::string& label, bool checked) = 0;
     virtual bool radioButton(const std::string& label, bool selected) = 0;
     virtual bool button(const std::string& label) = 0;
-    virtual void text(const std::string& text) = 0;
+    // A line of text, with a tooltip unless that is empty.
+    virtual void text(const std::string& text, const std::string& tooltip) = 0;
     // One row of a control (through its drawRow) and a whole panel.
     virtual void controlRow(Control& control, int row) = 0;
     virtual void panel(Panel& panel) = 0;
@@ -114,10 +115,12 @@ class Button : public Control {
 // A line of text; it takes no clicks.
 class StaticText : public Control {
   public:
-    explicit StaticText(std::string text) : Control(-1, nullptr), text(std::move(text)) {}
-    std::string text;
+    StaticText(std::string text, std::string tooltip)
+        : Control(-1, nullptr), text(std::move(text)), tooltip(std::move(tooltip)) {}
+    const std::string text;
+    const std::string tooltip;  // shown while the pointer rests on the text; empty for none
     bool drawRow(int /*row*/, Painter& painter) const override {
-        painter.text(text);
+        painter.text(text, tooltip);
         return false;
     }
     void clickRow(int /*row*/) override {}
@@ -177,7 +180,7 @@ class Window {
     RadioGroup* add_radiogroup(int32_t* live, int id, Callback callback);
     void add_radiobutton_to_group(RadioGroup* group, const std::string& name);
     Button* add_button(const std::string& name, int id, Callback callback);
-    StaticText* add_statictext(const std::string& text);
+    StaticText* add_statictext(const std::string& text, const std::string& tooltip = "");
 
     // Copies every live variable into its control, then tells the window to redraw.
     void sync_live();

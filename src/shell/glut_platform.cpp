@@ -5,11 +5,29 @@
 #include <chrono>
 
 #include "model/model.h"
+#include "model/model_state.h"
+#include "render/pick_pass.h"
+#include "render/view_fitting.h"
+#include "render/views.h"
 #include "shell/file_dialog.h"
 #include "shell/playback_dialog.h"
 #include "shell/playback_input.h"
 #include "shell/view_window.h"
 #include "shell/viewer_state.h"
+
+GlutPlatform::GlutPlatform()
+    : menuEdits_([](int menu, int position, const std::string& label, int value) {
+          const int current = glutGetMenu();
+          glutSetMenu(menu);
+          glutChangeToMenuEntry(position, label.c_str(), value);
+          if (current) glutSetMenu(current);
+      }) {}
+
+void GlutPlatform::onMenuStatus(int status, int /*x*/, int /*y*/) {
+    if (auto* platform = dynamic_cast<GlutPlatform*>(shellPlatform)) {
+        platform->menuEdits_.setMenuInUse(status == GLUT_MENU_IN_USE);
+    }
+}
 
 void GlutPlatform::setWindow(int window) {
     glutSetWindow(window);
@@ -20,11 +38,12 @@ void GlutPlatform::postRedisplay() {
 }
 
 void GlutPlatform::setMenu(int menu) {
+    currentMenu_ = menu;
     glutSetMenu(menu);
 }
 
 void GlutPlatform::changeToMenuEntry(int position, const char* label, int value) {
-    glutChangeToMenuEntry(position, label, value);
+    menuEdits_.changeEntry(currentMenu_, position, label, value);
 }
 
 void GlutPlatform::multiplyProjection(const Matrix4& m) {
@@ -35,11 +54,11 @@ void GlutPlatform::multiplyProjection(const Matrix4& m) {
 }
 
 bool GlutPlatform::choosePoseFile(bool forSave, std::string& path) {
-    return askForPoseFile(forSave, path);
+    return askForFile(forSave ? FileCommand::SaveMatrix : FileCommand::LoadMatrix, path);
 }
 
 bool GlutPlatform::chooseArchive(std::string& path) {
-    return askForArchive(path);
+    return askForFile(FileCommand::OpenArchive, path);
 }
 
 int GlutPlatform::keyModifiers() {
@@ -56,7 +75,37 @@ void GlutPlatform::showReplacedModel() {
 }
 
 bool GlutPlatform::chooseExportFile(std::string& path) {
-    return askForExportFile(path);
+    return askForFile(FileCommand::ExportGltf, path);
+}
+
+int32_t GlutPlatform::pickBone(int x, int y) {
+    if (!rootNode) return -1;
+    glutSetWindow(mainWindow);
+    enterCurrentView();
+    return pickBoneAt(*rootNode, x, glutGet(GLUT_WINDOW_HEIGHT) - 1 - y);
+}
+
+void GlutPlatform::fitViews() {
+    for (int window : {mainWindow, sideWindow, upWindow}) {
+        glutSetWindow(window);
+        enterCurrentView();
+        if (rootNode) {
+            fitCurrentView(*rootNode, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+        }
+    }
+    glutSetWindow(mainWindow);
+    glutPostRedisplay();
+}
+
+// The projection a reshape to the window's present size gives, as at start-up.
+void GlutPlatform::resetViewZoom() {
+    for (int window : {mainWindow, sideWindow, upWindow}) {
+        glutSetWindow(window);
+        enterCurrentView();
+        applyViewSize(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+    }
+    glutSetWindow(mainWindow);
+    glutPostRedisplay();
 }
 
 bool GlutPlatform::chooseFolder(const char* prompt, std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "shell/menu_edits.h"
 #include "shell/shell_platform.h"
 
 class ViewContexts;
@@ -9,6 +10,7 @@ class ViewContexts;
 // The handlers' window-system calls on GLUT and OpenGL, with the file chooser of file_dialog.
 class GlutPlatform : public ShellPlatform {
   public:
+    GlutPlatform();
     void setWindow(int window) override;
     void postRedisplay() override;
     void setMenu(int menu) override;
@@ -23,9 +25,20 @@ class GlutPlatform : public ShellPlatform {
     bool choosePoseFiles(std::vector<std::string>& paths) override;
     void startTimer(int milliseconds, int value) override;
     double clockSeconds() override;
+    int32_t pickBone(int x, int y) override;
+    void fitViews() override;
+    void resetViewZoom() override;
 
     // The views' GL contexts (set by start-up).
     ViewContexts* viewContexts = nullptr;
+    // GLUT's menu status callback, for the platform the handlers use: menu entries change only
+    // while no menu is open.
+    static void onMenuStatus(int status, int x, int y);
+
     // Builds the control panel again and shows it in the panel window (set by start-up).
     std::function<void()> rebuildPanel;
+
+  private:
+    int currentMenu_ = 0;
+    MenuEdits menuEdits_;
 };

@@ -15,6 +15,7 @@
 #include "shell/glui_lite.h"
 #include "shell/model_loading.h"
 #include "shell/playback_input.h"
+#include "shell/pose_loading.h"
 #include "shell/shell_platform.h"
 #include "shell/texture_extract_command.h"
 #include "shell/viewer_state.h"
@@ -24,8 +25,10 @@ namespace {
 
 constexpr double kPixelsPerRadian = 40.0;
 constexpr float kMaxZoomStep = 900.0f;
-constexpr int kGlutDown = 0;   // GLUT_DOWN
-constexpr int kShiftHeld = 1;  // GLUT_ACTIVE_SHIFT
+constexpr int kGlutDown = 0;    // GLUT_DOWN
+constexpr int kLeftButton = 0;  // GLUT_LEFT_BUTTON
+constexpr int kHomeKey = 106;   // GLUT_KEY_HOME
+constexpr int kShiftHeld = 1;   // GLUT_ACTIVE_SHIFT
 // GLUT hands Ctrl with a letter over as the control character: Ctrl+Y is 25, Ctrl+Z 26.
 constexpr unsigned char kCtrlY = 25, kCtrlZ = 26;
 
@@ -48,6 +51,12 @@ void syncPanel() {
 // Exports the model in its current pose, bound to the pose it was loaded with. A name without
 // the .glb or .gltf ending gets .glb, the one-file binary form.
 void exportGltfFile() {
+    // As the command line refuses it: a file of no bone is no model.
+    if (!rootNode || rootNode->children.empty()) {
+        consolePrintf("%s: no bone to export\n",
+                      shownArchivePath.empty() ? "demo model" : shownArchivePath.c_str());
+        return;
+    }
     std::string path;
     if (!shellPlatform->chooseExportFile(path)) return;
     if (!isGltfExportPath(path)) path += ".glb";
@@ -71,7 +80,7 @@ void loadMatrix() {
     if (shellPlatform->choosePoseFile(false, path)) {
         consolePrintf("Load matrix : %s\n", path.c_str());
         editHistory.beginStep(*rootNode);
-        loadPoseFile(*rootNode, path.c_str());  // reports its own failure
+        loadPoseTellingBones(*rootNode, path.c_str());  // reports its own failure
         editHistory.endStep(*rootNode);
     }
     shellPlatform->postRedisplay();
@@ -89,6 +98,33 @@ void openArchive() {
     if (!shellPlatform->chooseArchive(path)) return;
     consolePrintf("Open archive : %s\n", path.c_str());
     replaceModel(path.c_str());
+}
+
+// Where the last press was, and whether the pointer has moved since: a press and release in one
+// place is a click, which picks a part; anything else is a drag.
+struct Press {
+    int x = 0, y = 0;
+    bool moved = true;
+} lastPress;
+
+// Selects the bone of the part clicked at (x, y), as its radio button would; the background
+// changes nothing.
+void pickAt(int x, int y) {
+    const int32_t bone = shellPlatform->pickBone(x, y);
+    if (bone < 1) return;
+    for (size_t k = 0; k < boneIndexList.size(); ++k) {
+        if (boneIndexList[k] + 1 != bone) continue;
+        const int radio = static_cast<int>(k + 1);
+        if (rootGroup) {
+            rootGroup->click(radio);  // writes selectedBone and redraws, as a click on it does
+            if (controlPanel && controlPanel->onChanged) controlPanel->onChanged();
+        } else {
+            selectedBone = radio;
+            shellPlatform->setWindow(mainWindow);
+            shellPlatform->postRedisplay();
+        }
+        return;
+    }
 }
 
 void redrawMainWindow() {
@@ -129,19 +165,24 @@ void relabelMouseModeMenu(int mode) {
 }
 
 // A press begins an undo step and a release ends it: the step is whatever the drag changed.
-void onMouseButton(int /*button*/, int state, int x, int y) {
+void onMouseButton(int button, int state, int x, int y) {
     if (playbackRunning()) return;  // the mouse does not edit while poses play
     if (state != kGlutDown) {
         editHistory.endStep(*rootNode);
+        const bool click = !lastPress.moved && x == lastPress.x && y == lastPress.y;
+        lastPress.moved = true;
+        if (click && button == kLeftButton) pickAt(x, y);
         return;
     }
     editHistory.beginStep(*rootNode);
+    lastPress = {x, y, false};
     lastMouseX = static_cast<float>(x);
     lastMouseY = static_cast<float>(y);
 }
 
 void onMotion(int x, int y) {
     if (playbackRunning()) return;
+    if (x != lastPress.x || y != lastPress.y) lastPress.moved = true;
     const float dx = static_cast<float>(x) - lastMouseX;
     const float dy = static_cast<float>(y) - lastMouseY;
     switch (MouseMode) {
@@ -194,6 +235,10 @@ void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
             relabelMouseModeMenu(MouseMode);
             syncPanel();
             break;
+        case 'F':
+        case 'f':
+            shellPlatform->fitViews();
+            break;
         case 'Z':
         case 'z':
             // The menu has no zoom entry, so its star stays on the previous mode.
@@ -207,7 +252,10 @@ void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
 }
 
 // The arrow keys step a selection through the part table, which is never filled: nothing to do.
-void onSpecialKey(int /*key*/, int /*x*/, int /*y*/) {}
+// Home gives every view its start-up zoom back.
+void onSpecialKey(int key, int /*x*/, int /*y*/) {
+    if (key == kHomeKey) shellPlatform->resetViewZoom();
+}
 
 void onMenu(int value) {
     // Values without the command bit belong to the part table's menus, which are never built.
@@ -240,6 +288,9 @@ void onMenu(int value) {
             break;
         case kMenuOpenArchive:
             openArchive();
+            break;
+        case kMenuFitViews:
+            shellPlatform->fitViews();
             break;
         case kMenuExtractTextures:
             extractShownTextures();

@@ -4,7 +4,36 @@
 
 #include <algorithm>
 
+#include "shell/text_shortening.h"
+
 using namespace glui_lite;
+
+namespace {
+
+constexpr ImWchar kEllipsis = 0x2026;
+// Three dots on the baseline of the default font (ProggyClean, 13 pixels): 7 wide, as a letter.
+constexpr int kGlyphWidth = 7, kGlyphHeight = 13, kBaselineRow = 10;
+
+}  // namespace
+
+void PanelDrawer::addEllipsisGlyph() {
+    ImFontAtlas& atlas = *ImGui::GetIO().Fonts;
+    ImFont* font = atlas.Fonts.empty() ? atlas.AddFontDefault() : atlas.Fonts[0];
+    const int rect = atlas.AddCustomRectFontGlyph(font, kEllipsis, kGlyphWidth, kGlyphHeight,
+                                                  static_cast<float>(kGlyphWidth));
+    atlas.Build();
+    unsigned char* pixels = nullptr;
+    int width = 0, height = 0;
+    atlas.GetTexDataAsRGBA32(&pixels, &width, &height);
+    const ImFontAtlasCustomRect& place = *atlas.GetCustomRectByIndex(rect);
+    for (int y = 0; y < kGlyphHeight; ++y) {
+        for (int x = 0; x < kGlyphWidth; ++x) {
+            const bool dot = y == kBaselineRow && (x == 1 || x == 3 || x == 5);
+            auto* texel = reinterpret_cast<ImU32*>(pixels) + (place.Y + y) * width + place.X + x;
+            *texel = dot ? IM_COL32_WHITE : IM_COL32(255, 255, 255, 0);
+        }
+    }
+}
 
 bool PanelDrawer::checkbox(const std::string& label, bool checked) {
     const std::string id = label + "##box";
@@ -19,8 +48,19 @@ bool PanelDrawer::button(const std::string& label) {
     return ImGui::Button(label.c_str());
 }
 
-void PanelDrawer::text(const std::string& text) {
-    ImGui::TextUnformatted(text.c_str());
+void PanelDrawer::text(const std::string& text, const std::string& tooltip) {
+    const std::string shown = shortenInMiddle(text, kMaxTextWidth, [](const std::string& line) {
+        return ImGui::CalcTextSize(line.c_str()).x;
+    });
+    ImGui::TextUnformatted(shown.c_str());
+    if (tooltip.empty() || !ImGui::IsItemHovered()) return;
+    // Wrapped to the panel window, which a tooltip cannot leave.
+    ImGui::BeginTooltip();
+    ImGui::PushTextWrapPos(ImGui::GetIO().DisplaySize.x - 2 * ImGui::GetStyle().WindowPadding.x);
+    ImGui::TextUnformatted(tooltip.c_str());
+    ImGui::PopTextWrapPos();
+    ImGui::EndTooltip();
+    tooltipShown_ = true;
 }
 
 void PanelDrawer::controlRow(Control& control, int row) {
@@ -28,6 +68,7 @@ void PanelDrawer::controlRow(Control& control, int row) {
     ImGui::PushID(row);
     ImGui::BeginDisabled(!control.enabled);
     if (control.drawRow(row, *this)) clicks_.push_back({&control, row});
+    drawn_.push_back({&control, drawingPanel_, ImGui::GetItemRectMin(), ImGui::GetItemRectMax()});
     ImGui::EndDisabled();
     ImGui::PopID();
     ImGui::PopID();
@@ -56,9 +97,12 @@ void PanelDrawer::panel(Panel& panel) {
     const std::vector<Lines>& columns = columnsOf(panel);
     size_t rows = 0;
     for (const Lines& lines : columns) rows = std::max(rows, lines.size());
-    ImGuiTableFlags flags = ImGuiTableFlags_SizingFixedFit;
+    // As wide as its columns: a table otherwise reaches to the window's edge, across the columns
+    // beside it.
+    ImGuiTableFlags flags = ImGuiTableFlags_SizingFixedFit | ImGuiTableFlags_NoHostExtendX;
     if (panel.type != PanelNone) flags |= ImGuiTableFlags_BordersOuter;
     ImGui::PushID(&panel);
+    drawingPanel_ = &panel;
     if (ImGui::BeginTable("columns", static_cast<int>(columns.size()), flags)) {
         // Only the rows in view are laid out, so a panel of thousands of bones stays quick.
         ImGuiListClipper clipper;
@@ -76,12 +120,17 @@ void PanelDrawer::panel(Panel& panel) {
             }
         }
         ImGui::EndTable();
+        drawn_.push_back({nullptr, &panel, ImGui::GetItemRectMin(), ImGui::GetItemRectMax()});
     }
+    drawingPanel_ = nullptr;
     ImGui::PopID();
     ImGui::EndGroup();
 }
 
 ImVec2 PanelDrawer::drawFrame(Window& panel) {
+    drawn_.clear();
+    tooltipShownBefore_ = tooltipShown_;
+    tooltipShown_ = false;
     const ImGuiIO& io = ImGui::GetIO();
     ImGui::SetNextWindowPos(ImVec2(0, 0));
     ImGui::SetNextWindowSize(io.DisplaySize);

@@ -21,6 +21,7 @@ PanelWindow::PanelWindow(Window& panel) : panel_(&panel) {
     io.IniFilename = nullptr;  // the viewer writes no files but pose files
     io.LogFilename = nullptr;
     ImGui::StyleColorsLight();
+    PanelDrawer::addEllipsisGlyph();
     ImGui_ImplGLUT_Init();
     ImGui_ImplOpenGL2_Init();
 
@@ -163,5 +164,7 @@ void PanelWindow::display() {
     // or end the process.
     const bool clicked = drawer_.applyClicks();
     if (settleFrames_ > 0) --settleFrames_;
-    if (clicked || !pendingEvents_.empty() || settleFrames_ > 0) postRedisplay();
+    if (clicked || !pendingEvents_.empty() || settleFrames_ > 0 || drawer_.tooltipAppearing()) {
+        postRedisplay();
+    }
 }

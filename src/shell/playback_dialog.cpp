@@ -25,16 +25,23 @@ void addLines(const std::string& text, std::vector<std::string>& paths) {
 
 std::vector<std::string> multipleChooserCommand() {
     std::string program = findOnPath("zenity");
-    if (!program.empty()) return {program, "--file-selection", "--multiple", "--separator=\n"};
+    if (!program.empty()) {
+        return {program,           "--file-selection", "--multiple", "--separator=\n",
+                "--title=Play poses", "--file-filter=Pose files | *.pose *.bin",
+                "--file-filter=All files | *"};
+    }
     program = findOnPath("kdialog");
-    if (!program.empty())
-        return {program, "--getopenfilename", ".", "--multiple", "--separate-output"};
+    if (!program.empty()) {
+        return {program, "--title", "Play poses", "--getopenfilename", ".",
+                "*.pose *.bin|Pose files\n*|All files", "--multiple", "--separate-output"};
+    }
     return {};
 }
 
 }  // namespace
 
-bool askForPoseFiles(std::vector<std::string>& paths, FILE* console) {
+bool askForPoseFiles(std::vector<std::string>& paths, const ConsoleInput& input) {
+    FILE* console = input.stream;
     paths.clear();
     const std::vector<std::string> command = multipleChooserCommand();
     if (!command.empty()) {
@@ -43,6 +50,7 @@ bool askForPoseFiles(std::vector<std::string>& paths, FILE* console) {
         addLines(answer, paths);
         return !paths.empty();
     }
+    if (!input.terminal) return cannotAsk("Play poses");
     consolePrintf("Play poses: one pose file a line (an empty line ends):\n");
     consoleFlush();
     std::string text;

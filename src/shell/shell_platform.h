@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,13 @@ class ShellPlatform {
     virtual void startTimer(int /*milliseconds*/, int /*value*/) {}
     // A steady clock, in seconds.
     virtual double clockSeconds() { return 0.0; }
+    // The bone whose part the main view shows on top at window pixel (x, y) (GLUT's
+    // coordinates, y down), or -1 for the background.
+    virtual int32_t pickBone(int x, int y) = 0;
+    // Every view's zoom set so that the shown parts fit it, or back to the start-up zoom; the
+    // views redraw.
+    virtual void fitViews() = 0;
+    virtual void resetViewZoom() = 0;
 };
 
 // The platform the handlers use; set once at start-up (or by a test).

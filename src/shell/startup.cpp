@@ -55,14 +55,7 @@ void buildMenus() {
     glutAddMenuEntry(" Translation", kMenuTranslation);
     glutCreateMenu(onMenu);
     glutAddSubMenu("Mouse mode", mouseModeMenu);
-    glutAddMenuEntry("Init matrix", kMenuInitMatrix);
-    glutAddMenuEntry("Load matrix", kMenuLoadMatrix);
-    glutAddMenuEntry("Save matrix", kMenuSaveMatrix);
-    glutAddMenuEntry("Export glTF", kMenuExportGltf);
-    glutAddMenuEntry("Reset pose", kMenuResetPose);
-    glutAddMenuEntry("Open archive", kMenuOpenArchive);
-    glutAddMenuEntry("Extract textures", kMenuExtractTextures);
-    glutAddMenuEntry("Play poses", kMenuPlayPoses);
+    for (const MenuEntry& entry : kTopMenuEntries) glutAddMenuEntry(entry.label, entry.value);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 }
 
@@ -85,6 +78,7 @@ void registerHandlers(ViewerWindows& windows) {
     glutMouseFunc(onMouseButton);
     glutMotionFunc(onMotion);
     glutSpecialFunc(onSpecialKey);
+    glutMenuStatusFunc(GlutPlatform::onMenuStatus);
 
     glutSetWindow(mainWindow);
     glutDisplayFunc(displayMainWindow);

@@ -27,8 +27,21 @@ constexpr int kMenuSaveMatrix = 32762;
 constexpr int kMenuExportGltf = 32761;
 constexpr int kMenuResetPose = 32760;
 constexpr int kMenuOpenArchive = 32759;
-constexpr int kMenuExtractTextures = 32758;
-constexpr int kMenuPlayPoses = 32757;
+constexpr int kMenuFitViews = 32758;
+constexpr int kMenuExtractTextures = 32757;
+constexpr int kMenuPlayPoses = 32756;
+
+// The top menu's entries below "Mouse mode", in order; a new command goes at the end.
+struct MenuEntry {
+    const char* label;
+    int value;
+};
+inline constexpr MenuEntry kTopMenuEntries[] = {
+    {"Init matrix", kMenuInitMatrix},         {"Load matrix", kMenuLoadMatrix},
+    {"Save matrix", kMenuSaveMatrix},         {"Export glTF", kMenuExportGltf},
+    {"Reset pose", kMenuResetPose},           {"Open archive", kMenuOpenArchive},
+    {"Fit views", kMenuFitViews},             {"Extract textures", kMenuExtractTextures},
+    {"Play poses", kMenuPlayPoses}};
 
 // Process-wide viewer state, changed only by start-up and the input handlers.
 extern Model* theModel;
@@ -47,5 +60,5 @@ extern std::vector<glui_lite::Checkbox*> partCheckboxes;
 extern EditHistory editHistory;
 // What the panel names as the model shown: the archive's file name, or "demo model".
 extern std::string shownModelName;
-// The path of the archive shown, or "" for the demo model.
+// The path of the archive shown as it was given, empty for the demo model.
 extern std::string shownArchivePath;

@@ -12,11 +12,13 @@ import ctypes
 import json
 import math
 import os
+import pty
 import shutil
 import struct
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 
 # Window layout of the viewer (title, x, y, width, height).
@@ -42,7 +44,14 @@ UNDO_AT, REDO_AT = (PANEL_X + 132, PANEL_Y + 156), (PANEL_X + 132, PANEL_Y + 179
 
 # The top menu's entries in order (positions count from 1).
 MENU = ["Mouse mode", "Init matrix", "Load matrix", "Save matrix", "Export glTF", "Reset pose",
-        "Open archive", "Extract textures", "Play poses"]
+        "Open archive", "Fit views", "Extract textures", "Play poses"]
+
+# What the stub chooser is called with, per command: the title names it, its files and all files.
+POSE_FILTERS = " --file-filter=Pose files | *.pose *.bin --file-filter=All files | *"
+SAVE_CALL = "--file-selection --save --title=Save matrix" + POSE_FILTERS
+LOAD_CALL = "--file-selection --title=Load matrix" + POSE_FILTERS
+EXPORT_CALL = ("--file-selection --save --title=Export glTF --file-filter=glTF (.glb, .gltf) | "
+               "*.glb *.gltf --file-filter=All files | *")
 
 def menu_position(entry):
     return MENU.index(entry) + 1
@@ -143,8 +152,16 @@ class Session:
         self.stderr_path = os.path.join(self.dir, "stderr.txt")  # GLUT's and sanitizer reports
         self.stderr = open(self.stderr_path, "w")
         args = [options.viewer, *glut_args] + ([self.archive] if archive else [])
+        # Standard input is a terminal, as when started from a console: without a chooser the
+        # console asks there. What the test types goes in through the terminal's other end.
+        master, terminal = pty.openpty()
+        attributes = termios.tcgetattr(terminal)
+        attributes[3] &= ~termios.ECHO
+        termios.tcsetattr(terminal, termios.TCSANOW, attributes)
+        self.keyboard = os.fdopen(master, "wb", buffering=0)
         self.process = subprocess.Popen(args, stdout=self.stdout, stderr=self.stderr,
-                                        stdin=subprocess.PIPE, env=env, cwd=self.dir)
+                                        stdin=terminal, env=env, cwd=self.dir)
+        os.close(terminal)
         self.windows = {}
         for title in [v[0] for v in VIEWS] + ["GLUI"]:
             self.windows[title] = wait_until(lambda: self.find_window(title), 20,
@@ -262,7 +279,7 @@ class Session:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
-        self.process.stdin.close()
+        self.keyboard.close()
         self.stdout.close()
         self.stderr.close()
         shutil.rmtree(self.dir, ignore_errors=True)
@@ -411,8 +428,8 @@ def case_save_load(s):
                 f"Load matrix : {d}/initial.bin", f"Save matrix : {d}/restored.bin"]
     lines = s.console().splitlines()[len(s.expected_console.splitlines()):]
     check(lines == expected, f"console {lines}")
-    check(s.chooser_calls() == ["--file-selection --save"] * 2 + ["--file-selection"] +
-          ["--file-selection --save"], f"chooser calls {s.chooser_calls()}")
+    check(s.chooser_calls() == [SAVE_CALL] * 2 + [LOAD_CALL, SAVE_CALL],
+          f"chooser calls {s.chooser_calls()}")
 
 
 def case_cancel(s):
@@ -454,8 +471,7 @@ def case_export(s):
     lines = console.splitlines()[len(s.expected_console.splitlines()):]
     check(lines == [f"Export glTF : {path}"], f"console {lines}")
     check(s.console() == console, "a cancelled export prints nothing")
-    check(s.chooser_calls() == ["--file-selection --save --file-filter=glTF (.glb, .gltf) | "
-                                "*.glb *.gltf"] * 2, f"chooser calls {s.chooser_calls()}")
+    check(s.chooser_calls() == [EXPORT_CALL] * 2, f"chooser calls {s.chooser_calls()}")
 
 
 def case_console(s):
@@ -463,16 +479,14 @@ def case_console(s):
     path = os.path.join(s.dir, "typed.bin")
     s.menu(4)
     wait_until(lambda: "Save matrix to (an empty line cancels):\n" in s.console(), 10, "prompt")
-    s.process.stdin.write(path.encode() + b"\n")
-    s.process.stdin.flush()
+    s.keyboard.write(path.encode() + b"\n")
     wait_until(lambda: os.path.exists(path), 10, "the pose file")
     with open(path, "rb") as f:
         expect_initial_pose(f.read(), "typed")
     s.menu(3)
     wait_until(lambda: "Load matrix from (an empty line cancels):\n" in s.console(), 10,
                "prompt")
-    s.process.stdin.write(b"\n")  # an empty line cancels
-    s.process.stdin.flush()
+    s.keyboard.write(b"\n")  # an empty line cancels
     time.sleep(0.5)
     lines = s.console().splitlines()[len(s.expected_console.splitlines()):]
     check(lines == ["Save matrix to (an empty line cancels):", f"Save matrix : {path}",
@@ -503,6 +517,30 @@ def case_keys(s):
     # The panel's own buttons set the mode.
     s.click(mode_radio_at(1))
     s.expect_screen(lambda shot: mode_shown(shot) == 1, "clicking Translation selects it")
+
+
+def menu_shown():
+    return xdo("search", "--onlyvisible", "--name", "^freeglut menu$")
+
+
+def case_menu_keys(s):
+    """Every key the viewer knows, pressed in the main view while its menu is open: the viewer
+    runs on with its edits, and the mode keys take effect."""
+    s.drag(main_view_at(0, -80), main_view_at(40, -80))
+    turned = s.save_pose("turned.bin")
+    xdo("mousemove", 60, 60)
+    xdo("click", 3)
+    wait_until(menu_shown, 10, "the menu to open")
+    xdo("mousemove", 40, 400)  # back in the main view, beside the open menu
+    for key in ["r", "t", "z", "R", "T", "Z", "f", "F", "Home", "Up", "Down", "Left", "Right",
+                "ctrl+z", "ctrl+y", "ctrl+shift+z", "t"]:
+        xdo("key", key)
+    s.expect_screen(lambda shot: mode_shown(shot) == 1, "the last key's mode in the panel")
+    check(menu_shown() and s.process.poll() is None, "the viewer runs on with its menu open")
+    xdo("click", 1)  # closes the menu; on the background it picks nothing
+    wait_until(lambda: not menu_shown(), 10, "the menu to close")
+    check(s.save_pose("after.bin") == turned, "undo and redo leave the drag as it was")
+    check(s.errors() == "", f"standard error {s.errors()!r}")
 
 
 def case_daily(s):

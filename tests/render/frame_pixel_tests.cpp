@@ -120,6 +120,19 @@ TEST(FramePixels, TexturedPolygonShowsItsTexels) {
         << describe(at(w, ViewMain, Vec3(32, 0, -100)));
 }
 
+TEST(FramePixels, TexturedFaceLyingOnAShadedFaceIsDrawnOverIt) {
+    Model model;
+    fillTexels(model, 0, 0, 16, 16, {200, 40, 90, 255});
+    auto parts = makeFlatModel(1);
+    addQuadFacing(*parts[0], ViewMain, Vec3(0, 0, -100), 40, Color3(0.0f, 1.0f, 0.0f));
+    addTexturedQuadFacingMain(*parts[0], Vec3(0, 0, -100), 40, 0, 0, 16, 16);
+    TestWindow w(ViewMain, model, kWidth, kHeight);
+    w.render();
+    for (const Vec3& p : {Vec3(0, 0, -100), Vec3(-35, 0, -135), Vec3(35, 0, -65)}) {
+        EXPECT_TRUE(near(at(w, ViewMain, p), {200, 40, 90})) << describe(at(w, ViewMain, p));
+    }
+}
+
 TEST(FramePixels, TransparentTexelsShowWhatLiesBehindAndStillHideLaterPolygons) {
     Model model;
     fillTexels(model, 0, 0, 16, 16, {255, 0, 255, 0});  // index 0: alpha 0

@@ -193,7 +193,7 @@ TEST(ArchivePromptTest, WithoutChooserTheConsoleAsksForTheArchive) {
     FILE* in = fmemopen(input, std::strlen(input), "r");
     std::string path;
     ConsoleCapture console;
-    EXPECT_TRUE(askForArchive(path, in));
+    EXPECT_TRUE(askForFile(FileCommand::OpenArchive, path, {in, true}));
     std::fclose(in);
     setenv("PATH", savedPath.c_str(), 1);
     EXPECT_EQ(path, "/tmp/other model.bin");

@@ -48,7 +48,8 @@ class FileDialogTest : public ::testing::Test {
         FILE* console = fmemopen(const_cast<char*>(consoleInput.data()), consoleInput.size(), "r");
         if (consoleInput.empty()) console = fopen("/dev/null", "r");
         ConsoleCapture capture;
-        const bool chosen = askForPoseFile(forSave, path, console);
+        const bool chosen = askForFile(forSave ? FileCommand::SaveMatrix : FileCommand::LoadMatrix,
+                                       path, {console, true});
         output = capture.text();
         fclose(console);
         return chosen;
@@ -62,11 +63,15 @@ TEST_F(FileDialogTest, ZenityAnswersThePathOfItsFirstLine) {
     std::string path;
     EXPECT_TRUE(ask(true, path));
     EXPECT_EQ(path, "/home/me/poses/walk 1.bin");
-    EXPECT_EQ(recordedArgs(), "--file-selection\n--save\n");
+    EXPECT_EQ(recordedArgs(),
+              "--file-selection\n--save\n--title=Save matrix\n"
+              "--file-filter=Pose files | *.pose *.bin\n--file-filter=All files | *\n");
     EXPECT_EQ(output, "");
 
     EXPECT_TRUE(ask(false, path));
-    EXPECT_EQ(recordedArgs(), "--file-selection\n");
+    EXPECT_EQ(recordedArgs(),
+              "--file-selection\n--title=Load matrix\n"
+              "--file-filter=Pose files | *.pose *.bin\n--file-filter=All files | *\n");
 }
 
 TEST_F(FileDialogTest, PathReachesTheCommandUntouchedByAnyShell) {
@@ -107,9 +112,12 @@ TEST_F(FileDialogTest, KdialogServesWhereZenityIsAbsent) {
     std::string path;
     EXPECT_TRUE(ask(true, path));
     EXPECT_EQ(path, "/tmp/k.bin");
-    EXPECT_EQ(recordedArgs(), "--getsavefilename\n");
+    EXPECT_EQ(recordedArgs(),
+              "--title\nSave matrix\n--getsavefilename\n.\n*.pose *.bin|Pose files\n*|All files\n");
     EXPECT_TRUE(ask(false, path));
-    EXPECT_EQ(recordedArgs(), "--getopenfilename\n");
+    EXPECT_EQ(recordedArgs(),
+              "--title\nLoad matrix\n--getopenfilename\n.\n"
+              "*.pose *.bin|Pose files\n*|All files\n");
 
     stub("zenity", "/tmp/z.bin\n", 0);  // zenity is preferred
     EXPECT_TRUE(ask(false, path));
@@ -133,25 +141,49 @@ TEST_F(FileDialogTest, WithoutChooserTheConsoleAsksForOneLine) {
     EXPECT_EQ(path, "unchanged");
 }
 
-TEST_F(FileDialogTest, TheExportDialogOffersGlbAndGltf) {
+TEST_F(FileDialogTest, ExportAndArchiveDialogsNameTheirCommandAndOfferTheirFiles) {
     std::string path;
     FILE* console = fmemopen(const_cast<char*>("/tmp/typed.gltf\n"), 16, "r");
     {
         ConsoleCapture capture;
-        EXPECT_TRUE(askForExportFile(path, console));
+        EXPECT_TRUE(askForFile(FileCommand::ExportGltf, path, {console, true}));
         EXPECT_EQ(capture.text(), "Export glTF (.glb or .gltf) to (an empty line cancels):\n");
     }
     EXPECT_EQ(path, "/tmp/typed.gltf");
     fclose(console);
 
     stub("kdialog", "/tmp/k.glb\n", 0);
-    EXPECT_TRUE(askForExportFile(path));
-    EXPECT_EQ(recordedArgs(), "--getsavefilename\n.\n*.glb *.gltf|glTF\n");
+    EXPECT_TRUE(askForFile(FileCommand::ExportGltf, path));
+    EXPECT_EQ(recordedArgs(),
+              "--title\nExport glTF\n--getsavefilename\n.\n"
+              "*.glb *.gltf|glTF (.glb, .gltf)\n*|All files\n");
     stub("zenity", "/tmp/z.glb\n", 0);
-    EXPECT_TRUE(askForExportFile(path));
+    EXPECT_TRUE(askForFile(FileCommand::ExportGltf, path));
     EXPECT_EQ(path, "/tmp/z.glb");
     EXPECT_EQ(recordedArgs(),
-              "--file-selection\n--save\n--file-filter=glTF (.glb, .gltf) | *.glb *.gltf\n");
+              "--file-selection\n--save\n--title=Export glTF\n"
+              "--file-filter=glTF (.glb, .gltf) | *.glb *.gltf\n"
+              "--file-filter=All files | *\n");
+    EXPECT_TRUE(askForFile(FileCommand::OpenArchive, path));
+    EXPECT_EQ(recordedArgs(),
+              "--file-selection\n--title=Open archive\n"
+              "--file-filter=Model archives | *.bin\n--file-filter=All files | *\n");
+}
+
+TEST_F(FileDialogTest, WithoutChooserOrTerminalEachCommandSaysItCannotAsk) {
+    FILE* console = fmemopen(const_cast<char*>("/tmp/never.bin\n"), 15, "r");
+    ConsoleCapture capture;
+    std::string path = "unchanged";
+    for (FileCommand command : {FileCommand::SaveMatrix, FileCommand::LoadMatrix,
+                                FileCommand::ExportGltf, FileCommand::OpenArchive}) {
+        EXPECT_FALSE(askForFile(command, path, {console, false}));
+    }
+    fclose(console);
+    EXPECT_EQ(path, "unchanged");
+    const std::string reason =
+        " : cannot ask for a file (no zenity or kdialog, and standard input is not a terminal)\n";
+    EXPECT_EQ(capture.text(), "Save matrix" + reason + "Load matrix" + reason + "Export glTF" +
+                                  reason + "Open archive" + reason);
 }
 
 TEST_F(FileDialogTest, ProgramsAreFoundOnPathOnly) {
@@ -161,7 +193,7 @@ TEST_F(FileDialogTest, ProgramsAreFoundOnPathOnly) {
     EXPECT_EQ(findOnPath("../zenity"), "");
     chmod((dir + "/zenity").c_str(), 0644);  // not executable
     EXPECT_EQ(findOnPath("zenity"), "");
-    EXPECT_TRUE(chooserCommand(true).empty());
+    EXPECT_TRUE(chooserCommand(FileCommand::SaveMatrix).empty());
 }
 
 TEST_F(FileDialogTest, ChooserThatCannotStartCancels) {

@@ -192,6 +192,42 @@ TEST_F(PoseCommandTest, UnopenableFilesAreReportedAndChangeNothing) {
                                   "\ncannot open : " + platform.answerPath + "\n");
 }
 
+TEST_F(PoseCommandTest, LoadMatrixOfAFileThatDoesNotFitCountsInBones) {
+    platform.answerChosen = true;
+    platform.answerPath = dir + "/pose.bin";
+    const std::string line =
+        "Load matrix : " + platform.answerPath + "\nPose file " + platform.answerPath + " holds ";
+    std::vector<uint8_t> shorter = encodePose(*rootNode);  // root and two bones: 9 matrices
+    for (size_t k = 0; k < shorter.size(); k += 4) shorter[k + 3] = 0x3F;  // every float 0.5..1
+    shorter.resize(2 * 192 + 64);
+    std::ofstream(platform.answerPath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(shorter.data()), shorter.size());
+    EXPECT_EQ(runMenu(kMenuLoadMatrix),
+              line +
+                  "1 bone and 64 bytes, the model has 2 bones: loaded the first 7 matrices, "
+                  "kept the rest\n");
+    EXPECT_GT(bone(2).userMatrix[1], 0.4f);  // the seventh matrix, loaded
+    EXPECT_EQ(bone(2).poseMatrix, identityMatrix());
+
+    std::ofstream(platform.answerPath, std::ios::binary) << std::string(10 * 192, '\0');
+    EXPECT_EQ(runMenu(kMenuLoadMatrix),
+              line +
+                  "9 bones, the model has 2 bones: loaded the 9 matrices it needs, ignored the "
+                  "rest\n");
+}
+
+TEST_F(PoseCommandTest, ExportGltfOfNoBoneRefusesWithoutAsking) {
+    resetModelState();
+    platform.answerChosen = true;
+    platform.answerPath = dir + "/model.glb";
+    shownArchivePath = "/data/empty model.bin";
+    EXPECT_EQ(runMenu(kMenuExportGltf), "/data/empty model.bin: no bone to export\n");
+    shownArchivePath.clear();
+    EXPECT_EQ(runMenu(kMenuExportGltf), "demo model: no bone to export\n");
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ(access(platform.answerPath.c_str(), F_OK), -1);
+}
+
 TEST_F(PoseCommandTest, ExportGltfWritesTheCurrentPoseOrRefusesWithOneLine) {
     model.loadedPose = Pose::capture(*rootNode);  // as start-up keeps it
     selectedBone = 1;

@@ -47,6 +47,13 @@ class RecordingPlatform : public ShellPlatform {
     int modifiers = 0;
     int keyModifiers() override { return modifiers; }
     void showReplacedModel() override { calls.push_back("showReplacedModel"); }
+    int32_t pickedBone = -1;  // what a click in the main view finds
+    int32_t pickBone(int x, int y) override {
+        calls.push_back("pickBone " + std::to_string(x) + " " + std::to_string(y));
+        return pickedBone;
+    }
+    void fitViews() override { calls.push_back("fitViews"); }
+    void resetViewZoom() override { calls.push_back("resetViewZoom"); }
     bool chooseExportFile(std::string& path) override {
         calls.push_back("chooseExportFile");
         if (answerChosen) path = answerPath;
