@@ -12,6 +12,7 @@ packages=(
     xvfb xdotool x11-apps imagemagick fonts-dejavu-core python3
     clang-14 libclang-rt-14-dev
     libtinygltf-dev nlohmann-json3-dev assimp-utils nodejs
+    dpkg-dev lintian desktop-file-utils appstream groff-base file
 )
 # npm runs the glTF validator's install; some node packagings ship it inside nodejs.
 command -v npm >/dev/null || packages+=(npm)
