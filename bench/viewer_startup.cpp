@@ -9,6 +9,7 @@
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
+#include "render/prepare_window.h"
 #include "render/views.h"
 #include "shell/model_loading.h"
 
@@ -81,7 +82,7 @@ StartupTimes startThreeViews(Model& model, const char* archive, int& argc, char*
     times.skeletonMs = loaded.skeletonMs;
     for (PartMesh* mesh : partList) mesh->setVisible(1);
     const auto t = Clock::now();
-    model.prepareWindow();
+    prepareWindow(model);
     times.prepareMs = msSince(t);
 
     viewWindows[ViewUp] = createViewWindow(ViewUp);

@@ -11,7 +11,7 @@ packages=(
     libegl-dev libegl-mesa0 nlohmann-json3-dev
     xvfb xdotool x11-apps imagemagick fonts-dejavu-core python3
     clang-14 libclang-rt-14-dev
-    libtinygltf-dev nlohmann-json3-dev assimp-utils nodejs
+    libtinygltf-dev nlohmann-json3-dev assimp-utils nodejs libcli11-dev
     dpkg-dev lintian desktop-file-utils appstream groff-base file
 )
 # npm runs the glTF validator's install; some node packagings ship it inside nodejs.

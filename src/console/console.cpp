@@ -8,6 +8,7 @@ namespace {
 // One thread prints; the state is the console's own and needs no lock.
 ConsoleTarget currentTarget = ConsoleTarget::StandardOutput;
 std::string bufferText;
+ProblemLog* openLog = nullptr;
 
 }  // namespace
 
@@ -38,6 +39,30 @@ void consolePrintf(const char* format, ...) {
         }
     }
     va_end(args);
+}
+
+void consoleProblem(const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    std::va_list measure;
+    va_copy(measure, args);
+    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    std::string line(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(&line[0], line.size() + 1, format, args);
+    va_end(args);
+    consolePrintf("%s", line.c_str());
+    if (!openLog) return;
+    while (!line.empty() && line.back() == '\n') line.pop_back();
+    openLog->lines_.push_back(std::move(line));
+}
+
+ProblemLog::ProblemLog() : outer_(openLog) {
+    openLog = this;
+}
+
+ProblemLog::~ProblemLog() {
+    openLog = outer_;
 }
 
 void consoleFlush() {

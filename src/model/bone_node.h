@@ -42,9 +42,6 @@ class BoneNode {
     void savePose(FILE* stream) const;
     void loadPose(FILE* stream);
 
-    // Drawing (render library).
-    void drawUntexturedTree() const;
-    void drawTexturedTree() const;
 };
 
 // Visits node and its subtree in depth-first pre-order, children in order, without recursion.

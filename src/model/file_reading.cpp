@@ -40,18 +40,18 @@ int64_t regularFileSize(FILE* stream) {
 bool readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data) {
     const int64_t size = regularFileSize(stream);
     if (size > static_cast<int64_t>(kArchiveSizeLimit)) {
-        consolePrintf("%s is %" PRId64 " bytes, more than the %" PRIu64
+        consoleProblem("%s is %" PRId64 " bytes, more than the %" PRIu64
                       " a model archive may have: not read\n",
                       path, size, kArchiveSizeLimit);
         return false;
     }
     BoundedRead read = readUpTo(stream, kArchiveSizeLimit);
     if (read.error != 0) {
-        consolePrintf("%s cannot be read: %s\n", path, std::strerror(read.error));
+        consoleProblem("%s cannot be read: %s\n", path, std::strerror(read.error));
         return false;
     }
     if (read.more) {
-        consolePrintf("%s runs past %" PRIu64
+        consoleProblem("%s runs past %" PRIu64
                       " bytes, more than a model archive may have: not read\n",
                       path, kArchiveSizeLimit);
         return false;

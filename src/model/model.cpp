@@ -14,7 +14,7 @@ Model::~Model() = default;
 int Model::loadSkeleton(const char* path) {
     FILE* file = std::fopen(path, "rb");
     if (!file) {
-        consolePrintf("%s cannot found...\n", path);
+        consoleProblem("%s cannot found...\n", path);
         return -1;
     }
     std::vector<uint8_t> data;

@@ -44,10 +44,6 @@ class Model {
     // Builds the bones from an in-memory archive; size bounds every read.
     int parseSkeleton(const uint8_t* data, size_t size);
 
-    // Compiles the part lists and the axes list and uploads the texture page into the current
-    // GL context (render library).
-    void prepareWindow();
-
   private:
     std::unique_ptr<TexturePage> texturePage_;
 };

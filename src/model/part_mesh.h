@@ -83,10 +83,6 @@ class PartMesh {
     // goes to *error (when given) and the result is false.
     bool parsePartMesh(const BoundedReader& block, std::string* error = nullptr);
 
-    // Drawing (render library).
-    void buildDisplayLists(int base);
-    void drawUntextured() const;
-    void drawTextured() const;
 
   private:
     // Where a polygon's corners, colours and texture coordinates begin; each ends where the

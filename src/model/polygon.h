@@ -20,10 +20,6 @@ class Polygon {
     void pushTexturedVertex(const Vec3& position, const Vec3& texCoord);
     bool isTextured() const { return !texCoords.empty() && texCoords.size() == positions.size(); }
 
-    // Drawing (render library): called while a display list is being compiled.
-    void drawIfUntextured() const;
-    void drawIfTextured() const;
-    void drawPolygon(int mode) const;  // 0 untextured, 1 textured
 };
 
 // The normal that the polygon is drawn with: the cross product of (p0 - p1) and (p1 - p2)

@@ -63,7 +63,7 @@ class AngleTable {
         entries.count(entryCount);
         present_ = entryCount > kAngleTableEntry && entries.offset(kAngleTableEntry, offset_);
         if (!present_) {
-            consolePrintf(
+            consoleProblem(
                 "The archive has %u entries and no angle table: every bone gets angle 0\n",
                 entryCount);
             return;
@@ -71,7 +71,7 @@ class AngleTable {
         const size_t start = static_cast<size_t>(offset_) + kAnglesStart;
         const size_t held = start <= archive.size() ? (archive.size() - start) / 2 : 0;
         if (held < boneCount) {
-            consolePrintf("The angle table at %x holds %zu of %zu angles: the missing ones are 0\n",
+            consoleProblem("The angle table at %x holds %zu of %zu angles: the missing ones are 0\n",
                           offset_, held, boneCount);
         }
     }
@@ -96,7 +96,7 @@ void parseBoneMesh(const BoundedReader& archive, size_t sectionStart, uint32_t m
                    size_t bone, PartMesh& mesh) {
     const BoundedReader block = archive.from(sectionStart + meshOffset);
     if (block.size() == 0) {
-        consolePrintf(
+        consoleProblem(
             "Bone %zu: the mesh block at section offset %x lies outside the archive: "
             "mesh skipped\n",
             bone, meshOffset);
@@ -104,7 +104,7 @@ void parseBoneMesh(const BoundedReader& archive, size_t sectionStart, uint32_t m
     }
     std::string error;
     if (!mesh.parsePartMesh(block, &error)) {
-        consolePrintf("Bone %zu: the mesh block at section offset %x is skipped: %s\n", bone,
+        consoleProblem("Bone %zu: the mesh block at section offset %x is skipped: %s\n", bone,
                       meshOffset, error.c_str());
     }
 }
@@ -118,13 +118,13 @@ int Model::parseSkeleton(const uint8_t* data, size_t size) {
 
     uint32_t sectionOffset = 0;
     if (!entries.offset(kSkeletonEntry, sectionOffset)) {
-        consolePrintf("The archive (%zu bytes) is too short for its entry table\n", size);
+        consoleProblem("The archive (%zu bytes) is too short for its entry table\n", size);
         return -1;
     }
     const size_t sectionStart = sectionOffset;
     int32_t declared = 0;
     if (!archive.readI32(sectionStart, declared)) {
-        consolePrintf("The skeleton section at %x lies outside the archive (%zu bytes)\n",
+        consoleProblem("The skeleton section at %x lies outside the archive (%zu bytes)\n",
                       sectionOffset, size);
         return -1;
     }
@@ -133,7 +133,7 @@ int Model::parseSkeleton(const uint8_t* data, size_t size) {
     const size_t recordsStart = sectionStart + kRecordsStart;
     const size_t recordsHeld = recordsStart <= size ? (size - recordsStart) / kRecordBytes : 0;
     if (boneCount > recordsHeld) {
-        consolePrintf(
+        consoleProblem(
             "The skeleton declares %zu bones but the archive holds records for only %zu\n",
             boneCount, recordsHeld);
         return -1;

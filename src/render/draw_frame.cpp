@@ -4,6 +4,7 @@
 #include "model/bone_node.h"
 #include "model/model_state.h"
 #include "render/display_lists.h"
+#include "render/tree_drawing.h"
 #include "render/views.h"
 
 namespace {
@@ -45,7 +46,7 @@ void renderFrame() {
     setUntexturedBlend();
     glEnable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
-    if (rootNode) rootNode->drawUntexturedTree();
+    if (rootNode) drawUntexturedTree(*rootNode);
     glCallList(static_cast<GLuint>(axesList()));  // the world axes, always drawn
 
     // Texels of palette index 0 have alpha 0 and leave what lies behind them visible.
@@ -55,7 +56,7 @@ void renderFrame() {
     glEnable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, kPageTexture);
     glEnable(GL_TEXTURE_2D);
-    if (rootNode) rootNode->drawTexturedTree();
+    if (rootNode) drawTexturedTree(*rootNode);
 }
 
 void drawFrame() {

@@ -1,3 +1,5 @@
+#include "render/part_drawing.h"
+
 #include <GL/gl.h>
 
 #include "model/part_mesh.h"
@@ -47,19 +49,19 @@ void compileList(GLuint list, const PartMesh& mesh, bool textured) {
 
 }  // namespace
 
-void PartMesh::buildDisplayLists(int base) {
-    listBase = base;
+void buildDisplayLists(PartMesh& mesh, int base) {
+    mesh.listBase = base;
     // Both lists are compiled, even empty, so that every call made at draw time names a list.
-    compileList(static_cast<GLuint>(base), *this, false);
-    compileList(static_cast<GLuint>(base) + 1, *this, true);
+    compileList(static_cast<GLuint>(base), mesh, false);
+    compileList(static_cast<GLuint>(base) + 1, mesh, true);
 }
 
-void PartMesh::drawUntextured() const {
+void drawUntextured(const PartMesh& mesh) {
     // The selected part shows its axes in its bone's frame, visible or not.
-    if (selected) glCallList(static_cast<GLuint>(axesList()));
-    if (visible && listBase >= 0) glCallList(static_cast<GLuint>(listBase));
+    if (mesh.selected) glCallList(static_cast<GLuint>(axesList()));
+    if (mesh.visible && mesh.listBase >= 0) glCallList(static_cast<GLuint>(mesh.listBase));
 }
 
-void PartMesh::drawTextured() const {
-    if (visible && listBase >= 0) glCallList(static_cast<GLuint>(listBase) + 1);
+void drawTextured(const PartMesh& mesh) {
+    if (mesh.visible && mesh.listBase >= 0) glCallList(static_cast<GLuint>(mesh.listBase) + 1);
 }

@@ -1,17 +1,23 @@
+#include "render/polygon_drawing.h"
+
 #include <GL/gl.h>
+
+#include <tuple>
 
 #include "model/polygon.h"
 #include "render/corner_drawing.h"
 
-void Polygon::drawIfUntextured() const {
-    if (texCoords.size() != positions.size()) drawPolygon(0);
+void drawIfUntextured(const Polygon& polygon) {
+    if (polygon.texCoords.size() != polygon.positions.size()) drawPolygon(polygon, 0);
 }
 
-void Polygon::drawIfTextured() const {
-    if (texCoords.size() == positions.size()) drawPolygon(1);
+void drawIfTextured(const Polygon& polygon) {
+    if (polygon.texCoords.size() == polygon.positions.size()) drawPolygon(polygon, 1);
 }
 
-void Polygon::drawPolygon(int mode) const {
+void drawPolygon(const Polygon& polygon, int mode) {
+    const auto& [positions, colors, texCoords] =
+        std::tie(polygon.positions, polygon.colors, polygon.texCoords);
     const bool textured = mode == 1;
     const size_t corners = positions.size();
     // A polygon needs three corners, a colour for each and, textured, a coordinate for each;

@@ -1,9 +1,12 @@
+#include "render/prepare_window.h"
+
 #include <GL/gl.h>
 
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "render/display_lists.h"
+#include "render/part_drawing.h"
 #include "texture/texture_page.h"
 
 namespace {
@@ -43,10 +46,10 @@ void uploadTexturePage(const TexturePage& page) {
 
 // Display lists and textures belong to a GL context's share group: the viewer's three views
 // share one and run this once; each off-screen view runs it in its own context.
-void Model::prepareWindow() {
+void prepareWindow(Model& model) {
     for (size_t i = 0; i < partList.size(); ++i) {
-        if (partList[i]) partList[i]->buildDisplayLists(partListBase(i));
+        if (partList[i]) buildDisplayLists(*partList[i], partListBase(i));
     }
     compileAxesList(axesList());
-    uploadTexturePage(texturePage());
+    uploadTexturePage(model.texturePage());
 }

@@ -1,3 +1,5 @@
+#include "render/tree_drawing.h"
+
 #include <GL/gl.h>
 
 #include <cstddef>
@@ -7,6 +9,7 @@
 #include "model/bone_node.h"
 #include "model/matrix.h"
 #include "model/part_mesh.h"
+#include "render/part_drawing.h"
 
 // Each node's mesh is drawn under userMatrix · poseMatrix and its children under
 // userMatrix · poseMatrix · boneOffsetMatrix, inside the frame the parent hands down. The walks
@@ -21,9 +24,9 @@ enum class Pass { Untextured, Textured };
 void drawMesh(const BoneNode& node, Pass pass) {
     if (!node.mesh) return;
     if (pass == Pass::Untextured) {
-        node.mesh->drawUntextured();
+        drawUntextured(*node.mesh);
     } else {
-        node.mesh->drawTextured();
+        drawTextured(*node.mesh);
     }
 }
 
@@ -137,10 +140,10 @@ void drawTree(const BoneNode& root, Pass pass) {
 
 }  // namespace
 
-void BoneNode::drawUntexturedTree() const {
-    drawTree(*this, Pass::Untextured);
+void drawUntexturedTree(const BoneNode& root) {
+    drawTree(root, Pass::Untextured);
 }
 
-void BoneNode::drawTexturedTree() const {
-    drawTree(*this, Pass::Textured);
+void drawTexturedTree(const BoneNode& root) {
+    drawTree(root, Pass::Textured);
 }

@@ -2,6 +2,7 @@
 #include <GL/gl.h>
 
 #include "model/model.h"
+#include "render/prepare_window.h"
 #include "render/views.h"
 
 static_assert(kViewDisplayMode == (GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH));
@@ -30,5 +31,5 @@ void setUpViewContext(ViewIndex view) {
 
 void prepareView(ViewIndex view, Model& model) {
     setUpViewContext(view);
-    model.prepareWindow();
+    prepareWindow(model);
 }

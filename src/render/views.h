@@ -34,7 +34,8 @@ void initViewWindowSystem(int& argc, char** argv);
 int createViewWindow(ViewIndex view);
 // In the current window: the clear colour (alpha 1), then setupView.
 void setUpViewContext(ViewIndex view);
-// setUpViewContext, then the model's prepareWindow: the current window can draw the model.
+// setUpViewContext, then prepareWindow (render/prepare_window.h): the current window can draw the
+// model.
 void prepareView(ViewIndex view, Model& model);
 
 // Lights, depth test, the view's projection (multiplied onto the current one) and look-at, and

@@ -6,6 +6,7 @@
 
 #include "console/console.h"
 #include "demo_archive.h"
+#include "model/file_reading.h"
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/pose_file.h"
@@ -19,30 +20,64 @@ double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-int scanDemoTextures(Model& model) {
-    FILE* file = fmemopen(const_cast<uint8_t*>(demoArchiveData()), demoArchiveSize(), "rb");
-    if (!file) return -1;
-    const int result = model.texturePage().scanArchive(file);
+void parseBoth(Model& model, const uint8_t* data, size_t size, LoadedModel& loaded) {
+    auto start = Clock::now();
+    loaded.texturesResult = model.texturePage().scanArchive(data, size);
+    loaded.texturesMs = msSince(start);
+    start = Clock::now();
+    loaded.skeletonResult = model.parseSkeleton(data, size);
+    loaded.skeletonMs = msSince(start);
+}
+
+void finish(Model& model, LoadedModel& loaded) {
+    loaded.boneCount = partList.size();
+    if (rootNode) model.loadedPose = encodePose(*rootNode);
+}
+
+// The archive read whole into bytes, or false without a line.
+bool readWhole(const char* path, std::vector<uint8_t>& bytes) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
+    bool whole;
+    {
+        ConsoleCapture quiet;  // the path loaders below say why, in their own words
+        whole = readArchiveFile(file, path, bytes);
+    }
     std::fclose(file);
-    return result;
+    return whole;
 }
 
 }  // namespace
 
-LoadedModel loadModel(Model& model, const char* archivePath) {
+LoadedModel loadModelFromBytes(Model& model, const uint8_t* data, size_t size) {
     LoadedModel loaded;
-    loaded.demo = archivePath == nullptr;
-    if (loaded.demo) consolePrintf("No archive given: showing the built-in demo model\n");
+    ProblemLog problems;
+    parseBoth(model, data, size, loaded);
+    finish(model, loaded);
+    loaded.problems = problems.lines();
+    return loaded;
+}
 
+LoadedModel loadModel(Model& model, const char* archivePath) {
+    if (!archivePath) {
+        consolePrintf("No archive given: showing the built-in demo model\n");
+        LoadedModel loaded = loadModelFromBytes(model, demoArchiveData(), demoArchiveSize());
+        loaded.demo = true;
+        return loaded;
+    }
+    std::vector<uint8_t> bytes;
+    if (readWhole(archivePath, bytes)) return loadModelFromBytes(model, bytes.data(), bytes.size());
+
+    // A file that cannot be opened or read whole: each loader says so in its own line.
+    LoadedModel loaded;
+    ProblemLog problems;
     auto start = Clock::now();
-    loaded.texturesResult = loaded.demo ? scanDemoTextures(model) : model.loadTextures(archivePath);
+    loaded.texturesResult = model.loadTextures(archivePath);
     loaded.texturesMs = msSince(start);
-
     start = Clock::now();
-    loaded.skeletonResult = loaded.demo ? model.parseSkeleton(demoArchiveData(), demoArchiveSize())
-                                        : model.loadSkeleton(archivePath);
+    loaded.skeletonResult = model.loadSkeleton(archivePath);
     loaded.skeletonMs = msSince(start);
-    loaded.boneCount = partList.size();
-    if (rootNode) model.loadedPose = encodePose(*rootNode);
+    finish(model, loaded);
+    loaded.problems = problems.lines();
     return loaded;
 }

@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 
 #include "model/model.h"
+#include "render/prepare_window.h"
 #include "shell/viewer_state.h"
 
 void enterCurrentView() {
@@ -16,6 +17,6 @@ void prepareViewObjects(ViewContexts& contexts, Model& model) {
         if (view != ViewMain && contexts.sharesObjects(view)) continue;
         glutSetWindow(windows[view]);
         contexts.switchTo(view);
-        model.prepareWindow();
+        prepareWindow(model);
     }
 }

@@ -32,14 +32,14 @@ bool startsWithTimId(FILE* file, uint32_t start, long fileSize) {
 // file is reported and counts as failed, so no buffer is ever larger than the file.
 int decodeEntry(TexturePage& page, FILE* file, uint32_t start, uint32_t end, long fileSize) {
     if (end < start || end > static_cast<uint64_t>(fileSize)) {
-        consolePrintf("Error : texture entry outside the file. [%x,%x] file size [%lx]\n", start,
-                      end, fileSize);
+        consoleProblem("Error : texture entry outside the file. [%x,%x] file size [%lx]\n", start,
+                       end, fileSize);
         return -1;
     }
     std::vector<uint8_t> buffer(end - start);
     if (std::fseek(file, static_cast<long>(start), SEEK_SET) != 0 ||
         std::fread(buffer.data(), 1, buffer.size(), file) != buffer.size()) {
-        consolePrintf("Error : texture entry cannot be read. [%x,%x]\n", start, end);
+        consoleProblem("Error : texture entry cannot be read. [%x,%x]\n", start, end);
         return -1;
     }
     return page.decodeTim(buffer.data(), buffer.size());
@@ -50,7 +50,7 @@ int decodeEntry(TexturePage& page, FILE* file, uint32_t start, uint32_t end, lon
 int TexturePage::scanArchive(const char* path) {
     FILE* file = path ? std::fopen(path, "rb") : nullptr;
     if (!file) {
-        consolePrintf("File cannot open. [%s]\n", path ? path : "");
+        consoleProblem("File cannot open. [%s]\n", path ? path : "");
         return -1;
     }
     const int result = scanArchive(file);
@@ -58,14 +58,23 @@ int TexturePage::scanArchive(const char* path) {
     return result;
 }
 
+int TexturePage::scanArchive(const uint8_t* data, size_t size) {
+    // An empty archive has no entries; fmemopen refuses a buffer of no bytes.
+    if (size == 0) return 0;
+    FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+    const int result = scanArchive(file);
+    if (file) std::fclose(file);
+    return result;
+}
+
 int TexturePage::scanArchive(FILE* file) {
     if (!file) {
-        consolePrintf("File cannot open. [%s]\n", "(no stream)");
+        consoleProblem("File cannot open. [%s]\n", "(no stream)");
         return -1;
     }
     const long fileSize = streamSize(file);
     if (fileSize < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        consolePrintf("Error : archive size cannot be taken.\n");
+        consoleProblem("Error : archive size cannot be taken.\n");
         return -1;
     }
     // Nothing of an archive too large to be a model is scanned. The skeleton loader, which
@@ -78,12 +87,12 @@ int TexturePage::scanArchive(FILE* file) {
     uint32_t count = 0;
     table.count(count);  // a file shorter than the count has no entries
     if (count >= kMaxEntries) {
-        consolePrintf("Warning num of entries. [%d]\n", static_cast<int>(count));
+        consoleProblem("Warning num of entries. [%d]\n", static_cast<int>(count));
         return -1;
     }
     if (!table.holdsOffsets(count)) {
-        consolePrintf("Error : offset table beyond the end of the file. [%u entries, %ld bytes]\n",
-                      count, fileSize);
+        consoleProblem("Error : offset table beyond the end of the file. [%u entries, %ld bytes]\n",
+                       count, fileSize);
         return -1;
     }
 

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "console/console.h"
@@ -25,18 +26,18 @@ Rgb paletteColour(uint16_t entry) {
 }
 
 void printHeaderError(const BoundedReader& entry) {
-    consolePrintf("Header error. : Texture data. [");
+    char bytes[8 * 3 + 1] = "";
     for (size_t i = 0; i < 8; ++i) {
         uint8_t byte = 0;
         entry.readU8(i, byte);
-        consolePrintf("%x ", byte);
+        std::snprintf(bytes + std::strlen(bytes), sizeof bytes - std::strlen(bytes), "%x ", byte);
     }
-    consolePrintf("]\n");
+    consoleProblem("Header error. : Texture data. [%s]\n", bytes);
 }
 
 // An entry that ends before its own fields say: one line, and the entry counts as failed.
 int reportTruncated(size_t size, uint64_t needed) {
-    consolePrintf("Error : texture data truncated. [%zu of %" PRIu64 " bytes]\n", size, needed);
+    consoleProblem("Error : texture data truncated. [%zu of %" PRIu64 " bytes]\n", size, needed);
     return -1;
 }
 
@@ -60,7 +61,7 @@ bool readHeader(const BoundedReader& entry, TimImage& image) {
         return false;
     }
     if (clutLength < TimImage::kMinClutLength || clutLength > TimImage::kMaxClutLength) {
-        consolePrintf("Error : palette size [%8x]\n", clutLength);
+        consoleProblem("Error : palette size [%8x]\n", clutLength);
         return false;
     }
 
@@ -141,11 +142,11 @@ int TexturePage::decodeTim(const uint8_t* data, size_t size) {
     height = image.height;
 
     if (image.width > kTexturePageSize) {
-        consolePrintf("Warning : texture width. [%d]\n", image.width);
+        consoleProblem("Warning : texture width. [%d]\n", image.width);
     }
     int copies = image.paletteCount;
     if (image.height * copies > kTexturePageSize) {
-        consolePrintf("Warning : texture height or palette. [%d,%d]\n", image.height, copies);
+        consoleProblem("Warning : texture height or palette. [%d,%d]\n", image.height, copies);
         copies = 1;  // only the copy through palette 0
     }
 
@@ -155,5 +156,6 @@ int TexturePage::decodeTim(const uint8_t* data, size_t size) {
         return reportTruncated(size, image.pixelStart() + static_cast<uint64_t>(image.rowBytes()) *
                                                               static_cast<uint64_t>(image.height));
     }
+    ++decodedImages;
     return 0;
 }

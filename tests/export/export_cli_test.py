@@ -61,12 +61,10 @@ def main():
         missing = os.path.join(d, "missing.bin")
         refusals = [
             (["refused.glb", "--pose", os.path.join(d, "nan.bin"), model], 1,
-             f"Cannot export refused.glb: bone 2 of {d}/nan.bin is not a translation, rotation "
-             "and positive scale (not a finite number)\n"),
-            (["refused.glb", missing], 1,
-             f"Cannot read archive {missing}: No such file or directory\n"),
+             f"{d}/nan.bin: record 3 of 6 holds a value that is not a finite number\n"),
+            (["refused.glb", missing], 1, f"{missing}: No such file or directory\n"),
             (["refused.glb", "--pose", missing, model], 1,
-             f"Cannot use pose file {missing}: No such file or directory\n"),
+             f"{missing}: No such file or directory\n"),
             ([os.path.join(d, "no-such-folder", "refused.glb"), model], 1,
              f"Cannot export {d}/no-such-folder/refused.glb: No such file or directory\n"),
         ]
@@ -82,7 +80,7 @@ def main():
               f"no temporary file left: {sorted(os.listdir(d))}")
         for args in (["out.obj"], [], ["out.glb", "--pose"], ["out.glb", "a", "b"]):
             r = run([o.viewer, "--export", *args], d)
-            check(r.returncode == 2 and "Usage:" in r.stderr, f"usage error {args}: {r.returncode}")
+            check(r.returncode == 2 and "--help" in r.stderr, f"usage error {args}: {r.returncode}")
     finally:
         shutil.rmtree(d, ignore_errors=True)
     if failures:

@@ -127,8 +127,7 @@ def case_exits(options, folder):
     archives go into a folder and a bad one does not stop the others."""
     missing = os.path.join(folder, "missing.bin")
     for args in [["--render"], ["--render", "--pose"], ["--texture"],
-                 ["--texture", "a.png", "b.bin", "c.bin"], ["--info", "a.bin", "b.bin"],
-                 ["--info", "--xml"]]:
+                 ["--texture", "a.png", "b.bin", "c.bin"], ["--info", "--xml"]]:
         result = run(options, *args)
         check(result.returncode == 2 and result.stderr and result.stdout == "",
               f"{args}: {result.returncode} {result.stderr!r}")
@@ -143,7 +142,7 @@ def case_exits(options, folder):
     result = run(options, "--render", os.path.join(folder, "r.png"), "--pose", missing)
     check(result.returncode == 1 and missing in result.stderr, f"missing pose: {result}")
 
-    sheets = os.path.join(folder, "sheets")
+    sheets = os.path.join(folder, "sheets") + "/"
     result = run(options, "--render", sheets, os.path.join(folder, "quad.bin"), missing,
                  os.path.join(folder, "textured.bin"))
     check(result.returncode == 1 and missing in result.stderr, f"several: {result}")

@@ -11,6 +11,7 @@
 #include "model/part_mesh.h"
 #include "model/polygon.h"
 #include "render/display_lists.h"
+#include "render/polygon_drawing.h"
 
 using namespace gltest;
 
@@ -91,10 +92,10 @@ TEST(FramePixels, PolygonsWithCollinearLeadCornersOrShortListsAreSafe) {
     short_.colors = {Color3(1.0f, 0.0f, 0.0f)};
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glNormal3f(7, 7, 7);
-    collinear.drawPolygon(0);
+    drawPolygon(collinear, 0);
     GLfloat normal[3] = {0, 0, 0};
     glGetFloatv(GL_CURRENT_NORMAL, normal);
-    short_.drawPolygon(0);
+    drawPolygon(short_, 0);
     glFinish();
     EXPECT_EQ(normal[0], 0.0f);
     EXPECT_EQ(normal[1], 0.0f);

@@ -1,4 +1,4 @@
-#include "shell/offscreen_context.h"
+#include "cli/offscreen_context.h"
 
 #include <EGL/eglext.h>
 #include <GL/gl.h>

@@ -1,4 +1,4 @@
-#include "shell/output_file.h"
+#include "cli/output_file.h"
 
 #include <stb/stb_image_write.h>
 

@@ -1,11 +1,11 @@
-#include "shell/view_sheet.h"
+#include "cli/view_sheet.h"
 
 #include <algorithm>
 #include <cmath>
 
+#include "cli/offscreen_context.h"
 #include "model/model.h"
 #include "render/views.h"
-#include "shell/offscreen_context.h"
 
 namespace {
 

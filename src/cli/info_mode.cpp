@@ -1,5 +1,5 @@
-// --info [--json] [ARCHIVE]: an account of the archive on standard output, as text or as one
-// JSON document.
+// --info [--json] [ARCHIVE]...: an account of each archive on standard output, as text or as
+// JSON.
 
 #include <cerrno>
 #include <cinttypes>
@@ -8,13 +8,11 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "cli/archive_input.h"
+#include "cli/archive_report.h"
+#include "cli/mode_support.h"
+#include "cli/mode_table.h"
 #include "console/console.h"
-#include "demo_archive.h"
-#include "model/file_reading.h"
-#include "model/model.h"
-#include "shell/archive_report.h"
-#include "shell/headless_modes.h"
-#include "shell/model_loading.h"
 
 namespace {
 
@@ -133,50 +131,49 @@ void printText(const ArchiveReport& r) {
     for (const std::string& line : r.problems) std::printf("  %s\n", line.c_str());
 }
 
-}  // namespace
+struct InfoArguments {
+    std::vector<std::string> archives;
+    bool json = false;
+    bool quiet = false;
+};
 
-int runInfoMode(const std::vector<std::string>& args) {
-    bool asJson = false;
-    const char* archive = nullptr;
-    for (const std::string& arg : args) {
-        if (arg == "--json") {
-            asJson = true;
-        } else if (arg.rfind("--", 0) == 0 || archive) {
-            consolePrintf("--info: unexpected argument %s\n", arg.c_str());
-            return 2;
-        } else {
-            archive = arg.c_str();
-        }
-    }
-
-    std::vector<uint8_t> bytes;
-    if (archive) {
-        FILE* file = std::fopen(archive, "rb");
-        if (!file) {
-            consolePrintf("%s cannot be read: %s\n", archive, std::strerror(errno));
-            return 1;
-        }
-        const bool whole = readArchiveFile(file, archive, bytes);  // says why when it fails
-        std::fclose(file);
-        if (!whole) return 1;
-    } else {
-        bytes.assign(demoArchiveData(), demoArchiveData() + demoArchiveSize());
-    }
-
-    Model model;
-    std::string console;
-    {
-        ConsoleCapture capture;
-        loadModel(model, archive);
-        console = capture.text();
-    }
-    consolePrintf("%s", console.c_str());  // the loaders' own lines, as the other modes show them
-    const ArchiveReport report = describeArchive(archive ? archive : "", bytes, console);
-    if (asJson) {
+int describe(const InfoArguments& args, const std::string& archive, bool jsonLines, bool first) {
+    LoadedArchive loaded;
+    if (!loadArchive(archive, args.quiet, loaded)) return kExitFailed;
+    const ArchiveReport report = describeArchive(archive, loaded.bytes, loaded.loaded.problems);
+    if (args.json) {
+        const json document = reportJson(report);
+        const int indent = jsonLines ? -1 : 2;
         std::printf("%s\n",
-                    reportJson(report).dump(2, ' ', false, json::error_handler_t::replace).c_str());
+                    document.dump(indent, ' ', false, json::error_handler_t::replace).c_str());
     } else {
+        if (!first) std::printf("\n");
         printText(report);
     }
-    return 0;
+    std::fflush(stdout);
+    return kExitDone;
+}
+
+int runInfo(const InfoArguments& args) {
+    const std::vector<std::string> archives = archivesOrDemo(args.archives);
+    const bool jsonLines = archives.size() > 1;
+    bool first = true;
+    return forEachArchive(archives, [&](const std::string& archive) {
+        const int status = describe(args, archive, jsonLines, first);
+        first = false;
+        return status;
+    });
+}
+
+}  // namespace
+
+ModeRunner declareInfoMode(CLI::App& app) {
+    auto args = std::make_shared<InfoArguments>();
+    app.add_option("ARCHIVE", args->archives,
+                   "Model archives (- for standard input); the built-in demo without one")
+        ->check(fileNameCheck(true));
+    app.add_flag("--json", args->json,
+                 "One JSON document; one compact JSON object per line for several archives");
+    addQuietFlag(app, args->quiet);
+    return [args] { return runInfo(*args); };
 }

@@ -1,8 +1,7 @@
-#include "shell/archive_report.h"
+#include "cli/archive_report.h"
 
 #include <algorithm>
 #include <memory>
-#include <sstream>
 
 #include "console/console.h"
 #include "model/bone_node.h"
@@ -153,37 +152,10 @@ std::vector<ArchiveReport::Texture> describeTextures(
     return textures;
 }
 
-bool startsWith(const std::string& text, const char* prefix) {
-    return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
-}
-
-// "[1a40] 3 = 1.570820(4000)": the angle line the skeleton loader prints for every bone.
-bool isAngleLine(const std::string& line) {
-    const size_t close = line.find("] ");
-    return !line.empty() && line[0] == '[' && close != std::string::npos &&
-           line.find(" = ", close) != std::string::npos && line.back() == ')';
-}
-
-// Progress lines are not problems: the texture offsets, one angle line per bone and the demo
-// notice.
-std::vector<std::string> problemLines(const std::string& console) {
-    std::vector<std::string> problems;
-    std::istringstream lines(console);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (startsWith(line, "Texture offset : ") || startsWith(line, "No archive given: ") ||
-            isAngleLine(line)) {
-            continue;
-        }
-        problems.push_back(line);
-    }
-    return problems;
-}
-
 }  // namespace
 
 ArchiveReport describeArchive(const std::string& archive, const std::vector<uint8_t>& bytes,
-                              const std::string& console) {
+                              const std::vector<std::string>& problems) {
     const BoundedReader reader(bytes.data(), bytes.size());
     ArchiveReport report;
     report.archive = archive;
@@ -192,6 +164,6 @@ ArchiveReport describeArchive(const std::string& archive, const std::vector<uint
     report.entries = readEntryTable(reader, report.declaredEntries);
     report.bones = describeBones(reader, report.declaredEntries);
     report.textures = describeTextures(reader, report.entries);
-    report.problems = problemLines(console);
+    report.problems = problems;
     return report;
 }

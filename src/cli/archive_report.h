@@ -51,7 +51,7 @@ struct ArchiveReport {
     std::vector<std::string> problems;  // the loaders' lines other than progress, in order
 };
 
-// Describes the archive bytes together with what loading them gave: model holds the loaded
-// page, the process-wide bone state the skeleton, console the loaders' lines.
+// Describes the archive bytes together with what loading them gave: the process-wide bone state
+// holds the skeleton, problems the loaders' problem lines.
 ArchiveReport describeArchive(const std::string& archive, const std::vector<uint8_t>& bytes,
-                              const std::string& console);
+                              const std::vector<std::string>& problems);

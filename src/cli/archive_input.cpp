@@ -1,0 +1,66 @@
+#include "cli/archive_input.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "console/console.h"
+#include "demo_archive.h"
+#include "model/file_reading.h"
+#include "model/model_state.h"
+
+std::string archiveName(const std::string& archive) {
+    if (archive.empty()) return "demo model";
+    if (archive == "-") return "standard input";
+    return archive;
+}
+
+bool readArchiveInput(const std::string& archive, std::vector<uint8_t>& bytes) {
+    const std::string name = archiveName(archive);
+    if (archive.empty()) {
+        bytes.assign(demoArchiveData(), demoArchiveData() + demoArchiveSize());
+        return true;
+    }
+    struct stat info {};
+    if (archive != "-" && ::stat(archive.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        consolePrintf("%s: %s\n", name.c_str(), std::strerror(EISDIR));
+        return false;
+    }
+    FILE* file = archive == "-" ? stdin : std::fopen(archive.c_str(), "rb");
+    if (!file) {
+        consolePrintf("%s: %s\n", name.c_str(), std::strerror(errno));
+        return false;
+    }
+    const int64_t size = regularFileSize(file);
+    BoundedRead read;
+    if (size <= static_cast<int64_t>(kArchiveSizeLimit)) read = readUpTo(file, kArchiveSizeLimit);
+    if (file != stdin) std::fclose(file);
+    if (size > static_cast<int64_t>(kArchiveSizeLimit) || read.more) {
+        consolePrintf("%s: more than the %" PRIu64 " bytes a model archive may have: not read\n",
+                      name.c_str(), kArchiveSizeLimit);
+        return false;
+    }
+    if (read.error != 0) {
+        consolePrintf("%s: %s\n", name.c_str(), std::strerror(read.error));
+        return false;
+    }
+    bytes = std::move(read.bytes);
+    return true;
+}
+
+bool loadArchive(const std::string& archive, bool quiet, LoadedArchive& out) {
+    if (!readArchiveInput(archive, out.bytes)) return false;
+    resetModelState();
+    out.model = std::make_unique<Model>();
+    if (archive.empty() && !quiet) {
+        consolePrintf("No archive given: showing the built-in demo model\n");
+    }
+    std::unique_ptr<ConsoleCapture> silence;
+    if (quiet) silence = std::make_unique<ConsoleCapture>();
+    out.loaded = loadModelFromBytes(*out.model, out.bytes.data(), out.bytes.size());
+    out.loaded.demo = archive.empty();
+    return true;
+}

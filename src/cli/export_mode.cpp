@@ -1,0 +1,91 @@
+// --export OUT [--pose POSEFILE]... [--gltf] [ARCHIVE]...: each archive, loaded exactly as the
+// viewer loads it, as glTF 2.0.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/archive_input.h"
+#include "cli/mode_support.h"
+#include "cli/mode_table.h"
+#include "cli/output_rules.h"
+#include "cli/pose_argument.h"
+#include "console/console.h"
+#include "export/gltf_export.h"
+#include "model/bone_node.h"
+#include "model/model_state.h"
+
+namespace {
+
+struct ExportArguments {
+    std::string output;
+    std::vector<std::string> poses;
+    std::vector<std::string> archives;
+    bool gltf = false;
+    bool quiet = false;
+};
+
+int exportArchive(const ExportArguments& args, const std::string& archive,
+                  const std::string& output) {
+    LoadedArchive loaded;
+    if (!loadArchive(archive, args.quiet, loaded)) return kExitFailed;
+    if (rootNode->children.empty()) {
+        consolePrintf("%s: no bone to export\n", archiveName(archive).c_str());
+        return kExitFailed;
+    }
+    ExportInput input;
+    input.root = rootNode;
+    input.page = &loaded.model->texturePage();
+    input.loaded = captureTreeMatrices(*rootNode);
+    if (args.poses.empty()) input.poses.push_back({archiveName(archive), input.loaded});
+    for (const std::string& pose : args.poses) {
+        if (!applyPoseArgument(*rootNode, pose)) return kExitFailed;
+        input.poses.push_back({pose, captureTreeMatrices(*rootNode)});
+    }
+    if (exportGltf(input, output) != 0) return kExitFailed;
+    std::printf("Export glTF : %s\n", output.c_str());
+    std::fflush(stdout);
+    return kExitDone;
+}
+
+int runExport(const ExportArguments& args) {
+    const std::vector<std::string> archives = archivesOrDemo(args.archives);
+    OutputPlan plan;
+    std::string problem =
+        planOutputs(args.output, archives, {".glb", ".gltf"}, args.gltf ? ".gltf" : ".glb", plan);
+    if (problem.empty() && args.gltf && !plan.folder) {
+        problem = "--gltf names the form of a folder's files; the file " + args.output +
+                  " has its own ending";
+    }
+    std::vector<std::string> inputs = archives;
+    inputs.insert(inputs.end(), args.poses.begin(), args.poses.end());
+    if (problem.empty()) problem = outputNamingInput(plan.files, inputs);
+    if (!problem.empty()) return usageError("--export", problem);
+    if (!makeOutputFolder(plan)) return kExitFailed;
+    size_t next = 0;
+    return forEachArchive(archives, [&](const std::string& archive) {
+        return exportArchive(args, archive, plan.files[next++]);
+    });
+}
+
+}  // namespace
+
+ModeRunner declareExportMode(CLI::App& app) {
+    auto args = std::make_shared<ExportArguments>();
+    app.add_option("OUT", args->output,
+                   "The .glb or .gltf file to write, or a folder for NAME.glb files")
+        ->required()
+        ->check(fileNameCheck(false));
+    app.add_option("ARCHIVE", args->archives,
+                   "Model archives (- for standard input); the built-in demo without one")
+        ->check(fileNameCheck(true));
+    app.add_option("--pose", args->poses,
+                   "A pose file for the pose (each must hold every bone of the model); two or "
+                   "more make the animation, one pose a second")
+        ->allow_extra_args(false)
+        ->check(fileNameCheck(false));
+    app.add_flag("--gltf", args->gltf, "A folder receives NAME.gltf files instead of NAME.glb");
+    addQuietFlag(app, args->quiet);
+    return [args] { return runExport(*args); };
+}

@@ -1,0 +1,63 @@
+#include "cli/mode_support.h"
+
+#include <unistd.h>
+
+#include "cli/archive_input.h"
+#include "cli/mode_table.h"
+#include "console/console.h"
+
+CLI::Validator fileNameCheck(bool standardInputAllowed) {
+    return CLI::Validator(
+        [standardInputAllowed](std::string& value) -> std::string {
+            if (value == "-" && standardInputAllowed) return "";
+            if (!value.empty() && value[0] == '-') {
+                return "'" + value + "' looks like an option, not a file name (write ./" + value +
+                       " for a file of that name)";
+            }
+            if (value.empty()) return "an empty file name";
+            return "";
+        },
+        "");
+}
+
+void addQuietFlag(CLI::App& app, bool& quiet) {
+    app.add_flag("--quiet", quiet, "Leave out the loaders' lines; print only the mode's own");
+}
+
+int usageError(const std::string& mode, const std::string& what) {
+    const std::string command =
+        mode.empty() ? kProgramName : std::string(kProgramName) + " " + mode;
+    std::fprintf(stderr, "%s: %s\nRun '%s --help' for the usage.\n", command.c_str(), what.c_str(),
+                 command.c_str());
+    return kExitUsage;
+}
+
+std::vector<std::string> archivesOrDemo(const std::vector<std::string>& archives) {
+    return archives.empty() ? std::vector<std::string>{""} : archives;
+}
+
+int forEachArchive(const std::vector<std::string>& archives,
+                   const std::function<int(const std::string& archive)>& work) {
+    const bool progress = archives.size() > 1 && ::isatty(STDERR_FILENO);
+    int status = kExitDone;
+    for (size_t k = 0; k < archives.size(); ++k) {
+        if (!progress) {
+            if (work(archives[k]) != kExitDone) status = kExitFailed;
+            continue;
+        }
+        // The run's own lines are held while the progress line shows, then printed above it.
+        std::fprintf(stderr, "\r\33[2K[%zu/%zu] %s", k + 1, archives.size(),
+                     archiveName(archives[k]).c_str());
+        std::fflush(stderr);
+        std::string lines;
+        int result;
+        {
+            ConsoleCapture held;
+            result = work(archives[k]);
+            lines = held.text();
+        }
+        std::fprintf(stderr, "\r\33[2K%s", lines.c_str());
+        if (result != kExitDone) status = kExitFailed;
+    }
+    return status;
+}

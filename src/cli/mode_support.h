@@ -1,0 +1,29 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Pieces every mode shares: argument checks, the usage-error lines and the batch loop.
+
+constexpr const char* kProgramName = "veldraxis-viewer";
+
+// A value that names a file: one that starts with '-' is a mistaken option, except a lone "-"
+// where standard input is allowed.
+CLI::Validator fileNameCheck(bool standardInputAllowed);
+
+// --quiet: the loaders' lines are left out, so that a batch prints only its own lines.
+void addQuietFlag(CLI::App& app, bool& quiet);
+
+// Prints what is wrong and where the usage is, on standard error; returns kExitUsage.
+// mode is the mode's option ("--render"), or empty for the viewer itself.
+int usageError(const std::string& mode, const std::string& what);
+
+// The archives a mode works on: those given, or the built-in demo ("") when none is.
+std::vector<std::string> archivesOrDemo(const std::vector<std::string>& archives);
+
+// Runs work for each archive in turn and goes on past a failure: kExitDone when every run
+// succeeded, else kExitFailed. On a terminal a progress line "[k/n] NAME" stays up to date.
+int forEachArchive(const std::vector<std::string>& archives,
+                   const std::function<int(const std::string& archive)>& work);

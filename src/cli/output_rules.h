@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Where a mode's output goes, decided before anything is read. OUT is a file, which must carry
+// one of the mode's endings (any letter case), or a folder: an existing one or a name ending in
+// '/', which receives NAME<folderEnding> for each archive NAME.bin. Several archives need a
+// folder.
+struct OutputPlan {
+    bool folder = false;
+    std::string folderPath;          // made, with its parents, by makeOutputFolder
+    std::vector<std::string> files;  // one per archive, in order
+};
+
+// Fills plan; "" when the outputs are sound, else the usage problem (nothing is written).
+// Also refuses two archives that would write the same file.
+std::string planOutputs(const std::string& out, const std::vector<std::string>& archives,
+                        const std::vector<std::string>& endings, const std::string& folderEnding,
+                        OutputPlan& plan);
+
+// "" when no output is one of the inputs (the same file through any path, link or hard link),
+// else the problem naming both.
+std::string outputNamingInput(const std::vector<std::string>& outputs,
+                              const std::vector<std::string>& inputs);
+
+// Makes the plan's folder and its parents when missing. false with one line "FOLDER: reason".
+bool makeOutputFolder(const OutputPlan& plan);
+
+// "models/robot.bin" gives "robot", standard input "stdin", the demo "demo".
+std::string archiveStem(const std::string& archive);
+
+// true when path ends in ending, in any letter case.
+bool hasEnding(const std::string& path, const std::string& ending);

@@ -1,0 +1,58 @@
+#include "cli/pose_argument.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "console/console.h"
+#include "model/byte_order.h"
+#include "model/file_reading.h"
+#include "model/pose_file.h"
+
+namespace {
+
+// The record (0 the root's, in the file's pre-order) that holds a float that is not finite, or
+// -1.
+long firstNodeNotFinite(const std::vector<uint8_t>& bytes) {
+    for (size_t at = 0; at + 4 <= bytes.size(); at += 4) {
+        const uint32_t word = readLE32(bytes.data() + at);
+        float value;
+        std::memcpy(&value, &word, 4);
+        if (!std::isfinite(value)) return static_cast<long>(at / kPoseRecordBytes);
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool applyPoseArgument(BoneNode& root, const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        consolePrintf("%s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    const size_t nodes = poseNodeCount(root);
+    const size_t needed = nodes * kPoseRecordBytes;
+    const BoundedRead read = readUpTo(file, needed);
+    std::fclose(file);
+    if (read.error != 0) {
+        consolePrintf("%s: %s\n", path.c_str(), std::strerror(read.error));
+        return false;
+    }
+    if (read.more || read.bytes.size() != needed) {
+        consolePrintf(
+            "%s: not a pose of this model: it has %s%zu bytes, the model's %zu bones and "
+            "root need %zu (192 for each)\n",
+            path.c_str(), read.more ? "more than " : "", read.bytes.size(), nodes - 1, needed);
+        return false;
+    }
+    const long bad = firstNodeNotFinite(read.bytes);
+    if (bad >= 0) {
+        consolePrintf("%s: record %ld of %zu holds a value that is not a finite number\n",
+                      path.c_str(), bad + 1, nodes);
+        return false;
+    }
+    applyPose(root, read.bytes.data(), read.bytes.size());
+    return true;
+}

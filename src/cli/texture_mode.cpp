@@ -1,0 +1,66 @@
+// --texture OUT [ARCHIVE]...: the 256 x 256 texture page as the viewer uploads it, RGBA with the
+// transparent texels of palette index 0 kept.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/archive_input.h"
+#include "cli/mode_support.h"
+#include "cli/mode_table.h"
+#include "cli/output_file.h"
+#include "cli/output_rules.h"
+#include "console/console.h"
+#include "texture/texture_page.h"
+
+namespace {
+
+struct TextureArguments {
+    std::string output;
+    std::vector<std::string> archives;
+    bool quiet = false;
+};
+
+int writePage(const TextureArguments& args, const std::string& archive, const std::string& output) {
+    LoadedArchive loaded;
+    if (!loadArchive(archive, args.quiet, loaded)) return kExitFailed;
+    const TexturePage& page = loaded.model->texturePage();
+    if (page.decodedImages == 0) {
+        consolePrintf("%s: no texture image to write\n", archiveName(archive).c_str());
+        return kExitFailed;
+    }
+    const std::vector<uint8_t> pixels(page.pixels.begin(), page.pixels.end());
+    std::string error;
+    if (!writePngFile(output, kTexturePageSize, kTexturePageSize, 4, pixels, error)) {
+        consolePrintf("%s: %s\n", output.c_str(), error.c_str());
+        return kExitFailed;
+    }
+    return kExitDone;
+}
+
+int runTexture(const TextureArguments& args) {
+    const std::vector<std::string> archives = archivesOrDemo(args.archives);
+    OutputPlan plan;
+    std::string problem = planOutputs(args.output, archives, {".png"}, ".png", plan);
+    if (problem.empty()) problem = outputNamingInput(plan.files, archives);
+    if (!problem.empty()) return usageError("--texture", problem);
+    if (!makeOutputFolder(plan)) return kExitFailed;
+    size_t next = 0;
+    return forEachArchive(archives, [&](const std::string& archive) {
+        return writePage(args, archive, plan.files[next++]);
+    });
+}
+
+}  // namespace
+
+ModeRunner declareTextureMode(CLI::App& app) {
+    auto args = std::make_shared<TextureArguments>();
+    app.add_option("OUT", args->output, "The PNG to write, or a folder for NAME.png files")
+        ->required()
+        ->check(fileNameCheck(false));
+    app.add_option("ARCHIVE", args->archives,
+                   "Model archives (- for standard input); the built-in demo without one")
+        ->check(fileNameCheck(true));
+    addQuietFlag(app, args->quiet);
+    return [args] { return runTexture(*args); };
+}
