@@ -15,7 +15,7 @@ chroot "$root" sh -euc "
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -q --no-install-recommends /tmp/$name >/tmp/install.log
-    grep -E "newly installed|Need to get|After this" /tmp/install.log || true
+    grep -E 'newly installed|Need to get|After this' /tmp/install.log || true
     cd /tmp
     command -v veldraxis-viewer
     unset DISPLAY

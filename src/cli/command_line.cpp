@@ -88,11 +88,7 @@ int runMode(const CliMode& mode, std::vector<std::string> args) {
     } catch (const CLI::ParseError& error) {
         return usageError(mode.option, error.what());
     }
-    const ConsoleTarget previous = consoleTarget();
-    setConsoleTarget(ConsoleTarget::StandardError);  // standard output carries the results
-    const int status = runner();
-    setConsoleTarget(previous);
-    return status;
+    return runner();
 }
 
 bool isGlutOptionWithValue(const std::string& arg) {
@@ -105,6 +101,23 @@ bool isGlutFlag(const std::string& arg) {
     }
     return false;
 }
+
+// Standard output carries a mode's results and help, so its lines go to standard error; a
+// console already captured (tests) stays captured.
+class ModeConsole {
+  public:
+    ModeConsole() : previous_(consoleTarget()) {
+        if (previous_ == ConsoleTarget::StandardOutput) {
+            setConsoleTarget(ConsoleTarget::StandardError);
+        }
+    }
+    ~ModeConsole() { setConsoleTarget(previous_); }
+    ModeConsole(const ModeConsole&) = delete;
+    ModeConsole& operator=(const ModeConsole&) = delete;
+
+  private:
+    ConsoleTarget previous_;
+};
 
 }  // namespace
 
@@ -139,6 +152,7 @@ std::string programHelp() {
 
 int runCommandLine(const std::vector<std::string>& args) {
     if (args.empty()) return -1;
+    ModeConsole console;
     if (args[0] == "--help" || args[0] == "-h") {
         std::printf("%s", programHelp().c_str());
         return kExitDone;
@@ -157,6 +171,7 @@ int runCommandLine(const std::vector<std::string>& args) {
 }
 
 int checkViewerArguments(const std::vector<std::string>& args) {
+    ModeConsole console;
     std::vector<std::string> archives;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

@@ -27,8 +27,8 @@ void addQuietFlag(CLI::App& app, bool& quiet) {
 int usageError(const std::string& mode, const std::string& what) {
     const std::string command =
         mode.empty() ? kProgramName : std::string(kProgramName) + " " + mode;
-    std::fprintf(stderr, "%s: %s\nRun '%s --help' for the usage.\n", command.c_str(), what.c_str(),
-                 command.c_str());
+    consolePrintf("%s: %s\nRun '%s --help' for the usage.\n", command.c_str(), what.c_str(),
+                  command.c_str());
     return kExitUsage;
 }
 

@@ -150,6 +150,31 @@ def case_exits(options, folder):
           f"pictures {os.listdir(sheets)}")
 
 
+def case_batch(options, folder):
+    """Standard input gives the same account and loader lines as the path; several archives give
+    JSON Lines; --version and a mode's --help answer without a display."""
+    archive = os.path.join(folder, "textured.bin")
+    by_path = run(options, "--info", "--json", archive)
+    with open(archive, "rb") as f:
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        piped = subprocess.run([options.viewer, "--info", "--json", "-"], stdin=f, env=env,
+                               capture_output=True, text=True, timeout=120)
+    check(piped.returncode == 0 and piped.stderr == by_path.stderr,
+          f"standard input: {piped.returncode} {piped.stderr!r}")
+    expect = json.loads(by_path.stdout)
+    expect["archive"] = "-"
+    check(json.loads(piped.stdout) == expect, "standard input: the same account")
+    lines = run(options, "--info", "--json", "--quiet", archive, archive).stdout.splitlines()
+    check(len(lines) == 2 and all(json.loads(line) == json.loads(by_path.stdout) for line in lines),
+          f"JSON Lines: {lines!r}")
+    version = run(options, "--version")
+    check(version.returncode == 0 and version.stdout.startswith("veldraxis-viewer ") and
+          len(version.stdout.splitlines()) == 1, f"--version: {version}")
+    helped = run(options, "--render", "--help")
+    check(helped.returncode == 0 and "--pose" in helped.stdout and not
+          os.path.exists("--help"), f"--render --help: {helped}")
+
+
 def case_hostile(options, folder):
     """Every hostile archive of the fuzz corpus: an account and a page, exit 0 or 1, never a
     crash."""

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "archive_builder.h"
+#include "support/test_files.h"
 
 namespace hostile {
 
@@ -29,10 +30,9 @@ inline std::vector<std::string> lines(const std::string& text) {
     return out;
 }
 
-inline ab::Bytes readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return ab::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test_support::readWholeFile;
+using test_support::TempFolder;
+
 
 inline std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 inline std::string format(const char* pattern, ...) {
@@ -43,26 +43,5 @@ inline std::string format(const char* pattern, ...) {
     va_end(args);
     return text;
 }
-
-// A private folder under the test temp dir, removed with everything in it.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = testing::TempDir() + "hostile_XXXXXX";
-        if (::mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
 
 }  // namespace hostile

@@ -22,7 +22,7 @@
 namespace {
 
 using hostile::format;
-using hostile::readAll;
+using hostile::readWholeFile;
 using hostile::TempFolder;
 using hostile::ab::Bytes;
 
@@ -184,7 +184,7 @@ TEST_F(HostilePoseFiles, ASaveToAReadOnlyPlaceSaysSoAndKeepsThePreviousFile) {
     ConsoleCapture console;
     EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), -1);
     EXPECT_EQ(console.text(), "cannot open : " + path + "\n");
-    EXPECT_EQ(readAll(path), previous);
+    EXPECT_EQ(readWholeFile(path), previous);
     EXPECT_EQ(namesIn(folder / "readonly"), std::vector<std::string>{"kept.pose"});
 }
 
@@ -204,7 +204,7 @@ TEST_F(HostilePoseFiles, ASaveToAFullDiskSaysSoAndKeepsThePreviousFile) {
     ConsoleCapture console;
     EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), -1);
     EXPECT_EQ(console.text(), "Cannot save pose file " + path + ": No space left on device\n");
-    EXPECT_EQ(readAll(path), file);
+    EXPECT_EQ(readWholeFile(path), file);
     EXPECT_EQ(namesIn(folder / "full"), (std::vector<std::string>{"filler", "kept.pose"}));
     EXPECT_EQ(encodePose(*rootNode), original);
 }

@@ -12,10 +12,12 @@
 
 #include "console/console.h"
 #include "entry_points.h"
+#include "support/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::readWholeFile;
 using Entry = int (*)(const uint8_t*, size_t);
 
 std::vector<fs::path> inputFiles(const fs::path& folder) {
@@ -30,10 +32,6 @@ std::vector<fs::path> inputFiles(const fs::path& folder) {
     return files;
 }
 
-std::vector<uint8_t> readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The loaders print a line per bone and per texture entry; the replay keeps the log readable by
 // discarding the console, and names each input on stderr so that a sanitizer report or an abort
@@ -44,7 +42,7 @@ size_t replay(const std::string& target, Entry entry) {
     size_t count = 0;
     for (const char* root : {FUZZ_CORPUS_DIR, FUZZ_REGRESSIONS_DIR}) {
         for (const fs::path& file : inputFiles(fs::path(root) / target)) {
-            const std::vector<uint8_t> bytes = readAll(file);
+            const std::vector<uint8_t> bytes = readWholeFile(file.string());
             std::fprintf(stderr, "replay %s\n", file.c_str());
             EXPECT_EQ(entry(bytes.data(), bytes.size()), 0) << file;
             ++count;

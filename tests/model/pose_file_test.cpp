@@ -15,17 +15,15 @@
 #include "model/bone_node.h"
 #include "model/model_state.h"
 #include "model_test_support.h"
+#include "support/test_files.h"
 
 namespace {
 
 namespace ab = archive_builder;
+using test_support::readWholeFile;
 using model_test::findNode;
 using model_test::parseCapturing;
 
-ab::Bytes readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return ab::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 float floatAt(const ab::Bytes& bytes, size_t at) {
     const uint32_t bits = static_cast<uint32_t>(bytes[at]) | (uint32_t{bytes[at + 1]} << 8) |
@@ -66,7 +64,7 @@ class PoseFiles : public model_test::ModelStateTest {
 };
 
 TEST_F(PoseFiles, ExampleFileHoldsTheNodesInPreOrder) {
-    const ab::Bytes bytes = readAll(save("example.pose"));
+    const ab::Bytes bytes = readWholeFile(save("example.pose"));
     ASSERT_EQ(bytes.size(), 768u);
     ASSERT_EQ(encodePose(*rootNode), bytes);
     // Root: three identities.
@@ -179,7 +177,7 @@ TEST_F(PoseFiles, FilesThatCannotBeOpenedChangeNothing) {
         EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), -1);
         EXPECT_EQ(console.text(), "cannot open : " + path + "\n");
     }
-    EXPECT_EQ(readAll(plainFile), (ab::Bytes{1, 2, 3}));
+    EXPECT_EQ(readWholeFile(plainFile), (ab::Bytes{1, 2, 3}));
     EXPECT_EQ(encodePose(*rootNode), before);
 }
 
@@ -203,7 +201,7 @@ TEST_F(PoseFiles, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
         EXPECT_EQ(console.text(), "Cannot save pose file " + path + ": File too large\n");
         EXPECT_EQ(result, -1);
     }
-    EXPECT_EQ(readAll(path), old);
+    EXPECT_EQ(readWholeFile(path), old);
 
     // A directory is refused before anything is written.
     const std::string dirTarget = dir + "occupied";
@@ -214,13 +212,13 @@ TEST_F(PoseFiles, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
         EXPECT_EQ(savePoseFile(*rootNode, dirTarget.c_str()), -1);
         EXPECT_EQ(console.text(), "cannot open : " + dirTarget + "\n");
     }
-    EXPECT_EQ(readAll(dirTarget + "/inside"), old);
+    EXPECT_EQ(readWholeFile(dirTarget + "/inside"), old);
 
     // Only the files made above are left in the directory.
     const std::string listing = dir + "listing";
     const std::string command = "ls -A '" + dir + "' > '" + listing + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    const ab::Bytes names = readAll(listing);
+    const ab::Bytes names = readWholeFile(listing);
     EXPECT_EQ(std::string(names.begin(), names.end()), "kept.pose\nlisting\noccupied\n");
 }
 

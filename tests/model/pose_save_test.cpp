@@ -16,19 +16,17 @@
 #include "model/bone_node.h"
 #include "model/pose_file.h"
 #include "model_test_support.h"
+#include "support/test_files.h"
 
 namespace {
 
 namespace ab = archive_builder;
+using test_support::readWholeFile;
 namespace fs = std::filesystem;
 
 constexpr uid_t kUnprivileged = 65534;
 constexpr int kDropFailed = 100;
 
-ab::Bytes readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return ab::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 struct stat statOf(const std::string& path) {
     struct stat info {};
@@ -68,18 +66,9 @@ class PoseSaving : public model_test::ModelStateTest {
         move[12] = 5.0f;
         rootNode->translateBone(move, 0);
         pose = encodePose(*rootNode);
-        std::string pattern = testing::TempDir() + "pose_save_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        ASSERT_FALSE(temp.path().empty());
+        folder = temp.path();
         ::chmod(folder.c_str(), 0755);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        for (const auto& item : fs::recursive_directory_iterator(folder, ignored)) {
-            if (item.is_directory() && !item.is_symlink()) ::chmod(item.path().c_str(), 0755);
-        }
-        fs::remove_all(folder, ignored);
-        ModelStateTest::TearDown();
     }
 
     // A file or folder that belongs to the unprivileged user when the tests run as root.
@@ -106,6 +95,7 @@ class PoseSaving : public model_test::ModelStateTest {
     }
 
     ab::Bytes pose;
+    test_support::TempFolder temp{"pose_save"};
     std::string folder;
 };
 
@@ -126,23 +116,23 @@ TEST_F(PoseSaving, KeepsWhatTheUserSetUp) {
     const std::vector<Check> checks = {
         {"a write-protected file is refused and left as it was",
          [&] {
-             return saves(isProtected, false) && readAll(isProtected) == old &&
+             return saves(isProtected, false) && readWholeFile(isProtected) == old &&
                     (statOf(isProtected).st_mode & 07777) == 0444;
          }},
         {"a saved file keeps its permission bits",
          [&] {
-             return saves(shared, true) && readAll(shared) == pose &&
+             return saves(shared, true) && readWholeFile(shared) == pose &&
                     (statOf(shared).st_mode & 07777) == 0640;
          }},
         {"a symbolic link is written through and stays a link",
          [&] {
              return saves(link, true) && S_ISLNK(statOf(link).st_mode) &&
-                    fs::read_symlink(link) == "real.pose" && readAll(real) == pose &&
+                    fs::read_symlink(link) == "real.pose" && readWholeFile(real) == pose &&
                     (statOf(real).st_mode & 07777) == 0600;
          }},
         {"in a folder the user may not write, the file is rewritten in place",
          [&] {
-             return saves(own, true) && readAll(own) == pose && statOf(own).st_ino == ownInode &&
+             return saves(own, true) && readWholeFile(own) == pose && statOf(own).st_ino == ownInode &&
                     (statOf(own).st_mode & 07777) == 0600;
          }},
         {"no new file can be made in a folder the user may not write",
