@@ -71,8 +71,9 @@ TEST_F(PanelLayoutTest, NoControlOverlapsAnotherAtAnyBoneCountOrNameLength) {
                 if (!drawn[i].control) continue;
                 EXPECT_FALSE(overlap(drawn[i], *frame)) << "control " << i << " and the frame";
                 for (size_t j = i + 1; j < drawn.size(); ++j) {
-                    if (!drawn[j].panel)
+                    if (!drawn[j].panel) {
                         EXPECT_FALSE(overlap(drawn[i], drawn[j])) << i << ", " << j;
+                    }
                 }
             }
             // Every row of a short panel is laid out; a long one only those in view.
