@@ -51,8 +51,8 @@ std::string optionList(CLI::App& app) {
     std::string out;
     for (const CLI::Option* option : app.get_options()) {
         if (option == app.get_help_ptr()) continue;
-        std::string name = option->get_positional() ? option->get_name()
-                                                    : option->get_name(false, true);
+        std::string name =
+            option->get_positional() ? option->get_name() : option->get_name(false, true);
         if (!option->get_positional() && !option->get_type_name().empty()) {
             name += " " + option->get_type_name();
         }

@@ -62,11 +62,10 @@ int runExport(const ExportArguments& args) {
     inputs.insert(inputs.end(), args.poses.begin(), args.poses.end());
     if (problem.empty()) problem = outputNamingInput(plan.files, inputs);
     if (!problem.empty()) return usageError("--export", problem);
-    if (!makeOutputFolder(plan)) return kExitFailed;
-    size_t next = 0;
-    return forEachArchive(archives, [&](const std::string& archive) {
-        return exportArchive(args, archive, plan.files[next++]);
-    });
+    return writeEachArchive(plan, archives,
+                            [&](const std::string& archive, const std::string& output) {
+                                return exportArchive(args, archive, output);
+                            });
 }
 
 }  // namespace
@@ -78,10 +77,7 @@ ModeRunner declareExportMode(CLI::App& app) {
         ->required()
         ->type_name("FILE")
         ->check(fileNameCheck(false));
-    app.add_option("ARCHIVE", args->archives,
-                   "Model archives (- for standard input); the built-in demo without one")
-        ->type_name("FILE")
-        ->check(fileNameCheck(true));
+    addArchiveArguments(app, args->archives);
     app.add_option("--pose", args->poses,
                    "A pose file for the pose (each must hold every bone of the model); two or "
                    "more make the animation, one pose a second")

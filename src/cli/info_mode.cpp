@@ -169,10 +169,7 @@ int runInfo(const InfoArguments& args) {
 
 ModeRunner declareInfoMode(CLI::App& app) {
     auto args = std::make_shared<InfoArguments>();
-    app.add_option("ARCHIVE", args->archives,
-                   "Model archives (- for standard input); the built-in demo without one")
-        ->type_name("FILE")
-        ->check(fileNameCheck(true));
+    addArchiveArguments(app, args->archives);
     app.add_flag("--json", args->json,
                  "One JSON document; one compact JSON object per line for several archives");
     addQuietFlag(app, args->quiet);

@@ -4,6 +4,7 @@
 
 #include "cli/archive_input.h"
 #include "cli/mode_table.h"
+#include "cli/output_rules.h"
 #include "console/console.h"
 
 CLI::Validator fileNameCheck(bool standardInputAllowed) {
@@ -30,6 +31,22 @@ int usageError(const std::string& mode, const std::string& what) {
     consolePrintf("%s: %s\nRun '%s --help' for the usage.\n", command.c_str(), what.c_str(),
                   command.c_str());
     return kExitUsage;
+}
+
+void addArchiveArguments(CLI::App& app, std::vector<std::string>& archives) {
+    app.add_option("ARCHIVE", archives,
+                   "Model archives (- for standard input); the built-in demo without one")
+        ->type_name("FILE")
+        ->check(fileNameCheck(true));
+}
+
+int writeEachArchive(
+    const OutputPlan& plan, const std::vector<std::string>& archives,
+    const std::function<int(const std::string& archive, const std::string& output)>& work) {
+    if (!makeOutputFolder(plan)) return kExitFailed;
+    size_t next = 0;
+    return forEachArchive(
+        archives, [&](const std::string& archive) { return work(archive, plan.files[next++]); });
 }
 
 std::vector<std::string> archivesOrDemo(const std::vector<std::string>& archives) {

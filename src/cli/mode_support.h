@@ -20,6 +20,9 @@ void addQuietFlag(CLI::App& app, bool& quiet);
 // mode is the mode's option ("--render"), or empty for the viewer itself.
 int usageError(const std::string& mode, const std::string& what);
 
+// ARCHIVE...: the archives a mode works on (- for standard input).
+void addArchiveArguments(CLI::App& app, std::vector<std::string>& archives);
+
 // The archives a mode works on: those given, or the built-in demo ("") when none is.
 std::vector<std::string> archivesOrDemo(const std::vector<std::string>& archives);
 
@@ -27,3 +30,10 @@ std::vector<std::string> archivesOrDemo(const std::vector<std::string>& archives
 // succeeded, else kExitFailed. On a terminal a progress line "[k/n] NAME" stays up to date.
 int forEachArchive(const std::vector<std::string>& archives,
                    const std::function<int(const std::string& archive)>& work);
+
+// Makes the plan's folder when it has one, then runs work for each archive with its output file
+// as forEachArchive does; kExitFailed when the folder cannot be made.
+struct OutputPlan;
+int writeEachArchive(
+    const OutputPlan& plan, const std::vector<std::string>& archives,
+    const std::function<int(const std::string& archive, const std::string& output)>& work);

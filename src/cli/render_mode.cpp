@@ -94,11 +94,10 @@ int runRender(const RenderArguments& args) {
         consolePrintf("Off-screen drawing is not available: %s\n", error.c_str());
         return kExitFailed;
     }
-    if (!makeOutputFolder(plan)) return kExitFailed;
-    size_t next = 0;
-    return forEachArchive(archives, [&](const std::string& archive) {
-        return renderArchive(display, args, archive, plan.files[next++]);
-    });
+    return writeEachArchive(plan, archives,
+                            [&](const std::string& archive, const std::string& output) {
+                                return renderArchive(display, args, archive, output);
+                            });
 }
 
 }  // namespace
@@ -109,10 +108,7 @@ ModeRunner declareRenderMode(CLI::App& app) {
         ->required()
         ->type_name("FILE")
         ->check(fileNameCheck(false));
-    app.add_option("ARCHIVE", args->archives,
-                   "Model archives (- for standard input); the built-in demo without one")
-        ->type_name("FILE")
-        ->check(fileNameCheck(true));
+    addArchiveArguments(app, args->archives);
     app.add_option("--pose", args->poses,
                    "A pose file to load first; it must hold every bone of the model. Several "
                    "load in turn, the last shown, or with --time play as a sequence")

@@ -44,11 +44,10 @@ int runTexture(const TextureArguments& args) {
     std::string problem = planOutputs(args.output, archives, {".png"}, ".png", plan);
     if (problem.empty()) problem = outputNamingInput(plan.files, archives);
     if (!problem.empty()) return usageError("--texture", problem);
-    if (!makeOutputFolder(plan)) return kExitFailed;
-    size_t next = 0;
-    return forEachArchive(archives, [&](const std::string& archive) {
-        return writePage(args, archive, plan.files[next++]);
-    });
+    return writeEachArchive(plan, archives,
+                            [&](const std::string& archive, const std::string& output) {
+                                return writePage(args, archive, output);
+                            });
 }
 
 }  // namespace
@@ -59,10 +58,7 @@ ModeRunner declareTextureMode(CLI::App& app) {
         ->required()
         ->type_name("FILE")
         ->check(fileNameCheck(false));
-    app.add_option("ARCHIVE", args->archives,
-                   "Model archives (- for standard input); the built-in demo without one")
-        ->type_name("FILE")
-        ->check(fileNameCheck(true));
+    addArchiveArguments(app, args->archives);
     addQuietFlag(app, args->quiet);
     return [args] { return runTexture(*args); };
 }
