@@ -27,6 +27,20 @@ void* operator new(size_t size) {
 void* operator new[](size_t size) {
     return allocate(size);
 }
+// The non-throwing forms too (std::stable_sort asks for its buffer with them), so that every
+// block this program frees came from the same allocator.
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+    return std::malloc(size ? size : 1);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
 void operator delete(void* p) noexcept {
     std::free(p);
 }
