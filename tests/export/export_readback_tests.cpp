@@ -18,6 +18,7 @@
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/pose_file.h"
+#include "support/test_files.h"
 #include "texture/texture_page.h"
 
 namespace {
@@ -111,19 +112,11 @@ std::array<double, 3> toGltfAxes(const std::array<double, 3>& p) {
 class ExportTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/veldraxis-export-XXXXXX";
-        dir = mkdtemp(pattern);
-        const std::string archive = dir + "/model.bin";
-        ASSERT_TRUE(archive_builder::writeFile(archive, buildExportTestArchive()));
-        resetModelState();
-        ConsoleCapture quiet;
-        model.loadTextures(archive.c_str());
-        model.loadSkeleton(archive.c_str());
+        loadExportTestArchive(model);
         input.root = rootNode;
         input.page = &model.texturePage();
         input.loaded = Pose::capture(*rootNode);
     }
-    void TearDown() override { std::system(("rm -rf " + dir).c_str()); }
 
     // Exports poses[0] (and an animation of all of them) and reads the file back.
     tinygltf::Model exportAndRead(const std::string& name, std::vector<Pose> poses) {
@@ -142,7 +135,8 @@ class ExportTest : public ::testing::Test {
         return doc;
     }
 
-    std::string dir;
+    test_support::TempFolder temp{"veldraxis-export"};
+    const std::string dir = temp.path();
     Model model;
     ExportInput input;
 };

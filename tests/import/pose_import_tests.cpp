@@ -17,6 +17,7 @@
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/pose_file.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -35,27 +36,15 @@ void expectSameDrawing(const Pose& actual, const Pose& expected, const std::stri
     }
 }
 
-Matrix4 turnAboutZ(float angle) {
-    return rotationAboutZ(angle);
-}
-
 class PoseImportTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/veldraxis-import-XXXXXX";
-        dir = mkdtemp(pattern);
-        const std::string archive = dir + "/model.bin";
-        ASSERT_TRUE(archive_builder::writeFile(archive, buildExportTestArchive()));
-        resetModelState();
-        ConsoleCapture quiet;
-        model.loadTextures(archive.c_str());
-        model.loadSkeleton(archive.c_str());
+        loadExportTestArchive(model);
         loaded = Pose::capture(*rootNode);
         input.root = rootNode;
         input.page = &model.texturePage();
         input.loaded = loaded;
     }
-    void TearDown() override { std::system(("rm -rf " + dir).c_str()); }
 
     std::string exportPoses(const std::string& name, const std::vector<Pose>& poses) {
         input.poses.clear();
@@ -84,14 +73,15 @@ class PoseImportTest : public ::testing::Test {
     // A pose away from the loaded one: the model and bone 2 turned, bone 3 moved.
     Pose posed() {
         rootNode->rotateBone(rotationAboutX(0.7), 0);
-        rootNode->rotateBone(turnAboutZ(-1.1f), 2);
+        rootNode->rotateBone(rotationAboutZ(-1.1f), 2);
         rootNode->translateBone(translationMatrix(5, 0, -7), 3);
         const Pose pose = Pose::capture(*rootNode);
         loaded.apply(*rootNode);
         return pose;
     }
 
-    std::string dir;
+    test_support::TempFolder temp{"veldraxis-import"};
+    const std::string dir = temp.path();
     Model model;
     Pose loaded;
     ExportInput input;
@@ -195,7 +185,7 @@ TEST_F(PoseImportTest, OwnExportsAndTurnedJointFramesGiveThePoseBack) {
 TEST_F(PoseImportTest, AnAnimationGivesEachKeyAndSlerpsBetweenKeys) {
     std::vector<Pose> poses{loaded};
     for (float angle : {0.5f, -2.5f}) {
-        rootNode->rotateBone(turnAboutZ(angle), 4);
+        rootNode->rotateBone(rotationAboutZ(angle), 4);
         poses.push_back(Pose::capture(*rootNode));
     }
     loaded.apply(*rootNode);
@@ -213,7 +203,7 @@ TEST_F(PoseImportTest, AnAnimationGivesEachKeyAndSlerpsBetweenKeys) {
         PoseImportJob at{file, dir + "/at.bin"};
         at.atTime = true;
         at.time = time;
-        rootNode->rotateBone(turnAboutZ(angle), 4);
+        rootNode->rotateBone(rotationAboutZ(angle), 4);
         const Pose expected = Pose::capture(*rootNode);
         loaded.apply(*rootNode);
         expectSameDrawing(import(at, 1)[0], expected, "time " + std::to_string(time));
