@@ -3,6 +3,8 @@
 #include <GL/glut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "gl_test_support.h"
@@ -10,6 +12,8 @@
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
+#include "render/pick_pass.h"
+#include "render/view_fitting.h"
 
 using namespace gltest;
 
@@ -230,4 +234,70 @@ TEST(TreeDrawing, ChainsDeeperThanTheMatrixStackDrawAndLeaveTheStackAsFound) {
             << describe(at(w, ViewMain, Vec3(4, 0, z)));
     }
     EXPECT_LT(maxDepth, 300);
+}
+
+TEST(Picking, ReadsThePartDrawnOnTopAndLeavesTheNextFrameAsItWas) {
+    Model model;
+    fillTexels(model, 0, 0, 16, 16, {255, 0, 255, 0});  // transparent
+    fillTexels(model, 16, 0, 32, 16, {250, 250, 250, 255});
+    auto parts = makeFlatModel(3);
+    addQuadFacing(*parts[0], ViewMain, Vec3(0, -50, -100), 40, kYellow);       // bone 1, behind
+    addTexturedQuadFacingMain(*parts[1], Vec3(0, 0, -100), 40, 0, 0, 32, 16);  // bone 2
+    addQuadFacing(*parts[2], ViewMain, Vec3(100, 0, 200), 30, kRed);           // bone 3, hidden
+    parts[2]->setVisible(0);
+    TestWindow w(ViewMain, model, 320, 720);
+    w.render();
+    const auto frame = w.image();
+    auto pickAt = [&](const Vec3& world) {
+        const WindowPoint p = project(ViewMain, 320, 720, world);
+        return pickBoneAt(*rootNode, p.x, p.y);
+    };
+    EXPECT_EQ(pickAt(Vec3(20, 0, -100)), 2);   // an opaque texel in front
+    EXPECT_EQ(pickAt(Vec3(-20, 0, -100)), 1);  // through a transparent texel
+    EXPECT_EQ(pickAt(Vec3(100, 0, 200)), -1);  // a hidden part is not there to pick
+    EXPECT_EQ(pickAt(Vec3(-120, 0, 300)), -1);
+    EXPECT_EQ(pickBoneAt(*rootNode, -1, 10), -1);
+    EXPECT_EQ(pickBoneAt(*rootNode, 10, 720), -1);
+    w.render();
+    EXPECT_EQ(w.image(), frame);
+}
+
+namespace {
+
+// The rows and columns (top row first) holding pixels of one colour: {left, top, right, bottom}.
+std::array<int, 4> boundsOf(const std::vector<uint8_t>& image, int width, const Pixel& colour) {
+    std::array<int, 4> box{width, 1 << 30, -1, -1};
+    for (size_t i = 0; i + 2 < image.size(); i += 3) {
+        if (!near({image[i], image[i + 1], image[i + 2]}, colour)) continue;
+        const int x = static_cast<int>(i / 3 % width), y = static_cast<int>(i / 3 / width);
+        box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x), std::max(box[3], y)};
+    }
+    return box;
+}
+
+}  // namespace
+
+// A 40-unit square off-centre and behind the main view's eye: out of sight at start-up, fitted
+// it spans the view's width but for the margin, centred; the start-up zoom gives the first
+// picture back.
+TEST(ViewFitting, FitsTheShownPartsWithAMarginAndTheStartUpZoomComesBack) {
+    Model model;
+    auto parts = makeFlatModel(2);
+    addQuadFacing(*parts[0], ViewMain, Vec3(40, 1500, 100), 20, kYellow);
+    addQuadFacing(*parts[1], ViewMain, Vec3(0, 0, 0), 300, kRed);
+    parts[1]->setVisible(0);  // hidden parts do not count
+    TestWindow w(ViewMain, model, 320, 720);
+    w.render();
+    const auto startUp = w.image();
+    EXPECT_EQ(boundsOf(startUp, 320, {255, 255, 0})[2], -1);
+
+    fitCurrentView(*rootNode, 320, 720);
+    w.render();
+    const auto box = boundsOf(w.image(), 320, {255, 255, 0});
+    const std::array<int, 4> expected{kFitMargin, 210, 319 - kFitMargin, 509};
+    for (int k = 0; k < 4; ++k) EXPECT_NEAR(box[k], expected[k], 1) << "side " << k;
+
+    applyViewSize(320, 720);
+    w.render();
+    EXPECT_EQ(w.image(), startUp);
 }
