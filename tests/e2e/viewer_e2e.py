@@ -112,7 +112,9 @@ class Shot:
 
 
 def wait_until(condition, timeout=10.0, message="condition"):
-    """Polls condition (which returns a true value when met) until timeout; returns its value."""
+    """Polls condition (which returns a true value when met) until timeout; returns its value.
+    Every wait of these tests is one of these: on a window, a file, a console line or a picture,
+    never on a fixed time."""
     deadline = time.monotonic() + timeout
     while True:
         value = condition()
@@ -121,6 +123,32 @@ def wait_until(condition, timeout=10.0, message="condition"):
         if time.monotonic() > deadline:
             raise Failure(f"timed out waiting for {message}")
         time.sleep(0.1)
+
+
+def menus_shown():
+    """How many of GLUT's menu windows are mapped."""
+    ids = xdo("search", "--onlyvisible", "--name", "^freeglut menu$")
+    return len(ids.split()) if ids else 0
+
+
+def pick_from_menu(*positions):
+    """Opens the right-button menu in the main view and picks the entry at positions (1-based,
+    one per menu level: the submenu opens to the right of its entry). Each step waits for the
+    menu it points into to be mapped, and the pick for every menu to close."""
+    x, y = 60, 60
+    xdo("mousemove", x, y)
+    xdo("click", 3)
+    wait_until(lambda: menus_shown() == 1, 10, "the menu to open")
+    menu_x, menu_y = x, y
+    for level, position in enumerate(positions):
+        entry = (menu_x + 40, menu_y + 12 + 24 * (position - 1))
+        xdo("mousemove", entry[0] - 2, entry[1])
+        xdo("mousemove", *entry)
+        if level + 1 < len(positions):
+            wait_until(lambda: menus_shown() == level + 2, 10, "the submenu to open")
+            menu_x, menu_y = menu_x + 126, entry[1] - 12  # the submenu beside the entry
+    xdo("click", 1)
+    wait_until(lambda: menus_shown() == 0, 10, "the menu to close")
 
 
 class Session:
@@ -138,9 +166,10 @@ class Session:
         self.stub_dir = os.path.join(self.dir, "bin")
         os.mkdir(self.stub_dir)
         stub = os.path.join(self.stub_dir, "zenity")
-        with open(stub, "w") as f:
-            f.write('#!/bin/sh\nprintf "%s\\n" "$*" >> "$(dirname "$0")/calls"\n'
-                    'cat "$(dirname "$0")/answer"\nexit "$(cat "$(dirname "$0")/status")"\n')
+        with open(stub, "w") as f:  # the call is recorded once the answer is read
+            f.write('#!/bin/sh\nd="$(dirname "$0")"\nanswer="$(cat "$d/answer")"\n'
+                    'status="$(cat "$d/status")"\nprintf "%s\\n" "$*" >> "$d/calls"\n'
+                    '[ -z "$answer" ] || printf "%s\\n" "$answer"\nexit "$status"\n')
         os.chmod(stub, 0o755)
         self.answer("", 1)
         env = dict(os.environ, PATH=self.stub_dir + os.pathsep + os.environ.get("PATH", ""))
@@ -169,7 +198,6 @@ class Session:
         # First frames: the main view's clear colour and the panel's light background. A slow
         # build (the sanitizers) may take seconds after the windows appear.
         wait_until(lambda: self.first_frames_shown(Shot()), 20, "the first frames")
-        time.sleep(0.3)
 
     @staticmethod
     def first_frames_shown(shot):
@@ -209,60 +237,54 @@ class Session:
         with open(self.stderr_path) as f:
             return f.read()
 
+    # The pointer, keys and buttons reach the viewer in the order they are sent, so the input
+    # helpers do not wait: what follows waits for the effect it needs.
     def click(self, at, button=1):
         xdo("mousemove", at[0], at[1])
-        time.sleep(0.1)
         xdo("click", button)
-        time.sleep(0.4)
 
     def key_in_main_view(self, key):
         xdo("mousemove", 160, 100)  # with no window manager the focus follows the pointer
-        time.sleep(0.1)
         xdo("key", key)
-        time.sleep(0.4)
 
     def drag(self, start, end):
         xdo("mousemove", *start)
-        time.sleep(0.1)
         xdo("mousedown", 1)
-        time.sleep(0.1)
         xdo("mousemove", *end)
-        time.sleep(0.1)
         xdo("mouseup", 1)
-        time.sleep(0.4)
 
     def menu(self, *positions):
-        """Opens the right-button menu in the main view and picks the entry at positions (1-based,
-        one per menu level: the submenu opens to the right of its entry)."""
-        x, y = 60, 60
-        xdo("mousemove", x, y)
-        time.sleep(0.1)
-        xdo("click", 3)
-        time.sleep(0.4)
-        menu_x, menu_y = x, y
-        for level, position in enumerate(positions):
-            entry = (menu_x + 40, menu_y + 12 + 24 * (position - 1))
-            xdo("mousemove", entry[0] - 2, entry[1])
-            time.sleep(0.2)
-            xdo("mousemove", *entry)
-            time.sleep(0.4)
-            if level + 1 < len(positions):
-                menu_x, menu_y = menu_x + 126, entry[1] - 12  # the submenu beside the entry
-        xdo("click", 1)
-        time.sleep(0.6)
+        pick_from_menu(*positions)
+
+    def wait_for_chooser_calls(self, count):
+        """Waits until the chooser has been asked count times in all (and has read its answer)."""
+        wait_until(lambda: len(self.chooser_calls()) >= count, 10, f"chooser call {count}")
 
     def save_pose(self, name):
         path = os.path.join(self.dir, name)
         self.answer(path)
-        self.menu(4)
-        wait_until(lambda: os.path.exists(path), 10, f"pose file {name}")
-        time.sleep(0.2)
+        self.menu(menu_position("Save matrix"))
+        wait_until(lambda: os.path.exists(path), 10, f"pose file {name}")  # renamed in whole
         with open(path, "rb") as f:
             return f.read()
 
     def load_pose(self, name):
-        self.answer(os.path.join(self.dir, name))
-        self.menu(3)
+        path = os.path.join(self.dir, name)
+        line = f"Load matrix : {path}\n"
+        before = self.console().count(line)
+        self.answer(path)
+        self.menu(menu_position("Load matrix"))
+        wait_until(lambda: self.console().count(line) > before, 10, f"the line {line!r}")
+
+    def settle(self, box):
+        """The picture in box once two screenshots running show it alike: for checks that
+        something stands still."""
+        shots = [Shot().region(box)]
+
+        def alike():
+            shots.append(Shot().region(box))
+            return shots[-1] == shots[-2] and shots[-1]
+        return wait_until(alike, 10, "the picture to stand still")
 
     def shot(self):
         return Shot()
@@ -352,9 +374,11 @@ def case_scroll(s):
     check(height < 60 * 23 and y + height <= screen_height, f"GLUI size {(width, height)}")
     check(height > 400, f"GLUI uses the screen's height: {height}")
     xdo("mousemove", PANEL_X + 100, PANEL_Y + 200)
+    panel = (PANEL_X, PANEL_Y, PANEL_X + width, PANEL_Y + height)
+    unscrolled = s.shot().region(panel)
     for _ in range(40):
         xdo("click", 5)  # wheel down
-    time.sleep(0.5)
+    wait_until(lambda: s.settle(panel) != unscrolled, 10, "the panel to scroll")
     # Scrolled to the end, the last row sits just above the bottom edge.
     s.click((PANEL_X + 22, PANEL_Y + height - 19))
     s.expect_screen(lambda shot: shot.count_colour(MAIN_VIEW_BOX, MAGENTA) >= 3000,
@@ -439,11 +463,14 @@ def case_cancel(s):
     s.answer(os.path.join(s.dir, "never.bin"), 1)  # the user cancels
     s.menu(4)
     s.menu(3)
+    s.wait_for_chooser_calls(3)
     s.answer("", 0)  # an empty answer is a cancellation as well
     s.menu(3)
-    check(not os.path.exists(os.path.join(s.dir, "never.bin")), "a cancelled save writes nothing")
-    check(s.console() == console, f"cancelling prints nothing: {s.console()[len(console):]!r}")
+    s.wait_for_chooser_calls(4)
     check(s.save_pose("after.bin") == turned, "a cancelled load changes nothing")
+    check(not os.path.exists(os.path.join(s.dir, "never.bin")), "a cancelled save writes nothing")
+    added = s.console()[len(console):]
+    check(added == f"Save matrix : {s.dir}/after.bin\n", f"cancelling prints nothing: {added!r}")
     check(len(s.chooser_calls()) == 5, f"chooser calls {s.chooser_calls()}")
 
 
@@ -454,7 +481,6 @@ def case_export(s):
     s.answer(path)
     s.menu(5)
     wait_until(lambda: os.path.exists(path), 10, "the exported file")
-    time.sleep(0.2)
     with open(path, "rb") as f:
         data = f.read()
     check(data[:4] == b"glTF" and struct.unpack("<I", data[8:12])[0] == len(data), "a .glb file")
@@ -467,11 +493,14 @@ def case_export(s):
     console = s.console()
     s.answer(os.path.join(s.dir, "never.glb"), 1)  # cancelled
     s.menu(5)
+    s.wait_for_chooser_calls(2)
+    s.save_pose("after.bin")  # the menu opens once the cancelled export has returned
     check(not os.path.exists(os.path.join(s.dir, "never.glb")), "a cancelled export writes nothing")
     lines = console.splitlines()[len(s.expected_console.splitlines()):]
     check(lines == [f"Export glTF : {path}"], f"console {lines}")
-    check(s.console() == console, "a cancelled export prints nothing")
-    check(s.chooser_calls() == [EXPORT_CALL] * 2, f"chooser calls {s.chooser_calls()}")
+    check(s.console() == console + f"Save matrix : {s.dir}/after.bin\n",
+          "a cancelled export prints nothing")
+    check(s.chooser_calls() == [EXPORT_CALL] * 2 + [SAVE_CALL], f"chooser calls {s.chooser_calls()}")
 
 
 def case_console(s):
@@ -487,10 +516,13 @@ def case_console(s):
     wait_until(lambda: "Load matrix from (an empty line cancels):\n" in s.console(), 10,
                "prompt")
     s.keyboard.write(b"\n")  # an empty line cancels
-    time.sleep(0.5)
+    s.menu(4)  # the menu opens once the cancelled load has returned
+    wait_until(lambda: s.console().count("Save matrix to") == 2, 10, "the second prompt")
+    s.keyboard.write(b"\n")
     lines = s.console().splitlines()[len(s.expected_console.splitlines()):]
     check(lines == ["Save matrix to (an empty line cancels):", f"Save matrix : {path}",
-                    "Load matrix from (an empty line cancels):"], f"console {lines}")
+                    "Load matrix from (an empty line cancels):",
+                    "Save matrix to (an empty line cancels):"], f"console {lines}")
     check(s.process.poll() is None, "the viewer runs on")
 
 
@@ -501,26 +533,23 @@ def case_keys(s):
         s.expect_screen(lambda shot: mode_shown(shot) == mode, f"key {key}: panel follows")
     # A mode chosen from the menu is not shown by the panel until the next key.
     s.menu(1, 2)
-    check(mode_shown(s.shot()) == 0, "the menu's mode does not move the panel")
     s.drag(main_view_at(0, 0), main_view_at(7, 9))  # translation now
     m = matrices(s.save_pose("moved.bin"))
     check(m[0][12] == 7.0 and m[0][14] == 9.0 and m[0][13] == 0.0,
           f"the drag moved the model by {m[0][12:15]}")
+    check(mode_shown(s.shot()) == 0, "the menu's mode does not move the panel")
     s.key_in_main_view("z")
     s.expect_screen(lambda shot: mode_shown(shot) == 2, "the next key syncs the panel")
     # Keys typed into the panel stay there.
     xdo("mousemove", *QUIT_AT)
-    time.sleep(0.1)
     xdo("key", "t")
-    time.sleep(0.4)
+    s.click(checkbox_at(1))  # shows the part once the key has been handled
+    s.expect_screen(lambda shot: shot.count_colour(MAIN_VIEW_BOX, MAGENTA) >= 3000,
+                    "bone 1's part appears")
     check(mode_shown(s.shot()) == 2, "a key typed into the panel does not reach the views")
     # The panel's own buttons set the mode.
     s.click(mode_radio_at(1))
     s.expect_screen(lambda shot: mode_shown(shot) == 1, "clicking Translation selects it")
-
-
-def menu_shown():
-    return xdo("search", "--onlyvisible", "--name", "^freeglut menu$")
 
 
 def case_menu_keys(s):
@@ -530,15 +559,15 @@ def case_menu_keys(s):
     turned = s.save_pose("turned.bin")
     xdo("mousemove", 60, 60)
     xdo("click", 3)
-    wait_until(menu_shown, 10, "the menu to open")
+    wait_until(menus_shown, 10, "the menu to open")
     xdo("mousemove", 40, 400)  # back in the main view, beside the open menu
     for key in ["r", "t", "z", "R", "T", "Z", "f", "F", "Home", "Up", "Down", "Left", "Right",
                 "ctrl+z", "ctrl+y", "ctrl+shift+z", "t"]:
         xdo("key", key)
     s.expect_screen(lambda shot: mode_shown(shot) == 1, "the last key's mode in the panel")
-    check(menu_shown() and s.process.poll() is None, "the viewer runs on with its menu open")
+    check(menus_shown() and s.process.poll() is None, "the viewer runs on with its menu open")
     xdo("click", 1)  # closes the menu; on the background it picks nothing
-    wait_until(lambda: not menu_shown(), 10, "the menu to close")
+    wait_until(lambda: not menus_shown(), 10, "the menu to close")
     check(s.save_pose("after.bin") == turned, "undo and redo leave the drag as it was")
     check(s.errors() == "", f"standard error {s.errors()!r}")
 
@@ -576,12 +605,12 @@ def case_daily(s):
     console = s.console()
     s.answer(other)
     s.menu(menu_position("Open archive"))
-    wait_until(lambda: len(s.console()) > len(console), 10, "the loader's lines")
-    time.sleep(0.5)
-    check(s.console()[len(console):] == f"Open archive : {other}\n" + made.stdout,
-          f"console {s.console()[len(console):]!r}")
-    x, y, width, height = s.geometry("GLUI")
-    check(height >= 54 + 23 * 5, f"the panel holds five bone rows: {(width, height)}")
+    opened = f"Open archive : {other}\n" + made.stdout
+    try:
+        wait_until(lambda: s.console()[len(console):] == opened, 10, "the loader's lines")
+    except Failure:
+        raise Failure(f"console {s.console()[len(console):]!r}, expected {opened!r}")
+    wait_until(lambda: s.geometry("GLUI")[3] >= 54 + 23 * 5, 10, "a panel of five bone rows")
     s.click(checkbox_at(5))
     s.expect_screen(lambda shot: shot.count_colour(MAIN_VIEW_BOX, MAGENTA) >= 3000,
                     "the fifth bone's check box shows its part")
@@ -618,22 +647,26 @@ def rendered_views(s, *args):
     return views
 
 
+def expect_regions(s, expected, what):
+    """Waits until each box of the screen shows its expected rows of RGB bytes, {name: (box,
+    rows)}; fails naming how many pixels differ."""
+    for name, (box, rows) in expected.items():
+        try:
+            s.expect_screen(lambda shot: shot.region(box) == rows, "", timeout=10)
+        except Failure:
+            differing = sum(1 for a, b in zip(s.shot().region(box), rows)
+                            for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3])
+            raise Failure(f"{name}: {differing} pixels differ from {what(name)}")
+
+
 def expect_render_matches_windows(s, bones_to_tick, *render_args):
     """Every part shown (the first bones_to_tick ticked through the panel), root selected: each
     window shows exactly what --render draws for that view."""
     for row in range(1, bones_to_tick + 1):
         s.click(checkbox_at(row))
-    time.sleep(1.0)
     rendered = rendered_views(s, *render_args)
-    for title, x, y, width, height in VIEWS:
-        shown = lambda shot: shot.region((x, y, x + width, y + height)) == rendered[title]
-        if not shown(s.shot()):
-            time.sleep(2.0)  # a loaded machine may draw late
-        shot = s.shot()
-        differing = sum(1 for a, b in zip(shot.region((x, y, x + width, y + height)),
-                                          rendered[title])
-                        for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3])
-        check(differing == 0, f"{title}: {differing} pixels differ from --render")
+    expect_regions(s, {title: ((x, y, x + width, y + height), rendered[title])
+                       for title, x, y, width, height in VIEWS}, lambda name: "--render")
 
 
 def case_render_demo(s):
@@ -651,23 +684,19 @@ BASELINES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "baselines"
 
 def expect_views_match_baselines(s, name, boxes):
     """Each view's region of the screen equals tests/e2e/baselines/NAME-VIEW.png pixel for pixel
-    (VELDRAXIS_UPDATE_BASELINES=1 writes them instead)."""
-    time.sleep(1.0)
+    (VELDRAXIS_UPDATE_BASELINES=1 writes them instead, once the screen stands still)."""
+    expected = {}
     for view, box in boxes.items():
         path = os.path.join(BASELINES, f"{name}-{view}.png")
         width, height = box[2] - box[0], box[3] - box[1]
         if os.environ.get("VELDRAXIS_UPDATE_BASELINES"):
             subprocess.run(["convert", "-size", f"{width}x{height}", "-depth", "8", "rgb:-",
-                            path], input=b"".join(s.shot().region(box)), check=True)
+                            path], input=b"".join(s.settle(box)), check=True)
             continue
         rgb = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True,
                              check=True).stdout
-        expected = [rgb[3 * width * y:3 * width * (y + 1)] for y in range(height)]
-        if s.shot().region(box) != expected:
-            time.sleep(2.0)  # a loaded machine may draw late
-        differing = sum(1 for a, b in zip(s.shot().region(box), expected)
-                        for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3])
-        check(differing == 0, f"{view}: {differing} pixels differ from {path}")
+        expected[path] = (box, [rgb[3 * width * y:3 * width * (y + 1)] for y in range(height)])
+    expect_regions(s, expected, lambda path: path)
 
 
 def case_zoom_resize(s):
@@ -675,7 +704,7 @@ def case_zoom_resize(s):
     s.key_in_main_view("z")
     s.drag(main_view_at(0, 0), main_view_at(0, -60))  # in by 1.3
     xdo("windowsize", s.windows["Side view"], 300, 500)
-    time.sleep(1.0)
+    wait_until(lambda: s.geometry("Side view") == (330, 20, 300, 500), 10, "the resize")
     s.drag(main_view_at(0, 0), main_view_at(0, 30))  # out by 0.85
     expect_views_match_baselines(s, "zoom", {"main": (0, 20, 320, 740),
                                              "side": (330, 20, 630, 520),
