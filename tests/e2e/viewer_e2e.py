@@ -617,6 +617,66 @@ def case_daily(s):
     check(len(s.save_pose("five.pose")) == 6 * 192, "the pose is the new model's")
 
 
+def parts_box(shot):
+    """The main view's pixels of the three parts' colours: (left, top, right, bottom)."""
+    x0, y0, x1, y1 = MAIN_VIEW_BOX
+    points = [(x, y) for y in range(y0, y1) for x in range(x0, x1)
+              if any(all(abs(a - b) <= 8 for a, b in zip(shot.pixel(x, y), colour))
+                     for colour in (MAGENTA, YELLOW, CYAN))]
+    if not points:
+        return None
+    return (min(p[0] for p in points), min(p[1] for p in points),
+            max(p[0] for p in points), max(p[1] for p in points))
+
+
+def fitted(shot):
+    """The parts fill the main view but for the 10-pixel margin along one side, centred."""
+    box = parts_box(shot)
+    if not box:
+        return False
+    left, top, right, bottom = box
+    inside = left >= 9 and right <= 310 and top >= 20 + 9 and bottom <= 740 - 10
+    fills = right - left >= 298 or bottom - top >= 698
+    centred = abs((left + right) / 2 - 159.5) <= 1 and abs((top + bottom) / 2 - 379.5) <= 1
+    return inside and fills and centred
+
+
+def case_pick_fit(s):
+    """A click on a part selects its bone, one on the background nothing; "f" and "Fit views" fit
+    every view to the parts and Home gives the zoom back, and neither is an edit."""
+    s.click(SHOW_ALL_AT)
+    s.expect_screen(lambda shot: all(shot.count_colour(MAIN_VIEW_BOX, colour) >= 3000
+                                     for colour in (MAGENTA, YELLOW, CYAN)), "every part shows")
+    initial = s.save_pose("initial.bin")
+    s.click((230, 610))  # bone 2's part
+    row_2 = (bone_radio_at(2)[0] - 6, bone_radio_at(2)[1] - 6, bone_radio_at(2)[0] + 7,
+             bone_radio_at(2)[1] + 7)
+    s.expect_screen(lambda shot: shot.count_colour(AXES_OF_BONE_2, RED) >= 40 and
+                    shot.count(row_2, SELECTED_RADIO_BLUE) > 30,
+                    "the click selects bone 2: its axes and its radio button")
+    s.drag(main_view_at(0, -80), main_view_at(40, -80))
+    once = s.save_pose("once.bin")
+    s.click((20, 700))  # the background
+    s.drag(main_view_at(0, -80), main_view_at(20, -80))
+    twice = s.save_pose("twice.bin")
+    check(twice[:384] == initial[:384] and twice[576:] == initial[576:] and
+          once[384:576] != twice[384:576] != initial[384:576],
+          "both drags turn bone 2 alone")
+
+    views = {title: (x, y, x + width, y + height) for title, x, y, width, height in VIEWS}
+    unfitted = {title: s.shot().region(box) for title, box in views.items()}
+    s.key_in_main_view("f")
+    s.expect_screen(fitted, "f fits the parts to the main view")
+    fitted_views = {title: s.settle(box) for title, box in views.items()}
+    check(all(fitted_views[t] != unfitted[t] for t in views), "f zooms every view")
+    s.key_in_main_view("Home")
+    expect_regions(s, {t: (views[t], unfitted[t]) for t in views}, lambda t: "the start-up zoom")
+    s.menu(menu_position("Fit views"))
+    expect_regions(s, {t: (views[t], fitted_views[t]) for t in views}, lambda t: "f's fit")
+    s.key_in_main_view("ctrl+z")  # undoes the second drag: fitting is no edit
+    check(s.save_pose("undone.bin") == once, "Ctrl+Z after fitting undoes the last drag")
+
+
 def case_extract_textures(s):
     """The last menu entry writes the demo's image, one PNG per palette, into the chosen folder."""
     folder = os.path.join(s.dir, "textures") + "/"
