@@ -72,7 +72,9 @@ void takeOverSetup(int fd, const struct stat* existing) {
                      mine.st_gid == existing->st_gid;
     if (!sameOwner) {
         sameOwner = ::fchown(fd, existing->st_uid, existing->st_gid) == 0;
-        if (!sameOwner) (void)::fchown(fd, static_cast<uid_t>(-1), existing->st_gid);
+        // Failing that, the group alone; if that fails too the new file keeps its own group.
+        if (!sameOwner && ::fchown(fd, static_cast<uid_t>(-1), existing->st_gid) != 0) {
+        }
     }
     (void)::fchmod(fd, existing->st_mode & (sameOwner ? 07777 : 0777));
 }
