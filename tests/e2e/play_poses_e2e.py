@@ -7,11 +7,9 @@ Usage: play_poses_e2e.py --viewer PATH --maker PATH   (on a display of its own).
 
 import argparse
 import os
-import sys
-import tempfile
 
 import viewer_e2e as e2e
-from viewer_e2e import MAIN_VIEW_BOX, MAGENTA, Shot, check, main_view_at, menu_position
+from viewer_e2e import MAIN_VIEW_BOX, MAGENTA, check, main_view_at, menu_position
 
 
 def play_poses(s):
@@ -63,22 +61,7 @@ def main():
     parser.add_argument("--viewer", required=True)
     parser.add_argument("--maker", required=True)
     options = parser.parse_args()
-    session = e2e.Session(options)
-    try:
-        play_poses(session)
-        status = session.process.poll()
-        check(status is None or status == 0, f"the viewer ended with status {status}")
-    except e2e.Failure as failure:
-        path = os.path.join(tempfile.gettempdir(), "veldraxis-e2e-play-poses.png")
-        Shot().save(path)
-        print(f"FAILED play_poses: {failure} (screenshot {path})")
-        print("console:\n" + session.console())
-        print("standard error:\n" + session.errors())
-        sys.exit(1)
-    finally:
-        session.close()
-    print("passed play_poses")
-
+    e2e.run_case("play_poses", play_poses, e2e.Session(options))
 
 if __name__ == "__main__":
     main()

@@ -835,6 +835,12 @@ def main():
     else:
         session = Session(options, archive=options.case not in ("demo", "render_demo",
                                                              "zoom_resize", "extract_textures"))
+    run_case(options.case, case, session)
+
+
+def run_case(name, case, session):
+    """Runs case on session and ends the session; a failure prints what the viewer showed and
+    printed, and exits with status 1."""
     try:
         case(session)
         # A viewer that died during the case (a sanitizer report ends it) fails even when the
@@ -842,16 +848,15 @@ def main():
         status = session.process.poll()
         check(status is None or status == 0, f"the viewer ended with status {status}")
     except Failure as failure:
-        path = os.path.join(tempfile.gettempdir(), f"veldraxis-e2e-{options.case}.png")
+        path = os.path.join(tempfile.gettempdir(), f"veldraxis-e2e-{name}.png")
         Shot().save(path)
-        print(f"FAILED {options.case}: {failure} (screenshot {path})")
+        print(f"FAILED {name}: {failure} (screenshot {path})")
         print("console:\n" + session.console())
         print("standard error:\n" + session.errors())
         sys.exit(1)
     finally:
         session.close()
-    print(f"passed {options.case}")
-
+    print(f"passed {name}")
 
 if __name__ == "__main__":
     main()
