@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -60,7 +61,7 @@ std::string findOnPath(const std::string& name) {
     return "";
 }
 
-int runAndCapture(const std::vector<std::string>& argv, std::string& output) {
+int runAndCapture(const std::vector<std::string>& argv, std::string& output, size_t keep) {
     output.clear();
     if (argv.empty()) return -1;
     int fds[2];
@@ -86,8 +87,7 @@ int runAndCapture(const std::vector<std::string>& argv, std::string& output) {
     for (;;) {
         const ssize_t n = read(fds[0], buffer, sizeof buffer);
         if (n > 0) {
-            // Keep a little more than the longest acceptable path; drain the rest.
-            if (output.size() <= kMaxPoseFilePath + 2) output.append(buffer, n);
+            output.append(buffer, std::min(static_cast<size_t>(n), keep - output.size()));
         } else if (n == 0 || errno != EINTR) {
             break;
         }

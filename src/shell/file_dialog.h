@@ -15,8 +15,11 @@ constexpr size_t kMaxPoseFilePath = 511;
 std::string findOnPath(const std::string& name);
 
 // Runs argv[0] (a path) with argv, reads its standard output to the end and waits for it.
-// The result is its exit status, or -1 when it could not be started or did not exit normally.
-int runAndCapture(const std::vector<std::string>& argv, std::string& output);
+// output keeps the first keep bytes (by default enough to tell one path too long); the rest
+// is drained. The result is its exit status, or -1 when it could not be started or did not
+// exit normally.
+int runAndCapture(const std::vector<std::string>& argv, std::string& output,
+                  size_t keep = kMaxPoseFilePath + 2);
 
 // The commands that ask for a file. Each names the chooser's title and offers its own filter
 // beside "All files".

@@ -5,6 +5,9 @@
 
 namespace {
 
+// Room for a few thousand pose files of the longest path each.
+constexpr size_t kMaxChooserAnswer = size_t{1} << 20;
+
 // The chooser's answer, one path a line; a path longer than a pose file path may be is dropped
 // with a line.
 void addLines(const std::string& text, std::vector<std::string>& paths) {
@@ -26,14 +29,20 @@ void addLines(const std::string& text, std::vector<std::string>& paths) {
 std::vector<std::string> multipleChooserCommand() {
     std::string program = findOnPath("zenity");
     if (!program.empty()) {
-        return {program,           "--file-selection", "--multiple", "--separator=\n",
-                "--title=Play poses", "--file-filter=Pose files | *.pose *.bin",
+        return {program,
+                "--file-selection",
+                "--multiple",
+                "--separator=\n",
+                "--title=Play poses",
+                "--file-filter=Pose files | *.pose *.bin",
                 "--file-filter=All files | *"};
     }
     program = findOnPath("kdialog");
     if (!program.empty()) {
-        return {program, "--title", "Play poses", "--getopenfilename", ".",
-                "*.pose *.bin|Pose files\n*|All files", "--multiple", "--separate-output"};
+        return {program,      "--title",
+                "Play poses", "--getopenfilename",
+                ".",          "*.pose *.bin|Pose files\n*|All files",
+                "--multiple", "--separate-output"};
     }
     return {};
 }
@@ -46,7 +55,12 @@ bool askForPoseFiles(std::vector<std::string>& paths, const ConsoleInput& input)
     const std::vector<std::string> command = multipleChooserCommand();
     if (!command.empty()) {
         std::string answer;
-        if (runAndCapture(command, answer) != 0) return false;
+        if (runAndCapture(command, answer, kMaxChooserAnswer + 1) != 0) return false;
+        if (answer.size() > kMaxChooserAnswer) {
+            consolePrintf("Play poses : the chooser answered more than %zu bytes: nothing played\n",
+                          kMaxChooserAnswer);
+            return false;
+        }
         addLines(answer, paths);
         return !paths.empty();
     }

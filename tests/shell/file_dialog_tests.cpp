@@ -10,6 +10,7 @@
 
 #include "console/console.h"
 #include "shell/file_dialog.h"
+#include "shell/playback_dialog.h"
 
 namespace {
 
@@ -105,6 +106,20 @@ TEST_F(FileDialogTest, PathsLongerThan511CharactersAreRefused) {
     EXPECT_FALSE(ask(true, path));
     EXPECT_EQ(path, "unchanged");
     EXPECT_EQ(output, "path too long : more than 511 characters\n");
+}
+
+// Twenty long paths answer more than one read of the pipe holds: every one of them is played.
+TEST_F(FileDialogTest, PlayPosesTakesEveryPathOfALongAnswer) {
+    std::string answer;
+    std::vector<std::string> expected;
+    for (int k = 0; k < 20; ++k) {
+        expected.push_back("/" + std::string(400, 'p') + std::to_string(k) + ".bin");
+        answer += expected.back() + "\n";
+    }
+    stub("zenity", answer, 0);
+    std::vector<std::string> paths;
+    EXPECT_TRUE(askForPoseFiles(paths, {stdin, false}));
+    EXPECT_EQ(paths, expected);
 }
 
 TEST_F(FileDialogTest, KdialogServesWhereZenityIsAbsent) {
