@@ -49,10 +49,13 @@ bool PanelDrawer::button(const std::string& label) {
 }
 
 void PanelDrawer::text(const std::string& text, const std::string& tooltip) {
-    const std::string shown = shortenInMiddle(text, kMaxTextWidth, [](const std::string& line) {
-        return ImGui::CalcTextSize(line.c_str()).x;
-    });
-    ImGui::TextUnformatted(shown.c_str());
+    Shortened& line = shortened_[drawingControl_];
+    if (line.shown.empty() || line.text != text) {
+        line = {text, shortenInMiddle(text, kMaxTextWidth, [](const std::string& candidate) {
+                    return ImGui::CalcTextSize(candidate.c_str()).x;
+                })};
+    }
+    ImGui::TextUnformatted(line.shown.c_str());
     if (tooltip.empty() || !ImGui::IsItemHovered()) return;
     // Wrapped to the panel window, which a tooltip cannot leave.
     ImGui::BeginTooltip();
@@ -67,7 +70,9 @@ void PanelDrawer::controlRow(Control& control, int row) {
     ImGui::PushID(&control);
     ImGui::PushID(row);
     ImGui::BeginDisabled(!control.enabled);
+    drawingControl_ = &control;
     if (control.drawRow(row, *this)) clicks_.push_back({&control, row});
+    drawingControl_ = nullptr;
     drawn_.push_back({&control, drawingPanel_, ImGui::GetItemRectMin(), ImGui::GetItemRectMax()});
     ImGui::EndDisabled();
     ImGui::PopID();

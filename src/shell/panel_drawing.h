@@ -3,6 +3,7 @@
 #include <imgui.h>
 
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -37,7 +38,10 @@ class PanelDrawer : public glui_lite::Painter {
     bool tooltipAppearing() const { return tooltipShown_ && !tooltipShownBefore_; }
 
     // Drops the layout worked out for the panels drawn so far, before another panel is shown.
-    void forgetLayout() { linesOf_.clear(); }
+    void forgetLayout() {
+        linesOf_.clear();
+        shortened_.clear();
+    }
 
     bool checkbox(const std::string& label, bool checked) override;
     bool radioButton(const std::string& label, bool selected) override;
@@ -61,4 +65,11 @@ class PanelDrawer : public glui_lite::Painter {
     bool tooltipShown_ = false, tooltipShownBefore_ = false;
     // Worked out once per panel: a panel does not change after it is shown.
     std::map<const glui_lite::Panel*, std::vector<Lines>> linesOf_;
+    // Each control's last text and how it was shown, so that a text that stays the same is not
+    // shortened again every frame.
+    struct Shortened {
+        std::string text, shown;
+    };
+    std::map<const glui_lite::Control*, Shortened> shortened_;
+    const glui_lite::Control* drawingControl_ = nullptr;
 };
