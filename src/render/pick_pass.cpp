@@ -42,10 +42,13 @@ uint32_t colourToCode(const GLubyte rgb[3], const ChannelBits& bits) {
            channel(rgb[2], bits.blue) << (bits.red + bits.green);
 }
 
+// The colour buffer's depth, asked for once at the start of each pick.
+ChannelBits passBits{8, 8, 8};
+
 }  // namespace
 
 void setPickColour(int32_t boneId) {
-    const ChannelBits bits = channelBits();
+    const ChannelBits& bits = passBits;
     const uint32_t codes = 1u << (bits.red + bits.green + bits.blue);
     const uint32_t code = boneId >= 0 && static_cast<uint32_t>(boneId) + 1 < codes
                               ? static_cast<uint32_t>(boneId) + 1
@@ -64,6 +67,7 @@ int32_t pickBoneAt(const BoneNode& root, int x, int y) {
         y >= viewport[1] + viewport[3]) {
         return -1;
     }
+    passBits = channelBits();
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glEnable(GL_SCISSOR_TEST);
     glScissor(x, y, 1, 1);
@@ -98,8 +102,7 @@ int32_t pickBoneAt(const BoneNode& root, int x, int y) {
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    const ChannelBits bits = channelBits();
     glPopAttrib();
-    const uint32_t code = colourToCode(rgb, bits);
+    const uint32_t code = colourToCode(rgb, passBits);
     return code == 0 ? -1 : static_cast<int32_t>(code - 1);
 }
