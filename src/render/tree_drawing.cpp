@@ -8,6 +8,7 @@
 
 #include "model/bone_node.h"
 #include "model/matrix.h"
+#include "model/mesh_frames.h"
 #include "model/part_mesh.h"
 #include "render/part_drawing.h"
 #include "render/pick_pass.h"
@@ -78,7 +79,6 @@ MatrixStackQueries queriesForCurrentMode() {
 struct WalkFrame {
     const BoneNode* node;
     size_t nextChild;
-    Matrix4 childFrame;  // used only by the composed walk
 };
 
 // The next child to enter, or null once every child has been visited.
@@ -99,7 +99,7 @@ void drawOnMatrixStack(const BoneNode& root, Pass pass) {
         glMultMatrixf(node.poseMatrix.data());
         drawMesh(node, pass);
         glMultMatrixf(node.boneOffsetMatrix.data());
-        stack.push_back({&node, 0, {}});
+        stack.push_back({&node, 0});
     };
     enter(root);
     while (!stack.empty()) {
@@ -117,23 +117,10 @@ void drawOnMatrixStack(const BoneNode& root, Pass pass) {
 void drawWithComposedMatrices(const BoneNode& root, Pass pass, GLenum currentMatrix) {
     Matrix4 callerMatrix;
     glGetFloatv(currentMatrix, callerMatrix.data());
-    std::vector<WalkFrame> stack;
-    auto enter = [&](const BoneNode& node, const Matrix4& parentFrame) {
-        const Matrix4 meshFrame =
-            matProduct(matProduct(parentFrame, node.userMatrix), node.poseMatrix);
+    forEachMeshFrame(root, callerMatrix, [pass](const BoneNode& node, const Matrix4& meshFrame) {
         glLoadMatrixf(meshFrame.data());
         drawMesh(node, pass);
-        stack.push_back({&node, 0, matProduct(meshFrame, node.boneOffsetMatrix)});
-    };
-    enter(root, callerMatrix);
-    while (!stack.empty()) {
-        if (const BoneNode* child = nextChild(stack.back())) {
-            const Matrix4 parentFrame = stack.back().childFrame;
-            enter(*child, parentFrame);
-        } else {
-            stack.pop_back();
-        }
-    }
+    });
     glLoadMatrixf(callerMatrix.data());
 }
 

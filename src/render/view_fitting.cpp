@@ -4,10 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
-#include <vector>
 
 #include "model/bone_node.h"
+#include "model/mesh_frames.h"
 #include "model/part_mesh.h"
 
 namespace {
@@ -38,22 +37,11 @@ void addMesh(EyeBox& box, const Matrix4& m, const PartMesh& mesh) {
 
 }  // namespace
 
-// The walk composes each node's frame as the drawing does: the mesh under parent · user · pose,
-// the children under that · bone offset.
 EyeBox shownPartsBox(const BoneNode& root, const Matrix4& look) {
     EyeBox box;
-    std::vector<std::pair<const BoneNode*, Matrix4>> stack{{&root, look}};
-    while (!stack.empty()) {
-        const auto [node, parentFrame] = stack.back();
-        stack.pop_back();
-        const Matrix4 meshFrame =
-            matProduct(matProduct(parentFrame, node->userMatrix), node->poseMatrix);
-        if (node->mesh && node->mesh->visible) addMesh(box, meshFrame, *node->mesh);
-        const Matrix4 childFrame = matProduct(meshFrame, node->boneOffsetMatrix);
-        for (const BoneNode* child : node->children) {
-            if (child) stack.push_back({child, childFrame});
-        }
-    }
+    forEachMeshFrame(root, look, [&box](const BoneNode& node, const Matrix4& meshFrame) {
+        if (node.mesh && node.mesh->visible) addMesh(box, meshFrame, *node.mesh);
+    });
     return box;
 }
 
