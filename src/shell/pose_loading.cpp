@@ -40,11 +40,8 @@ int loadPoseTellingBones(BoneNode& root, const char* path) {
         consolePrintf("Cannot read pose file %s: %s\n", path, std::strerror(read.error));
         return -1;
     }
-    size_t loaded = 0;
-    {
-        ConsoleCapture inBytes;  // the line below says it in bones
-        loaded = applyPose(root, read.bytes.data(), read.bytes.size());
-    }
+    size_t loaded = 0;  // applyPose's work without its line in bytes: the one below says bones
+    decodePose(root, read.bytes.data(), read.bytes.size(), &loaded).apply(root);
     if (!read.more && read.bytes.size() < needed) {
         consolePrintf(
             "Pose file %s holds %s, the model has %s: loaded the first %zu matrices, "
