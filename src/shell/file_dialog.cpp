@@ -13,9 +13,6 @@
 
 extern char** environ;
 
-namespace {
-
-// The first line of a chooser's answer: the path, without its line end.
 std::string firstLine(const std::string& text) {
     std::string line = text.substr(0, text.find('\n'));
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -31,6 +28,8 @@ bool acceptPath(const std::string& candidate, std::string& path) {
     path = candidate;
     return true;
 }
+
+namespace {
 
 bool askOnConsole(const char* prompt, std::string& path, FILE* console) {
     consolePrintf("%s (an empty line cancels):\n", prompt);
@@ -132,37 +131,51 @@ ConsoleInput standardInput() {
     return {stdin, isatty(STDIN_FILENO) == 1};
 }
 
-std::vector<std::string> chooserCommand(FileCommand command) {
-    const CommandDialog dialog = dialogOf(command);
-    std::string program = findOnPath("zenity");
-    if (!program.empty()) {
-        std::vector<std::string> argv{program, "--file-selection"};
-        if (dialog.forSave) argv.push_back("--save");
-        argv.push_back(std::string("--title=") + dialog.title);
-        argv.push_back(std::string("--file-filter=") + dialog.filterName + " | " + dialog.patterns);
-        argv.push_back("--file-filter=All files | *");
-        return argv;
+std::vector<std::string> chooserWith(std::vector<std::string> zenityArguments,
+                                     std::vector<std::string> kdialogArguments) {
+    if (std::string zenity = findOnPath("zenity"); !zenity.empty()) {
+        zenityArguments.insert(zenityArguments.begin(), zenity);
+        return zenityArguments;
     }
-    program = findOnPath("kdialog");
-    if (!program.empty()) {
-        return {
-            program,      "--title",
-            dialog.title, dialog.forSave ? "--getsavefilename" : "--getopenfilename",
-            ".",          std::string(dialog.patterns) + "|" + dialog.filterName + "\n*|All files"};
+    if (std::string kdialog = findOnPath("kdialog"); !kdialog.empty()) {
+        kdialogArguments.insert(kdialogArguments.begin(), kdialog);
+        return kdialogArguments;
     }
     return {};
 }
 
-bool askForFile(FileCommand command, std::string& path, const ConsoleInput& console) {
+std::vector<std::string> chooserCommand(FileCommand command) {
     const CommandDialog dialog = dialogOf(command);
-    const std::vector<std::string> chooser = chooserCommand(command);
+    std::vector<std::string> zenity{"--file-selection"};
+    if (dialog.forSave) zenity.push_back("--save");
+    zenity.push_back(std::string("--title=") + dialog.title);
+    zenity.push_back(std::string("--file-filter=") + dialog.filterName + " | " + dialog.patterns);
+    zenity.push_back("--file-filter=All files | *");
+    return chooserWith(
+        zenity,
+        {"--title", dialog.title, dialog.forSave ? "--getsavefilename" : "--getopenfilename", ".",
+         std::string(dialog.patterns) + "|" + dialog.filterName + "\n*|All files"});
+}
+
+namespace {
+
+// Runs chooser for one path, or asks on the console where there is no chooser.
+bool askWith(const std::vector<std::string>& chooser, const char* title, const char* prompt,
+             std::string& path, const ConsoleInput& console) {
     if (chooser.empty()) {
-        if (!console.terminal) return cannotAsk(dialog.title);
-        return askOnConsole(dialog.prompt, path, console.stream);
+        if (!console.terminal) return cannotAsk(title);
+        return askOnConsole(prompt, path, console.stream);
     }
     std::string answer;
     if (runAndCapture(chooser, answer) != 0) return false;
     return acceptPath(firstLine(answer), path);
+}
+
+}  // namespace
+
+bool askForFile(FileCommand command, std::string& path, const ConsoleInput& console) {
+    const CommandDialog dialog = dialogOf(command);
+    return askWith(chooserCommand(command), dialog.title, dialog.prompt, path, console);
 }
 
 bool cannotAsk(const char* title) {
@@ -176,17 +189,7 @@ bool cannotAsk(const char* title) {
 bool askForFolder(const char* prompt, std::string& path, const ConsoleInput& console) {
     // The title is the command: the prompt without its last word ("Extract textures to").
     const std::string title = std::string(prompt).substr(0, std::string(prompt).rfind(' '));
-    std::vector<std::string> command;
-    if (std::string program = findOnPath("zenity"); !program.empty()) {
-        command = {program, "--file-selection", "--directory", "--title=" + title};
-    } else if (std::string program = findOnPath("kdialog"); !program.empty()) {
-        command = {program, "--title", title, "--getexistingdirectory", "."};
-    }
-    if (command.empty()) {
-        if (!console.terminal) return cannotAsk(title.c_str());
-        return askOnConsole(prompt, path, console.stream);
-    }
-    std::string answer;
-    if (runAndCapture(command, answer) != 0) return false;
-    return acceptPath(firstLine(answer), path);
+    return askWith(chooserWith({"--file-selection", "--directory", "--title=" + title},
+                               {"--title", title, "--getexistingdirectory", "."}),
+                   title.c_str(), prompt, path, console);
 }

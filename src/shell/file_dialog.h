@@ -49,3 +49,13 @@ bool askForFolder(const char* prompt, std::string& path,
 
 // Says in one line that the command cannot ask (no chooser, no terminal); returns false.
 bool cannotAsk(const char* title);
+
+// The chooser to run: zenity with zenityArguments where it is on PATH, else kdialog with
+// kdialogArguments, else empty.
+std::vector<std::string> chooserWith(std::vector<std::string> zenityArguments,
+                                     std::vector<std::string> kdialogArguments);
+// candidate as the chosen path: false when it is empty, or (with one line) longer than
+// kMaxPoseFilePath.
+bool acceptPath(const std::string& candidate, std::string& path);
+// The first line of text, without its line end.
+std::string firstLine(const std::string& text);

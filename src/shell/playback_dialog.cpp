@@ -1,5 +1,7 @@
 #include "shell/playback_dialog.h"
 
+#include <algorithm>
+
 #include "console/console.h"
 #include "shell/file_dialog.h"
 
@@ -11,40 +13,19 @@ constexpr size_t kMaxChooserAnswer = size_t{1} << 20;
 // The chooser's answer, one path a line; a path longer than a pose file path may be is dropped
 // with a line.
 void addLines(const std::string& text, std::vector<std::string>& paths) {
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() > kMaxPoseFilePath) {
-            consolePrintf("path too long : more than %zu characters\n", kMaxPoseFilePath);
-        } else if (!line.empty()) {
-            paths.push_back(line);
-        }
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        std::string path;
+        if (acceptPath(firstLine(text.substr(start, end - start)), path)) paths.push_back(path);
         start = end + 1;
     }
 }
 
 std::vector<std::string> multipleChooserCommand() {
-    std::string program = findOnPath("zenity");
-    if (!program.empty()) {
-        return {program,
-                "--file-selection",
-                "--multiple",
-                "--separator=\n",
-                "--title=Play poses",
-                "--file-filter=Pose files | *.pose *.bin",
-                "--file-filter=All files | *"};
-    }
-    program = findOnPath("kdialog");
-    if (!program.empty()) {
-        return {program,      "--title",
-                "Play poses", "--getopenfilename",
-                ".",          "*.pose *.bin|Pose files\n*|All files",
-                "--multiple", "--separate-output"};
-    }
-    return {};
+    return chooserWith({"--file-selection", "--multiple", "--separator=\n", "--title=Play poses",
+                        "--file-filter=Pose files | *.pose *.bin", "--file-filter=All files | *"},
+                       {"--title", "Play poses", "--getopenfilename", ".",
+                        "*.pose *.bin|Pose files\n*|All files", "--multiple", "--separate-output"});
 }
 
 }  // namespace
