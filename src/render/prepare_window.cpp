@@ -31,6 +31,14 @@ void compileAxesList(int list) {
     glEndList();
 }
 
+// Texels as they are, and none from beyond the page's edges, for the bound texture object.
+void clampNearest() {
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+}
+
 // The page goes into texture object kPageTexture, which renderFrame binds. The texture
 // environment belongs to the context, but GL_MODULATE is every context's default as well.
 void uploadTexturePage(const TexturePage& page) {
@@ -38,10 +46,7 @@ void uploadTexturePage(const TexturePage& page) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, 4, kTexturePageSize, kTexturePageSize, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, page.pixels.data());
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    clampNearest();
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 
     // The same page's alpha alone, for picking.
@@ -50,10 +55,7 @@ void uploadTexturePage(const TexturePage& page) {
     glBindTexture(GL_TEXTURE_2D, kPageAlphaTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, kTexturePageSize, kTexturePageSize, 0, GL_ALPHA,
                  GL_UNSIGNED_BYTE, alpha.data());
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    clampNearest();
     glBindTexture(GL_TEXTURE_2D, kPageTexture);
 }
 
