@@ -46,8 +46,7 @@ void Playback::step(BoneNode& root, int direction) {
     const int count = static_cast<int>(sequence_.size());
     // The pose at or before the time shown: on a pose, that pose itself. The last pose stands
     // at the end of the loop, where pose 0 begins again, so only a step reaches it.
-    const int key =
-        time_ >= sequence_.period() ? count - 1 : static_cast<int>(sequence_.keyAt(time_));
+    const int key = static_cast<int>(shownKey());
     const bool onKey = time_ == std::floor(time_);
     int next = direction > 0 ? key + 1 : onKey ? key - 1 : key;
     next = (next % count + count) % count;
@@ -63,12 +62,15 @@ void Playback::stop(BoneNode& root, EditHistory& history) {
 
 std::string Playback::status() const {
     if (!playing_) return "";
-    const size_t key = time_ >= sequence_.period() ? sequence_.size() - 1 : sequence_.keyAt(time_);
-    const std::string& path = sequence_.name(key);
+    const std::string& path = sequence_.name(shownKey());
     const size_t slash = path.find_last_of('/');
     char line[64];
     std::snprintf(line, sizeof line, "%s %.2f s  ", paused_ ? "Paused" : "Playing", time_);
     return line + (slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+size_t Playback::shownKey() const {
+    return time_ >= sequence_.period() ? sequence_.size() - 1 : sequence_.keyAt(time_);
 }
 
 Playback& posePlayback() {

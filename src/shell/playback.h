@@ -36,6 +36,8 @@ class Playback {
 
   private:
     void show(BoneNode& root, double time);
+    // The pose at or before the time shown; the last pose stands at the end of the loop.
+    size_t shownKey() const;
 
     PoseSequence sequence_;
     bool playing_ = false, paused_ = false;
