@@ -53,8 +53,7 @@ void syncPanel() {
 void exportGltfFile() {
     // As the command line refuses it: a file of no bone is no model.
     if (!rootNode || rootNode->children.empty()) {
-        consolePrintf("%s: no bone to export\n",
-                      shownArchivePath.empty() ? "demo model" : shownArchivePath.c_str());
+        consolePrintf("%s: no bone to export\n", shownArchiveName().c_str());
         return;
     }
     std::string path;

@@ -39,7 +39,7 @@ void extractShownTextures() {
     std::vector<uint8_t> archive;
     if (!readShownArchive(archive)) return;
     const TextureExtraction extracted = extractTextures(archive.data(), archive.size());
-    const std::string name = shownArchivePath.empty() ? "demo model" : shownArchivePath;
+    const std::string name = shownArchiveName();
     if (!extracted.error.empty()) {
         consolePrintf("%s: %s\n", name.c_str(), extracted.error.c_str());
         return;

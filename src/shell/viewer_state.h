@@ -37,10 +37,10 @@ struct MenuEntry {
     int value;
 };
 inline constexpr MenuEntry kTopMenuEntries[] = {
-    {"Init matrix", kMenuInitMatrix},         {"Load matrix", kMenuLoadMatrix},
-    {"Save matrix", kMenuSaveMatrix},         {"Export glTF", kMenuExportGltf},
-    {"Reset pose", kMenuResetPose},           {"Open archive", kMenuOpenArchive},
-    {"Fit views", kMenuFitViews},             {"Extract textures", kMenuExtractTextures},
+    {"Init matrix", kMenuInitMatrix}, {"Load matrix", kMenuLoadMatrix},
+    {"Save matrix", kMenuSaveMatrix}, {"Export glTF", kMenuExportGltf},
+    {"Reset pose", kMenuResetPose},   {"Open archive", kMenuOpenArchive},
+    {"Fit views", kMenuFitViews},     {"Extract textures", kMenuExtractTextures},
     {"Play poses", kMenuPlayPoses}};
 
 // Process-wide viewer state, changed only by start-up and the input handlers.
@@ -62,3 +62,7 @@ extern EditHistory editHistory;
 extern std::string shownModelName;
 // The path of the archive shown as it was given, empty for the demo model.
 extern std::string shownArchivePath;
+// How a console line names the model shown: that path, or "demo model".
+inline std::string shownArchiveName() {
+    return shownArchivePath.empty() ? "demo model" : shownArchivePath;
+}
