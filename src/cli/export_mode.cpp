@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/archive_input.h"
@@ -37,11 +39,12 @@ int exportArchive(const ExportArguments& args, const std::string& archive,
     ExportInput input;
     input.root = rootNode;
     input.page = &loaded.model->texturePage();
-    input.loaded = Pose::capture(*rootNode);
+    input.loaded = loaded.model->loadedPose;
     if (args.poses.empty()) input.poses.push_back({archiveName(archive), input.loaded});
-    for (const std::string& pose : args.poses) {
-        if (!applyPoseArgument(*rootNode, pose)) return kExitFailed;
-        input.poses.push_back({pose, Pose::capture(*rootNode)});
+    for (const std::string& path : args.poses) {
+        std::optional<Pose> pose = applyPoseArgument(*rootNode, path);
+        if (!pose) return kExitFailed;
+        input.poses.push_back({path, std::move(*pose)});
     }
     if (exportGltf(input, output) != 0) return kExitFailed;
     std::printf("Export glTF : %s\n", output.c_str());

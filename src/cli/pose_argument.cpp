@@ -26,11 +26,11 @@ long firstNodeNotFinite(const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-bool applyPoseArgument(BoneNode& root, const std::string& path) {
+std::optional<Pose> applyPoseArgument(BoneNode& root, const std::string& path) {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         consolePrintf("%s: %s\n", path.c_str(), std::strerror(errno));
-        return false;
+        return std::nullopt;
     }
     const size_t nodes = poseNodeCount(root);
     const size_t needed = nodes * kPoseRecordBytes;
@@ -38,21 +38,23 @@ bool applyPoseArgument(BoneNode& root, const std::string& path) {
     std::fclose(file);
     if (read.error != 0) {
         consolePrintf("%s: %s\n", path.c_str(), std::strerror(read.error));
-        return false;
+        return std::nullopt;
     }
     if (read.more || read.bytes.size() != needed) {
         consolePrintf(
             "%s: not a pose of this model: it has %s%zu bytes, the model's %zu bones and "
             "root need %zu (192 for each)\n",
             path.c_str(), read.more ? "more than " : "", read.bytes.size(), nodes - 1, needed);
-        return false;
+        return std::nullopt;
     }
     const long bad = firstNodeNotFinite(read.bytes);
     if (bad >= 0) {
         consolePrintf("%s: record %ld of %zu holds a value that is not a finite number\n",
                       path.c_str(), bad + 1, nodes);
-        return false;
+        return std::nullopt;
     }
-    applyPose(root, read.bytes.data(), read.bytes.size());
-    return true;
+    // It fits exactly, so every matrix of the tree comes from the file.
+    Pose pose = decodePose(root, read.bytes.data(), read.bytes.size());
+    pose.apply(root);
+    return pose;
 }

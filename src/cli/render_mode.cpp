@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/archive_input.h"
@@ -32,14 +34,15 @@ struct RenderArguments {
 
 // Loads the pose files in turn; with --time the tree then shows the sequence they make at that
 // time, exactly as "Play poses" shows it. false with one line.
-bool applyPoses(const RenderArguments& args, BoneNode& root) {
+bool applyPoses(const RenderArguments& args, BoneNode& root, const Pose& loadedPose) {
     std::vector<PoseSequence::Source> sources;
-    for (const std::string& pose : args.poses) {
-        if (!applyPoseArgument(root, pose)) return false;
-        sources.push_back({pose, Pose::capture(root)});
+    for (const std::string& path : args.poses) {
+        std::optional<Pose> pose = applyPoseArgument(root, path);
+        if (!pose) return false;
+        sources.push_back({path, std::move(*pose)});
     }
     if (std::isnan(args.time)) return true;
-    if (sources.empty()) sources.push_back({"the archive's pose", Pose::capture(root)});
+    if (sources.empty()) sources.push_back({"the archive's pose", loadedPose});
     PoseSequence sequence;
     const std::string error = sequence.build(root, sources);
     if (!error.empty()) {
@@ -59,7 +62,7 @@ int renderArchive(const OffscreenDisplay& display, const RenderArguments& args,
         consolePrintf("%s: no bone to draw\n", archiveName(archive).c_str());
         return kExitFailed;
     }
-    if (!applyPoses(args, *rootNode)) return kExitFailed;
+    if (!applyPoses(args, *rootNode, loaded.model->loadedPose)) return kExitFailed;
     for (PartMesh* part : partList) part->setVisible(1);
     selectedBone = 0;
 
