@@ -9,14 +9,11 @@
 #include "model/entry_table.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
+#include "model/skeleton_layout.h"
 #include "texture/texture_page.h"
 #include "texture/tim_image.h"
 
 namespace {
-
-constexpr uint32_t kSkeletonEntry = 0;
-constexpr uint32_t kAngleTableEntry = 2;
-constexpr uint32_t kMaxTextureScanEntries = 256;  // the texture scan refuses larger archives
 
 std::vector<ArchiveReport::Entry> readEntryTable(const BoundedReader& archive, uint32_t declared) {
     std::vector<ArchiveReport::Entry> entries;
@@ -27,6 +24,9 @@ std::vector<ArchiveReport::Entry> readEntryTable(const BoundedReader& archive, u
         if (!table.offset(i, offset)) break;
         offsets.push_back(offset);
     }
+    // The texture scan looks at every entry but the last, of a table it accepts: fewer than 256
+    // entries, all inside the file.
+    const bool scanned = declared < kMaxTextureEntries && offsets.size() == declared;
     for (uint32_t i = 0; i < offsets.size(); ++i) {
         ArchiveReport::Entry entry;
         entry.index = i;
@@ -37,9 +37,6 @@ std::vector<ArchiveReport::Entry> readEntryTable(const BoundedReader& archive, u
         const bool timId = archive.readU32(offsets[i], firstWord) && firstWord == TimImage::kId;
         if (i == kSkeletonEntry) entry.uses.push_back("skeleton section");
         if (i == kAngleTableEntry) entry.uses.push_back("angle table");
-        // The texture scan looks at every entry but the last, of a table it accepts: fewer
-        // than 256 entries, all inside the file.
-        const bool scanned = declared < kMaxTextureScanEntries && offsets.size() == declared;
         if (timId && scanned && i + 1 < declared) {
             entry.uses.push_back("TIM image");
         }
@@ -83,12 +80,14 @@ std::vector<ArchiveReport::Bone> describeBones(const BoundedReader& archive, uin
     for (size_t i = 0; i < partList.size(); ++i) {
         ArchiveReport::Bone bone;
         bone.id = static_cast<int32_t>(i + 1);
-        const size_t record = static_cast<size_t>(section) + 12 + 8 * i;
+        const size_t record = static_cast<size_t>(section) + kRecordsStart + kRecordBytes * i;
         archive.readU16(record, bone.parent);
         archive.readI16(record + 2, bone.length);
         archive.readU32(record + 4, bone.meshOffset);
-        if (hasAngles) archive.readI16(static_cast<size_t>(angles) + 4 + 2 * i, bone.angleRaw);
-        bone.angleRadians = static_cast<float>(bone.angleRaw / 65535.0 * 6.283184);
+        if (hasAngles) {
+            archive.readI16(static_cast<size_t>(angles) + kAnglesStart + 2 * i, bone.angleRaw);
+        }
+        bone.angleRadians = boneAngleRadians(bone.angleRaw);
         if (partList[i]) bone.polygons = countPolygons(*partList[i]);
         bone.inTree = inTree[i + 1];
         bones.push_back(bone);

@@ -14,14 +14,9 @@
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
+#include "model/skeleton_layout.h"
 
 namespace {
-
-constexpr size_t kRecordsStart = 12;
-constexpr size_t kRecordBytes = 8;
-constexpr size_t kAnglesStart = 4;
-constexpr size_t kSkeletonEntry = 0;
-constexpr size_t kAngleTableEntry = 2;
 
 // Hangs each new bone under its parent. When the tree held only the root as the load began, the
 // ids in it are exactly those this load hands out, so a table from id to attached node gives the
@@ -71,8 +66,9 @@ class AngleTable {
         const size_t start = static_cast<size_t>(offset_) + kAnglesStart;
         const size_t held = start <= archive.size() ? (archive.size() - start) / 2 : 0;
         if (held < boneCount) {
-            consoleProblem("The angle table at %x holds %zu of %zu angles: the missing ones are 0\n",
-                          offset_, held, boneCount);
+            consoleProblem(
+                "The angle table at %x holds %zu of %zu angles: the missing ones are 0\n", offset_,
+                held, boneCount);
         }
     }
 
@@ -105,7 +101,7 @@ void parseBoneMesh(const BoundedReader& archive, size_t sectionStart, uint32_t m
     std::string error;
     if (!mesh.parsePartMesh(block, &error)) {
         consoleProblem("Bone %zu: the mesh block at section offset %x is skipped: %s\n", bone,
-                      meshOffset, error.c_str());
+                       meshOffset, error.c_str());
     }
 }
 
@@ -125,7 +121,7 @@ int Model::parseSkeleton(const uint8_t* data, size_t size) {
     int32_t declared = 0;
     if (!archive.readI32(sectionStart, declared)) {
         consoleProblem("The skeleton section at %x lies outside the archive (%zu bytes)\n",
-                      sectionOffset, size);
+                       sectionOffset, size);
         return -1;
     }
     if (declared <= 0) return 0;
@@ -163,7 +159,7 @@ int Model::parseSkeleton(const uint8_t* data, size_t size) {
 
         consolePrintf("[%x] ", angles.offset());
         const int16_t v = angles.angle(i);
-        const float t = static_cast<float>(v / 65535.0 * 6.283184);
+        const float t = boneAngleRadians(v);
         consolePrintf("%d = %f(%x)\n", static_cast<int>(i), t,
                       static_cast<unsigned>(static_cast<int>(v)));
         node->applyPoseMatrix(rotationAboutX(t));
