@@ -1,8 +1,6 @@
 // --import-pose IN OUT [--time T] [ARCHIVE]: a pose made in another tool, taken from the skin of
 // a .glb or .gltf, as a pose file of the archive; a folder OUT gets one per key time.
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -26,15 +24,9 @@ struct ImportArguments {
     bool quiet = false;
 };
 
-bool isFolder(const std::string& path) {
-    struct stat status;
-    return (!path.empty() && path.back() == '/') ||
-           (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode));
-}
-
 int runImport(const ImportArguments& args) {
     PoseImportJob job{args.input, args.output};
-    job.toFolder = isFolder(args.output);
+    job.toFolder = namesFolder(args.output);
     job.atTime = !std::isnan(args.time);
     job.time = args.time;
     std::string problem;

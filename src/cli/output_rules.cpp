@@ -41,11 +41,15 @@ std::string archiveStem(const std::string& archive) {
     return name;
 }
 
+bool namesFolder(const std::string& path) {
+    return (!path.empty() && path.back() == '/') || isFolder(path);
+}
+
 std::string planOutputs(const std::string& out, const std::vector<std::string>& archives,
                         const std::vector<std::string>& endings, const std::string& folderEnding,
                         OutputPlan& plan) {
     plan = OutputPlan();
-    plan.folder = (!out.empty() && out.back() == '/') || isFolder(out);
+    plan.folder = namesFolder(out);
     if (!plan.folder) {
         bool fits = false;
         for (const std::string& ending : endings) fits = fits || hasEnding(out, ending);

@@ -13,6 +13,9 @@ struct OutputPlan {
     std::vector<std::string> files;  // one per archive, in order
 };
 
+// Whether an output names a folder: an existing one, or a name ending in /.
+bool namesFolder(const std::string& path);
+
 // Fills plan; "" when the outputs are sound, else the usage problem (nothing is written).
 // Also refuses two archives that would write the same file.
 std::string planOutputs(const std::string& out, const std::vector<std::string>& archives,

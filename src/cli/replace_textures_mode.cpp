@@ -1,19 +1,16 @@
 // --replace-textures OUT --images DIR ARCHIVE: a copy of ARCHIVE with the images of DIR's
 // entry<E>-palette<M>.png files put back, every other byte as it was.
 
-#include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "cli/archive_input.h"
 #include "cli/mode_support.h"
 #include "cli/mode_table.h"
+#include "cli/output_file.h"
 #include "cli/output_rules.h"
 #include "console/console.h"
-#include "model/file_saving.h"
 #include "texture_io/texture_replacement.h"
 
 namespace {
@@ -25,10 +22,8 @@ struct ReplaceArguments {
 };
 
 int runReplace(const ReplaceArguments& args) {
-    std::error_code code;
     std::string problem;
-    if (args.output.empty() || args.output.back() == '/' ||
-        std::filesystem::is_directory(args.output, code)) {
+    if (args.output.empty() || namesFolder(args.output)) {
         problem = args.output + ": the output must be a file, not a folder";
     }
     if (problem.empty()) problem = outputNamingInput({args.output}, {args.archive});
@@ -57,9 +52,8 @@ int runReplace(const ReplaceArguments& args) {
         consolePrintf("%s\n", replaced.error.c_str());
         return kExitFailed;
     }
-    const SaveResult saved = saveFile(args.output, replaced.archive);
-    if (saved.outcome != SaveOutcome::Saved) {
-        consolePrintf("%s: %s\n", args.output.c_str(), std::strerror(saved.error));
+    if (!replaceFile(args.output, replaced.archive, error)) {
+        consolePrintf("%s: %s\n", args.output.c_str(), error.c_str());
         return kExitFailed;
     }
     return kExitDone;
