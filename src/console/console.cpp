@@ -1,6 +1,8 @@
 #include "console/console.h"
 
 #include <cstdarg>
+#include <cstdio>
+#include <string>
 #include <utility>
 
 namespace {
@@ -9,6 +11,17 @@ namespace {
 ConsoleTarget currentTarget = ConsoleTarget::StandardOutput;
 std::string bufferText;
 ProblemLog* openLog = nullptr;
+
+// The text format and args make; args is used up.
+std::string formatted(const char* format, std::va_list args) {
+    std::va_list measure;
+    va_copy(measure, args);
+    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(&text[0], text.size() + 1, format, args);
+    return text;
+}
 
 }  // namespace
 
@@ -24,19 +37,9 @@ void consolePrintf(const char* format, ...) {
             break;
         case ConsoleTarget::Discard:
             break;
-        case ConsoleTarget::Buffer: {
-            std::va_list measure;
-            va_copy(measure, args);
-            const int length = std::vsnprintf(nullptr, 0, format, measure);
-            va_end(measure);
-            if (length > 0) {
-                const size_t start = bufferText.size();
-                bufferText.resize(start + static_cast<size_t>(length) + 1);
-                std::vsnprintf(&bufferText[start], static_cast<size_t>(length) + 1, format, args);
-                bufferText.resize(start + static_cast<size_t>(length));
-            }
+        case ConsoleTarget::Buffer:
+            bufferText += formatted(format, args);
             break;
-        }
     }
     va_end(args);
 }
@@ -44,12 +47,7 @@ void consolePrintf(const char* format, ...) {
 void consoleProblem(const char* format, ...) {
     std::va_list args;
     va_start(args, format);
-    std::va_list measure;
-    va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    std::string line(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-    if (length > 0) std::vsnprintf(&line[0], line.size() + 1, format, args);
+    std::string line = formatted(format, args);
     va_end(args);
     consolePrintf("%s", line.c_str());
     if (!openLog) return;
