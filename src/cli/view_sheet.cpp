@@ -30,12 +30,10 @@ bool drawViewSheet(const OffscreenDisplay& display, Model& model, ViewSheet& she
                    std::string& error) {
     sheet.rgb.resize(3 * static_cast<size_t>(ViewSheet::kWidth) * ViewSheet::kHeight);
     // The part of the up view's column below it shows the clear colour, as GL rounds it.
-    for (size_t p = 0; p < sheet.rgb.size(); p += 3) {
-        for (int k = 0; k < 3; ++k) {
-            sheet.rgb[p + static_cast<size_t>(k)] =
-                static_cast<uint8_t>(std::lround(kViewClearColor[k] * 255.0f));
-        }
-    }
+    uint8_t clear[3];
+    for (int k = 0; k < 3; ++k)
+        clear[k] = static_cast<uint8_t>(std::lround(kViewClearColor[k] * 255.0f));
+    for (size_t p = 0; p < sheet.rgb.size(); p += 3) std::copy_n(clear, 3, &sheet.rgb[p]);
     for (const ViewIndex view : kPreparationOrder) {
         const ViewWindowLayout& layout = kViewWindows[view];
         OffscreenContext context(display, layout.width, layout.height);
