@@ -2,12 +2,12 @@
 # Line and branch coverage that the fuzz corpora reach in the loaders: builds the fuzz targets with
 # llvm-cov instrumentation (build-fuzz-cov/), runs each once over its committed seeds and the
 # inputs fuzzing collected (build-fuzz/corpus/<target>), and prints llvm-cov's report per target.
-# Usage: scripts/fuzz-coverage.sh [TARGET...]
+# Usage: scripts/fuzz-coverage.sh [TARGET...]   (the targets of fuzz/targets.txt by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(skeleton_archive tim_entry texture_scan pose_file gltf_import)
+[ ${#targets[@]} -eq 0 ] && mapfile -t targets < fuzz/targets.txt
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz-cov -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVELDRAXIS_FUZZ=ON -DVELDRAXIS_FUZZ_COVERAGE=ON -DVELDRAXIS_CORE_ONLY=ON \

@@ -2,16 +2,15 @@
 # Builds the libFuzzer targets with clang (build-fuzz/) and fuzzes each for SECONDS, one after the
 # other. Fails on any finding; the input that caused it is saved in fuzz/regressions/<target>/,
 # where the replay test (tests/hostile) picks it up once the fault is fixed.
-# Usage: scripts/fuzz.sh SECONDS [TARGET...]   (targets: skeleton_archive tim_entry texture_scan
-# texture_replace pose_file gltf_import; all by default). New inputs go to build-fuzz/corpus/,
-# never into the repository.
+# Usage: scripts/fuzz.sh SECONDS [TARGET...]   (the targets of fuzz/targets.txt, all by default).
+# New inputs go to build-fuzz/corpus/, never into the repository.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(skeleton_archive tim_entry texture_scan texture_replace pose_file gltf_import)
+[ ${#targets[@]} -eq 0 ] && mapfile -t targets < fuzz/targets.txt
 jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
