@@ -9,6 +9,7 @@
 
 #include "console/console.h"
 #include "demo_archive.h"
+#include "model/bone_node.h"
 #include "model/file_reading.h"
 #include "model/model_state.h"
 
@@ -63,4 +64,12 @@ bool loadArchive(const std::string& archive, bool quiet, LoadedArchive& out) {
     out.loaded = loadModelFromBytes(*out.model, out.bytes.data(), out.bytes.size());
     out.loaded.demo = archive.empty();
     return true;
+}
+
+bool loadArchiveWithBones(const std::string& archive, bool quiet, const char* purpose,
+                          LoadedArchive& out) {
+    if (!loadArchive(archive, quiet, out)) return false;
+    if (rootNode && !rootNode->children.empty()) return true;
+    consolePrintf("%s: no bone to %s\n", archiveName(archive).c_str(), purpose);
+    return false;
 }

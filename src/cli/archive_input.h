@@ -28,3 +28,7 @@ struct LoadedArchive {
 // Reads the archive once and runs both loaders on those bytes into a fresh bone state, as the
 // viewer loads; quiet keeps the loaders' lines off the console. false when it cannot be read.
 bool loadArchive(const std::string& archive, bool quiet, LoadedArchive& out);
+// loadArchive for a mode that needs bones: an archive without one fails with the line
+// "ARCHIVE: no bone to PURPOSE".
+bool loadArchiveWithBones(const std::string& archive, bool quiet, const char* purpose,
+                          LoadedArchive& out);

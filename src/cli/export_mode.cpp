@@ -31,11 +31,7 @@ struct ExportArguments {
 int exportArchive(const ExportArguments& args, const std::string& archive,
                   const std::string& output) {
     LoadedArchive loaded;
-    if (!loadArchive(archive, args.quiet, loaded)) return kExitFailed;
-    if (rootNode->children.empty()) {
-        consolePrintf("%s: no bone to export\n", archiveName(archive).c_str());
-        return kExitFailed;
-    }
+    if (!loadArchiveWithBones(archive, args.quiet, "export", loaded)) return kExitFailed;
     ExportInput input;
     input.root = rootNode;
     input.page = &loaded.model->texturePage();

@@ -44,9 +44,7 @@ int runImport(const ImportArguments& args) {
     if (!problem.empty()) return usageError("--import-pose", problem);
 
     LoadedArchive loaded;
-    if (!loadArchive(args.archive, args.quiet, loaded)) return kExitFailed;
-    if (rootNode->children.empty()) {
-        consolePrintf("%s: no bone to take a pose for\n", archiveName(args.archive).c_str());
+    if (!loadArchiveWithBones(args.archive, args.quiet, "take a pose for", loaded)) {
         return kExitFailed;
     }
     std::vector<std::string> written;

@@ -57,11 +57,7 @@ bool applyPoses(const RenderArguments& args, BoneNode& root, const Pose& loadedP
 int renderArchive(const OffscreenDisplay& display, const RenderArguments& args,
                   const std::string& archive, const std::string& output) {
     LoadedArchive loaded;
-    if (!loadArchive(archive, args.quiet, loaded)) return kExitFailed;
-    if (rootNode->children.empty()) {
-        consolePrintf("%s: no bone to draw\n", archiveName(archive).c_str());
-        return kExitFailed;
-    }
+    if (!loadArchiveWithBones(archive, args.quiet, "draw", loaded)) return kExitFailed;
     if (!applyPoses(args, *rootNode, loaded.model->loadedPose)) return kExitFailed;
     for (PartMesh* part : partList) part->setVisible(1);
     selectedBone = 0;
