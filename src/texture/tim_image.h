@@ -36,6 +36,20 @@ struct TimImage {
     size_t rowBytes() const { return static_cast<size_t>(width) / 2; }  // two pixels per byte
 };
 
+// A 5-bit channel n becomes 8 n + 7, so 0 gives 7 and 31 gives 255.
+inline uint8_t timChannel(unsigned value) {
+    return static_cast<uint8_t>(8 * (value & 31u) + 7);
+}
+
+struct TimColour {
+    uint8_t red, green, blue;
+};
+
+// A palette entry's colour: red in bits 0-4, green in 5-9, blue in 10-14; bit 15 is not used.
+inline TimColour timColour(uint16_t entry) {
+    return {timChannel(entry), timChannel(entry >> 5u), timChannel(entry >> 10u)};
+}
+
 // How an entry's header stands with the decoder.
 enum class TimHeaderCheck {
     Accepted,        // image holds the palette count, the image block's start and the size
