@@ -195,6 +195,22 @@ std::string decomposeTrs(const Mat4d& m, Trs& out) {
     return "";
 }
 
+PoseSplit splitPose(const Pose& pose, const BoneNode& root, const std::vector<int>& parents) {
+    PoseSplit split;
+    split.fits = matricesInTreeOrder(pose, root, split.matrices);
+    if (!split.fits) return split;
+    const std::vector<Mat4d> local = localTransforms(split.matrices, parents);
+    split.nodes.resize(local.size());
+    for (size_t i = 0; i < local.size(); ++i) {
+        split.why = decomposeTrs(local[i], split.nodes[i]);
+        if (!split.why.empty()) {
+            split.failedNode = static_cast<int>(i);
+            break;
+        }
+    }
+    return split;
+}
+
 Mat4d composeTrs(const Trs& trs) {
     const auto& r = trs.rotation;
     const double norm = std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2] + r[3] * r[3]);

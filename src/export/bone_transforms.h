@@ -49,6 +49,20 @@ struct Trs {
 // scale, a shear or a mirroring.
 std::string decomposeTrs(const Mat4d& m, Trs& out);
 
+// One pose's node transforms relative to their parents (localTransforms), split, in pre-order.
+struct PoseSplit {
+    std::vector<NodeMatrices> matrices;  // the pose's matrices in pre-order
+    std::vector<Trs> nodes;              // each node's transform split
+    bool fits = false;                   // false when the pose lacks a node of the tree
+    int failedNode = -1;                 // the first node whose transform cannot be split
+    std::string why;                     // and why not, from decomposeTrs
+
+    bool ok() const { return fits && failedNode < 0; }
+};
+// Splits the pose on root's tree (parents from preOrderParents), stopping at the first node
+// that cannot be split.
+PoseSplit splitPose(const Pose& pose, const BoneNode& root, const std::vector<int>& parents);
+
 // translation · rotation · scale as a matrix; the rotation need not be of unit length.
 Mat4d composeTrs(const Trs& trs);
 

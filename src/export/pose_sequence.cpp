@@ -16,21 +16,14 @@ std::string PoseSequence::build(const BoneNode& root, const std::vector<Source>&
     forEachPreOrder(root, [this](const BoneNode& node) { ids_.push_back(node.boneId); });
     parents_ = preOrderParents(root);
     for (const Source& source : poses) {
-        std::vector<NodeMatrices> ordered;
-        if (!matricesInTreeOrder(source.pose, root, ordered)) {
-            return source.name + ": the pose does not fit the tree";
+        PoseSplit split = splitPose(source.pose, root, parents_);
+        if (!split.fits) return source.name + ": the pose does not fit the tree";
+        if (split.failedNode >= 0) {
+            return source.name + ": " + jointName(ids_[split.failedNode]) +
+                   " is not a translation, rotation and positive scale (" + split.why + ")";
         }
-        const std::vector<Mat4d> local = localTransforms(ordered, parents_);
-        std::vector<Trs> split(local.size());
-        for (size_t i = 0; i < local.size(); ++i) {
-            const std::string why = decomposeTrs(local[i], split[i]);
-            if (!why.empty()) {
-                return source.name + ": " + jointName(ids_[i]) +
-                       " is not a translation, rotation and positive scale (" + why + ")";
-            }
-        }
-        split_.push_back(std::move(split));
-        ordered_.push_back(std::move(ordered));
+        split_.push_back(std::move(split.nodes));
+        ordered_.push_back(std::move(split.matrices));
     }
     poses_ = poses;
     return "";
