@@ -82,6 +82,16 @@ std::array<double, 3> transformPoint(const Mat4d& m, float x, float y, float z) 
     return p;
 }
 
+NodeMatrices fromLocal(const Mat4d& own, const Matrix4& boneOffset) {
+    NodeMatrices m{identityMatrix(), identityMatrix(), boneOffset};
+    for (size_t e = 0; e < m.pose.size(); ++e) m.pose[e] = static_cast<float>(own[e]);
+    for (int e = 12; e < 15; ++e) {
+        m.user[e] = m.pose[e];
+        m.pose[e] = 0.0f;
+    }
+    return m;
+}
+
 bool matricesInTreeOrder(const Pose& pose, const BoneNode& root, std::vector<NodeMatrices>& out) {
     out.clear();
     bool whole = true;

@@ -19,6 +19,11 @@ Mat4d multiply(const Mat4d& a, const Mat4d& b);  // a · b: b acts first
 bool invert(const Mat4d& m, Mat4d& inverse);
 std::array<double, 3> transformPoint(const Mat4d& m, float x, float y, float z);
 
+// A node's matrices for own, its transform in the frame its parent's bone offset leads to: the
+// translation in the user matrix, the rest in the pose matrix, as the viewer's own edits keep
+// them, and boneOffset as given.
+NodeMatrices fromLocal(const Mat4d& own, const Matrix4& boneOffset);
+
 // The pose's matrices in root's depth-first pre-order, as pose files order them; false when
 // the pose lacks a node of the tree.
 bool matricesInTreeOrder(const Pose& pose, const BoneNode& root, std::vector<NodeMatrices>& out);

@@ -88,13 +88,7 @@ Pose PoseSequence::at(double time) const {
             if (invert(toMat4d(ordered_[k][parents_[i]].boneOffset), back))
                 own = multiply(back, own);
         }
-        NodeMatrices m{identityMatrix(), identityMatrix(), ordered_[k][i].boneOffset};
-        for (int e = 0; e < 16; ++e) m.pose[e] = static_cast<float>(own[e]);
-        for (int e = 12; e < 15; ++e) {
-            m.user[e] = m.pose[e];
-            m.pose[e] = 0.0f;
-        }
-        out.set(ids_[i], m);
+        out.set(ids_[i], fromLocal(own, ordered_[k][i].boneOffset));
     }
     return out;
 }

@@ -34,12 +34,6 @@ std::string quoted(const std::string& name) {
     return "\"" + name + "\"";
 }
 
-Matrix4 toFloat(const Mat4d& m) {
-    Matrix4 f{};
-    for (size_t k = 0; k < f.size(); ++k) f[k] = static_cast<float>(m[k]);
-    return f;
-}
-
 }  // namespace
 
 std::string GltfPoseSource::open(const tinygltf::Model& doc, const BoneNode& root,
@@ -270,12 +264,7 @@ std::string GltfPoseSource::poseAt(const double* time, Pose& out) const {
             local = multiply(inverse, drawn[k]);
         }
         if (!isFinite(local)) return "the place of " + quoted(names_[k]) + " is not a number";
-        NodeMatrices m{identityMatrix(), toFloat(local), loaded_[k].boneOffset};
-        for (int c = 12; c < 15; ++c) {
-            m.user[c] = m.pose[c];
-            m.pose[c] = 0.0f;
-        }
-        out.set(ids_[k], m);
+        out.set(ids_[k], fromLocal(local, loaded_[k].boneOffset));
     }
     return "";
 }
