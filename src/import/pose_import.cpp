@@ -48,7 +48,7 @@ std::string GltfPoseSource::open(const tinygltf::Model& doc, const BoneNode& roo
     loadedGlobal_ = globalTransforms(loaded_, parents_);
 
     std::string error = readTree(doc);
-    if (error.empty()) error = matchJoints(doc, root);
+    if (error.empty()) error = matchJoints(doc);
     if (error.empty()) error = readInverseBinds(doc);
     if (error.empty()) error = findBindSpace(doc, root);
     if (!error.empty()) return error;
@@ -82,7 +82,7 @@ std::string GltfPoseSource::readTree(const tinygltf::Model& doc) {
     return readNodeTransforms(doc, nodes_);
 }
 
-std::string GltfPoseSource::matchJoints(const tinygltf::Model& doc, const BoneNode&) {
+std::string GltfPoseSource::matchJoints(const tinygltf::Model& doc) {
     // The joints are the skin's; a file without a skin offers every node.
     skin_ = doc.skins.empty() ? -1 : 0;
     std::vector<int> joints;
@@ -115,12 +115,11 @@ std::string GltfPoseSource::matchJoints(const tinygltf::Model& doc, const BoneNo
         }
         if (!byName.emplace(name, joint).second) return "two joints are named " + quoted(name);
     }
+    // Every bone's name is a joint's (checked first), so each bone has its joint.
     jointNode_.assign(names_.size(), -1);
     for (size_t k = 0; k < names_.size(); ++k) {
-        const auto found = byName.find(names_[k]);
-        if (found == byName.end()) return "no joint is named " + quoted(names_[k]);
-        jointNode_[k] = found->second;
-        treeNodeOf[found->second] = static_cast<int32_t>(k);
+        jointNode_[k] = byName.at(names_[k]);
+        treeNodeOf[jointNode_[k]] = static_cast<int32_t>(k);
     }
     // Each joint must hang directly below its bone's parent's joint; the root's below no joint.
     for (size_t k = 0; k < names_.size(); ++k) {
