@@ -52,7 +52,10 @@ void writeImageIndices(uint8_t* archive, const ArchiveImage& image,
 
 void writeImagePalette(uint8_t* archive, const ArchiveImage& image, int m,
                        const std::vector<IndexedImage::Colour>& colours) {
-    uint8_t* entries = archive + image.paletteOffset(m);
+    packPalette(archive + image.paletteOffset(m), colours);
+}
+
+void packPalette(uint8_t* entries, const std::vector<IndexedImage::Colour>& colours) {
     const size_t count = std::min(colours.size(), TimImage::kPaletteEntries);
     for (size_t k = 0; k < count; ++k) {
         const uint16_t kept = readLE16(entries + 2 * k) & 0x8000u;
