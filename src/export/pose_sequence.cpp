@@ -47,8 +47,9 @@ std::string PoseSequence::load(BoneNode& root, const std::vector<std::string>& p
             error = path + ": " + std::strerror(errno);
             break;
         }
+        const size_t loaded = loadPoseStream(root, file, path.c_str());
         std::fclose(file);
-        if (loadPoseFile(root, path.c_str()) != 0) {
+        if (loaded == 0) {
             error = path + ": no matrix could be read";
             break;
         }

@@ -4,14 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "console/console.h"
 #include "export/pose_sequence.h"
 #include "export_test_archive.h"
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "model/model_state.h"
+#include "model/pose_file.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -116,6 +120,52 @@ TEST_F(PoseSequenceTest, RefusesAPoseThatLacksANodeOrDoesNotSplit) {
               "bad.bin: bone 2 is not a translation, rotation and positive scale (a shear)");
     EXPECT_EQ(sequence.size(), 0u);
     EXPECT_TRUE(sequence.at(0.5).empty());
+}
+
+TEST_F(PoseSequenceTest, LoadsEachFileOnTheTreeAndPutsTheTreeBack) {
+    test_support::TempFolder temp{"veldraxis-sequence"};
+    const std::string a = temp / "a.bin", b = temp / "b.bin";
+    ASSERT_EQ(savePoseFile(*rootNode, a.c_str()), 0);
+    ASSERT_EQ(savePoseFile(*rootNode, headTurned(0.5), b.c_str()), 0);
+    PoseSequence sequence;
+    ConsoleCapture console;
+    EXPECT_EQ(sequence.load(*rootNode, {a, b}), "");
+    EXPECT_EQ(console.text(), "");
+    ASSERT_EQ(sequence.size(), 2u);
+    EXPECT_EQ(sequence.name(1), b);
+    EXPECT_TRUE(sequence.pose(1) == headTurned(0.5));
+    EXPECT_TRUE(Pose::capture(*rootNode) == loaded);
+}
+
+TEST_F(PoseSequenceTest, LoadNamesTheFileThatCannotBeUsed) {
+    test_support::TempFolder temp{"veldraxis-sequence"};
+    const std::string good = temp / "good.bin", empty = temp / "empty.bin",
+                      missing = temp / "missing.bin";
+    ASSERT_EQ(savePoseFile(*rootNode, good.c_str()), 0);
+    { std::ofstream{empty}; }
+    PoseSequence sequence;
+    {
+        ConsoleCapture console;
+        EXPECT_EQ(sequence.load(*rootNode, {good, missing}),
+                  missing + ": No such file or directory");
+        EXPECT_EQ(console.text(), "");
+    }
+    {
+        // The file's own line, as "Load matrix" prints it, then the refusal.
+        ConsoleCapture console;
+        EXPECT_EQ(sequence.load(*rootNode, {empty, good}), empty + ": no matrix could be read");
+        EXPECT_EQ(console.text(), "Pose file has 0 bytes, the model needs " +
+                                      std::to_string(poseNodeCount(*rootNode) * kPoseRecordBytes) +
+                                      ": loaded the first 0 matrices, kept the rest\n");
+    }
+    {
+        ConsoleCapture console;
+        EXPECT_EQ(sequence.load(*rootNode, {temp.path()}),
+                  temp.path() + ": no matrix could be read");
+        EXPECT_EQ(console.text(), "Cannot read pose file " + temp.path() + ": Is a directory\n");
+    }
+    EXPECT_EQ(sequence.load(*rootNode, {}), "No pose file to play");
+    EXPECT_TRUE(Pose::capture(*rootNode) == loaded);
 }
 
 }  // namespace
