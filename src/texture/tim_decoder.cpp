@@ -40,12 +40,9 @@ bool readHeader(const BoundedReader& entry, TimImage& image) {
         case TimHeaderCheck::BadHeader:
             printHeaderError(entry);
             return false;
-        case TimHeaderCheck::BadPaletteSize: {
-            uint32_t clutLength = 0;
-            entry.readU32(TimImage::kClutLengthOffset, clutLength);
-            consoleProblem("Error : palette size [%8x]\n", clutLength);
+        case TimHeaderCheck::BadPaletteSize:
+            consoleProblem("Error : palette size [%8x]\n", image.clutLength);
             return false;
-        }
     }
     return false;
 }

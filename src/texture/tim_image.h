@@ -25,6 +25,7 @@ struct TimImage {
     static constexpr size_t kImageHeaderBytes = 12;
     static constexpr int kPixelsPerWidthUnit = 4;  // the width counts 16-bit units
 
+    uint32_t clutLength = 0;  // as the header gives it, set once read
     int paletteCount = 0;
     // The image block follows the palettes; it is found by counting them, not from the CLUT
     // length, which a malformed file may get wrong.
