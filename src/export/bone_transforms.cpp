@@ -82,6 +82,16 @@ std::array<double, 3> transformPoint(const Mat4d& m, float x, float y, float z) 
     return p;
 }
 
+NodeMatrices fromLocal(const Mat4d& own, const Matrix4& boneOffset) {
+    NodeMatrices m{identityMatrix(), identityMatrix(), boneOffset};
+    for (size_t e = 0; e < m.pose.size(); ++e) m.pose[e] = static_cast<float>(own[e]);
+    for (int e = 12; e < 15; ++e) {
+        m.user[e] = m.pose[e];
+        m.pose[e] = 0.0f;
+    }
+    return m;
+}
+
 bool matricesInTreeOrder(const Pose& pose, const BoneNode& root, std::vector<NodeMatrices>& out) {
     out.clear();
     bool whole = true;
@@ -193,6 +203,22 @@ std::string decomposeTrs(const Mat4d& m, Trs& out) {
     for (int k = 0; k < 4; ++k) out.rotation[k] = q[k] / norm;
     out.translation = {m[12], m[13], m[14]};
     return "";
+}
+
+PoseSplit splitPose(const Pose& pose, const BoneNode& root, const std::vector<int>& parents) {
+    PoseSplit split;
+    split.fits = matricesInTreeOrder(pose, root, split.matrices);
+    if (!split.fits) return split;
+    const std::vector<Mat4d> local = localTransforms(split.matrices, parents);
+    split.nodes.resize(local.size());
+    for (size_t i = 0; i < local.size(); ++i) {
+        split.why = decomposeTrs(local[i], split.nodes[i]);
+        if (!split.why.empty()) {
+            split.failedNode = static_cast<int>(i);
+            break;
+        }
+    }
+    return split;
 }
 
 Mat4d composeTrs(const Trs& trs) {

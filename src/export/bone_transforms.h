@@ -19,6 +19,11 @@ Mat4d multiply(const Mat4d& a, const Mat4d& b);  // a · b: b acts first
 bool invert(const Mat4d& m, Mat4d& inverse);
 std::array<double, 3> transformPoint(const Mat4d& m, float x, float y, float z);
 
+// A node's matrices for own, its transform in the frame its parent's bone offset leads to: the
+// translation in the user matrix, the rest in the pose matrix, as the viewer's own edits keep
+// them, and boneOffset as given.
+NodeMatrices fromLocal(const Mat4d& own, const Matrix4& boneOffset);
+
 // The pose's matrices in root's depth-first pre-order, as pose files order them; false when
 // the pose lacks a node of the tree.
 bool matricesInTreeOrder(const Pose& pose, const BoneNode& root, std::vector<NodeMatrices>& out);
@@ -48,6 +53,20 @@ struct Trs {
 // success, else why it cannot be split: a value that is not finite, a projective row, a zero
 // scale, a shear or a mirroring.
 std::string decomposeTrs(const Mat4d& m, Trs& out);
+
+// One pose's node transforms relative to their parents (localTransforms), split, in pre-order.
+struct PoseSplit {
+    std::vector<NodeMatrices> matrices;  // the pose's matrices in pre-order
+    std::vector<Trs> nodes;              // each node's transform split
+    bool fits = false;                   // false when the pose lacks a node of the tree
+    int failedNode = -1;                 // the first node whose transform cannot be split
+    std::string why;                     // and why not, from decomposeTrs
+
+    bool ok() const { return fits && failedNode < 0; }
+};
+// Splits the pose on root's tree (parents from preOrderParents), stopping at the first node
+// that cannot be split.
+PoseSplit splitPose(const Pose& pose, const BoneNode& root, const std::vector<int>& parents);
 
 // translation · rotation · scale as a matrix; the rotation need not be of unit length.
 Mat4d composeTrs(const Trs& trs);

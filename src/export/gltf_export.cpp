@@ -47,30 +47,27 @@ bool splitPoses(const ExportInput& input, const std::vector<int>& parents,
                 const std::vector<std::string>& names, std::vector<std::vector<Trs>>& out,
                 std::string& error) {
     for (const ExportPose& pose : input.poses) {
-        std::vector<NodeMatrices> matrices;
-        if (!matricesInTreeOrder(pose.matrices, *input.root, matrices)) {
+        PoseSplit split = splitPose(pose.matrices, *input.root, parents);
+        if (!split.fits) {
             error = "the pose of " + pose.source + " does not fit the tree";
             return false;
         }
-        const std::vector<Mat4d> local = localTransforms(matrices, parents);
-        std::vector<Trs> split(local.size());
-        for (size_t i = 0; i < local.size(); ++i) {
-            const std::string why = decomposeTrs(local[i], split[i]);
-            if (!why.empty()) {
-                error = names[i] + " of " + pose.source +
-                        " is not a translation, rotation and positive scale (" + why + ")";
-                return false;
-            }
-            // Consecutive keys take the short way round.
-            if (!out.empty()) {
+        if (split.failedNode >= 0) {
+            error = names[split.failedNode] + " of " + pose.source +
+                    " is not a translation, rotation and positive scale (" + split.why + ")";
+            return false;
+        }
+        // Consecutive keys take the short way round.
+        if (!out.empty()) {
+            for (size_t i = 0; i < split.nodes.size(); ++i) {
                 const auto& before = out.back()[i].rotation;
-                auto& q = split[i].rotation;
+                auto& q = split.nodes[i].rotation;
                 if (before[0] * q[0] + before[1] * q[1] + before[2] * q[2] + before[3] * q[3] < 0) {
                     for (double& component : q) component = -component;
                 }
             }
         }
-        out.push_back(std::move(split));
+        out.push_back(std::move(split.nodes));
     }
     return true;
 }

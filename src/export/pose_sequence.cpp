@@ -10,27 +10,28 @@
 
 std::string PoseSequence::build(const BoneNode& root, const std::vector<Source>& poses) {
     poses_.clear();
-    split_.clear();
-    ordered_.clear();
+    keys_.clear();
     ids_.clear();
     forEachPreOrder(root, [this](const BoneNode& node) { ids_.push_back(node.boneId); });
-    parents_ = preOrderParents(root);
+    const std::vector<int> parents = preOrderParents(root);
     for (const Source& source : poses) {
-        std::vector<NodeMatrices> ordered;
-        if (!matricesInTreeOrder(source.pose, root, ordered)) {
-            return source.name + ": the pose does not fit the tree";
+        const PoseSplit split = splitPose(source.pose, root, parents);
+        if (!split.fits) return source.name + ": the pose does not fit the tree";
+        if (split.failedNode >= 0) {
+            return source.name + ": " + jointName(ids_[split.failedNode]) +
+                   " is not a translation, rotation and positive scale (" + split.why + ")";
         }
-        const std::vector<Mat4d> local = localTransforms(ordered, parents_);
-        std::vector<Trs> split(local.size());
-        for (size_t i = 0; i < local.size(); ++i) {
-            const std::string why = decomposeTrs(local[i], split[i]);
-            if (!why.empty()) {
-                return source.name + ": " + jointName(ids_[i]) +
-                       " is not a translation, rotation and positive scale (" + why + ")";
+        // The inverses are taken here once, not on every frame the blend is drawn.
+        std::vector<Key> keys(ids_.size());
+        for (size_t i = 0; i < keys.size(); ++i) {
+            keys[i].split = split.nodes[i];
+            keys[i].boneOffset = split.matrices[i].boneOffset;
+            Mat4d back;
+            if (parents[i] >= 0 && invert(toMat4d(split.matrices[parents[i]].boneOffset), back)) {
+                keys[i].parentOffsetInverse = back;
             }
         }
-        split_.push_back(std::move(split));
-        ordered_.push_back(std::move(ordered));
+        keys_.push_back(std::move(keys));
     }
     poses_ = poses;
     return "";
@@ -46,8 +47,9 @@ std::string PoseSequence::load(BoneNode& root, const std::vector<std::string>& p
             error = path + ": " + std::strerror(errno);
             break;
         }
+        const size_t loaded = loadPoseStream(root, file, path.c_str());
         std::fclose(file);
-        if (loadPoseFile(root, path.c_str()) != 0) {
+        if (loaded == 0) {
             error = path + ": no matrix could be read";
             break;
         }
@@ -81,8 +83,9 @@ Pose PoseSequence::at(double time) const {
     // becomes user · pose again under the parent's bone offset of pose k.
     Pose out;
     for (size_t i = 0; i < ids_.size(); ++i) {
-        const Trs& a = split_[k][i];
-        const Trs& b = split_[k + 1][i];
+        const Key& key = keys_[k][i];
+        const Trs& a = key.split;
+        const Trs& b = keys_[k + 1][i].split;
         Trs blend;
         for (int c = 0; c < 3; ++c) {
             blend.translation[c] = a.translation[c] + u * (b.translation[c] - a.translation[c]);
@@ -90,18 +93,8 @@ Pose PoseSequence::at(double time) const {
         }
         blend.rotation = slerp(a.rotation, b.rotation, u);
         Mat4d own = composeTrs(blend);
-        if (parents_[i] >= 0) {
-            Mat4d back;
-            if (invert(toMat4d(ordered_[k][parents_[i]].boneOffset), back))
-                own = multiply(back, own);
-        }
-        NodeMatrices m{identityMatrix(), identityMatrix(), ordered_[k][i].boneOffset};
-        for (int e = 0; e < 16; ++e) m.pose[e] = static_cast<float>(own[e]);
-        for (int e = 12; e < 15; ++e) {
-            m.user[e] = m.pose[e];
-            m.pose[e] = 0.0f;
-        }
-        out.set(ids_[i], m);
+        if (key.parentOffsetInverse) own = multiply(*key.parentOffsetInverse, own);
+        out.set(ids_[i], fromLocal(own, key.boneOffset));
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,9 +42,16 @@ class PoseSequence {
     Pose at(double time) const;
 
   private:
+    // One node in one pose: its transform relative to its parent, split, and what a blend
+    // starting from this pose needs to become the node's matrices again.
+    struct Key {
+        Trs split;
+        Matrix4 boneOffset;
+        // The parent's bone offset inverted; none for the root or an offset with no inverse.
+        std::optional<Mat4d> parentOffsetInverse;
+    };
+
     std::vector<Source> poses_;
     std::vector<int32_t> ids_;
-    std::vector<int> parents_;
-    std::vector<std::vector<Trs>> split_;             // [pose][node in pre-order]
-    std::vector<std::vector<NodeMatrices>> ordered_;  // [pose][node in pre-order]
+    std::vector<std::vector<Key>> keys_;  // [pose][node in pre-order]
 };

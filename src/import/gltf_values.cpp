@@ -4,15 +4,8 @@
 
 #include <cstring>
 
+#include "model/bounded_reader.h"
 #include "model/byte_order.h"
-
-namespace {
-
-bool fits(size_t offset, size_t length, size_t size) {
-    return offset <= size && length <= size - offset;
-}
-
-}  // namespace
 
 std::string readFloats(const tinygltf::Model& doc, int index, int components,
                        std::vector<float>& out) {
@@ -34,9 +27,11 @@ std::string readFloats(const tinygltf::Model& doc, int index, int components,
         return name + " has no buffer";
     }
     const std::vector<unsigned char>& buffer = doc.buffers[view.buffer].data;
-    if (!fits(view.byteOffset, view.byteLength, buffer.size())) {
+    const BoundedReader bufferBytes(buffer.data(), buffer.size());
+    if (!bufferBytes.contains(view.byteOffset, view.byteLength)) {
         return name + "'s buffer view lies outside its buffer";
     }
+    const BoundedReader viewBytes = bufferBytes.slice(view.byteOffset, view.byteLength);
     const size_t element = 4 * static_cast<size_t>(components);
     const size_t stride = view.byteStride ? view.byteStride : element;
     if (stride < element) return name + "'s elements overlap";
@@ -44,7 +39,7 @@ std::string readFloats(const tinygltf::Model& doc, int index, int components,
     if (a.count == 0) return "";
     // The last element must end inside the view: count - 1 strides, then one element.
     if (a.count - 1 > view.byteLength / stride ||
-        !fits(a.byteOffset, (a.count - 1) * stride + element, view.byteLength)) {
+        !viewBytes.contains(a.byteOffset, (a.count - 1) * stride + element)) {
         return name + " runs past its buffer view";
     }
     const uint8_t* base = buffer.data() + view.byteOffset + a.byteOffset;

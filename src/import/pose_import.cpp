@@ -34,12 +34,6 @@ std::string quoted(const std::string& name) {
     return "\"" + name + "\"";
 }
 
-Matrix4 toFloat(const Mat4d& m) {
-    Matrix4 f{};
-    for (size_t k = 0; k < f.size(); ++k) f[k] = static_cast<float>(m[k]);
-    return f;
-}
-
 }  // namespace
 
 std::string GltfPoseSource::open(const tinygltf::Model& doc, const BoneNode& root,
@@ -54,7 +48,7 @@ std::string GltfPoseSource::open(const tinygltf::Model& doc, const BoneNode& roo
     loadedGlobal_ = globalTransforms(loaded_, parents_);
 
     std::string error = readTree(doc);
-    if (error.empty()) error = matchJoints(doc, root);
+    if (error.empty()) error = matchJoints(doc);
     if (error.empty()) error = readInverseBinds(doc);
     if (error.empty()) error = findBindSpace(doc, root);
     if (!error.empty()) return error;
@@ -88,7 +82,7 @@ std::string GltfPoseSource::readTree(const tinygltf::Model& doc) {
     return readNodeTransforms(doc, nodes_);
 }
 
-std::string GltfPoseSource::matchJoints(const tinygltf::Model& doc, const BoneNode&) {
+std::string GltfPoseSource::matchJoints(const tinygltf::Model& doc) {
     // The joints are the skin's; a file without a skin offers every node.
     skin_ = doc.skins.empty() ? -1 : 0;
     std::vector<int> joints;
@@ -121,12 +115,11 @@ std::string GltfPoseSource::matchJoints(const tinygltf::Model& doc, const BoneNo
         }
         if (!byName.emplace(name, joint).second) return "two joints are named " + quoted(name);
     }
+    // Every bone's name is a joint's (checked first), so each bone has its joint.
     jointNode_.assign(names_.size(), -1);
     for (size_t k = 0; k < names_.size(); ++k) {
-        const auto found = byName.find(names_[k]);
-        if (found == byName.end()) return "no joint is named " + quoted(names_[k]);
-        jointNode_[k] = found->second;
-        treeNodeOf[found->second] = static_cast<int32_t>(k);
+        jointNode_[k] = byName.at(names_[k]);
+        treeNodeOf[jointNode_[k]] = static_cast<int32_t>(k);
     }
     // Each joint must hang directly below its bone's parent's joint; the root's below no joint.
     for (size_t k = 0; k < names_.size(); ++k) {
@@ -270,12 +263,7 @@ std::string GltfPoseSource::poseAt(const double* time, Pose& out) const {
             local = multiply(inverse, drawn[k]);
         }
         if (!isFinite(local)) return "the place of " + quoted(names_[k]) + " is not a number";
-        NodeMatrices m{identityMatrix(), toFloat(local), loaded_[k].boneOffset};
-        for (int c = 12; c < 15; ++c) {
-            m.user[c] = m.pose[c];
-            m.pose[c] = 0.0f;
-        }
-        out.set(ids_[k], m);
+        out.set(ids_[k], fromLocal(local, loaded_[k].boneOffset));
     }
     return "";
 }

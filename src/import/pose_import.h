@@ -36,7 +36,7 @@ class GltfPoseSource {
 
   private:
     std::string readTree(const tinygltf::Model& doc);
-    std::string matchJoints(const tinygltf::Model& doc, const BoneNode& root);
+    std::string matchJoints(const tinygltf::Model& doc);
     std::string readInverseBinds(const tinygltf::Model& doc);
     std::string findBindSpace(const tinygltf::Model& doc, const BoneNode& root);
 

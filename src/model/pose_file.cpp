@@ -95,9 +95,6 @@ size_t applyPose(BoneNode& root, const uint8_t* data, size_t size) {
     return loaded;
 }
 
-namespace {
-
-// path names the file in the message about a read error; null for a stream of unknown name.
 size_t loadPoseStream(BoneNode& root, FILE* stream, const char* path) {
     const size_t needed = poseNodeCount(root) * kPoseRecordBytes;
     const long start = std::ftell(stream);
@@ -124,8 +121,6 @@ size_t loadPoseStream(BoneNode& root, FILE* stream, const char* path) {
     }
     return loaded;
 }
-
-}  // namespace
 
 void BoneNode::savePose(FILE* stream) const {
     const std::vector<uint8_t> bytes = encodePose(*this);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "model/pose.h"
@@ -38,3 +39,7 @@ int savePoseFile(const BoneNode& root, const Pose& pose, const char* path);
 // Reads the file whole, then applies it. Prints "cannot open : <path>" when it cannot be
 // opened. 0 when something was loaded, -1 otherwise.
 int loadPoseFile(BoneNode& root, const char* path);
+// The same for a stream already open, read from where it stands, with the same lines; path
+// names the file in the line about a read error, null for a stream of unknown name. Returns the
+// number of matrices loaded.
+size_t loadPoseStream(BoneNode& root, FILE* stream, const char* path);

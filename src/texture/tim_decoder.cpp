@@ -11,20 +11,6 @@
 
 namespace {
 
-struct Rgb {
-    uint8_t red, green, blue;
-};
-
-// A 5-bit channel n becomes 8 n + 7, so 0 gives 7 and 31 gives 255.
-uint8_t expandChannel(unsigned value) {
-    return static_cast<uint8_t>(8 * (value & 31u) + 7);
-}
-
-// Red in bits 0-4, green in 5-9, blue in 10-14; bit 15 is not used.
-Rgb paletteColour(uint16_t entry) {
-    return {expandChannel(entry), expandChannel(entry >> 5u), expandChannel(entry >> 10u)};
-}
-
 void printHeaderError(const BoundedReader& entry) {
     char bytes[8 * 3 + 1] = "";
     for (size_t i = 0; i < 8; ++i) {
@@ -54,22 +40,19 @@ bool readHeader(const BoundedReader& entry, TimImage& image) {
         case TimHeaderCheck::BadHeader:
             printHeaderError(entry);
             return false;
-        case TimHeaderCheck::BadPaletteSize: {
-            uint32_t clutLength = 0;
-            entry.readU32(TimImage::kClutLengthOffset, clutLength);
-            consoleProblem("Error : palette size [%8x]\n", clutLength);
+        case TimHeaderCheck::BadPaletteSize:
+            consoleProblem("Error : palette size [%8x]\n", image.clutLength);
             return false;
-        }
     }
     return false;
 }
 
-std::vector<Rgb> readPalettes(const BoundedReader& entry, int paletteCount) {
-    std::vector<Rgb> colours(TimImage::kPaletteEntries * static_cast<size_t>(paletteCount));
+std::vector<TimColour> readPalettes(const BoundedReader& entry, int paletteCount) {
+    std::vector<TimColour> colours(TimImage::kPaletteEntries * static_cast<size_t>(paletteCount));
     for (size_t i = 0; i < colours.size(); ++i) {
         uint16_t value = 0;
         entry.readU16(TimImage::kPalettesOffset + 2 * i, value);
-        colours[i] = paletteColour(value);
+        colours[i] = timColour(value);
     }
     return colours;
 }
@@ -80,7 +63,7 @@ using PagePixels = decltype(TexturePage::pixels);
 // one image height apart; rows and columns from 256 on land outside the page for every copy.
 // Returns how many rows the entry holds.
 size_t decodeRows(const BoundedReader& entry, const TimImage& image,
-                  const std::vector<Rgb>& colours, int copies, PagePixels& pixels) {
+                  const std::vector<TimColour>& colours, int copies, PagePixels& pixels) {
     const size_t rowBytes = image.rowBytes();
     const size_t available = entry.size() - image.pixelStart();
     const size_t rowsPresent =
@@ -92,7 +75,7 @@ size_t decodeRows(const BoundedReader& entry, const TimImage& image,
         for (int m = 0; m < copies; ++m) {
             const size_t y = static_cast<size_t>(m) * image.height + row;
             if (y >= kTexturePageSize) break;
-            const Rgb& colour = colours[TimImage::kPaletteEntries * m + index];
+            const TimColour& colour = colours[TimImage::kPaletteEntries * m + index];
             uint8_t* pixel = &pixels[4 * (kTexturePageSize * y + column)];
             pixel[0] = colour.red;
             pixel[1] = colour.green;
@@ -118,7 +101,7 @@ int TexturePage::decodeTim(const uint8_t* data, size_t size) {
     const BoundedReader entry(data, size);
     TimImage image;
     if (!readHeader(entry, image)) return -1;
-    const std::vector<Rgb> colours = readPalettes(entry, image.paletteCount);
+    const std::vector<TimColour> colours = readPalettes(entry, image.paletteCount);
     width = image.width;
     height = image.height;
 

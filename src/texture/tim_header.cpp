@@ -9,12 +9,12 @@ TimHeaderCheck checkTimHeader(const BoundedReader& entry, TimImage& image, uint6
     }
     if (id != TimImage::kId || flags != TimImage::kFlags4BitClut) return TimHeaderCheck::BadHeader;
 
-    uint32_t clutLength = 0;
-    if (!entry.readU32(TimImage::kClutLengthOffset, clutLength)) {
+    if (!entry.readU32(TimImage::kClutLengthOffset, image.clutLength)) {
         needed = TimImage::kClutLengthOffset + 4;
         return TimHeaderCheck::Truncated;
     }
-    if (clutLength < TimImage::kMinClutLength || clutLength > TimImage::kMaxClutLength) {
+    if (image.clutLength < TimImage::kMinClutLength ||
+        image.clutLength > TimImage::kMaxClutLength) {
         return TimHeaderCheck::BadPaletteSize;
     }
 

@@ -25,6 +25,7 @@ struct TimImage {
     static constexpr size_t kImageHeaderBytes = 12;
     static constexpr int kPixelsPerWidthUnit = 4;  // the width counts 16-bit units
 
+    uint32_t clutLength = 0;  // as the header gives it, set once read
     int paletteCount = 0;
     // The image block follows the palettes; it is found by counting them, not from the CLUT
     // length, which a malformed file may get wrong.
@@ -35,6 +36,20 @@ struct TimImage {
     size_t pixelStart() const { return imageStart + kImageHeaderBytes; }
     size_t rowBytes() const { return static_cast<size_t>(width) / 2; }  // two pixels per byte
 };
+
+// A 5-bit channel n becomes 8 n + 7, so 0 gives 7 and 31 gives 255.
+inline uint8_t timChannel(unsigned value) {
+    return static_cast<uint8_t>(8 * (value & 31u) + 7);
+}
+
+struct TimColour {
+    uint8_t red, green, blue;
+};
+
+// A palette entry's colour: red in bits 0-4, green in 5-9, blue in 10-14; bit 15 is not used.
+inline TimColour timColour(uint16_t entry) {
+    return {timChannel(entry), timChannel(entry >> 5u), timChannel(entry >> 10u)};
+}
 
 // How an entry's header stands with the decoder.
 enum class TimHeaderCheck {

@@ -115,18 +115,13 @@ bool holdsEdit(const uint8_t* archive, const ImageEdit& edit) {
                     edit.indices.begin())) {
         return false;
     }
-    // The palettes written again into a copy of the entry's header, and compared.
-    ArchiveImage header = *edit.image;
-    header.offset = 0;
-    std::vector<uint8_t> scratch(archive + edit.image->offset,
-                                 archive + edit.image->offset + header.header.imageStart);
+    // Each palette packed again over a copy of what the archive holds, and compared.
     for (const auto& [m, colours] : edit.palettes) {
-        writeImagePalette(scratch.data(), header, m, colours);
-        const size_t at = header.paletteOffset(m);
-        if (!std::equal(scratch.begin() + at, scratch.begin() + at + TimImage::kPaletteBytes,
-                        archive + edit.image->offset + at)) {
-            return false;
-        }
+        const uint8_t* held = archive + edit.image->paletteOffset(m);
+        uint8_t packed[TimImage::kPaletteBytes];
+        std::copy(held, held + TimImage::kPaletteBytes, packed);
+        packPalette(packed, colours);
+        if (!std::equal(packed, packed + TimImage::kPaletteBytes, held)) return false;
     }
     return true;
 }

@@ -3,12 +3,9 @@
 #include <algorithm>
 
 #include "model/byte_order.h"
+#include "texture/tim_image.h"
 
 namespace {
-
-uint8_t expandChannel(unsigned n) {
-    return static_cast<uint8_t>(8 * (n & 31u) + 7);
-}
 
 // The 5-bit n whose 8 n + 7 lies nearest c, halves rounded up; 7 + 8 n gives back n exactly.
 unsigned packChannel(uint8_t c) {
@@ -39,9 +36,8 @@ std::vector<IndexedImage::Colour> readImagePalette(const uint8_t* archive,
     std::vector<IndexedImage::Colour> colours(TimImage::kPaletteEntries);
     const uint8_t* entries = archive + image.paletteOffset(m);
     for (size_t k = 0; k < colours.size(); ++k) {
-        const uint16_t value = readLE16(entries + 2 * k);
-        colours[k] = {expandChannel(value), expandChannel(value >> 5u),
-                      expandChannel(value >> 10u)};
+        const TimColour colour = timColour(readLE16(entries + 2 * k));
+        colours[k] = {colour.red, colour.green, colour.blue};
     }
     return colours;
 }
@@ -56,7 +52,10 @@ void writeImageIndices(uint8_t* archive, const ArchiveImage& image,
 
 void writeImagePalette(uint8_t* archive, const ArchiveImage& image, int m,
                        const std::vector<IndexedImage::Colour>& colours) {
-    uint8_t* entries = archive + image.paletteOffset(m);
+    packPalette(archive + image.paletteOffset(m), colours);
+}
+
+void packPalette(uint8_t* entries, const std::vector<IndexedImage::Colour>& colours) {
     const size_t count = std::min(colours.size(), TimImage::kPaletteEntries);
     for (size_t k = 0; k < count; ++k) {
         const uint16_t kept = readLE16(entries + 2 * k) & 0x8000u;

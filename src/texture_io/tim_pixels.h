@@ -19,7 +19,10 @@ std::vector<IndexedImage::Colour> readImagePalette(const uint8_t* archive,
 // Writes the indices into the pixel bytes the entry holds, and no byte more.
 void writeImageIndices(uint8_t* archive, const ArchiveImage& image,
                        const std::vector<uint8_t>& indices);
-// Writes the given colours (at most 16) into palette m: each channel c as round((c - 7) / 8)
-// clamped to 0 .. 31, bit 15 kept from the archive. Entries past the colours given stay.
+// Writes the given colours (at most 16) into palette m with packPalette.
 void writeImagePalette(uint8_t* archive, const ArchiveImage& image, int m,
                        const std::vector<IndexedImage::Colour>& colours);
+// Writes the given colours (at most 16) into the 16 palette entries (32 bytes) at entries: each
+// channel c as round((c - 7) / 8) clamped to 0 .. 31, bit 15 kept from what the entry held.
+// Entries past the colours given stay.
+void packPalette(uint8_t* entries, const std::vector<IndexedImage::Colour>& colours);

@@ -177,6 +177,29 @@ TEST(TextureReplacement, EntriesSharingBytesMustAgree) {
               "whose files say otherwise");
 }
 
+TEST(TextureReplacement, EntriesSharingBytesMustAgreeOnTheirPalettesToo) {
+    ab::Archive shared;
+    shared.entries = {ab::Bytes(4, 0), smallImage().bytes(), ab::Bytes(4, 0), {}, {}};
+    const std::vector<uint32_t> at = ab::entryOffsets(shared.bytes());
+    shared.offsetOverrides = {std::nullopt, std::nullopt, std::nullopt, at[1], at[2]};
+    const ab::Bytes archive = shared.bytes();
+    std::vector<TextureInput> files = asInputs(extractTextures(archive.data(), archive.size()));
+    ASSERT_EQ(files.size(), 4u);
+    ASSERT_EQ(files[1].name, "entry1-palette1.png");
+    // The same indices, one colour of palette 1 other than entry 3's files give.
+    IndexedImage image;
+    std::string error;
+    ASSERT_TRUE(decodeIndexedPng(files[1].bytes.data(), files[1].bytes.size(), 4, 2, image, error));
+    image.palette[3] = {255, 255, 255};
+    ASSERT_TRUE(encodeIndexedPng(image, files[1].bytes, error)) << error;
+    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), files, "a").error,
+              "dir/entry1-palette0.png: the image shares bytes of the archive with another image "
+              "whose files say otherwise");
+    // Alone, the edit goes in.
+    files.resize(2);
+    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), files, "a").error, "");
+}
+
 TEST(TextureReplacement, AnEditedIndexAndColourLandExactlyWhereTheyShould) {
     const ab::Bytes archive = mixedArchive();
     const TextureExtraction out = extractTextures(archive.data(), archive.size());
