@@ -7,6 +7,8 @@ cd "$(dirname "$0")"
 
 scripts/install-deps.sh
 jobs=$(nproc)
+# Object files are cached by content, whichever folder the tree is checked out in.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"

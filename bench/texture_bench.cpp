@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "bench_data.h"
-#include "model/byte_order.h"
+#include "io/byte_order.h"
 #include "texture/texture_page.h"
 
 namespace {

@@ -1,18 +1,18 @@
 #include "entry_points.h"
 
+#include <tiny_gltf.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include <tiny_gltf.h>
-
 #include "archive_builder.h"
 #include "import/gltf_reading.h"
 #include "import/pose_import.h"
+#include "io/byte_order.h"
 #include "model/bone_node.h"
-#include "model/byte_order.h"
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"

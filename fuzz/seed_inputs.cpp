@@ -1,17 +1,18 @@
 #include "seed_inputs.h"
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <unistd.h>
 #include <limits>
+#include <string>
 
 #include "entry_points.h"
 #include "export/gltf_export.h"
+#include "io/file_reading.h"
 #include "model/bone_node.h"
-#include "model/file_reading.h"
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/pose_file.h"

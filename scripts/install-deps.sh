@@ -13,7 +13,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     libtinygltf-dev nlohmann-json3-dev assimp-utils nodejs libcli11-dev
     libpng-dev zlib1g-dev
-    dpkg-dev lintian desktop-file-utils appstream groff-base file
+    ccache dpkg-dev lintian desktop-file-utils appstream groff-base file
 )
 # npm runs the glTF validator's install; some node packagings ship it inside nodejs.
 command -v npm >/dev/null || packages+=(npm)

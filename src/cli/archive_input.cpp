@@ -9,8 +9,8 @@
 
 #include "console/console.h"
 #include "demo_archive.h"
+#include "io/file_reading.h"
 #include "model/bone_node.h"
-#include "model/file_reading.h"
 #include "model/model_state.h"
 
 std::string archiveName(const std::string& archive) {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <memory>
 
+#include "archive/entry_table.h"
 #include "console/console.h"
+#include "io/bounded_reader.h"
 #include "model/bone_node.h"
-#include "model/bounded_reader.h"
-#include "model/entry_table.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "model/skeleton_layout.h"

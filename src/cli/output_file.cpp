@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "model/file_saving.h"
+#include "io/file_saving.h"
 
 namespace {
 

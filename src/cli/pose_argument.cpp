@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "console/console.h"
-#include "model/byte_order.h"
-#include "model/file_reading.h"
+#include "io/byte_order.h"
+#include "io/file_reading.h"
 #include "model/pose_file.h"
 
 namespace {

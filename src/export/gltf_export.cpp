@@ -15,8 +15,8 @@
 #include "console/console.h"
 #include "export/gltf_buffer.h"
 #include "export/gltf_mesh.h"
+#include "io/file_saving.h"
 #include "model/bone_node.h"
-#include "model/file_saving.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "model/byte_order.h"
-#include "model/file_reading.h"
+#include "io/byte_order.h"
+#include "io/file_reading.h"
 
 namespace {
 

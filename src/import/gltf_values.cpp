@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "model/bounded_reader.h"
-#include "model/byte_order.h"
+#include "io/bounded_reader.h"
+#include "io/byte_order.h"
 
 std::string readFloats(const tinygltf::Model& doc, int index, int components,
                        std::vector<float>& out) {

@@ -11,7 +11,7 @@
 #include "console/console.h"
 #include "import/gltf_reading.h"
 #include "import/pose_import.h"
-#include "model/file_saving.h"
+#include "io/file_saving.h"
 #include "model/pose_file.h"
 
 namespace {

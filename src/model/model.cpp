@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "console/console.h"
-#include "model/file_reading.h"
+#include "io/file_reading.h"
 #include "texture/texture_page.h"
 
 Model::Model() : texturePage_(std::make_unique<TexturePage>()) {}

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "model/bounded_reader.h"
+#include "io/bounded_reader.h"
 #include "model/vec.h"
 
 // A texture coordinate as stored: (u, v); its third component is always 0.
@@ -82,7 +82,6 @@ class PartMesh {
     // reference would reach outside the block or the vertex list, nothing is added, the reason
     // goes to *error (when given) and the result is false.
     bool parsePartMesh(const BoundedReader& block, std::string* error = nullptr);
-
 
   private:
     // Where a polygon's corners, colours and texture coordinates begin; each ends where the

@@ -8,9 +8,9 @@
 #include <cstring>
 
 #include "console/console.h"
+#include "io/file_reading.h"
+#include "io/file_saving.h"
 #include "model/bone_node.h"
-#include "model/file_reading.h"
-#include "model/file_saving.h"
 
 namespace {
 

@@ -28,7 +28,7 @@ Pose decodePose(const BoneNode& root, const uint8_t* data, size_t size, size_t* 
 // does not match the tree. Returns the number of matrices loaded.
 size_t applyPose(BoneNode& root, const uint8_t* data, size_t size);
 
-// Saves the pose through saveFile (model/file_saving.h): beside the target and renamed over it,
+// Saves the pose through saveFile (io/file_saving.h): beside the target and renamed over it,
 // keeping its mode and links, and refusing a write-protected file or a folder. Prints
 // "cannot open : <path>" when the file cannot be written, or one line naming the path and the
 // error. 0 on success, -1 on failure.

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "archive/entry_table.h"
 #include "console/console.h"
+#include "io/bounded_reader.h"
 #include "model/bone_node.h"
-#include "model/bounded_reader.h"
-#include "model/entry_table.h"
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"

@@ -6,7 +6,7 @@
 
 #include "console/console.h"
 #include "demo_archive.h"
-#include "model/file_reading.h"
+#include "io/file_reading.h"
 #include "model/model.h"
 #include "model/model_state.h"
 #include "model/pose_file.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "console/console.h"
-#include "model/file_reading.h"
+#include "io/file_reading.h"
 #include "model/pose_file.h"
 
 namespace {

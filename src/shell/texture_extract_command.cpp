@@ -8,7 +8,7 @@
 
 #include "console/console.h"
 #include "demo_archive.h"
-#include "model/file_reading.h"
+#include "io/file_reading.h"
 #include "shell/shell_platform.h"
 #include "shell/viewer_state.h"
 #include "texture_io/texture_extraction.h"

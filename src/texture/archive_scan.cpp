@@ -1,10 +1,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "archive/entry_table.h"
 #include "console/console.h"
-#include "model/byte_order.h"
-#include "model/entry_table.h"
-#include "model/file_reading.h"
+#include "io/byte_order.h"
+#include "io/file_reading.h"
 #include "texture/texture_page.h"
 #include "texture/tim_image.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "console/console.h"
-#include "model/bounded_reader.h"
+#include "io/bounded_reader.h"
 #include "texture/texture_page.h"
 #include "texture/tim_image.h"
 

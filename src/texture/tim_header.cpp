@@ -1,4 +1,4 @@
-#include "model/bounded_reader.h"
+#include "io/bounded_reader.h"
 #include "texture/tim_image.h"
 
 TimHeaderCheck checkTimHeader(const BoundedReader& entry, TimImage& image, uint64_t& needed) {

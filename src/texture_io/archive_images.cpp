@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "model/bounded_reader.h"
-#include "model/entry_table.h"
+#include "archive/entry_table.h"
+#include "io/bounded_reader.h"
 #include "texture/texture_page.h"
 #include "texture_io/indexed_png.h"
 

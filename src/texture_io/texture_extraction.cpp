@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <system_error>
 
-#include "model/file_saving.h"
+#include "io/file_saving.h"
 #include "texture_io/archive_images.h"
 #include "texture_io/indexed_png.h"
 #include "texture_io/tim_pixels.h"

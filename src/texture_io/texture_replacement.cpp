@@ -8,8 +8,8 @@
 #include <map>
 #include <system_error>
 
-#include "model/byte_order.h"
-#include "model/file_reading.h"
+#include "io/byte_order.h"
+#include "io/file_reading.h"
 #include "texture_io/archive_images.h"
 #include "texture_io/indexed_png.h"
 #include "texture_io/tim_pixels.h"

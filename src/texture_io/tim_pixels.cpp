@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "model/byte_order.h"
+#include "io/byte_order.h"
 #include "texture/tim_image.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include "console/console.h"
 #include "hostile_test_support.h"
+#include "io/file_reading.h"
 #include "model/bone_node.h"
-#include "model/file_reading.h"
 #include "model/model.h"
 #include "model/model_state.h"
 

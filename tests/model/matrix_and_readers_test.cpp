@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "model/bounded_reader.h"
-#include "model/byte_order.h"
-#include "model/entry_table.h"
+#include "archive/entry_table.h"
+#include "io/bounded_reader.h"
+#include "io/byte_order.h"
 #include "model/matrix.h"
 #include "model/vec.h"
 

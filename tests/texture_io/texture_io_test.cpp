@@ -9,7 +9,7 @@
 #include <csetjmp>
 
 #include "archive_builder.h"
-#include "model/byte_order.h"
+#include "io/byte_order.h"
 #include "texture_io/indexed_png.h"
 #include "texture_io/texture_extraction.h"
 #include "texture_io/texture_replacement.h"

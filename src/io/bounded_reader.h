@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "model/byte_order.h"
+#include "io/byte_order.h"
 
 // A read-only window on an untrusted byte buffer. Every read names an offset inside the window
 // and fails (returns false, output untouched) when any byte of it lies outside, so no count or

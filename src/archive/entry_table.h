@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "model/bounded_reader.h"
+#include "io/bounded_reader.h"
 
 // The table every archive starts with: a 32-bit entry count, then one 32-bit offset per entry,
 // little-endian. Nothing in it is trusted: a word the archive does not hold reads as absent, and

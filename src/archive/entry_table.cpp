@@ -1,4 +1,4 @@
-#include "model/entry_table.h"
+#include "archive/entry_table.h"
 
 std::vector<uint8_t> readEntryTableBytes(FILE* file, uint32_t maxEntries) {
     std::vector<uint8_t> bytes(4 + 4 * static_cast<size_t>(maxEntries));

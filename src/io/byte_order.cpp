@@ -1,4 +1,4 @@
-#include "model/byte_order.h"
+#include "io/byte_order.h"
 
 namespace {
 template <size_t N>

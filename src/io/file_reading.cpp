@@ -1,4 +1,4 @@
-#include "model/file_reading.h"
+#include "io/file_reading.h"
 
 #include <sys/stat.h>
 
@@ -41,8 +41,8 @@ bool readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data)
     const int64_t size = regularFileSize(stream);
     if (size > static_cast<int64_t>(kArchiveSizeLimit)) {
         consoleProblem("%s is %" PRId64 " bytes, more than the %" PRIu64
-                      " a model archive may have: not read\n",
-                      path, size, kArchiveSizeLimit);
+                       " a model archive may have: not read\n",
+                       path, size, kArchiveSizeLimit);
         return false;
     }
     BoundedRead read = readUpTo(stream, kArchiveSizeLimit);
@@ -52,8 +52,8 @@ bool readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data)
     }
     if (read.more) {
         consoleProblem("%s runs past %" PRIu64
-                      " bytes, more than a model archive may have: not read\n",
-                      path, kArchiveSizeLimit);
+                       " bytes, more than a model archive may have: not read\n",
+                       path, kArchiveSizeLimit);
         return false;
     }
     data = std::move(read.bytes);

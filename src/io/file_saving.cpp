@@ -1,4 +1,4 @@
-#include "model/file_saving.h"
+#include "io/file_saving.h"
 
 #include <fcntl.h>
 #include <limits.h>
