@@ -10,7 +10,6 @@
 
 #include "bench_data.h"
 #include "console/console.h"
-#include "model/model_state.h"
 #include "ratio_reporter.h"
 
 namespace {
@@ -42,7 +41,6 @@ int main(int argc, char** argv) {
 
     setConsoleTarget(ConsoleTarget::Discard);
     std::ostream& report = std::cout;
-    createRootNode();
     const BenchData& data = benchData();
     report << "large archive: " << data.large.size() << " bytes, " << data.largeCounts.bones
            << " bones, " << data.largeCounts.polygons << " polygons, " << data.largeCounts.corners

@@ -20,7 +20,6 @@
 #include "model/bone_node.h"
 #include "model/matrix.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "render/views.h"
 #include "vertex_array_reference.h"
@@ -62,7 +61,8 @@ void reportStartup(const StartupTimes& t) {
 
 // drawFrame next to the vertex-array reference in each window, alternating in rounds so that
 // a change in the machine's load hits both alike. Returns each window's median frame.
-std::vector<double> measureFrames(const VertexArrayReference& reference, const Plan& plan) {
+std::vector<double> measureFrames(Model& model, const VertexArrayReference& reference,
+                                  const Plan& plan) {
     std::fprintf(report,
                  "\none frame (ms, median of %d; mean in brackets): drawFrame = the viewer's frame "
                  "(display lists, then swap);\nreference = the same %zu triangles from one vertex "
@@ -77,7 +77,7 @@ std::vector<double> measureFrames(const VertexArrayReference& reference, const P
         glutSetWindow(viewWindows[view]);
         viewContexts.switchTo(static_cast<ViewIndex>(view));
         const std::function<void()> draws[3] = {
-            drawFrame, [&] { swapAfter([&] { reference.render(0); }); },
+            [&] { drawFrame(model, 0); }, [&] { swapAfter([&] { reference.render(0); }); },
             [&] { swapAfter([&] { reference.render(buffer); }); }};
         Samples samples[3];
         for (const auto& draw : draws) timeOne(draw);  // warm up
@@ -102,11 +102,11 @@ std::vector<double> measureFrames(const VertexArrayReference& reference, const P
 // A drag: each motion turns the selection about z and about x (two rotateBone calls), then the
 // main window redraws and the side and up windows follow, as the handlers do. One drag with the
 // whole model selected, one with bone id 1.
-void measureDragSteps(const Plan& plan) {
+void measureDragSteps(Model& model, const Plan& plan) {
     const Matrix4 aboutZ = rotationAboutZ(0.025), aboutX = rotationAboutX(0.0125);
-    const int32_t targets[2] = {0, partList.empty() ? 0 : 1};
-    for (int32_t target : targets) {
-        selectedBone = target;
+    const int32_t targets[2] = {0, model.partList().empty() ? 0 : 1};
+    BoneNode* rootNode = model.rootNode();
+    for (int32_t selectedBone : targets) {
         const auto start = Clock::now();
         for (int s = 0; s < plan.dragSteps; ++s) {
             rootNode->rotateBone(aboutZ, selectedBone);
@@ -114,24 +114,24 @@ void measureDragSteps(const Plan& plan) {
             for (int view = 0; view < 3; ++view) {
                 glutSetWindow(viewWindows[view]);
                 viewContexts.switchTo(static_cast<ViewIndex>(view));
-                drawFrame();
+                drawFrame(model, selectedBone);
                 glFinish();
             }
         }
         const double ms = msSince(start) / plan.dragSteps;
         std::fprintf(report,
                      "  selected %s: %.1f ms per motion = %.1f motions (frames) per second\n",
-                     target == 0 ? "whole model (id 0)" : "bone id 1", ms, 1000.0 / ms);
+                     selectedBone == 0 ? "whole model (id 0)" : "bone id 1", ms, 1000.0 / ms);
     }
 }
 
 // The drag, then the three frames alone for comparison.
-void measureDrag(const Plan& plan, const std::vector<double>& frameMs) {
+void measureDrag(Model& model, const Plan& plan, const std::vector<double>& frameMs) {
     std::fprintf(report,
                  "\ndrag (rotateBone about z and x, then drawFrame in the three windows, "
                  "%d motions):\n",
                  plan.dragSteps);
-    measureDragSteps(plan);
+    measureDragSteps(model, plan);
     std::fprintf(report, "  (the viewer's three frames alone: %.1f ms)\n",
                  frameMs[0] + frameMs[1] + frameMs[2]);
 }
@@ -169,15 +169,14 @@ int main(int argc, char** argv) {
     }
 
     setConsoleTarget(ConsoleTarget::Discard);
-    createRootNode();
     Model model;
     const StartupTimes startup = startThreeViews(model, archive.c_str(), argc, argv);
     if (scratch) std::remove(archive.c_str());
 
     size_t polygons = 0;
-    for (const PartMesh* mesh : partList) polygons += mesh->polygonCount();
+    for (const PartMesh* mesh : model.partList()) polygons += mesh->polygonCount();
     std::fprintf(report, "model: %s: %zu bones, %zu polygons (all parts shown)\n", label.c_str(),
-                 partList.size(), polygons);
+                 model.partList().size(), polygons);
     std::fprintf(report, "GL_RENDERER: %s\nGL_VERSION: %s\n",
                  reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                  reinterpret_cast<const char*>(glGetString(GL_VERSION)));
@@ -186,9 +185,9 @@ int main(int argc, char** argv) {
     const bool large = polygons > 100000;
     const Plan plan{quick ? 2 : 5, quick ? 2 : (large ? 4 : 40), quick ? 3 : (large ? 12 : 120)};
     VertexArrayReference reference;
-    reference.build();
-    const std::vector<double> frameMs = measureFrames(reference, plan);
-    measureDrag(plan, frameMs);
+    reference.build(model);
+    const std::vector<double> frameMs = measureFrames(model, reference, plan);
+    measureDrag(model, plan, frameMs);
     std::fflush(report);
     return 0;
 }

@@ -12,7 +12,6 @@
 #include "model/bone_node.h"
 #include "model/matrix.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/pose_file.h"
 
 namespace {
@@ -31,22 +30,21 @@ const archive_builder::Bytes& treeArchive(Tree tree) {
 bool treeLoaded = false;
 Tree loadedTree = Tree::Wide;
 std::vector<uint8_t> loadedPose;
+Model treeModel;
+BoneNode* rootNode = nullptr;
 
 void prepareTree(Tree tree) {
-    // Other benchmarks reset the model state too; a node count that is off means a rebuild.
-    if (!rootNode || !treeLoaded || loadedTree != tree ||
-        poseNodeCount(*rootNode) != kTreeBones + 1) {
-        resetModelState();
-        Model model;
+    if (!treeLoaded || loadedTree != tree) {
+        treeModel = Model();
         const auto& archive = treeArchive(tree);
-        model.parseSkeleton(archive.data(), archive.size());
+        treeModel.parseSkeleton(archive.data(), archive.size());
+        rootNode = treeModel.rootNode();
         loadedPose = encodePose(*rootNode);
         loadedTree = tree;
         treeLoaded = true;
     } else {
         applyPose(*rootNode, loadedPose.data(), loadedPose.size());
     }
-    selectedBone = 0;
 }
 
 void countNodes(benchmark::State& state, size_t allocations) {
@@ -69,13 +67,11 @@ void BM_ParseSkeletonTree(benchmark::State& state, Tree tree) {
     Model model;
     for (auto _ : state) {
         state.PauseTiming();
-        resetModelState();
+        model = Model();
         state.ResumeTiming();
         model.parseSkeleton(archive.data(), archive.size());
     }
-    state.counters["nodes"] = static_cast<double>(poseNodeCount(*rootNode));
-    resetModelState();
-    treeLoaded = false;
+    state.counters["nodes"] = static_cast<double>(poseNodeCount(*model.rootNode()));
 }
 BENCHMARK_CAPTURE(BM_ParseSkeletonTree, wide, Tree::Wide)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ParseSkeletonTree, deep, Tree::Deep)->Unit(benchmark::kMillisecond);

@@ -9,14 +9,13 @@
 #include "allocation_counter.h"
 #include "bench_data.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 
 namespace {
 
-size_t loadedPolygons() {
+size_t loadedPolygons(const Model& model) {
     size_t n = 0;
-    for (const PartMesh* mesh : partList) n += mesh->polygonCount();
+    for (const PartMesh* mesh : model.partList()) n += mesh->polygonCount();
     return n;
 }
 
@@ -45,7 +44,7 @@ void measureLoad(benchmark::State& state, const archive_builder::Bytes& archive,
     size_t allocations = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        resetModelState();
+        model = Model();
         const size_t before = allocationStats().allocations;
         state.ResumeTiming();
         load(model);
@@ -53,11 +52,10 @@ void measureLoad(benchmark::State& state, const archive_builder::Bytes& archive,
         allocations += allocationStats().allocations - before;
         state.ResumeTiming();
     }
-    const size_t polygons = loadedPolygons();
+    const size_t polygons = loadedPolygons(model);
     if (polygons != expectedPolygons) {
         state.SkipWithError("the load did not build every polygon of the archive");
     }
-    resetModelState();
     const double perLoad =
         static_cast<double>(allocations) / static_cast<double>(state.iterations());
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * archive.size()));
@@ -92,9 +90,8 @@ void BM_ParseSkeletonDemo(benchmark::State& state) {
     }
     // The demo's polygon count is whatever its parse builds; measure it once first.
     Model probe;
-    resetModelState();
     probe.parseSkeleton(data.demo.data(), data.demo.size());
-    const size_t polygons = loadedPolygons();
+    const size_t polygons = loadedPolygons(probe);
     measureLoad(state, data.demo, polygons,
                 [&](Model& model) { model.parseSkeleton(data.demo.data(), data.demo.size()); });
 }

@@ -14,7 +14,6 @@
 #include "allocation_counter.h"
 #include "console/console.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 
 namespace {
@@ -45,7 +44,6 @@ int main(int argc, char** argv) {
     }
     const double fileBytes = static_cast<double>(info.st_size);
 
-    createRootNode();
     Model model;
     const long rssBefore = maxResidentKiB();
     const AllocationStats before = allocationStats();
@@ -64,7 +62,7 @@ int main(int argc, char** argv) {
     const long rssAfter = maxResidentKiB();
 
     size_t polygons = 0;
-    for (const PartMesh* mesh : partList) polygons += mesh->polygonCount();
+    for (const PartMesh* mesh : model.partList()) polygons += mesh->polygonCount();
     const double heapPeak = static_cast<double>(after.peakBytes - before.liveBytes);
     const double heapKept = static_cast<double>(after.liveBytes - before.liveBytes);
     const double rssGrowth = 1024.0 * static_cast<double>(rssAfter - rssBefore);
@@ -76,10 +74,10 @@ int main(int argc, char** argv) {
                  " (%.0f bytes per polygon)\n"
                  "  max resident set growth:              %8.1f MB = %5.2f x file size\n"
                  "  heap allocations during load:         %zu (%.4f per polygon)\n",
-                 argv[1], result, partList.size(), polygons, fileBytes / 1e6, wallMs, loadCpuMs,
-                 heapPeak / 1e6, heapPeak / fileBytes, heapKept / 1e6, heapKept / fileBytes,
-                 polygons ? heapKept / static_cast<double>(polygons) : 0.0, rssGrowth / 1e6,
-                 rssGrowth / fileBytes, after.allocations - before.allocations,
+                 argv[1], result, model.partList().size(), polygons, fileBytes / 1e6, wallMs,
+                 loadCpuMs, heapPeak / 1e6, heapPeak / fileBytes, heapKept / 1e6,
+                 heapKept / fileBytes, polygons ? heapKept / static_cast<double>(polygons) : 0.0,
+                 rssGrowth / 1e6, rssGrowth / fileBytes, after.allocations - before.allocations,
                  polygons ? static_cast<double>(after.allocations - before.allocations) /
                                 static_cast<double>(polygons)
                           : 0.0);

@@ -9,7 +9,7 @@
 
 #include "model/bone_node.h"
 #include "model/matrix.h"
-#include "model/model_state.h"
+#include "model/model.h"
 #include "model/part_mesh.h"
 #include "render/display_lists.h"
 #include "render/views.h"
@@ -52,10 +52,11 @@ void append(std::vector<GLfloat>& to, const std::vector<GLfloat>& from) {
 
 }  // namespace
 
-void VertexArrayReference::build() {
+void VertexArrayReference::build(const Model& model) {
+    axesList_ = axesList(model);
     Arrays untextured, textured;
     // Each mesh is drawn under parentFrame · user · pose; its children under that · boneOffset.
-    std::vector<std::pair<const BoneNode*, Matrix4>> stack{{rootNode, identityMatrix()}};
+    std::vector<std::pair<const BoneNode*, Matrix4>> stack{{model.rootNode(), identityMatrix()}};
     while (!stack.empty()) {
         auto [node, parentFrame] = stack.back();
         stack.pop_back();
@@ -134,12 +135,13 @@ void VertexArrayReference::render(GLuint buffer) const {
             glDisableClientState(GL_TEXTURE_COORD_ARRAY);
             glDisableClientState(GL_COLOR_ARRAY);
             glDisableClientState(GL_VERTEX_ARRAY);
-        });
+        },
+        axesList_);
     if (buffer) glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void renderTwoPassFrame(const std::function<void()>& untextured,
-                        const std::function<void()>& textured) {
+                        const std::function<void()>& textured, int axesList) {
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -152,7 +154,7 @@ void renderTwoPassFrame(const std::function<void()>& untextured,
     glEnable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
     untextured();
-    glCallList(static_cast<GLuint>(axesList()));
+    glCallList(static_cast<GLuint>(axesList));
 
     glDepthFunc(GL_LEQUAL);
     glShadeModel(GL_FLAT);

@@ -12,15 +12,17 @@
 
 #include "model/vec.h"
 
+class Model;
+
 // The frame's two passes with the frame's state (clear, untextured pass, world axes, textured
 // pass), each pass's geometry given by the caller; no flush or swap.
 void renderTwoPassFrame(const std::function<void()>& untextured,
-                        const std::function<void()>& textured);
+                        const std::function<void()>& textured, int axesList);
 
 class VertexArrayReference {
   public:
-    // Takes the visible parts of the tree below rootNode as it stands now.
-    void build();
+    // Takes the visible parts of the model's tree as it stands now.
+    void build(const Model& model);
     size_t triangleCount() const { return (untexturedVertices_ + texturedVertices_) / 3; }
 
     // Uploads the arrays into a buffer object of the current context.
@@ -34,4 +36,5 @@ class VertexArrayReference {
     std::vector<GLfloat> positions_, colors_, texCoords_;
     size_t untexturedVertices_ = 0;
     size_t texturedVertices_ = 0;
+    int axesList_ = 0;
 };

@@ -7,11 +7,10 @@
 
 #include "frame_timing.h"
 #include "model/model.h"
-#include "model/model_state.h"
+#include "model/model_loading.h"
 #include "model/part_mesh.h"
 #include "render/prepare_window.h"
 #include "render/views.h"
-#include "shell/model_loading.h"
 
 int viewWindows[3] = {0, 0, 0};
 ViewContexts viewContexts;
@@ -31,9 +30,12 @@ void markDrawn(int view) {
 }
 
 // The display handlers: the main window draws and asks the other two to follow.
+// The model the windows show.
+Model* shownModel = nullptr;
+
 void displayMain() {
     viewContexts.switchTo(ViewMain);
-    drawFrame();
+    drawFrame(*shownModel, 0);
     markDrawn(0);
     glutSetWindow(viewWindows[1]);
     glutPostRedisplay();
@@ -42,12 +44,12 @@ void displayMain() {
 }
 void displaySide() {
     viewContexts.switchTo(ViewSide);
-    drawFrame();
+    drawFrame(*shownModel, 0);
     markDrawn(1);
 }
 void displayUp() {
     viewContexts.switchTo(ViewUp);
-    drawFrame();
+    drawFrame(*shownModel, 0);
     markDrawn(2);
 }
 
@@ -77,10 +79,11 @@ StartupTimes startThreeViews(Model& model, const char* archive, int& argc, char*
 
     // The side view is current while the archive loads, as in the viewer.
     times.setUpMs[ViewSide] = setUp(ViewSide);
-    const LoadedModel loaded = loadModel(model, archive);
+    shownModel = &model;
+    const LoadedModel loaded = loadModelFile(model, archive);
     times.texturesMs = loaded.texturesMs;
     times.skeletonMs = loaded.skeletonMs;
-    for (PartMesh* mesh : partList) mesh->setVisible(1);
+    for (PartMesh* mesh : model.partList()) mesh->setVisible(1);
     const auto t = Clock::now();
     prepareWindow(model);
     times.prepareMs = msSince(t);

@@ -14,7 +14,6 @@
 #include "io/byte_order.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "model/pose_file.h"
 #include "seed_inputs.h"
@@ -72,9 +71,11 @@ TexturePage& scratchPage() {
 }  // namespace
 
 int skeletonArchive(const uint8_t* data, size_t size) {
-    resetModelState();
     Model model;
     const int result = model.parseSkeleton(data, size);
+    BoneNode* rootNode = model.rootNode();
+    const std::vector<PartMesh*>& partList = model.partList();
+    const std::vector<int32_t>& boneIndexList = model.boneIndexList();
     checkLoaderResult(result);
 
     check(partList.size() == boneIndexList.size(), "partList and boneIndexList differ in length");
@@ -175,8 +176,8 @@ const uint8_t* poseTreeArchive(size_t* size) {
 }
 
 int poseFile(const uint8_t* data, size_t size) {
-    resetModelState();
     Model model;
+    BoneNode* rootNode = model.rootNode();
     size_t archiveSize = 0;
     const uint8_t* archive = poseTreeArchive(&archiveSize);
     check(model.parseSkeleton(archive, archiveSize) == 0, "the fixed pose tree did not load");
@@ -207,8 +208,8 @@ int poseFile(const uint8_t* data, size_t size) {
 
 int gltfImport(const uint8_t* data, size_t size) {
     static const archive_builder::Bytes archive = seed_inputs::soundArchive();
-    resetModelState();
     Model model;
+    BoneNode* rootNode = model.rootNode();
     check(model.parseSkeleton(archive.data(), archive.size()) == 0, "the sound model did not load");
     const Pose loaded = Pose::capture(*rootNode);
 

@@ -14,7 +14,6 @@
 #include "io/file_reading.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/pose_file.h"
 #include "texture_io/texture_extraction.h"
 #include "texture_io/texture_replacement.h"
@@ -95,8 +94,8 @@ Bytes archiveWithMesh(const MeshBlock& mesh) {
     return buildModelArchive(skeleton, angles);
 }
 
-Archive soundEntries() {
-    Archive archive;
+archive_builder::Archive soundEntries() {
+    archive_builder::Archive archive;
     Bytes filler;
     putLE32(filler, 0);
     archive.entries = {soundSkeleton().bytes(), filler, soundAngles().bytes()};
@@ -161,13 +160,14 @@ std::vector<NamedInput> archiveSeeds() {
         angles.angles = {0};
         seeds.push_back({"sound-one-bone", buildModelArchive(skeleton, angles)});
         seeds.push_back({"sound-no-bones", buildModelArchive(Skeleton{}, AngleTable{})});
-        Archive two;
+        archive_builder::Archive two;
         two.entries = {soundSkeleton().bytes(), Bytes(4, 0)};
         seeds.push_back({"sound-two-entries", two.bytes()});
     }
 
     {
-        Archive archive;  // every TIM variant as an entry of one archive, for the texture scan
+        archive_builder::Archive
+            archive;  // every TIM variant as an entry of one archive, for the texture scan
         archive.entries = {soundSkeleton().bytes(), Bytes(4, 0), soundAngles().bytes()};
         for (const NamedInput& tim : timSeeds()) archive.entries.push_back(tim.bytes);
         archive.entries.push_back(Bytes(4, 0));
@@ -185,7 +185,7 @@ std::vector<NamedInput> archiveSeeds() {
             {std::string("count-bones-") + name, buildModelArchive(skeleton, soundAngles())});
     }
     for (uint32_t entries : {255u, 256u, 0xFFFFFFFFu}) {
-        Archive archive = soundEntries();
+        archive_builder::Archive archive = soundEntries();
         archive.countOverride = entries;
         seeds.push_back({"count-entries-" + std::to_string(entries), archive.bytes()});
     }
@@ -217,7 +217,7 @@ std::vector<NamedInput> archiveSeeds() {
 
     // Offsets.
     {
-        Archive archive = soundEntries();
+        archive_builder::Archive archive = soundEntries();
         archive.offsetOverrides = {0xFFFFFF00u};
         seeds.push_back({"offset-skeleton-past-end", archive.bytes()});
         archive = soundEntries();
@@ -249,7 +249,7 @@ std::vector<NamedInput> archiveSeeds() {
     // Entries out of order.
     {
         const std::vector<uint32_t> at = entryOffsets(sound);
-        Archive archive = soundEntries();
+        archive_builder::Archive archive = soundEntries();
         archive.offsetOverrides = {at[2], std::nullopt, at[0]};
         seeds.push_back({"order-skeleton-after-angles", archive.bytes()});
         archive = soundEntries();
@@ -376,8 +376,8 @@ std::vector<NamedInput> textureReplaceSeeds() {
 }
 
 std::vector<NamedInput> poseSeeds() {
-    resetModelState();
     Model model;
+    BoneNode* rootNode = model.rootNode();
     size_t size = 0;
     const uint8_t* archive = fuzz_entry::poseTreeArchive(&size);
     model.parseSkeleton(archive, size);
@@ -410,8 +410,8 @@ std::vector<NamedInput> poseSeeds() {
 }
 
 std::vector<NamedInput> gltfSeeds() {
-    resetModelState();
     Model model;
+    BoneNode* rootNode = model.rootNode();
     const Bytes archive = soundArchive();
     model.parseSkeleton(archive.data(), archive.size());
     ExportInput input;
@@ -490,7 +490,7 @@ Bytes boneChain(size_t count) {
 
 Bytes archiveOf64MiB() {
     constexpr size_t kArchiveBytes = 64u << 20;
-    Archive archive = soundEntries();
+    archive_builder::Archive archive = soundEntries();
     archive.entries.insert(archive.entries.end() - 1, Bytes{});  // the huge image, sized below
     const size_t withoutImage = archive.bytes().size();
     TimImage huge;

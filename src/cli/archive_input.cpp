@@ -11,7 +11,6 @@
 #include "demo_archive.h"
 #include "io/file_reading.h"
 #include "model/bone_node.h"
-#include "model/model_state.h"
 
 std::string archiveName(const std::string& archive) {
     if (archive.empty()) return "demo model";
@@ -35,16 +34,14 @@ bool readArchiveInput(const std::string& archive, std::vector<uint8_t>& bytes) {
         consolePrintf("%s: %s\n", name.c_str(), std::strerror(errno));
         return false;
     }
-    const int64_t size = regularFileSize(file);
-    BoundedRead read;
-    if (size <= static_cast<int64_t>(kArchiveSizeLimit)) read = readUpTo(file, kArchiveSizeLimit);
+    ArchiveRead read = readArchiveStream(file);
     if (file != stdin) std::fclose(file);
-    if (size > static_cast<int64_t>(kArchiveSizeLimit) || read.more) {
+    if (read.outcome == ArchiveRead::TooLarge || read.outcome == ArchiveRead::RunsPast) {
         consolePrintf("%s: more than the %" PRIu64 " bytes a model archive may have: not read\n",
                       name.c_str(), kArchiveSizeLimit);
         return false;
     }
-    if (read.error != 0) {
+    if (read.outcome == ArchiveRead::Failed) {
         consolePrintf("%s: %s\n", name.c_str(), std::strerror(read.error));
         return false;
     }
@@ -54,14 +51,11 @@ bool readArchiveInput(const std::string& archive, std::vector<uint8_t>& bytes) {
 
 bool loadArchive(const std::string& archive, bool quiet, LoadedArchive& out) {
     if (!readArchiveInput(archive, out.bytes)) return false;
-    resetModelState();
     out.model = std::make_unique<Model>();
     if (archive.empty() && !quiet) {
         consolePrintf("No archive given: showing the built-in demo model\n");
     }
-    std::unique_ptr<ConsoleCapture> silence;
-    if (quiet) silence = std::make_unique<ConsoleCapture>();
-    out.loaded = loadModelFromBytes(*out.model, out.bytes.data(), out.bytes.size());
+    out.loaded = loadModelFromBytes(*out.model, out.bytes.data(), out.bytes.size(), quiet);
     out.loaded.demo = archive.empty();
     return true;
 }
@@ -69,7 +63,7 @@ bool loadArchive(const std::string& archive, bool quiet, LoadedArchive& out) {
 bool loadArchiveWithBones(const std::string& archive, bool quiet, const char* purpose,
                           LoadedArchive& out) {
     if (!loadArchive(archive, quiet, out)) return false;
-    if (rootNode && !rootNode->children.empty()) return true;
+    if (!out.model->rootNode()->children.empty()) return true;
     consolePrintf("%s: no bone to %s\n", archiveName(archive).c_str(), purpose);
     return false;
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "model/model.h"
-#include "shell/model_loading.h"
+#include "model/model_loading.h"
 
 // An archive argument: a path, "-" for standard input (a pipe or a FIFO works as a path), or ""
 // for the built-in demo model.
@@ -25,8 +25,8 @@ struct LoadedArchive {
     LoadedModel loaded;
 };
 
-// Reads the archive once and runs both loaders on those bytes into a fresh bone state, as the
-// viewer loads; quiet keeps the loaders' lines off the console. false when it cannot be read.
+// Reads the archive once and runs both loaders on those bytes into a new model, as the viewer
+// loads; quiet keeps the loaders' lines off the console. false when it cannot be read.
 bool loadArchive(const std::string& archive, bool quiet, LoadedArchive& out);
 // loadArchive for a mode that needs bones: an archive without one fails with the line
 // "ARCHIVE: no bone to PURPOSE".

@@ -3,43 +3,28 @@
 #include <algorithm>
 #include <memory>
 
-#include "archive/entry_table.h"
-#include "console/console.h"
-#include "io/bounded_reader.h"
+#include "archive/archive.h"
+#include "cli/archive_input.h"
 #include "model/bone_node.h"
-#include "model/model_state.h"
+#include "model/model.h"
 #include "model/part_mesh.h"
-#include "model/skeleton_layout.h"
 #include "texture/texture_page.h"
-#include "texture/tim_image.h"
 
 namespace {
 
-std::vector<ArchiveReport::Entry> readEntryTable(const BoundedReader& archive, uint32_t declared) {
+std::vector<ArchiveReport::Entry> describeEntries(const Archive& archive) {
     std::vector<ArchiveReport::Entry> entries;
-    const EntryTable table(archive);
-    std::vector<uint32_t> offsets;
-    for (uint32_t i = 0; i < declared; ++i) {
-        uint32_t offset = 0;
-        if (!table.offset(i, offset)) break;
-        offsets.push_back(offset);
-    }
-    // The texture scan looks at every entry but the last, of a table it accepts: fewer than 256
-    // entries, all inside the file.
-    const bool scanned = declared < kMaxTextureEntries && offsets.size() == declared;
-    for (uint32_t i = 0; i < offsets.size(); ++i) {
+    std::vector<bool> image(archive.entries.size(), false);
+    for (const ImageEntry& found : archive.images) image[found.entry] = true;
+    for (uint32_t i = 0; i < archive.entries.size(); ++i) {
+        const ArchiveEntry& stored = archive.entries[i];
         ArchiveReport::Entry entry;
         entry.index = i;
-        entry.offset = offsets[i];
-        const uint64_t end = i + 1 < offsets.size() ? offsets[i + 1] : archive.size();
-        if (end >= offsets[i] && end <= archive.size()) entry.size = end - offsets[i];
-        uint32_t firstWord = 0;
-        const bool timId = archive.readU32(offsets[i], firstWord) && firstWord == TimImage::kId;
+        entry.offset = stored.offset;
+        if (stored.inside) entry.size = stored.end - stored.offset;
         if (i == kSkeletonEntry) entry.uses.push_back("skeleton section");
         if (i == kAngleTableEntry) entry.uses.push_back("angle table");
-        if (timId && scanned && i + 1 < declared) {
-            entry.uses.push_back("TIM image");
-        }
+        if (image[i]) entry.uses.push_back("TIM image");
         if (entry.uses.empty()) entry.uses.push_back("other");
         entries.push_back(entry);
     }
@@ -60,35 +45,26 @@ ArchiveReport::PolygonCounts countPolygons(const PartMesh& mesh) {
     return counts;
 }
 
-// The loaded bones with the record and angle values they came from. The angle table rules
-// follow the loader: entry 2 when the archive has one, 0 for angles it does not hold.
-std::vector<ArchiveReport::Bone> describeBones(const BoundedReader& archive, uint32_t declared) {
-    std::vector<bool> inTree(partList.size() + 1, false);
-    if (rootNode) {
-        forEachPreOrder(*rootNode, [&](const BoneNode& node) {
-            if (node.boneId >= 0 && static_cast<size_t>(node.boneId) < inTree.size()) {
-                inTree[static_cast<size_t>(node.boneId)] = true;
-            }
-        });
-    }
-    const EntryTable table(archive);
-    uint32_t section = 0, angles = 0;
-    table.offset(kSkeletonEntry, section);
-    const bool hasAngles = declared > kAngleTableEntry && table.offset(kAngleTableEntry, angles);
-
+// The loaded bones with the record and angle values they came from.
+std::vector<ArchiveReport::Bone> describeBones(const Archive& archive, const Model& model) {
+    const std::vector<PartMesh*>& parts = model.partList();
+    std::vector<bool> inTree(parts.size() + 1, false);
+    forEachPreOrder(*model.rootNode(), [&](const BoneNode& node) {
+        if (node.boneId >= 0 && static_cast<size_t>(node.boneId) < inTree.size()) {
+            inTree[static_cast<size_t>(node.boneId)] = true;
+        }
+    });
     std::vector<ArchiveReport::Bone> bones;
-    for (size_t i = 0; i < partList.size(); ++i) {
+    for (size_t i = 0; i < archive.bones.size() && i < parts.size(); ++i) {
+        const BoneRecord& record = archive.bones[i];
         ArchiveReport::Bone bone;
         bone.id = static_cast<int32_t>(i + 1);
-        const size_t record = static_cast<size_t>(section) + kRecordsStart + kRecordBytes * i;
-        archive.readU16(record, bone.parent);
-        archive.readI16(record + 2, bone.length);
-        archive.readU32(record + 4, bone.meshOffset);
-        if (hasAngles) {
-            archive.readI16(static_cast<size_t>(angles) + kAnglesStart + 2 * i, bone.angleRaw);
-        }
+        bone.parent = record.parent;
+        bone.length = record.length;
+        bone.meshOffset = record.meshOffset;
+        bone.angleRaw = record.angle;
         bone.angleRadians = boneAngleRadians(bone.angleRaw);
-        if (partList[i]) bone.polygons = countPolygons(*partList[i]);
+        bone.polygons = countPolygons(*parts[i]);
         bone.inTree = inTree[i + 1];
         bones.push_back(bone);
     }
@@ -98,38 +74,33 @@ std::vector<ArchiveReport::Bone> describeBones(const BoundedReader& archive, uin
 // Decodes each image alone into an empty page to see which page pixels it writes (a written
 // pixel is never transparent black: every colour channel is at least 7), then tells which
 // earlier image owned each of them.
-std::vector<ArchiveReport::Texture> describeTextures(
-    const BoundedReader& archive, const std::vector<ArchiveReport::Entry>& entries) {
+std::vector<ArchiveReport::Texture> describeTextures(const Archive& archive,
+                                                     const std::vector<uint8_t>& bytes) {
+    const BoundedReader reader(bytes.data(), bytes.size());
     std::vector<ArchiveReport::Texture> textures;
     std::vector<int64_t> owner(kTexturePageSize * kTexturePageSize, -1);
-    for (const ArchiveReport::Entry& entry : entries) {
-        bool isImage = false;
-        for (const std::string& use : entry.uses) isImage |= use == "TIM image";
-        if (!isImage) continue;
-
+    for (const ImageEntry& image : archive.images) {
         ArchiveReport::Texture texture;
-        texture.entry = entry.index;
-        texture.offset = entry.offset;
+        texture.entry = image.entry;
+        texture.offset = image.start;
         const BoundedReader data =
-            entry.size ? archive.slice(entry.offset, *entry.size) : BoundedReader();
+            image.inside ? reader.slice(image.start, image.end - image.start) : BoundedReader();
         uint8_t palettes = 0;
         if (data.readU8(TimImage::kPaletteCountOffset, palettes)) {
             texture.palettes = palettes;
-            const size_t image = TimImage::kPalettesOffset + TimImage::kPaletteBytes * palettes;
+            const size_t start = TimImage::kPalettesOffset + TimImage::kPaletteBytes * palettes;
             uint16_t units = 0, rows = 0;
-            if (data.readU16(image + TimImage::kImageWidthOffset, units) &&
-                data.readU16(image + TimImage::kImageHeightOffset, rows)) {
+            if (data.readU16(start + TimImage::kImageWidthOffset, units) &&
+                data.readU16(start + TimImage::kImageHeightOffset, rows)) {
                 texture.width = TimImage::kPixelsPerWidthUnit * units;
                 texture.height = rows;
             }
         }
         if (data.size() > 0) {
             auto page = std::make_unique<TexturePage>();
-            {
-                ConsoleCapture quiet;  // the real load has reported this image already
-                texture.decoded = page->decodeTim(data.data(), data.size()) == 0;
-            }
-            std::vector<size_t> replaced(entries.size() + 1, 0);
+            page->decodeChecked(data, image.check);
+            texture.decoded = !image.check.failed;
+            std::vector<size_t> replaced(archive.entries.size() + 1, 0);
             for (int y = 0; y < kTexturePageSize; ++y) {
                 for (int x = 0; x < kTexturePageSize; ++x) {
                     const size_t p = static_cast<size_t>(y * kTexturePageSize + x);
@@ -138,7 +109,7 @@ std::vector<ArchiveReport::Texture> describeTextures(
                     texture.pageRows = std::max(texture.pageRows, y + 1);
                     texture.pageColumns = std::max(texture.pageColumns, x + 1);
                     if (owner[p] >= 0) ++replaced[static_cast<size_t>(owner[p])];
-                    owner[p] = entry.index;
+                    owner[p] = image.entry;
                 }
             }
             for (size_t e = 0; e < replaced.size(); ++e) {
@@ -153,16 +124,15 @@ std::vector<ArchiveReport::Texture> describeTextures(
 
 }  // namespace
 
-ArchiveReport describeArchive(const std::string& archive, const std::vector<uint8_t>& bytes,
-                              const std::vector<std::string>& problems) {
-    const BoundedReader reader(bytes.data(), bytes.size());
+ArchiveReport describeArchive(const std::string& archive, const LoadedArchive& loaded) {
+    const Archive& parsed = loaded.loaded.archive;
     ArchiveReport report;
     report.archive = archive;
-    report.fileSize = bytes.size();
-    EntryTable(reader).count(report.declaredEntries);
-    report.entries = readEntryTable(reader, report.declaredEntries);
-    report.bones = describeBones(reader, report.declaredEntries);
-    report.textures = describeTextures(reader, report.entries);
-    report.problems = problems;
+    report.fileSize = loaded.bytes.size();
+    report.declaredEntries = parsed.declaredEntries;
+    report.entries = describeEntries(parsed);
+    report.bones = describeBones(parsed, *loaded.model);
+    report.textures = describeTextures(parsed, loaded.bytes);
+    report.problems = loaded.loaded.problems;
     return report;
 }

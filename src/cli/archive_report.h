@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-class Model;
+struct LoadedArchive;
 
 // What an archive holds and what the loaders made of it: the facts behind --info.
 struct ArchiveReport {
@@ -51,7 +51,5 @@ struct ArchiveReport {
     std::vector<std::string> problems;  // the loaders' lines other than progress, in order
 };
 
-// Describes the archive bytes together with what loading them gave: the process-wide bone state
-// holds the skeleton, problems the loaders' problem lines.
-ArchiveReport describeArchive(const std::string& archive, const std::vector<uint8_t>& bytes,
-                              const std::vector<std::string>& problems);
+// Describes the archive bytes together with what loading them gave.
+ArchiveReport describeArchive(const std::string& archive, const LoadedArchive& loaded);

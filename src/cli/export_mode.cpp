@@ -16,7 +16,6 @@
 #include "console/console.h"
 #include "export/gltf_export.h"
 #include "model/bone_node.h"
-#include "model/model_state.h"
 
 namespace {
 
@@ -33,12 +32,13 @@ int exportArchive(const ExportArguments& args, const std::string& archive,
     LoadedArchive loaded;
     if (!loadArchiveWithBones(archive, args.quiet, "export", loaded)) return kExitFailed;
     ExportInput input;
-    input.root = rootNode;
+    BoneNode& root = *loaded.model->rootNode();
+    input.root = &root;
     input.page = &loaded.model->texturePage();
     input.loaded = loaded.model->loadedPose;
     if (args.poses.empty()) input.poses.push_back({archiveName(archive), input.loaded});
     for (const std::string& path : args.poses) {
-        std::optional<Pose> pose = applyPoseArgument(*rootNode, path);
+        std::optional<Pose> pose = applyPoseArgument(root, path);
         if (!pose) return kExitFailed;
         input.poses.push_back({path, std::move(*pose)});
     }

@@ -14,7 +14,6 @@
 #include "console/console.h"
 #include "import/pose_import_files.h"
 #include "model/bone_node.h"
-#include "model/model_state.h"
 
 namespace {
 
@@ -48,7 +47,7 @@ int runImport(const ImportArguments& args) {
         return kExitFailed;
     }
     std::vector<std::string> written;
-    if (importPoseFiles(job, *rootNode, loaded.model->loadedPose, &written) != 0)
+    if (importPoseFiles(job, *loaded.model->rootNode(), loaded.model->loadedPose, &written) != 0)
         return kExitFailed;
     for (const std::string& path : written) std::printf("Import pose : %s\n", path.c_str());
     std::fflush(stdout);

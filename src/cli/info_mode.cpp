@@ -140,7 +140,7 @@ struct InfoArguments {
 int describe(const InfoArguments& args, const std::string& archive, bool jsonLines, bool first) {
     LoadedArchive loaded;
     if (!loadArchive(archive, args.quiet, loaded)) return kExitFailed;
-    const ArchiveReport report = describeArchive(archive, loaded.bytes, loaded.loaded.problems);
+    const ArchiveReport report = describeArchive(archive, loaded);
     if (args.json) {
         const json document = reportJson(report);
         const int indent = jsonLines ? -1 : 2;

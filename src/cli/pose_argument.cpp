@@ -7,7 +7,6 @@
 
 #include "console/console.h"
 #include "io/byte_order.h"
-#include "io/file_reading.h"
 #include "model/pose_file.h"
 
 namespace {
@@ -27,15 +26,9 @@ long firstNodeNotFinite(const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 std::optional<Pose> applyPoseArgument(BoneNode& root, const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        consolePrintf("%s: %s\n", path.c_str(), std::strerror(errno));
-        return std::nullopt;
-    }
     const size_t nodes = poseNodeCount(root);
     const size_t needed = nodes * kPoseRecordBytes;
-    const BoundedRead read = readUpTo(file, needed);
-    std::fclose(file);
+    const PoseRead read = readPoseFile(path.c_str(), needed);
     if (read.error != 0) {
         consolePrintf("%s: %s\n", path.c_str(), std::strerror(read.error));
         return std::nullopt;

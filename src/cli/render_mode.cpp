@@ -19,7 +19,6 @@
 #include "console/console.h"
 #include "export/pose_sequence.h"
 #include "model/bone_node.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 
 namespace {
@@ -58,9 +57,8 @@ int renderArchive(const OffscreenDisplay& display, const RenderArguments& args,
                   const std::string& archive, const std::string& output) {
     LoadedArchive loaded;
     if (!loadArchiveWithBones(archive, args.quiet, "draw", loaded)) return kExitFailed;
-    if (!applyPoses(args, *rootNode, loaded.model->loadedPose)) return kExitFailed;
-    for (PartMesh* part : partList) part->setVisible(1);
-    selectedBone = 0;
+    if (!applyPoses(args, *loaded.model->rootNode(), loaded.model->loadedPose)) return kExitFailed;
+    for (PartMesh* part : loaded.model->partList()) part->setVisible(1);
 
     ViewSheet sheet;
     std::string error;

@@ -40,7 +40,7 @@ bool drawViewSheet(const OffscreenDisplay& display, Model& model, ViewSheet& she
         if (!context.ready(error)) return false;
         prepareView(view, model);
         applyViewSize(layout.width, layout.height);  // the window's first reshape
-        renderFrame();
+        renderFrame(model, 0);                       // the whole model selected
         pasteView(context.readRgb(), view, sheet);
     }
     return true;

@@ -15,7 +15,7 @@ struct ViewSheet {
     std::vector<uint8_t> rgb;
 };
 
-// Draws the loaded model (process-wide bone state and model's texture page) in each view, in a
+// Draws the model, the whole of it selected, in each view, in a
 // fresh off-screen context per view, with the viewer's set-up, preparation and first reshape.
 // false with the reason in error when a context could not be made.
 bool drawViewSheet(const OffscreenDisplay& display, Model& model, ViewSheet& sheet,

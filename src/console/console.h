@@ -12,27 +12,6 @@ enum class ConsoleTarget { StandardOutput, StandardError, Discard, Buffer };
 
 void consolePrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// A loader's problem line (not progress): printed as consolePrintf prints it, and kept by the
-// ProblemLog that is open, so that a caller learns what went wrong from the load itself.
-void consoleProblem(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-// Keeps the problem lines printed during its lifetime, without their line ends. Logs nest: the
-// innermost open one keeps the lines.
-class ProblemLog {
-  public:
-    ProblemLog();
-    ~ProblemLog();
-    ProblemLog(const ProblemLog&) = delete;
-    ProblemLog& operator=(const ProblemLog&) = delete;
-
-    const std::vector<std::string>& lines() const { return lines_; }
-
-  private:
-    friend void consoleProblem(const char* format, ...);
-    ProblemLog* outer_;
-    std::vector<std::string> lines_;
-};
-
 // Pushes out what is printed so far, for a prompt that waits for an answer.
 void consoleFlush();
 

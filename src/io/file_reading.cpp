@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cinttypes>
+#include <cstdio>
 #include <cstring>
 
-#include "console/console.h"
+#include "io/formatted.h"
 
 BoundedRead readUpTo(FILE* stream, size_t limit) {
     BoundedRead result;
@@ -37,25 +38,44 @@ int64_t regularFileSize(FILE* stream) {
     return static_cast<int64_t>(info.st_size);
 }
 
-bool readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data) {
-    const int64_t size = regularFileSize(stream);
-    if (size > static_cast<int64_t>(kArchiveSizeLimit)) {
-        consoleProblem("%s is %" PRId64 " bytes, more than the %" PRIu64
-                       " a model archive may have: not read\n",
-                       path, size, kArchiveSizeLimit);
-        return false;
+ArchiveRead readArchiveStream(FILE* stream) {
+    ArchiveRead result;
+    result.size = regularFileSize(stream);
+    if (result.size > static_cast<int64_t>(kArchiveSizeLimit)) {
+        result.outcome = ArchiveRead::TooLarge;
+        return result;
     }
     BoundedRead read = readUpTo(stream, kArchiveSizeLimit);
     if (read.error != 0) {
-        consoleProblem("%s cannot be read: %s\n", path, std::strerror(read.error));
-        return false;
+        result.outcome = ArchiveRead::Failed;
+        result.error = read.error;
+    } else if (read.more) {
+        result.outcome = ArchiveRead::RunsPast;
+    } else {
+        result.bytes = std::move(read.bytes);
     }
-    if (read.more) {
-        consoleProblem("%s runs past %" PRIu64
-                       " bytes, more than a model archive may have: not read\n",
-                       path, kArchiveSizeLimit);
-        return false;
+    return result;
+}
+
+bool readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data, std::string& why) {
+    ArchiveRead read = readArchiveStream(stream);
+    switch (read.outcome) {
+        case ArchiveRead::Read:
+            data = std::move(read.bytes);
+            return true;
+        case ArchiveRead::TooLarge:
+            why = formatted("%s is %" PRId64 " bytes, more than the %" PRIu64
+                            " a model archive may have: not read\n",
+                            path, read.size, kArchiveSizeLimit);
+            break;
+        case ArchiveRead::Failed:
+            why = formatted("%s cannot be read: %s\n", path, std::strerror(read.error));
+            break;
+        case ArchiveRead::RunsPast:
+            why = formatted("%s runs past %" PRIu64
+                            " bytes, more than a model archive may have: not read\n",
+                            path, kArchiveSizeLimit);
+            break;
     }
-    data = std::move(read.bytes);
-    return true;
+    return false;
 }

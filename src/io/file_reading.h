@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 // The largest model archive the loaders take. Real archives stay below a few tens of MB; a file
@@ -24,8 +25,22 @@ BoundedRead readUpTo(FILE* stream, size_t limit);
 // reports a size that says nothing about what reading it yields.
 int64_t regularFileSize(FILE* stream);
 
-// Reads a whole model archive. A regular file larger than kArchiveSizeLimit is refused before a
-// byte of it is read, any other stream once it runs past the limit; either prints one line
-// naming the file and its size. A read error prints one line too. True when data holds the
+// What reading a whole model archive from a stream found.
+struct ArchiveRead {
+    enum Outcome {
+        Read,      // bytes holds the whole stream
+        TooLarge,  // a regular file larger than kArchiveSizeLimit: not a byte was read
+        RunsPast,  // another stream that ran past the limit
+        Failed,    // error says why
+    };
+    Outcome outcome = Read;
+    std::vector<uint8_t> bytes;
+    int64_t size = -1;  // regularFileSize
+    int error = 0;
+};
+ArchiveRead readArchiveStream(FILE* stream);
+
+// readArchiveStream with the one line the viewer's loaders print for a stream that cannot be
+// read whole, naming the file and its size or the error, in why. True when data holds the
 // whole file.
-bool readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data);
+bool readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data, std::string& why);

@@ -8,31 +8,38 @@
 #include "model/matrix.h"
 #include "model/pose.h"
 
+class BoneNode;
+class PartMesh;
 class TexturePage;
+struct Archive;
 
-// A table of per-part reset matrices that the menu commands can address. Nothing fills it, so
-// its commands act on nothing; it is kept so that they have a well-defined, bounded target.
-struct PartTableEntry {
-    int32_t selected = 0;
-    int32_t reset = 0;
-};
-struct PartTable {
-    int32_t count = 0;
-    std::vector<PartTableEntry> entries;
-    std::vector<Matrix4> matrices;
-};
-
-// The document: the texture page and the skeleton loaded from one model archive.
+// The document: the texture page and the skeleton loaded from one model archive. A model is a
+// value: it owns every mesh and node of its tree, so two models can live side by side.
 class Model {
   public:
+    // An empty model: the root (bone id 0) with its empty mesh, no bone, a clear page.
     Model();
     ~Model();
+    Model(Model&&) noexcept;
+    Model& operator=(Model&&) noexcept;
     Model(const Model&) = delete;
     Model& operator=(const Model&) = delete;
 
     TexturePage& texturePage() { return *texturePage_; }
     const TexturePage& texturePage() const { return *texturePage_; }
-    PartTable partTable;
+
+    // The tree's root, bone id 0: the whole model. Never null.
+    BoneNode* rootNode() const { return rootNode_; }
+    // Bone i's mesh at index i, and the bone indices 0 .. n - 1, one per bone.
+    std::vector<PartMesh*>& partList() { return partList_; }
+    const std::vector<PartMesh*>& partList() const { return partList_; }
+    std::vector<int32_t>& boneIndexList() { return boneIndexList_; }
+    const std::vector<int32_t>& boneIndexList() const { return boneIndexList_; }
+    size_t boneCount() const { return partList_.size(); }
+
+    // A mesh and a node that the model owns until it goes; the caller hangs them in the tree.
+    PartMesh* newPartMesh();
+    BoneNode* newBoneNode(PartMesh* mesh, int32_t boneId);
 
     // The tree's matrices right after loading: the pose an export binds its skin to and
     // "Reset pose" goes back to, whatever the user has done since.
@@ -40,11 +47,21 @@ class Model {
 
     // Fills the texture page from the archive's TIM entries. 0, or -1 with a console line.
     int loadTextures(const char* path);
-    // Reads the archive whole and builds the bones below rootNode. 0, or -1 with a console line.
+    // Reads the archive whole and builds the bones below the root. 0, or -1 with a console line.
     int loadSkeleton(const char* path);
-    // Builds the bones from an in-memory archive; size bounds every read.
+    // Builds the bones from an in-memory archive, printing the loader's lines; size bounds
+    // every read.
     int parseSkeleton(const uint8_t* data, size_t size);
+    // Builds the bones from an archive already read, without a line.
+    void buildSkeleton(const uint8_t* data, const Archive& archive);
 
   private:
     std::unique_ptr<TexturePage> texturePage_;
+    // Nodes hold plain pointers to their children, so releasing them never recurses, whatever
+    // the depth of the tree.
+    std::vector<std::unique_ptr<PartMesh>> meshes_;
+    std::vector<std::unique_ptr<BoneNode>> nodes_;
+    BoneNode* rootNode_ = nullptr;
+    std::vector<PartMesh*> partList_;
+    std::vector<int32_t> boneIndexList_;
 };

@@ -7,6 +7,8 @@
 #include "io/bounded_reader.h"
 #include "model/vec.h"
 
+struct MeshBlockLayout;
+
 // A texture coordinate as stored: (u, v); its third component is always 0.
 struct TexCoord2 {
     float u = 0.0f, v = 0.0f;
@@ -82,6 +84,8 @@ class PartMesh {
     // reference would reach outside the block or the vertex list, nothing is added, the reason
     // goes to *error (when given) and the result is false.
     bool parsePartMesh(const BoundedReader& block, std::string* error = nullptr);
+    // Adds the polygons of a block already measured and checked.
+    void fillFromBlock(const BoundedReader& block, const MeshBlockLayout& layout);
 
   private:
     // Where a polygon's corners, colours and texture coordinates begin; each ends where the

@@ -4,6 +4,7 @@
 
 #include "model/pose_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -95,10 +96,36 @@ size_t applyPose(BoneNode& root, const uint8_t* data, size_t size) {
     return loaded;
 }
 
+PoseRead readPoseStream(FILE* stream, size_t needed) {
+    PoseRead result;
+    const long start = std::ftell(stream);
+    BoundedRead read = readUpTo(stream, needed);
+    if (read.error != 0) {
+        result.error = read.error;
+        return result;
+    }
+    result.bytes = std::move(read.bytes);
+    result.more = read.more;
+    const int64_t size = read.more ? regularFileSize(stream) : -1;
+    if (start >= 0 && size > start) result.size = size - start;
+    return result;
+}
+
+PoseRead readPoseFile(const char* path, size_t needed) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        PoseRead failed;
+        failed.error = errno;
+        return failed;
+    }
+    PoseRead read = readPoseStream(file, needed);
+    std::fclose(file);
+    return read;
+}
+
 size_t loadPoseStream(BoneNode& root, FILE* stream, const char* path) {
     const size_t needed = poseNodeCount(root) * kPoseRecordBytes;
-    const long start = std::ftell(stream);
-    const BoundedRead read = readUpTo(stream, needed);
+    const PoseRead read = readPoseStream(stream, needed);
     if (read.error != 0) {
         if (path) {
             consolePrintf("Cannot read pose file %s: %s\n", path, std::strerror(read.error));
@@ -109,11 +136,9 @@ size_t loadPoseStream(BoneNode& root, FILE* stream, const char* path) {
     }
     const size_t loaded = applyPose(root, read.bytes.data(), read.bytes.size());
     if (!read.more) return loaded;
-    // A regular file says how long it is; a pipe or device only that it goes on.
-    const int64_t size = regularFileSize(stream);
-    if (start >= 0 && size > start && static_cast<uint64_t>(size - start) > needed) {
+    if (read.size > 0 && static_cast<uint64_t>(read.size) > needed) {
         consolePrintf("Pose file has %zu bytes, the model needs %zu: the rest was ignored\n",
-                      static_cast<size_t>(size - start), needed);
+                      static_cast<size_t>(read.size), needed);
     } else {
         consolePrintf(
             "Pose file is longer than the %zu bytes the model needs: the rest was ignored\n",

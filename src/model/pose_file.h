@@ -36,6 +36,19 @@ int savePoseFile(const BoneNode& root, const char* path);
 // The same for pose, written in root's node order.
 int savePoseFile(const BoneNode& root, const Pose& pose, const char* path);
 
+// What reading a pose file for a tree found: its bytes up to what the tree needs, never more, and
+// how the file's length compares.
+struct PoseRead {
+    int error = 0;               // errno of a failed open or read; then nothing else is set
+    std::vector<uint8_t> bytes;  // at most needed
+    bool more = false;           // the file goes on past needed
+    int64_t size = -1;           // with more: the whole file's size from where it was read, or
+                                 // -1 for a pipe or device, which only says that it goes on
+};
+// From where the stream stands.
+PoseRead readPoseStream(FILE* stream, size_t needed);
+PoseRead readPoseFile(const char* path, size_t needed);
+
 // Reads the file whole, then applies it. Prints "cannot open : <path>" when it cannot be
 // opened. 0 when something was loaded, -1 otherwise.
 int loadPoseFile(BoneNode& root, const char* path);

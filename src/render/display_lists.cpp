@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "model/model_state.h"
+#include "model/model.h"
 
 int partListBase(size_t partIndex) {
     return static_cast<int>(kPartListBase + 2 * partIndex);
@@ -14,6 +14,6 @@ int axesListFor(size_t partCount) {
     return firstFree > INT_MAX ? INT_MAX : static_cast<int>(firstFree);
 }
 
-int axesList() {
-    return axesListFor(partList.size());
+int axesList(const Model& model) {
+    return axesListFor(model.partList().size());
 }

@@ -17,5 +17,6 @@ constexpr unsigned kPageTexture = 1;
 // parts' lists reach it (twelve or more parts); then the first number after the last part's.
 int axesListFor(size_t partCount);
 
-// The axes list of the loaded model (partList).
-int axesList();
+class Model;
+// The axes list of the model.
+int axesList(const Model& model);

@@ -2,7 +2,7 @@
 #include <GL/glut.h>
 
 #include "model/bone_node.h"
-#include "model/model_state.h"
+#include "model/model.h"
 #include "render/display_lists.h"
 #include "render/tree_drawing.h"
 #include "render/views.h"
@@ -10,8 +10,8 @@
 namespace {
 
 // The bone id whose part carries the axes: 0 for the whole model, else the chosen entry of
-// boneIndexList plus one. A selection outside the list marks no part.
-int32_t boneIdToMark() {
+// the bone index list plus one. A selection outside the list marks no part.
+int32_t boneIdToMark(const std::vector<int32_t>& boneIndexList, int32_t selectedBone) {
     if (selectedBone == 0) return 0;
     if (selectedBone < 0 || static_cast<size_t>(selectedBone) > boneIndexList.size()) return -1;
     return boneIndexList[static_cast<size_t>(selectedBone) - 1] + 1;
@@ -32,8 +32,10 @@ void setUntexturedBlend() {
 
 }  // namespace
 
-void renderFrame() {
-    if (rootNode) rootNode->selectBone(boneIdToMark());
+void renderFrame(Model& model, int32_t selectedBone) {
+    BoneNode& root = *model.rootNode();
+    root.selectBone(boneIdToMark(model.boneIndexList(), selectedBone));
+    const int axes = axesList(model);
 
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);
@@ -46,8 +48,8 @@ void renderFrame() {
     setUntexturedBlend();
     glEnable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
-    if (rootNode) drawUntexturedTree(*rootNode);
-    glCallList(static_cast<GLuint>(axesList()));  // the world axes, always drawn
+    drawUntexturedTree(root, axes);
+    glCallList(static_cast<GLuint>(axes));  // the world axes, always drawn
 
     // Texels of palette index 0 have alpha 0 and leave what lies behind them visible.
     glDepthFunc(GL_LEQUAL);
@@ -56,11 +58,11 @@ void renderFrame() {
     glEnable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, kPageTexture);
     glEnable(GL_TEXTURE_2D);
-    if (rootNode) drawTexturedTree(*rootNode);
+    drawTexturedTree(root);
 }
 
-void drawFrame() {
-    renderFrame();
+void drawFrame(Model& model, int32_t selectedBone) {
+    renderFrame(model, selectedBone);
     glFlush();
     glutSwapBuffers();
 }

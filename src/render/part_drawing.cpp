@@ -56,9 +56,9 @@ void buildDisplayLists(PartMesh& mesh, int base) {
     compileList(static_cast<GLuint>(base) + 1, mesh, true);
 }
 
-void drawUntextured(const PartMesh& mesh) {
+void drawUntextured(const PartMesh& mesh, int axesList) {
     // The selected part shows its axes in its bone's frame, visible or not.
-    if (mesh.selected) glCallList(static_cast<GLuint>(axesList()));
+    if (mesh.selected) glCallList(static_cast<GLuint>(axesList));
     if (mesh.visible && mesh.listBase >= 0) glCallList(static_cast<GLuint>(mesh.listBase));
 }
 

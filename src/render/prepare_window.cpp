@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "render/display_lists.h"
 #include "render/part_drawing.h"
@@ -64,9 +63,10 @@ void uploadTexturePage(const TexturePage& page) {
 // Display lists and textures belong to a GL context's share group: the viewer's three views
 // share one and run this once; each off-screen view runs it in its own context.
 void prepareWindow(Model& model) {
-    for (size_t i = 0; i < partList.size(); ++i) {
-        if (partList[i]) buildDisplayLists(*partList[i], partListBase(i));
+    const std::vector<PartMesh*>& parts = model.partList();
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (parts[i]) buildDisplayLists(*parts[i], partListBase(i));
     }
-    compileAxesList(axesList());
+    compileAxesList(axesList(model));
     uploadTexturePage(model.texturePage());
 }

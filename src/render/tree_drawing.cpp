@@ -21,24 +21,30 @@
 
 namespace {
 
-enum class Pass { Untextured, Textured, PickUntextured, PickTextured };
+enum class PassKind { Untextured, Textured, PickUntextured, PickTextured };
+
+// A pass over the tree, and the list with the axes that the selected part shows.
+struct Pass {
+    PassKind kind;
+    int axesList = 0;
+};
 
 void drawMesh(const BoneNode& node, Pass pass) {
     if (!node.mesh) return;
-    switch (pass) {
-        case Pass::Untextured:
-            drawUntextured(*node.mesh);
+    switch (pass.kind) {
+        case PassKind::Untextured:
+            drawUntextured(*node.mesh, pass.axesList);
             break;
-        case Pass::Textured:
+        case PassKind::Textured:
             drawTextured(*node.mesh);
             break;
-        case Pass::PickUntextured:
-        case Pass::PickTextured:
+        case PassKind::PickUntextured:
+        case PassKind::PickTextured:
             // Only the part's polygons, in its bone's colour; no axes.
             if (!node.mesh->visible || node.mesh->listBase < 0) break;
             setPickColour(node.boneId);
             glCallList(static_cast<GLuint>(node.mesh->listBase) +
-                       (pass == Pass::PickTextured ? 1 : 0));
+                       (pass.kind == PassKind::PickTextured ? 1 : 0));
             break;
     }
 }
@@ -140,13 +146,13 @@ void drawTree(const BoneNode& root, Pass pass) {
 }  // namespace
 
 void drawPickTree(const BoneNode& root, bool textured) {
-    drawTree(root, textured ? Pass::PickTextured : Pass::PickUntextured);
+    drawTree(root, {textured ? PassKind::PickTextured : PassKind::PickUntextured});
 }
 
-void drawUntexturedTree(const BoneNode& root) {
-    drawTree(root, Pass::Untextured);
+void drawUntexturedTree(const BoneNode& root, int axesList) {
+    drawTree(root, {PassKind::Untextured, axesList});
 }
 
 void drawTexturedTree(const BoneNode& root) {
-    drawTree(root, Pass::Textured);
+    drawTree(root, {PassKind::Textured});
 }

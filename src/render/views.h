@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 // The three views of the model, each set up once with setupView and drawn with drawFrame. The
 // viewer's three windows draw in contexts of one share group (render/view_contexts.h); the
 // off-screen render gives each view a context of its own.
@@ -48,9 +50,10 @@ void reshapeView(int width, int height);
 // viewport and projection of a view of this size (off-screen views use it).
 void applyViewSize(int width, int height);
 
-// GLUT display handler: the frame (below), then flush and swap.
-void drawFrame();
+// A view's display: the frame (below), then flush and swap.
+void drawFrame(Model& model, int32_t selectedBone);
 
-// The frame without the flush and swap: marks the selected part, clears, draws the untextured
-// pass, the world axes and the textured pass into the current window's back buffer.
-void renderFrame();
+// The frame without the flush and swap: marks the part of selectedBone (0 the whole model, i the
+// i-th entry of the bone index list), clears, draws the untextured pass, the world axes and the
+// textured pass into the current window's back buffer.
+void renderFrame(Model& model, int32_t selectedBone);

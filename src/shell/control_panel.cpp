@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "shell/handlers.h"
 #include "shell/viewer_state.h"

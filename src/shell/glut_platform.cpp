@@ -5,7 +5,6 @@
 #include <chrono>
 
 #include "model/model.h"
-#include "model/model_state.h"
 #include "render/pick_pass.h"
 #include "render/view_fitting.h"
 #include "render/views.h"

@@ -9,11 +9,10 @@
 #include "export/gltf_export.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "model/pose_file.h"
+#include "shell/archive_opening.h"
 #include "shell/glui_lite.h"
-#include "shell/model_loading.h"
 #include "shell/playback_input.h"
 #include "shell/pose_loading.h"
 #include "shell/shell_platform.h"
@@ -139,17 +138,8 @@ void redoEdit() {
     if (editHistory.redo(*rootNode)) redrawMainWindow();
 }
 
-// Resets the part-table matrices whose reset flag is set. The table is never filled, so in
-// practice this only redraws; the walk stays inside every array the table holds.
+// The per-part reset table this command walks is never filled, so it only redraws.
 void initMatrix() {
-    if (theModel) {
-        PartTable& table = theModel->partTable;
-        const size_t count = std::min({static_cast<size_t>(std::max(table.count, 0)),
-                                       table.entries.size(), table.matrices.size()});
-        for (size_t k = 0; k < count; ++k) {
-            if (table.entries[k].reset) matIdentity(table.matrices[k]);
-        }
-    }
     shellPlatform->postRedisplay();
 }
 
@@ -353,17 +343,13 @@ std::string modelNameOf(const char* path) {
 
 // The new model loads beside the shown one, which stays whole until the new one has loaded.
 bool replaceModel(const char* path) {
-    HeldModelState shown = holdModelState();
-    auto model = std::make_unique<Model>();
-    const LoadedModel loaded = loadModel(*model, path);
+    LoadedModel loaded;
+    std::unique_ptr<Model> model = loadArchiveModel(path, loaded);
     if (loaded.boneCount == 0 && model->texturePage().width == 0) {
-        restoreModelState(std::move(shown));
         consolePrintf("%s brings no bone and no texture: the model shown stays\n", path);
         return false;
     }
-    releaseModelState(std::move(shown));
-    delete theModel;
-    theModel = model.release();
+    showModel(std::move(model));
     shownModelName = modelNameOf(path);
     shownArchivePath = path ? path : "";
     editHistory.clear();

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "model/model_state.h"
 #include "shell/glui_lite.h"
 #include "shell/playback.h"
 #include "shell/shell_platform.h"

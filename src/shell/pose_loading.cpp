@@ -5,7 +5,6 @@
 #include <string>
 
 #include "console/console.h"
-#include "io/file_reading.h"
 #include "model/pose_file.h"
 
 namespace {
@@ -33,8 +32,8 @@ int loadPoseTellingBones(BoneNode& root, const char* path) {
     }
     const size_t modelBones = poseNodeCount(root) - 1;
     const size_t needed = (modelBones + 1) * kPoseRecordBytes;
-    const BoundedRead read = readUpTo(file, needed);
-    const int64_t fileSize = read.more ? regularFileSize(file) : -1;
+    const PoseRead read = readPoseStream(file, needed);
+    const int64_t fileSize = read.size;
     std::fclose(file);
     if (read.error != 0) {
         consolePrintf("Cannot read pose file %s: %s\n", path, std::strerror(read.error));

@@ -5,11 +5,10 @@
 #include <cstdlib>
 
 #include "model/model.h"
-#include "model/model_state.h"
 #include "render/views.h"
+#include "shell/archive_opening.h"
 #include "shell/control_panel.h"
 #include "shell/handlers.h"
-#include "shell/model_loading.h"
 #include "shell/viewer_state.h"
 
 namespace {
@@ -29,14 +28,14 @@ void redrawOnceMoreAfterResize() {
 // The side and up views only draw.
 void displayView() {
     enterCurrentView();
-    drawFrame();
+    drawFrame(*theModel, selectedBone);
     redrawOnceMoreAfterResize();
 }
 
 // Redraws the main view, then has the other two follow.
 void displayMainWindow() {
     enterCurrentView();
-    drawFrame();
+    drawFrame(*theModel, selectedBone);
     redrawOnceMoreAfterResize();
     glutSetWindow(sideWindow);
     glutPostRedisplay();
@@ -66,8 +65,7 @@ void quitViewer(int status) {
 }  // namespace
 
 void createModel() {
-    theModel = new Model();
-    createRootNode();
+    showModel(std::make_unique<Model>());
 }
 
 void registerHandlers(ViewerWindows& windows) {
@@ -117,7 +115,8 @@ int runViewer(int& argc, char** argv) {
     contexts.adopt(ViewSide);
     // The side view is current while the archive loads.
     setUpViewContext(ViewSide);
-    const LoadedModel loaded = loadModel(*theModel, archivePath);
+    LoadedModel loaded;
+    showModel(loadArchiveModel(archivePath, loaded));
     shownModelName = modelNameOf(archivePath);
     shownArchivePath = archivePath ? archivePath : "";
     // A first look at the demo model shows all of it; an archive opens with its parts hidden.
@@ -136,7 +135,6 @@ int runViewer(int& argc, char** argv) {
 
     glutMainLoop();
 
-    delete theModel;
-    theModel = nullptr;
+    showModel(nullptr);
     return 0;
 }

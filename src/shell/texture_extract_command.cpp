@@ -26,8 +26,10 @@ bool readShownArchive(std::vector<uint8_t>& bytes) {
         consolePrintf("%s: %s\n", shownArchivePath.c_str(), std::strerror(errno));
         return false;
     }
-    const bool read = readArchiveFile(file, shownArchivePath.c_str(), bytes);  // reports itself
+    std::string why;
+    const bool read = readArchiveFile(file, shownArchivePath.c_str(), bytes, why);
     std::fclose(file);
+    if (!read) consolePrintf("%s", why.c_str());
     return read;
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/edit_history.h"
 
+class BoneNode;
 class Model;
+class PartMesh;
 namespace glui_lite {
 class Window;
 class RadioGroup;
@@ -45,6 +48,12 @@ inline constexpr MenuEntry kTopMenuEntries[] = {
 
 // Process-wide viewer state, changed only by start-up and the input handlers.
 extern Model* theModel;
+// The shown model's tree and bones (theModel's), and the bone id the mouse acts on: 0 for the
+// whole model, i for bone id i.
+extern BoneNode* rootNode;
+extern std::vector<PartMesh*> partList;
+extern std::vector<int32_t> boneIndexList;
+extern int32_t selectedBone;
 extern int32_t MouseMode;
 extern int mainWindow, sideWindow, upWindow;
 extern int mouseModeMenu;
@@ -66,3 +75,7 @@ extern std::string shownArchivePath;
 inline std::string shownArchiveName() {
     return shownArchivePath.empty() ? "demo model" : shownArchivePath;
 }
+
+// Makes model the one shown (theModel owns it from now on, dropping the one before) and points
+// rootNode, partList and boneIndexList at its tree; the whole model is selected.
+void showModel(std::unique_ptr<Model> model);

@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <cstdio>
 
-constexpr int kTexturePageSize = 256;
-// The texture scan keeps its offsets in one small table and refuses archives with this many
-// entries or more.
-constexpr uint32_t kMaxTextureEntries = 256;
+#include "archive/page_size.h"
+
+struct Archive;
+struct TimEntryCheck;
+class BoundedReader;
 
 // The one 256 x 256 RGBA texture of the model: every TIM image of the archive is decoded into
 // it from row 0, column 0. Pixel (x, y) starts at byte 4 (256 y + x).
@@ -23,11 +24,17 @@ class TexturePage {
     // cannot be opened, has 256 or more entries, or the last image failed. An archive larger
     // than kArchiveSizeLimit is passed over without a line: the skeleton loader reports it.
     int scanArchive(const char* path);
-    // The same on an open stream positioned anywhere (it seeks from the start); the stream is
-    // left open, so an in-memory archive can be scanned through fmemopen.
+    // The same on an open stream positioned anywhere (it reads from the start); the stream is
+    // left open.
     int scanArchive(FILE* file);
     // The same on an archive in memory.
     int scanArchive(const uint8_t* data, size_t size);
     // Decodes one entry of size bytes. 0, or -1 on a header, palette-size or truncation error.
     int decodeTim(const uint8_t* data, size_t size);
+
+    // Decodes every image of an archive already read, without a line: the archive's problems
+    // say what the decoder would print.
+    void decodeImages(const uint8_t* data, const Archive& archive);
+    // Decodes one entry as its check found it, without a line.
+    void decodeChecked(const BoundedReader& entry, const TimEntryCheck& check);
 };

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "archive/entry_table.h"
-#include "io/bounded_reader.h"
-#include "texture/texture_page.h"
+#include "archive/archive.h"
 #include "texture_io/indexed_png.h"
 
 namespace {
@@ -44,47 +42,38 @@ const ArchiveImage* ArchiveImages::find(uint32_t entry) const {
 
 ArchiveImages listArchiveImages(const uint8_t* archive, size_t size) {
     ArchiveImages result;
-    const BoundedReader bytes(archive, size);
-    const EntryTable table(bytes);
-    uint32_t count = 0;
-    table.count(count);
-    if (count >= kMaxTextureEntries) {
-        result.tableError = std::to_string(count) + " entries, the texture scan takes at most " +
+    const Archive parsed = parseArchive(archive, size);
+    if (parsed.declaredEntries >= kMaxTextureEntries) {
+        result.tableError = std::to_string(parsed.declaredEntries) +
+                            " entries, the texture scan takes at most " +
                             std::to_string(kMaxTextureEntries - 1);
         return result;
     }
-    if (!table.holdsOffsets(count)) {
+    if (!parsed.imageTableAccepted) {
         result.tableError = "offset table beyond the end of the file";
         return result;
     }
-    // The last entry is never an image: its end would come from an entry after it.
-    for (uint32_t i = 0; i + 1 < count; ++i) {
-        uint32_t start = 0, end = 0, id = 0;
-        table.offset(i, start);
-        table.offset(i + 1, end);
-        if (!bytes.readU32(start, id) || id != TimImage::kId) continue;
-        if (end < start || end > size) {
-            result.skipped.push_back({i, start, "entry outside the file"});
+    for (const ImageEntry& found : parsed.images) {
+        if (!found.inside) {
+            result.skipped.push_back({found.entry, found.start, "entry outside the file"});
             continue;
         }
-        const BoundedReader entry = bytes.slice(start, end - start);
+        if (found.check.header != TimHeaderCheck::Accepted) {
+            result.skipped.push_back({found.entry, found.start, headerReason(found.check.header)});
+            continue;
+        }
+        if (const char* reason = imageReason(found.check.image)) {
+            result.skipped.push_back({found.entry, found.start, reason});
+            continue;
+        }
         ArchiveImage image;
-        image.entry = i;
-        image.offset = start;
-        image.size = end - start;
-        uint64_t needed = 0;
-        const TimHeaderCheck check = checkTimHeader(entry, image.header, needed);
-        if (check != TimHeaderCheck::Accepted) {
-            result.skipped.push_back({i, start, headerReason(check)});
-            continue;
-        }
-        if (const char* reason = imageReason(image.header)) {
-            result.skipped.push_back({i, start, reason});
-            continue;
-        }
+        image.entry = found.entry;
+        image.offset = found.start;
+        image.size = static_cast<uint32_t>(found.end - found.start);
+        image.header = found.check.image;
         image.pixelBytesNeeded = image.header.rowBytes() * static_cast<size_t>(image.header.height);
         image.pixelBytesHeld =
-            std::min(image.pixelBytesNeeded, entry.size() - image.header.pixelStart());
+            std::min(image.pixelBytesNeeded, image.size - image.header.pixelStart());
         result.images.push_back(image);
     }
     return result;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "texture/tim_image.h"
+#include "archive/tim_image.h"
 
 // The texture images of an archive held in memory, found as the texture scan finds them (every
 // entry but the last whose first word is the TIM id) and checked as the decoder checks them.

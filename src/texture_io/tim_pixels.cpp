@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "archive/tim_image.h"
 #include "io/byte_order.h"
-#include "texture/tim_image.h"
 
 namespace {
 

@@ -14,7 +14,6 @@
 
 #include "archive_builder.h"
 #include "model/model.h"
-#include "model/model_state.h"
 
 using namespace archive_builder;
 
@@ -63,7 +62,6 @@ int main(int argc, char** argv) {
     }
 
     Model model;
-    createRootNode();
     model.loadTextures(output);
     model.loadSkeleton(output);
     return 0;

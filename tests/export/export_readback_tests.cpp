@@ -16,8 +16,8 @@
 #include "export_test_archive.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/pose_file.h"
+#include "support/model_fixture.h"
 #include "support/test_files.h"
 #include "texture/texture_page.h"
 
@@ -109,7 +109,7 @@ std::array<double, 3> toGltfAxes(const std::array<double, 3>& p) {
     return {p[0], -p[2], p[1]};
 }
 
-class ExportTest : public ::testing::Test {
+class ExportTest : public test_support::ModelFixture {
   protected:
     void SetUp() override {
         loadExportTestArchive(model);
@@ -137,7 +137,6 @@ class ExportTest : public ::testing::Test {
 
     test_support::TempFolder temp{"veldraxis-export"};
     const std::string dir = temp.path();
-    Model model;
     ExportInput input;
 };
 

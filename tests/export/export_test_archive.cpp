@@ -2,7 +2,6 @@
 
 #include "console/console.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "texture/texture_page.h"
 
 using namespace archive_builder;
@@ -80,7 +79,6 @@ Bytes buildExportTestArchive() {
 
 void loadExportTestArchive(Model& model) {
     const archive_builder::Bytes archive = buildExportTestArchive();
-    resetModelState();
     ConsoleCapture quiet;
     model.texturePage().scanArchive(archive.data(), archive.size());
     model.parseSkeleton(archive.data(), archive.size());

@@ -11,7 +11,7 @@ class Model;
 // 4 hat below the head, 5 a stray whose parent is bone 6, 6 a tail below the root.
 archive_builder::Bytes buildExportTestArchive();
 
-// Loads that archive into model and a fresh bone state, as the viewer loads, without its lines.
+// Loads that archive into an empty model, as the viewer loads, without its lines.
 void loadExportTestArchive(Model& model);
 
 // Triangles the export writes for it: the tree's polygons, quads as two triangles.

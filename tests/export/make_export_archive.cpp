@@ -11,7 +11,6 @@
 #include "export_test_archive.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/pose_file.h"
 
 int main(int argc, char** argv) {
@@ -24,8 +23,8 @@ int main(int argc, char** argv) {
     if (!archive_builder::writeFile(archive, buildExportTestArchive())) return 1;
     setConsoleTarget(ConsoleTarget::Discard);
     Model model;
-    createRootNode();
     model.loadSkeleton(archive.c_str());
+    BoneNode* rootNode = model.rootNode();
     int status = savePoseFile(*rootNode, (dir + "/pose1.bin").c_str());
     for (int k : {2, 3}) {
         Matrix4 turn = identityMatrix();

@@ -13,8 +13,8 @@
 #include "export_test_archive.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/pose_file.h"
+#include "support/model_fixture.h"
 #include "support/test_files.h"
 
 namespace {
@@ -40,7 +40,7 @@ void expectNear(const Mat4d& actual, const Mat4d& expected, const std::string& w
     for (int e = 0; e < 16; ++e) EXPECT_NEAR(actual[e], expected[e], 1e-4) << what << " " << e;
 }
 
-class PoseSequenceTest : public ::testing::Test {
+class PoseSequenceTest : public test_support::ModelFixture {
   protected:
     void SetUp() override {
         loadExportTestArchive(model);
@@ -55,7 +55,6 @@ class PoseSequenceTest : public ::testing::Test {
         return pose;
     }
 
-    Model model;
     Pose loaded;
 };
 

@@ -10,9 +10,9 @@
 #include "hostile_test_support.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "seed_inputs.h"
+#include "support/model_fixture.h"
 #include "texture/texture_page.h"
 
 namespace {
@@ -21,13 +21,9 @@ namespace ab = archive_builder;
 using hostile::format;
 using hostile::lines;
 
-class HostileArchives : public testing::Test {
+class HostileArchives : public test_support::ModelFixture {
   protected:
-    void SetUp() override { resetModelState(); }
-    void TearDown() override { resetModelState(); }
-
     int parse(const ab::Bytes& archive, std::string* console) {
-        Model model;
         ConsoleCapture capture;
         const int result = model.parseSkeleton(archive.data(), archive.size());
         *console = capture.text();
@@ -168,7 +164,6 @@ TEST_F(HostileArchives, AnArchiveOf64MiB) {
     const std::string path = folder / "huge.archive";
     ASSERT_TRUE(ab::writeFile(path, bytes));
 
-    Model model;
     std::string textures;
     {
         ConsoleCapture capture;

@@ -8,12 +8,10 @@
 #include "io/file_reading.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 
 namespace {
 
 TEST(OversizedArchives, AreRefusedWithOneLineAndNothingLoaded) {
-    resetModelState();
     hostile::TempFolder folder;
     const std::string path = folder / "sparse.archive";
     const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
@@ -38,9 +36,8 @@ TEST(OversizedArchives, AreRefusedWithOneLineAndNothingLoaded) {
                   "/dev/zero runs past 268435456 bytes, more than a model archive may have: not "
                   "read\n");
     }
-    EXPECT_TRUE(partList.empty());
-    EXPECT_TRUE(rootNode->children.empty());
-    resetModelState();
+    EXPECT_TRUE(model.partList().empty());
+    EXPECT_TRUE(model.rootNode()->children.empty());
 }
 
 }  // namespace

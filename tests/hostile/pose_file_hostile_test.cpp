@@ -15,9 +15,9 @@
 #include "hostile_test_support.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/model_test_support.h"
 #include "model/pose_file.h"
+#include "support/model_fixture.h"
 
 namespace {
 
@@ -30,13 +30,11 @@ constexpr size_t kTreeBytes = fuzz_entry::kPoseTreeNodes * kPoseRecordBytes;  //
 
 // The seven-node tree of the pose fuzz target, and a pose file for it whose every float differs
 // from the tree's own.
-class HostilePoseFiles : public testing::Test {
+class HostilePoseFiles : public test_support::ModelFixture {
   protected:
     void SetUp() override {
-        resetModelState();
         size_t size = 0;
         const uint8_t* archive = fuzz_entry::poseTreeArchive(&size);
-        Model model;
         {
             ConsoleCapture progressLines;
             ASSERT_EQ(model.parseSkeleton(archive, size), 0);
@@ -52,7 +50,6 @@ class HostilePoseFiles : public testing::Test {
         }
         ASSERT_FALSE(folder.path().empty());
     }
-    void TearDown() override { resetModelState(); }
 
     // Loads the bytes as a pose file; returns the result, the console in *console.
     int load(const Bytes& bytes, std::string* console) {

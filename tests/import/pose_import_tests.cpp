@@ -15,28 +15,29 @@
 #include "import/pose_import_files.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/pose_file.h"
+#include "support/model_fixture.h"
 #include "support/test_files.h"
 
 namespace {
 
 // Where the viewer draws each part under pose: every node's mesh matrix, in pre-order.
-std::vector<Mat4d> drawnUnder(const Pose& pose) {
+std::vector<Mat4d> drawnUnder(const Pose& pose, const BoneNode& root) {
     std::vector<NodeMatrices> ordered;
-    EXPECT_TRUE(matricesInTreeOrder(pose, *rootNode, ordered));
-    return globalTransforms(ordered, preOrderParents(*rootNode));
+    EXPECT_TRUE(matricesInTreeOrder(pose, root, ordered));
+    return globalTransforms(ordered, preOrderParents(root));
 }
 
-void expectSameDrawing(const Pose& actual, const Pose& expected, const std::string& what) {
-    const std::vector<Mat4d> a = drawnUnder(actual), e = drawnUnder(expected);
+void expectSameDrawing(const BoneNode& root, const Pose& actual, const Pose& expected,
+                       const std::string& what) {
+    const std::vector<Mat4d> a = drawnUnder(actual, root), e = drawnUnder(expected, root);
     ASSERT_EQ(a.size(), e.size());
     for (size_t n = 0; n < a.size(); ++n) {
         for (int k = 0; k < 16; ++k) EXPECT_NEAR(a[n][k], e[n][k], 1e-4) << what << " node " << n;
     }
 }
 
-class PoseImportTest : public ::testing::Test {
+class PoseImportTest : public test_support::ModelFixture {
   protected:
     void SetUp() override {
         loadExportTestArchive(model);
@@ -82,7 +83,6 @@ class PoseImportTest : public ::testing::Test {
 
     test_support::TempFolder temp{"veldraxis-import"};
     const std::string dir = temp.path();
-    Model model;
     Pose loaded;
     ExportInput input;
 };
@@ -103,8 +103,9 @@ void writeDoc(tinygltf::Model& doc, const std::string& path) {
 TEST_F(PoseImportTest, OwnExportsAndTurnedJointFramesGiveThePoseBack) {
     const Pose pose = posed();
     const std::string file = exportPoses("posed.glb", {pose});
-    expectSameDrawing(import({file, dir + "/back.bin"}, 1)[0], pose, "own export");
-    expectSameDrawing(import({exportPoses("loaded.glb", {loaded}), dir + "/loaded.bin"}, 1)[0],
+    expectSameDrawing(*rootNode, import({file, dir + "/back.bin"}, 1)[0], pose, "own export");
+    expectSameDrawing(*rootNode,
+                      import({exportPoses("loaded.glb", {loaded}), dir + "/loaded.bin"}, 1)[0],
                       loaded, "as loaded");
 
     // Another tool turns every joint's frame its own way (R) and compensates in the inverse
@@ -153,7 +154,8 @@ TEST_F(PoseImportTest, OwnExportsAndTurnedJointFramesGiveThePoseBack) {
     }
     writeDoc(doc, dir + "/turned.glb");
     EXPECT_NE(readDoc(dir + "/turned.glb").nodes[3].rotation, readDoc(file).nodes[3].rotation);
-    expectSameDrawing(import({dir + "/turned.glb", dir + "/turned.bin"}, 1)[0], pose, "turned");
+    expectSameDrawing(*rootNode, import({dir + "/turned.glb", dir + "/turned.bin"}, 1)[0], pose,
+                      "turned");
 
     // Tools that bind in the scene's world keep the vertices there, turned by the "model" node
     // (viewer (x, y, z) is glTF (x, -z, y)), with inverse bind matrices to match.
@@ -179,7 +181,8 @@ TEST_F(PoseImportTest, OwnExportsAndTurnedJointFramesGiveThePoseBack) {
         for (int k = 0; k < 16; ++k) bind[16 * j + k] = static_cast<float>(compensated[k]);
     }
     writeDoc(doc, dir + "/world.glb");
-    expectSameDrawing(import({dir + "/world.glb", dir + "/world.bin"}, 1)[0], pose, "world");
+    expectSameDrawing(*rootNode, import({dir + "/world.glb", dir + "/world.bin"}, 1)[0], pose,
+                      "world");
 }
 
 TEST_F(PoseImportTest, AnAnimationGivesEachKeyAndSlerpsBetweenKeys) {
@@ -193,7 +196,8 @@ TEST_F(PoseImportTest, AnAnimationGivesEachKeyAndSlerpsBetweenKeys) {
     PoseImportJob folder{file, dir + "/keys"};
     folder.toFolder = true;
     const std::vector<Pose> keys = import(folder, 3);
-    for (size_t k = 0; k < 3; ++k) expectSameDrawing(keys[k], poses[k], "key " + std::to_string(k));
+    for (size_t k = 0; k < 3; ++k)
+        expectSameDrawing(*rootNode, keys[k], poses[k], "key " + std::to_string(k));
     EXPECT_NE(access((dir + "/keys/pose-003.bin").c_str(), F_OK), 0);
 
     // Bone 4 turns about its own z: halfway from 0 to 0.5 is 0.25, three quarters of the way
@@ -206,7 +210,7 @@ TEST_F(PoseImportTest, AnAnimationGivesEachKeyAndSlerpsBetweenKeys) {
         rootNode->rotateBone(rotationAboutZ(angle), 4);
         const Pose expected = Pose::capture(*rootNode);
         loaded.apply(*rootNode);
-        expectSameDrawing(import(at, 1)[0], expected, "time " + std::to_string(time));
+        expectSameDrawing(*rootNode, import(at, 1)[0], expected, "time " + std::to_string(time));
     }
 }
 

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "model/bone_node.h"
-#include "model/model_state.h"
 #include "model_test_support.h"
 
 namespace {
@@ -15,7 +14,6 @@ using model_test::worldFrame;
 class BoneEdits : public model_test::ModelStateTest {
   protected:
     void SetUp() override {
-        ModelStateTest::SetUp();
         for (int32_t id = 1; id <= 4; ++id) {
             bones[id] = newBoneNode(newPartMesh(), id);
             bones[id]->applyBoneOffset(

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "model/bone_node.h"
-#include "model/model_state.h"
 #include "model_test_support.h"
 
 namespace {
@@ -9,11 +8,10 @@ namespace {
 using model_test::ModelStateTest;
 using model_test::preOrderIds;
 
-BoneNode* node(int32_t id) {
-    return newBoneNode(newPartMesh(), id);
-}
-
-using BoneTree = ModelStateTest;
+class BoneTree : public ModelStateTest {
+  protected:
+    BoneNode* node(int32_t id) { return newBoneNode(newPartMesh(), id); }
+};
 
 TEST_F(BoneTree, AttachesUnderTheParentAndIgnoresMissingOrLateParents) {
     BoneNode* b1 = node(1);

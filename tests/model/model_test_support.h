@@ -12,7 +12,8 @@
 #include "model/bone_node.h"
 #include "model/matrix.h"
 #include "model/model.h"
-#include "model/model_state.h"
+#include "model/part_mesh.h"
+#include "support/model_fixture.h"
 #include "support/test_model.h"
 
 namespace model_test {
@@ -20,8 +21,7 @@ namespace model_test {
 namespace ab = archive_builder;
 
 // Runs the skeleton loader on an archive built in memory and returns what it printed.
-inline std::string parseCapturing(const ab::Bytes& archive, int* result = nullptr) {
-    Model model;
+inline std::string parseCapturing(Model& model, const ab::Bytes& archive, int* result = nullptr) {
     ConsoleCapture console;
     const int r = model.parseSkeleton(archive.data(), archive.size());
     if (result) *result = r;
@@ -107,11 +107,6 @@ inline MatrixD worldFrame(BoneNode& root, int32_t id) {
     return frame;
 }
 
-// Fresh process-wide state for each test.
-class ModelStateTest : public testing::Test {
-  protected:
-    void SetUp() override { resetModelState(); }
-    void TearDown() override { resetModelState(); }
-};
+using ModelStateTest = test_support::ModelFixture;
 
 }  // namespace model_test

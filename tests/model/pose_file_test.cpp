@@ -13,17 +13,15 @@
 
 #include "console/console.h"
 #include "model/bone_node.h"
-#include "model/model_state.h"
 #include "model_test_support.h"
 #include "support/test_files.h"
 
 namespace {
 
 namespace ab = archive_builder;
-using test_support::readWholeFile;
 using model_test::findNode;
 using model_test::parseCapturing;
-
+using test_support::readWholeFile;
 
 float floatAt(const ab::Bytes& bytes, size_t at) {
     const uint32_t bits = static_cast<uint32_t>(bytes[at]) | (uint32_t{bytes[at + 1]} << 8) |
@@ -36,19 +34,17 @@ float floatAt(const ab::Bytes& bytes, size_t at) {
 class PoseFiles : public model_test::ModelStateTest {
   protected:
     void SetUp() override {
-        ModelStateTest::SetUp();
         // Bones 1 and 2 on the root, bone 3 on bone 1; lengths 11, 22, 33.
         ab::Skeleton skeleton;
         skeleton.bones = {
             {0, 11, std::nullopt, {}}, {0, 22, std::nullopt, {}}, {1, 33, std::nullopt, {}}};
-        parseCapturing(ab::buildModelArchive(skeleton, ab::AngleTable{0, {16384, -100, 7}}));
+        parseCapturing(model, ab::buildModelArchive(skeleton, ab::AngleTable{0, {16384, -100, 7}}));
         dir = testing::TempDir() + "pose_files_" + std::to_string(::getpid()) + "/";
         ::mkdir(dir.c_str(), 0755);
     }
     void TearDown() override {
         std::string command = "rm -rf '" + dir + "'";
         (void)std::system(command.c_str());
-        ModelStateTest::TearDown();
     }
 
     std::string save(const std::string& name) {

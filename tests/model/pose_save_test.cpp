@@ -27,7 +27,6 @@ namespace fs = std::filesystem;
 constexpr uid_t kUnprivileged = 65534;
 constexpr int kDropFailed = 100;
 
-
 struct stat statOf(const std::string& path) {
     struct stat info {};
     ::lstat(path.c_str(), &info);
@@ -61,7 +60,6 @@ int runUnprivileged(const std::vector<Check>& checks) {
 class PoseSaving : public model_test::ModelStateTest {
   protected:
     void SetUp() override {
-        ModelStateTest::SetUp();
         Matrix4 move = identityMatrix();
         move[12] = 5.0f;
         rootNode->translateBone(move, 0);
@@ -132,8 +130,8 @@ TEST_F(PoseSaving, KeepsWhatTheUserSetUp) {
          }},
         {"in a folder the user may not write, the file is rewritten in place",
          [&] {
-             return saves(own, true) && readWholeFile(own) == pose && statOf(own).st_ino == ownInode &&
-                    (statOf(own).st_mode & 07777) == 0600;
+             return saves(own, true) && readWholeFile(own) == pose &&
+                    statOf(own).st_ino == ownInode && (statOf(own).st_mode & 07777) == 0600;
          }},
         {"no new file can be made in a folder the user may not write",
          [&] { return saves(locked + "/new.pose", false) && !fs::exists(locked + "/new.pose"); }},

@@ -7,7 +7,6 @@
 #include "console/console.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "model_test_support.h"
 
@@ -52,7 +51,7 @@ TEST_F(SkeletonLoader, PrintsOneLinePerBoneAndBuildsOffsetsAndRotations) {
     moveAngleTable(archive, angles, 0x1a40);
 
     int result = -2;
-    const std::string out = parseCapturing(archive, &result);
+    const std::string out = parseCapturing(model, archive, &result);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(out,
               "[1a40] 0 = 0.000000(0)\n"
@@ -91,7 +90,7 @@ TEST_F(SkeletonLoader, BonesWhoseParentIsLateMissingOrOutsideStayOutOfTheTree) {
     const ab::Bytes archive = ab::buildModelArchive(skeletonWithParents({2, 65535, 3, 1, 0, 5}),
                                                     ab::AngleTable{0, {0, 0, 0, 0, 0, 0}});
     int result = -2;
-    const std::string out = parseCapturing(archive, &result);
+    const std::string out = parseCapturing(model, archive, &result);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(lines(out).size(), 6u);
     EXPECT_EQ(partList.size(), 6u);
@@ -102,8 +101,8 @@ TEST_F(SkeletonLoader, BonesWhoseParentIsLateMissingOrOutsideStayOutOfTheTree) {
 TEST_F(SkeletonLoader, ASecondLoadSearchesTheWholeTreeForParents) {
     const ab::Bytes archive =
         ab::buildModelArchive(skeletonWithParents({0, 1}), ab::AngleTable{0, {0, 0}});
-    parseCapturing(archive);
-    parseCapturing(archive);
+    parseCapturing(model, archive);
+    parseCapturing(model, archive);
     // The second load's bone 2 hangs under both nodes with id 1.
     EXPECT_EQ(preOrderIds(*rootNode), (std::vector<int32_t>{0, 1, 2, 2, 1, 2}));
     EXPECT_EQ(partList.size(), 4u);
@@ -115,7 +114,7 @@ TEST_F(SkeletonLoader, NoBonesPrintsNothing) {
         ab::Skeleton skeleton = skeletonWithParents({0});
         skeleton.boneCountOverride = count;
         int result = -2;
-        EXPECT_EQ(parseCapturing(ab::buildModelArchive(skeleton, {}), &result), "");
+        EXPECT_EQ(parseCapturing(model, ab::buildModelArchive(skeleton, {}), &result), "");
         EXPECT_EQ(result, 0);
         EXPECT_TRUE(partList.empty());
         EXPECT_TRUE(rootNode->children.empty());
@@ -151,7 +150,7 @@ TEST_F(SkeletonLoader, UnreadableStructuresStopTheLoadWithOneLine) {
     };
     for (const Case& c : cases) {
         int result = 0;
-        const std::string out = parseCapturing(c.archive, &result);
+        const std::string out = parseCapturing(model, c.archive, &result);
         EXPECT_EQ(result, -1) << c.name;
         ASSERT_EQ(lines(out).size(), 1u) << c.name << ": " << out;
         EXPECT_EQ(lines(out)[0].rfind(c.line, 0), 0u) << c.name << ": " << out;
@@ -166,7 +165,7 @@ TEST_F(SkeletonLoader, MissingAnglesAreZero) {
     twoEntries.entries.push_back(skeletonWithParents({0, 1}).bytes());
     twoEntries.entries.push_back(ab::Bytes(4, 0));
     int result = -2;
-    std::string out = parseCapturing(twoEntries.bytes(), &result);
+    std::string out = parseCapturing(model, twoEntries.bytes(), &result);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(out,
               "The archive has 2 entries and no angle table: every bone gets angle 0\n"
@@ -180,7 +179,7 @@ TEST_F(SkeletonLoader, MissingAnglesAreZero) {
     const ab::AngleTable twoAngles{0, {100, 200}};
     const uint32_t at = static_cast<uint32_t>(archive.size());
     moveAngleTable(archive, twoAngles, at);
-    out = parseCapturing(archive, &result);
+    out = parseCapturing(model, archive, &result);
     EXPECT_EQ(result, 0);
     char expected[256];
     std::snprintf(expected, sizeof expected,
@@ -201,8 +200,8 @@ TEST_F(SkeletonLoader, BadMeshBlocksAreSkippedWithOneLineEach) {
                       {0, 0, badVertex, {}},
                       {0, 0, triangleMesh(), {}}};
     int result = -2;
-    const std::string out =
-        parseCapturing(ab::buildModelArchive(skeleton, ab::AngleTable{0, {0, 0, 0, 0}}), &result);
+    const std::string out = parseCapturing(
+        model, ab::buildModelArchive(skeleton, ab::AngleTable{0, {0, 0, 0, 0}}), &result);
     EXPECT_EQ(result, 0);
     const std::vector<std::string> printed = lines(out);
     ASSERT_EQ(printed.size(), 7u) << out;
@@ -231,7 +230,7 @@ TEST_F(SkeletonLoader, EveryTruncationOfAnArchiveLoadsSafely) {
         resetModelState();
         const ab::Bytes cut(full.begin(), full.begin() + static_cast<long>(size));
         int result = -2;
-        const std::string out = parseCapturing(cut, &result);
+        const std::string out = parseCapturing(model, cut, &result);
         ASSERT_TRUE(result == 0 || result == -1) << size;
         EXPECT_EQ(partList.size(), boneIndexList.size()) << size;
         if (result == -1) {
@@ -243,7 +242,6 @@ TEST_F(SkeletonLoader, EveryTruncationOfAnArchiveLoadsSafely) {
 }
 
 TEST_F(SkeletonLoader, LoadSkeletonReadsTheFileOrSaysItCannotBeFound) {
-    Model model;
     {
         ConsoleCapture console;
         EXPECT_EQ(model.loadSkeleton("/nonexistent/model.bin"), -1);

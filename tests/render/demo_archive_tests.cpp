@@ -13,8 +13,8 @@
 #include "model/bone_node.h"
 #include "model/matrix.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
+#include "support/model_fixture.h"
 #include "texture/texture_page.h"
 
 namespace {
@@ -25,14 +25,12 @@ Vec3 transform(const Matrix4& m, const Vec3& p) {
             m[2] * p.x() + m[6] * p.y() + m[10] * p.z() + m[14]};
 }
 
-class DemoArchive : public ::testing::Test {
+class DemoArchive : public test_support::ModelFixture {
   protected:
     void SetUp() override {
-        resetModelState();
         ASSERT_EQ(model.parseSkeleton(demoArchiveData(), demoArchiveSize()), 0);
         textureResult = model.texturePage().scanArchive(demoArchiveData(), demoArchiveSize());
     }
-    Model model;
     int textureResult = -1;
 };
 

@@ -3,18 +3,17 @@
 #include <cstdio>
 
 #include "demo_archive.h"
+#include "gl_test_support.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "texture/texture_page.h"
 
 namespace gltest {
 
 bool loadDemoModel(Model& model) {
-    resetModelState();
     const int textures = model.texturePage().scanArchive(demoArchiveData(), demoArchiveSize());
     const int skeleton = model.parseSkeleton(demoArchiveData(), demoArchiveSize());
-    for (PartMesh* part : partList) part->setVisible(1);
+    for (PartMesh* part : model.partList()) part->setVisible(1);
     selectedBone = 0;
     return textures == 0 && skeleton == 0;
 }

@@ -7,7 +7,6 @@
 #include "gl_test_support.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "model/polygon.h"
 #include "render/display_lists.h"
@@ -37,7 +36,7 @@ Pixel at(const TestWindow& w, ViewIndex view, const Vec3& world) {
 
 TEST(FramePixels, EmptyModelShowsTheClearColourInEveryFrame) {
     Model model;
-    makeFlatModel(0);
+    makeFlatModel(model, 0);
     TestWindow w(ViewMain, model, kWidth, kHeight);
     for (int frame = 0; frame < 2; ++frame) {
         w.render();
@@ -48,7 +47,7 @@ TEST(FramePixels, EmptyModelShowsTheClearColourInEveryFrame) {
 
 TEST(FramePixels, UntexturedPolygonShowsItsVertexColoursAtFullStrength) {
     Model model;
-    auto parts = makeFlatModel(2);
+    auto parts = makeFlatModel(model, 2);
     addQuadFacing(*parts[0], ViewMain, Vec3(-60, 0, -100), 40, Color3(1.0f, 0.0f, 0.0f));
     // Per-corner colours: smooth shading runs from one corner to the next.
     PartMesh& shaded = *parts[1];
@@ -70,7 +69,7 @@ TEST(FramePixels, UntexturedPolygonShowsItsVertexColoursAtFullStrength) {
         EXPECT_TRUE(near(at(w, ViewMain, Vec3(21.5f, 0, 138.5f)), {255, 0, 255}, 12));
     }
     // The display handler's frame ends on the front buffer.
-    drawFrame();
+    drawFrame(model, selectedBone);
     glFinish();
     const WindowPoint p = project(ViewMain, kWidth, kHeight, Vec3(-60, 0, -100));
     EXPECT_TRUE(near(w.frontPixel(p.x, p.y), {255, 0, 0})) << describe(w.frontPixel(p.x, p.y));
@@ -79,7 +78,7 @@ TEST(FramePixels, UntexturedPolygonShowsItsVertexColoursAtFullStrength) {
 
 TEST(FramePixels, PolygonsWithCollinearLeadCornersOrShortListsAreSafe) {
     Model model;
-    auto parts = makeFlatModel(1);
+    auto parts = makeFlatModel(model, 1);
     TestWindow w(ViewMain, model, kWidth, kHeight);
     // The first three corners on one line: the polygon still draws, with a finite normal.
     Polygon collinear;
@@ -109,7 +108,7 @@ TEST(FramePixels, TexturedPolygonShowsItsTexels) {
     Model model;
     fillTexels(model, 0, 0, 16, 16, {200, 40, 90, 255});
     fillTexels(model, 16, 0, 32, 16, {30, 160, 60, 255});
-    auto parts = makeFlatModel(1);
+    auto parts = makeFlatModel(model, 1);
     addTexturedQuadFacingMain(*parts[0], Vec3(0, 0, -100), 64, 0, 0, 32, 16);
     TestWindow w(ViewMain, model, kWidth, kHeight);
     w.render();
@@ -123,7 +122,7 @@ TEST(FramePixels, TexturedPolygonShowsItsTexels) {
 TEST(FramePixels, TexturedFaceLyingOnAShadedFaceIsDrawnOverIt) {
     Model model;
     fillTexels(model, 0, 0, 16, 16, {200, 40, 90, 255});
-    auto parts = makeFlatModel(1);
+    auto parts = makeFlatModel(model, 1);
     addQuadFacing(*parts[0], ViewMain, Vec3(0, 0, -100), 40, Color3(0.0f, 1.0f, 0.0f));
     addTexturedQuadFacingMain(*parts[0], Vec3(0, 0, -100), 40, 0, 0, 16, 16);
     TestWindow w(ViewMain, model, kWidth, kHeight);
@@ -137,7 +136,7 @@ TEST(FramePixels, TransparentTexelsShowWhatLiesBehindAndStillHideLaterPolygons) 
     Model model;
     fillTexels(model, 0, 0, 16, 16, {255, 0, 255, 0});  // index 0: alpha 0
     fillTexels(model, 16, 0, 32, 16, {250, 250, 250, 255});
-    auto parts = makeFlatModel(2);
+    auto parts = makeFlatModel(model, 2);
     // An untextured green square behind the left end of a half-transparent textured strip.
     addQuadFacing(*parts[0], ViewMain, Vec3(-110, -50, -100), 20, Color3(0.0f, 1.0f, 0.0f));
     PartMesh& strip = *parts[0];
@@ -164,13 +163,13 @@ TEST(FramePixels, TransparentTexelsShowWhatLiesBehindAndStillHideLaterPolygons) 
 
 TEST(FramePixels, HiddenPartDrawsNothingAndItsSelectedAxesStillShow) {
     Model model;
-    auto parts = makeFlatModel(2);
+    auto parts = makeFlatModel(model, 2);
     addQuadFacing(*parts[0], ViewMain, Vec3(-60, 0, -100), 40, Color3(1.0f, 1.0f, 0.0f));
     addQuadFacing(*parts[1], ViewMain, Vec3(0, 0, 0), 40, Color3(1.0f, 1.0f, 0.0f));
     parts[0]->setVisible(0);
     parts[1]->setVisible(0);
     // Bone 2 carries part 1; its frame is moved so that its axes stand apart from the world's.
-    BoneNode* bone2 = rootNode->children[1];
+    BoneNode* bone2 = model.rootNode()->children[1];
     bone2->applyUserMatrix(translationMatrix(-100.5f, 0.0f, 200.5f));
     selectedBone = 2;
     TestWindow w(ViewMain, model, kWidth, kHeight);
@@ -188,7 +187,7 @@ TEST(FramePixels, HiddenPartDrawsNothingAndItsSelectedAxesStillShow) {
 
 TEST(FramePixels, WorldAxesAreDrawnAtTheOriginInEveryView) {
     Model model;
-    makeFlatModel(0);
+    makeFlatModel(model, 0);
     {
         TestWindow w(ViewMain, model, kWidth, kHeight);
         w.render();
@@ -208,19 +207,19 @@ TEST(FramePixels, WorldAxesAreDrawnAtTheOriginInEveryView) {
 
 TEST(FramePixels, SelectingTheWholeModelMarksTheRootAndNoPart) {
     Model model;
-    auto parts = makeFlatModel(3);
+    auto parts = makeFlatModel(model, 3);
     selectedBone = 0;
     TestWindow w(ViewMain, model, kWidth, kHeight);
     w.render();
-    EXPECT_TRUE(rootNode->mesh->isSelected());
+    EXPECT_TRUE(model.rootNode()->mesh->isSelected());
     for (PartMesh* part : parts) EXPECT_FALSE(part->isSelected());
     selectedBone = 3;
     w.render();
-    EXPECT_FALSE(rootNode->mesh->isSelected());
+    EXPECT_FALSE(model.rootNode()->mesh->isSelected());
     EXPECT_TRUE(parts[2]->isSelected());
     selectedBone = 4;  // beyond the list: nothing is marked, nothing is read out of bounds
     w.render();
-    EXPECT_FALSE(rootNode->mesh->isSelected());
+    EXPECT_FALSE(model.rootNode()->mesh->isSelected());
     for (PartMesh* part : parts) EXPECT_FALSE(part->isSelected());
 }
 
@@ -235,7 +234,7 @@ TEST(DisplayLists, AxesListStaysAboveThePartListsOfLargeModels) {
 TEST(DisplayLists, TwelfthPartKeepsItsTexturedListApartFromTheAxes) {
     Model model;
     fillTexels(model, 0, 0, 16, 16, {220, 120, 20, 255});
-    auto parts = makeFlatModel(12);
+    auto parts = makeFlatModel(model, 12);
     addTexturedQuadFacingMain(*parts[11], Vec3(-80, 0, -200), 40, 0, 0, 16, 16);
     addQuadFacing(*parts[10], ViewMain, Vec3(80, 0, -200), 40, Color3(0.0f, 1.0f, 0.0f));
     TestWindow w(ViewMain, model, kWidth, kHeight);
@@ -250,7 +249,7 @@ TEST(DisplayLists, TwelfthPartKeepsItsTexturedListApartFromTheAxes) {
 
 TEST(DisplayLists, EachPolygonLandsInExactlyOneListAndEmptyPartsGetBoth) {
     Model model;
-    auto parts = makeFlatModel(2);
+    auto parts = makeFlatModel(model, 2);
     addQuadFacing(*parts[0], ViewMain, Vec3(0, 0, -100), 20, Color3(1.0f, 0.0f, 0.0f));
     addTexturedQuadFacingMain(*parts[0], Vec3(0, 0, 100), 20, 0, 0, 16, 16);
     TestWindow w(ViewMain, model, kWidth, kHeight);
@@ -272,7 +271,7 @@ TEST(DisplayLists, EachPolygonLandsInExactlyOneListAndEmptyPartsGetBoth) {
 
 TEST(FramePixels, WindowWithAlphaPlanesStillShowsUntexturedColours) {
     Model model;
-    auto parts = makeFlatModel(1);
+    auto parts = makeFlatModel(model, 1);
     addQuadFacing(*parts[0], ViewMain, Vec3(0, 0, -100), 40, Color3(1.0f, 0.5f, 0.0f));
     TestWindow w(ViewMain, model, kWidth, kHeight, kViewerDisplayMode | GLUT_ALPHA);
     GLint alphaBits = 0;

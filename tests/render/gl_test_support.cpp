@@ -13,7 +13,6 @@
 
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "texture/texture_page.h"
 
@@ -102,7 +101,7 @@ std::string describe(const Pixel& p) {
 }
 
 TestWindow::TestWindow(ViewIndex view, Model& model, int width, int height, unsigned displayMode)
-    : width_(width), height_(height) {
+    : model_(model), width_(width), height_(height) {
     initGlutOnce();
     glutInitDisplayMode(displayMode);
     glutInitWindowSize(width, height);
@@ -147,7 +146,7 @@ void TestWindow::resize(int width, int height) {
 
 void TestWindow::render() const {
     makeCurrent();
-    renderFrame();
+    renderFrame(model_, selectedBone);
     glFinish();
 }
 
@@ -194,15 +193,16 @@ std::vector<uint8_t> TestWindow::image() const {
     return topDown;
 }
 
-std::vector<PartMesh*> makeFlatModel(size_t parts) {
-    resetModelState();
+int32_t selectedBone = 0;
+
+std::vector<PartMesh*> makeFlatModel(Model& model, size_t parts) {
     std::vector<PartMesh*> meshes;
     for (size_t i = 0; i < parts; ++i) {
-        PartMesh* mesh = newPartMesh();
+        PartMesh* mesh = model.newPartMesh();
         mesh->setVisible(1);
-        partList.push_back(mesh);
-        boneIndexList.push_back(static_cast<int32_t>(i));
-        rootNode->attachChild(newBoneNode(mesh, static_cast<int32_t>(i + 1)), 0);
+        model.partList().push_back(mesh);
+        model.boneIndexList().push_back(static_cast<int32_t>(i));
+        model.rootNode()->attachChild(model.newBoneNode(mesh, static_cast<int32_t>(i + 1)), 0);
         meshes.push_back(mesh);
     }
     selectedBone = -1;  // no axes but the world axes, unless a test selects a bone

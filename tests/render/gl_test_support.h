@@ -57,14 +57,19 @@ class TestWindow {
 
   private:
     Pixel readPixel(GLenum buffer, int x, int y) const;
+    Model& model_;
     int id_ = 0;
     int width_ = 0, height_ = 0;
     double prepareSeconds_ = 0;
 };
 
-// Builds a model in the shared state (partList, rootNode): n parts, each on a bone hung under
-// the root, all visible; returns the meshes.
-std::vector<PartMesh*> makeFlatModel(size_t parts);
+// The selection the test windows draw with, as the viewer's selectedBone: 0 the whole model,
+// i bone i's part, anything else no part.
+extern int32_t selectedBone;
+
+// Builds into an empty model n parts, each on a bone hung under the root, all visible; returns
+// the meshes. Selects no part.
+std::vector<PartMesh*> makeFlatModel(Model& model, size_t parts);
 
 // Adds a flat quad of one colour, facing the viewer of the given view (kept by the culling).
 void addQuadFacing(PartMesh& mesh, ViewIndex view, const Vec3& centre, float halfSize,

@@ -10,7 +10,6 @@
 #include "gl_test_support.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "render/pick_pass.h"
 #include "render/view_fitting.h"
@@ -34,8 +33,8 @@ const Color3 kRed(1.0f, 0.0f, 0.0f), kGreen(0.0f, 1.0f, 0.0f), kBlue(0.0f, 0.0f,
     kYellow(1.0f, 1.0f, 0.0f);
 
 // One part: a square facing each view, and one off-centre marker per view.
-void buildDirectionModel() {
-    PartMesh& m = *makeFlatModel(1)[0];
+void buildDirectionModel(Model& model) {
+    PartMesh& m = *makeFlatModel(model, 1)[0];
     addQuadFacing(m, ViewMain, Vec3(0, 60, 0), 30, kRed);
     addQuadFacing(m, ViewSide, Vec3(60, 0, 0), 30, kGreen);
     addQuadFacing(m, ViewUp, Vec3(0, 0, -60), 30, kBlue);
@@ -48,7 +47,7 @@ void buildDirectionModel() {
 
 TEST(Views, EachViewSeesTheModelFromItsOwnDirection) {
     Model model;
-    buildDirectionModel();
+    buildDirectionModel(model);
     struct Case {
         ViewIndex view;
         int width, height;
@@ -74,7 +73,7 @@ TEST(Views, EachViewSeesTheModelFromItsOwnDirection) {
 
 TEST(Views, PolygonsThatAppearCounterClockwiseAreDiscarded) {
     Model model;
-    PartMesh& m = *makeFlatModel(1)[0];
+    PartMesh& m = *makeFlatModel(model, 1)[0];
     // The same square twice, once in each winding: only the clockwise one shows.
     m.beginPolygon();
     for (Vec3 p : {Vec3(-80, 0, -140), Vec3(-20, 0, -140), Vec3(-20, 0, -80), Vec3(-80, 0, -80)}) {
@@ -94,7 +93,7 @@ TEST(Views, PolygonsThatAppearCounterClockwiseAreDiscarded) {
 
 TEST(Views, SetupMultipliesTheProjectionAndLooksFromTheViewsEye) {
     Model model;
-    makeFlatModel(0);
+    makeFlatModel(model, 0);
     TestWindow w(ViewMain, model, 320, 320);
     // Start again from a known projection, doubled, to see that setupView multiplies onto it.
     glMatrixMode(GL_PROJECTION);
@@ -138,7 +137,7 @@ TEST(Views, SetupMultipliesTheProjectionAndLooksFromTheViewsEye) {
 
 TEST(Views, ReshapeReloadsAPixelScaledProjection) {
     Model model;
-    makeFlatModel(0);
+    makeFlatModel(model, 0);
     TestWindow w(ViewUp, model, 320, 320);
     // The first reshape replaced the +-750 of the set-up with +-160.
     auto projection = currentMatrix(GL_PROJECTION_MATRIX);
@@ -165,19 +164,18 @@ TEST(Views, ReshapeReloadsAPixelScaledProjection) {
 
 TEST(TreeDrawing, MeshUnderUserAndPoseChildrenAlsoUnderTheBoneOffset) {
     Model model;
-    resetModelState();
-    PartMesh* upper = newPartMesh();
-    PartMesh* lower = newPartMesh();
+    PartMesh* upper = model.newPartMesh();
+    PartMesh* lower = model.newPartMesh();
     for (PartMesh* m : {upper, lower}) {
         m->setVisible(1);
-        partList.push_back(m);
-        boneIndexList.push_back(static_cast<int32_t>(partList.size() - 1));
+        model.partList().push_back(m);
+        model.boneIndexList().push_back(static_cast<int32_t>(model.partList().size() - 1));
         addQuadFacing(*m, ViewSide, Vec3(0, 0, 0), 12, m == upper ? kRed : kGreen);
     }
-    BoneNode* a = newBoneNode(upper, 1);
-    BoneNode* b = newBoneNode(lower, 2);
-    rootNode->attachChild(a, 0);
-    rootNode->attachChild(b, 1);
+    BoneNode* a = model.newBoneNode(upper, 1);
+    BoneNode* b = model.newBoneNode(lower, 2);
+    model.rootNode()->attachChild(a, 0);
+    model.rootNode()->attachChild(b, 1);
     a->applyBoneOffset(translationMatrix(0, 0, 120));  // bone length
     Matrix4 turn = identityMatrix();
     turn[5] = 0, turn[6] = 1, turn[9] = -1, turn[10] = 0;  // a quarter turn about X
@@ -194,16 +192,16 @@ TEST(TreeDrawing, MeshUnderUserAndPoseChildrenAlsoUnderTheBoneOffset) {
 }
 
 // A chain of bones, each one further along Z, with a quad on the last one only.
-void buildChain(int levels, float step) {
-    resetModelState();
-    BoneNode* parent = rootNode;
+void buildChain(Model& model, int levels, float step) {
+    model = Model();
+    BoneNode* parent = model.rootNode();
     for (int i = 0; i < levels; ++i) {
-        PartMesh* mesh = newPartMesh();
+        PartMesh* mesh = model.newPartMesh();
         mesh->setVisible(1);
-        partList.push_back(mesh);
-        boneIndexList.push_back(i);
-        BoneNode* node = newBoneNode(mesh, i + 1);
-        rootNode->attachChild(node, parent->boneId);
+        model.partList().push_back(mesh);
+        model.boneIndexList().push_back(i);
+        BoneNode* node = model.newBoneNode(mesh, i + 1);
+        model.rootNode()->attachChild(node, parent->boneId);
         node->applyBoneOffset(translationMatrix(0, 0, step));
         if (i == levels - 1) addQuadFacing(*mesh, ViewMain, Vec3(0, 0, 0), 10, kYellow);
         parent = node;
@@ -216,7 +214,7 @@ TEST(TreeDrawing, ChainsDeeperThanTheMatrixStackDrawAndLeaveTheStackAsFound) {
     GLint maxDepth = 0;
     for (int levels : {8, 300}) {
         SCOPED_TRACE(levels);
-        buildChain(levels, 200.0f / levels);
+        buildChain(model, levels, 200.0f / levels);
         TestWindow w(ViewMain, model, 320, 720);
         glGetIntegerv(GL_MAX_MODELVIEW_STACK_DEPTH, &maxDepth);
         const auto before = currentMatrix(GL_MODELVIEW_MATRIX);
@@ -240,7 +238,7 @@ TEST(Picking, ReadsThePartDrawnOnTopAndLeavesTheNextFrameAsItWas) {
     Model model;
     fillTexels(model, 0, 0, 16, 16, {255, 0, 255, 0});  // transparent
     fillTexels(model, 16, 0, 32, 16, {250, 250, 250, 255});
-    auto parts = makeFlatModel(3);
+    auto parts = makeFlatModel(model, 3);
     addQuadFacing(*parts[0], ViewMain, Vec3(0, -50, -100), 40, kYellow);       // bone 1, behind
     addTexturedQuadFacingMain(*parts[1], Vec3(0, 0, -100), 40, 0, 0, 32, 16);  // bone 2
     addQuadFacing(*parts[2], ViewMain, Vec3(100, 0, 200), 30, kRed);           // bone 3, hidden
@@ -250,14 +248,14 @@ TEST(Picking, ReadsThePartDrawnOnTopAndLeavesTheNextFrameAsItWas) {
     const auto frame = w.image();
     auto pickAt = [&](const Vec3& world) {
         const WindowPoint p = project(ViewMain, 320, 720, world);
-        return pickBoneAt(*rootNode, p.x, p.y);
+        return pickBoneAt(*model.rootNode(), p.x, p.y);
     };
     EXPECT_EQ(pickAt(Vec3(20, 0, -100)), 2);   // an opaque texel in front
     EXPECT_EQ(pickAt(Vec3(-20, 0, -100)), 1);  // through a transparent texel
     EXPECT_EQ(pickAt(Vec3(100, 0, 200)), -1);  // a hidden part is not there to pick
     EXPECT_EQ(pickAt(Vec3(-120, 0, 300)), -1);
-    EXPECT_EQ(pickBoneAt(*rootNode, -1, 10), -1);
-    EXPECT_EQ(pickBoneAt(*rootNode, 10, 720), -1);
+    EXPECT_EQ(pickBoneAt(*model.rootNode(), -1, 10), -1);
+    EXPECT_EQ(pickBoneAt(*model.rootNode(), 10, 720), -1);
     w.render();
     EXPECT_EQ(w.image(), frame);
 }
@@ -282,7 +280,7 @@ std::array<int, 4> boundsOf(const std::vector<uint8_t>& image, int width, const 
 // picture back.
 TEST(ViewFitting, FitsTheShownPartsWithAMarginAndTheStartUpZoomComesBack) {
     Model model;
-    auto parts = makeFlatModel(2);
+    auto parts = makeFlatModel(model, 2);
     addQuadFacing(*parts[0], ViewMain, Vec3(40, 1500, 100), 20, kYellow);
     addQuadFacing(*parts[1], ViewMain, Vec3(0, 0, 0), 300, kRed);
     parts[1]->setVisible(0);  // hidden parts do not count
@@ -291,7 +289,7 @@ TEST(ViewFitting, FitsTheShownPartsWithAMarginAndTheStartUpZoomComesBack) {
     const auto startUp = w.image();
     EXPECT_EQ(boundsOf(startUp, 320, {255, 255, 0})[2], -1);
 
-    fitCurrentView(*rootNode, 320, 720);
+    fitCurrentView(*model.rootNode(), 320, 720);
     w.render();
     const auto box = boundsOf(w.image(), 320, {255, 255, 0});
     const std::array<int, 4> expected{kFitMargin, 210, 319 - kFitMargin, 509};

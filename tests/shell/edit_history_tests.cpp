@@ -50,7 +50,7 @@ class EditHistoryTest : public ShellTest {
 
 TEST_F(EditHistoryTest, UndoAndRedoRestoreDragsInBothModesBitForBit) {
     loadBones(3);
-    model.loadedPose = Pose::capture(*rootNode);
+    theModel->loadedPose = Pose::capture(*rootNode);
     const std::string loaded = treeBytes();
     drag(MouseModeRotation, 2, 37, -11);
     const std::string turned = treeBytes();
@@ -90,7 +90,7 @@ TEST_F(EditHistoryTest, UndoAndRedoRestoreDragsInBothModesBitForBit) {
 
 TEST_F(EditHistoryTest, LoadMatrixAndResetPoseAreOneStepEach) {
     loadBones(2);
-    model.loadedPose = Pose::capture(*rootNode);
+    theModel->loadedPose = Pose::capture(*rootNode);
     const std::string loaded = treeBytes();
     drag(MouseModeRotation, 1, 20, 30);
     drag(MouseModeTranslation, 2, -7, 3);
@@ -145,7 +145,6 @@ TEST_F(EditHistoryTest, ShowAllAndHideAllSetEveryPartAndCheckBox) {
 
 TEST_F(EditHistoryTest, OpenArchiveReplacesTheModelOnlyWhenTheNewOneLoaded) {
     loadBones(2);
-    theModel = new Model();
     drag(MouseModeRotation, 2, 10, 0);
     BoneNode* shownRoot = rootNode;
     const std::string shown = treeBytes();
@@ -182,8 +181,6 @@ TEST_F(EditHistoryTest, OpenArchiveReplacesTheModelOnlyWhenTheNewOneLoaded) {
     EXPECT_EQ(shownModelName, "four.bin");
     EXPECT_EQ(editHistory.undoSteps(), 0u);
     EXPECT_EQ(platform.calls, (std::vector<std::string>{"chooseArchive", "showReplacedModel"}));
-    delete theModel;
-    theModel = &model;
 }
 
 TEST(ArchivePromptTest, WithoutChooserTheConsoleAsksForTheArchive) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,10 +10,9 @@
 #include "console/console.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "support/test_model.h"
-#include "model/model_state.h"
 #include "shell/shell_platform.h"
 #include "shell/viewer_state.h"
+#include "support/test_model.h"
 
 // Records every window-system call the handlers make, as one readable string each.
 class RecordingPlatform : public ShellPlatform {
@@ -83,13 +83,12 @@ class ShellTest : public ::testing::Test {
         controlPanel = nullptr;
         rootGroup = modeGroup = nullptr;
         shellPlatform = &platform;
-        theModel = &model;
         editHistory.clear();
         partCheckboxes.clear();
     }
     void TearDown() override {
         shellPlatform = nullptr;
-        theModel = nullptr;
+        showModel(nullptr);
         controlPanel = nullptr;
         rootGroup = modeGroup = nullptr;
     }
@@ -111,10 +110,12 @@ class ShellTest : public ::testing::Test {
             angles.angles.push_back(0);
         }
         const auto bytes = archive_builder::buildModelArchive(skeleton, angles);
+        auto loaded = std::make_unique<Model>();
         {
             ConsoleCapture progressLines;
-            model.parseSkeleton(bytes.data(), bytes.size());
+            loaded->parseSkeleton(bytes.data(), bytes.size());
         }
+        showModel(std::move(loaded));
         ASSERT_EQ(boneIndexList.size(), static_cast<size_t>(bones));
     }
 
@@ -124,6 +125,8 @@ class ShellTest : public ::testing::Test {
         return *found;
     }
 
+    // An empty model shown, as at start-up before the archive loads.
+    void resetModelState() { showModel(std::make_unique<Model>()); }
+
     RecordingPlatform platform;
-    Model model;
 };

@@ -12,7 +12,6 @@
 #include "gl_test_support.h"
 #include "image_files.h"
 #include "model/model.h"
-#include "model/model_state.h"
 #include "model/part_mesh.h"
 
 using namespace gltest;
@@ -67,8 +66,8 @@ int main(int argc, char** argv) {
     Image sheet{3 * 160 + 2 * gap, 360, {}};
     sheet.rgb.assign(static_cast<size_t>(sheet.width) * sheet.height * 3, 40);
     size_t polygons = 0;
-    for (const PartMesh* part : partList) polygons += part->polygonCount();
-    std::printf("demo model: %zu parts, %zu polygons\n", partList.size(), polygons);
+    for (const PartMesh* part : model.partList()) polygons += part->polygonCount();
+    std::printf("demo model: %zu parts, %zu polygons\n", model.partList().size(), polygons);
     for (int i = 0; i < 3; ++i) {
         TestWindow w(views[i].view, model, views[i].width, views[i].height);
         if (i == 0) {

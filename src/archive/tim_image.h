@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "archive/page_size.h"
+
 class BoundedReader;
 
 // The layout of a 4-bit TIM image with a colour lookup table (CLUT), as far as the decoder reads

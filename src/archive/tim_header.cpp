@@ -1,5 +1,5 @@
+#include "archive/tim_image.h"
 #include "io/bounded_reader.h"
-#include "texture/tim_image.h"
 
 TimHeaderCheck checkTimHeader(const BoundedReader& entry, TimImage& image, uint64_t& needed) {
     uint32_t id = 0, flags = 0;

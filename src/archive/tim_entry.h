@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive/archive_problem.h"
+#include "archive/tim_image.h"
+#include "io/bounded_reader.h"
+
+// What the decoder will make of one TIM entry, found without decoding it: the header, how many
+// palette copies and rows it stores, and the lines it prints on the way.
+struct TimEntryCheck {
+    TimHeaderCheck header = TimHeaderCheck::Truncated;
+    TimImage image;       // valid when the header is accepted
+    int copies = 0;       // palette copies stored on the page
+    size_t rowsHeld = 0;  // whole pixel rows the entry holds, at most the image's height
+    bool failed = true;   // the decoder's result would be -1
+    struct Line {
+        ProblemCode code;
+        std::string text;
+    };
+    std::vector<Line> lines;  // in the order the decoder prints them
+};
+
+TimEntryCheck checkTimEntry(const BoundedReader& entry);
