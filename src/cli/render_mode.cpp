@@ -17,10 +17,10 @@
 #include "cli/pose_argument.h"
 #include "cli/view_sheet.h"
 #include "console/console.h"
-#include "export/pose_sequence.h"
 #include "model/bone_node.h"
 #include "model/model_state.h"
 #include "model/part_mesh.h"
+#include "model/pose_sequence.h"
 
 namespace {
 
