@@ -4,8 +4,8 @@
 
 #include "archive/entry_table.h"
 #include "io/bounded_reader.h"
+#include "png/indexed_png.h"
 #include "texture/texture_page.h"
-#include "texture_io/indexed_png.h"
 
 namespace {
 
