@@ -12,14 +12,14 @@
 #include "cli/mode_support.h"
 #include "cli/mode_table.h"
 #include "cli/offscreen_context.h"
-#include "cli/output_file.h"
 #include "cli/output_rules.h"
 #include "cli/pose_argument.h"
 #include "cli/view_sheet.h"
 #include "console/console.h"
-#include "export/pose_sequence.h"
 #include "model/bone_node.h"
 #include "model/part_mesh.h"
+#include "model/pose_sequence.h"
+#include "png/png_writing.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "cli/archive_input.h"
 #include "cli/mode_support.h"
 #include "cli/mode_table.h"
-#include "cli/output_file.h"
 #include "cli/output_rules.h"
 #include "console/console.h"
+#include "png/png_writing.h"
 #include "texture/texture_page.h"
 
 namespace {

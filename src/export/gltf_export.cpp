@@ -9,7 +9,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <sstream>
 
 #include "console/console.h"
@@ -223,8 +222,7 @@ int exportGltf(const ExportInput& input, const std::string& path) {
     const std::string bytes = out.str();
     const SaveResult saved = saveFile(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
     if (saved.outcome != SaveOutcome::Saved) {
-        consolePrintf("Cannot export %s: %s\n", path.c_str(),
-                      saved.error ? std::strerror(saved.error) : "it cannot be written");
+        consolePrintf("Cannot export %s: %s\n", path.c_str(), describeSaveFailure(saved).c_str());
         return -1;
     }
     return 0;

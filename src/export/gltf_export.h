@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "export/bone_transforms.h"
+#include "model/pose_tree.h"
 
 class BoneNode;
 class TexturePage;

@@ -1,12 +1,11 @@
 #include "export/gltf_mesh.h"
 
-#include <stb/stb_image_write.h>
-
 #include <cmath>
 
 #include "export/gltf_buffer.h"
 #include "model/bone_node.h"
 #include "model/part_mesh.h"
+#include "png/png_writing.h"
 #include "texture/texture_page.h"
 
 namespace {
@@ -64,12 +63,6 @@ void addMaterials(tinygltf::Model& doc, bool textured) {
     doc.materials.push_back(page);
 }
 
-void appendBytes(void* context, void* data, int size) {
-    auto* out = static_cast<std::vector<unsigned char>*>(context);
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    out->insert(out->end(), bytes, bytes + size);
-}
-
 // The page as an RGBA PNG with the viewer's nearest filtering and clamping. A .glb carries the
 // PNG in its buffer; a .gltf has tinygltf embed it as a data URI.
 void addTexturePage(tinygltf::Model& doc, GltfBuffer& buffer, const TexturePage& page,
@@ -82,9 +75,8 @@ void addTexturePage(tinygltf::Model& doc, GltfBuffer& buffer, const TexturePage&
     image.bits = 8;
     image.pixel_type = TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE;
     if (binary) {
-        std::vector<unsigned char> png;
-        stbi_write_png_to_func(appendBytes, &png, kTexturePageSize, kTexturePageSize, 4,
-                               page.pixels.data(), 4 * kTexturePageSize);
+        std::vector<uint8_t> png;
+        encodePng(kTexturePageSize, kTexturePageSize, 4, page.pixels.data(), png);
         image.bufferView = buffer.addView(png.data(), png.size());
     } else {
         image.image.assign(page.pixels.begin(), page.pixels.end());

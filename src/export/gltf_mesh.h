@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "export/bone_transforms.h"
+#include "model/matrix.h"
 
 class BoneNode;
 class GltfBuffer;

@@ -73,40 +73,46 @@ std::string GltfAnimation::read(const tinygltf::Model& doc, int index) {
             return where + " has no sampler";
         }
         const tinygltf::AnimationSampler& sampler = animation.samplers[source.sampler];
+        KeyframeTrack& track = channel.track;
         if (sampler.interpolation == "STEP") {
-            channel.interpolation = Interpolation::Step;
+            track.interpolation = Interpolation::Step;
         } else if (sampler.interpolation == "CUBICSPLINE") {
-            channel.interpolation = Interpolation::CubicSpline;
+            track.interpolation = Interpolation::CubicSpline;
         } else if (sampler.interpolation.empty() || sampler.interpolation == "LINEAR") {
-            channel.interpolation = Interpolation::Linear;
+            track.interpolation = Interpolation::Linear;
         } else {
             return where + " has the interpolation " + sampler.interpolation;
         }
-        const int components = channel.path == Path::Rotation ? 4 : 3;
-        std::string error = readFloats(doc, sampler.input, 1, channel.times);
-        if (error.empty()) error = readFloats(doc, sampler.output, components, channel.values);
+        track.rotation = channel.path == Path::Rotation;
+        track.width = track.rotation ? 4 : 3;
+        std::vector<float> times, values;
+        std::string error = readFloats(doc, sampler.input, 1, times);
+        if (error.empty())
+            error = readFloats(doc, sampler.output, static_cast<int>(track.width), values);
         if (!error.empty()) return where + ": " + error;
-        const size_t keys = channel.times.size();
-        const size_t perKey = channel.interpolation == Interpolation::CubicSpline ? 3 : 1;
+        const size_t keys = times.size();
+        const size_t perKey = track.interpolation == Interpolation::CubicSpline ? 3 : 1;
         if (keys == 0) return where + " has no key";
-        if (channel.values.size() != keys * perKey * components) {
+        if (values.size() != keys * perKey * track.width) {
             return where + " has " + std::to_string(keys) + " key times but not as many values";
         }
         for (size_t k = 0; k < keys; ++k) {
-            if (!std::isfinite(channel.times[k]) ||
-                (k > 0 && !(channel.times[k] > channel.times[k - 1]))) {
+            if (!std::isfinite(times[k]) || (k > 0 && !(times[k] > times[k - 1]))) {
                 return where + "'s key times do not rise";
             }
         }
-        for (float v : channel.values) {
+        for (float v : values) {
             if (!std::isfinite(v)) return where + " has a value that is not a number";
         }
-        for (size_t k = 0; channel.path == Path::Rotation && k < keys * perKey; ++k) {
-            const float* q = channel.values.data() + 4 * k;
+        // The length is taken in float, as the file holds the rotation.
+        for (size_t k = 0; track.rotation && k < keys * perKey; ++k) {
+            const float* q = values.data() + 4 * k;
             if (!(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3] > 0)) {
                 return where + " has a rotation of length 0";
             }
         }
+        channel.times.assign(times.begin(), times.end());
+        track.values.assign(values.begin(), values.end());
         channels_.push_back(std::move(channel));
     }
     return "";
@@ -122,57 +128,12 @@ std::vector<double> GltfAnimation::keyTimes() const {
     return times;
 }
 
-std::vector<double> GltfAnimation::valueAt(const Channel& channel, double time) const {
-    const size_t n = channel.path == Path::Rotation ? 4 : 3;
-    const bool spline = channel.interpolation == Interpolation::CubicSpline;
-    const size_t perKey = spline ? 3 : 1;
-    // Key k's value (with spline, the middle of its in-tangent, value, out-tangent).
-    auto part = [&](size_t k, size_t which) {
-        const float* v = channel.values.data() + (k * perKey + which) * n;
-        return std::vector<double>(v, v + n);
-    };
-    auto value = [&](size_t k) { return part(k, spline ? 1 : 0); };
-    const std::vector<float>& times = channel.times;
-    if (time <= times.front()) return value(0);
-    if (time >= times.back()) return value(times.size() - 1);
-    const size_t k = std::upper_bound(times.begin(), times.end(), time) - times.begin() - 1;
-    if (channel.interpolation == Interpolation::Step) return value(k);
-    const double span = double{times[k + 1]} - times[k];
-    const double u = (time - times[k]) / span;
-    std::vector<double> out(n);
-    if (spline) {
-        const std::vector<double> p0 = value(k), m0 = part(k, 2), p1 = value(k + 1),
-                                  m1 = part(k + 1, 0);
-        const double u2 = u * u, u3 = u2 * u;
-        for (size_t c = 0; c < n; ++c) {
-            out[c] = (2 * u3 - 3 * u2 + 1) * p0[c] + (u3 - 2 * u2 + u) * span * m0[c] +
-                     (-2 * u3 + 3 * u2) * p1[c] + (u3 - u2) * span * m1[c];
-        }
-    } else if (channel.path == Path::Rotation) {
-        const std::vector<double> a = value(k), b = value(k + 1);
-        const auto q = slerp({a[0], a[1], a[2], a[3]}, {b[0], b[1], b[2], b[3]}, u);
-        out.assign(q.begin(), q.end());
-    } else {
-        const std::vector<double> a = value(k), b = value(k + 1);
-        for (size_t c = 0; c < n; ++c) out[c] = a[c] + u * (b[c] - a[c]);
-    }
-    return out;
-}
-
 void GltfAnimation::sample(double time, std::vector<NodeTransform>& nodes) const {
     for (const Channel& channel : channels_) {
-        const std::vector<double> v = valueAt(channel, time);
         Trs& trs = nodes[channel.node].trs;
-        switch (channel.path) {
-            case Path::Translation:
-                std::copy(v.begin(), v.end(), trs.translation.begin());
-                break;
-            case Path::Rotation:
-                std::copy(v.begin(), v.end(), trs.rotation.begin());
-                break;
-            case Path::Scale:
-                std::copy(v.begin(), v.end(), trs.scale.begin());
-                break;
-        }
+        double* out = channel.path == Path::Translation ? trs.translation.data()
+                      : channel.path == Path::Rotation  ? trs.rotation.data()
+                                                        : trs.scale.data();
+        sampleTrack(channel.times, channel.track, time, out);
     }
 }

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "export/bone_transforms.h"
+#include "model/keyframe_track.h"
+#include "model/trs.h"
 
 namespace tinygltf {
 class Model;
@@ -21,9 +22,8 @@ struct NodeTransform {
 // "" with every node's transform, or the node that holds something else than numbers.
 std::string readNodeTransforms(const tinygltf::Model& doc, std::vector<NodeTransform>& out);
 
-// One animation of a glTF, read and checked whole, to be sampled at any time by glTF's rules:
-// STEP holds a key, LINEAR blends (rotations by slerp), CUBICSPLINE follows its tangents; before
-// the first key the first value, after the last the last.
+// One animation of a glTF, read and checked whole, to be sampled at any time by glTF's rules
+// (sampleTrack).
 class GltfAnimation {
   public:
     // "" when animation index reads whole; else what is wrong with it.
@@ -36,13 +36,11 @@ class GltfAnimation {
 
   private:
     enum class Path { Translation, Rotation, Scale };
-    enum class Interpolation { Step, Linear, CubicSpline };
     struct Channel {
         size_t node;
         Path path;
-        Interpolation interpolation;
-        std::vector<float> times, values;  // values: one element per key, three for splines
+        std::vector<double> times;
+        KeyframeTrack track;
     };
-    std::vector<double> valueAt(const Channel& channel, double time) const;
     std::vector<Channel> channels_;
 };

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "export/bone_transforms.h"
 #include "import/gltf_animation.h"
 #include "model/pose.h"
+#include "model/pose_tree.h"
 
 namespace tinygltf {
 class Model;

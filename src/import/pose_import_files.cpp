@@ -60,7 +60,7 @@ int importPoseFiles(const PoseImportJob& job, const BoneNode& root, const Pose& 
         const std::string path = job.toFolder ? numberedName(job.output, k) : job.output;
         const SaveResult saved = saveFile(path, encodePose(root, poses[k]));
         if (saved.outcome != SaveOutcome::Saved) {
-            return refuse(path, saved.error ? std::strerror(saved.error) : "it cannot be written");
+            return refuse(path, describeSaveFailure(saved));
         }
         if (written) written->push_back(path);
     }

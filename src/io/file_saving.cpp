@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -140,4 +141,8 @@ SaveResult saveFile(const std::string& path, const std::vector<uint8_t>& bytes) 
     }
     syncDirectory(directory);
     return {};
+}
+
+std::string describeSaveFailure(const SaveResult& result) {
+    return result.error ? std::strerror(result.error) : "it cannot be written";
 }

@@ -26,3 +26,7 @@ struct SaveResult {
 //   folder), a writable target is rewritten in place: truncated, written, synced;
 // - a device or a pipe is written in place, never replaced.
 SaveResult saveFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// The reason a save failed, for the line that says so: the system's message, or "it cannot be
+// written" when there is none.
+std::string describeSaveFailure(const SaveResult& result);

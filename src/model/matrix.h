@@ -24,3 +24,14 @@ Matrix4 rotationAboutZ(double angle);
 
 // The translation by (x, y, z).
 Matrix4 translationMatrix(float x, float y, float z);
+
+// Double-precision column-major 4 x 4 matrices: the export and the import take products and
+// inverses of what the float matrices mean without float rounding.
+using Mat4d = std::array<double, 16>;
+
+Mat4d toMat4d(const Matrix4& m);
+Mat4d identity4d();
+Mat4d multiply(const Mat4d& a, const Mat4d& b);  // a · b: b acts first
+// false when m has no finite inverse.
+bool invert(const Mat4d& m, Mat4d& inverse);
+std::array<double, 3> transformPoint(const Mat4d& m, float x, float y, float z);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "export/pose_sequence.h"
+#include "model/pose_sequence.h"
 
 class BoneNode;
 class EditHistory;

@@ -11,7 +11,7 @@
 // The viewer's start-up as named steps, each callable alone. runViewer calls them in this order:
 //   createModel; initViewWindowSystem; createViewWindow main and side (render/views.h), each
 //   adopted by the views' contexts (render/view_contexts.h); setUpViewContext side; loadModel
-//   (shell/model_loading.h), which the "Reset pose" remembers; createViewWindow up, adopted,
+//   (shell/archive_opening.h), which the "Reset pose" remembers; createViewWindow up, adopted,
 //   and setUpViewContext up; setUpViewContext main; prepareViewObjects (shell/view_window.h),
 //   once for the share group; registerHandlers; buildPanel; then GLUT's main loop. Each view's
 //   GL work runs after its context has been made current.

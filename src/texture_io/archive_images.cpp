@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "archive/archive.h"
-#include "texture_io/indexed_png.h"
+#include "png/indexed_png.h"
 
 namespace {
 

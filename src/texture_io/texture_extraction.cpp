@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "io/file_saving.h"
+#include "png/indexed_png.h"
 #include "texture_io/archive_images.h"
-#include "texture_io/indexed_png.h"
 #include "texture_io/tim_pixels.h"
 
 namespace {

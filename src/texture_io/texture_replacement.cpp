@@ -10,8 +10,8 @@
 
 #include "io/byte_order.h"
 #include "io/file_reading.h"
+#include "png/indexed_png.h"
 #include "texture_io/archive_images.h"
-#include "texture_io/indexed_png.h"
 #include "texture_io/tim_pixels.h"
 
 namespace {

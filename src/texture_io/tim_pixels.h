@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "png/indexed_png.h"
 #include "texture_io/archive_images.h"
-#include "texture_io/indexed_png.h"
 
 // The pixel indices and palettes of one archive image, read out of and written into the
 // archive's bytes at the places its header gives. Pixels: two per byte, the low nibble left.

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "console/console.h"
-#include "export/pose_sequence.h"
 #include "export_test_archive.h"
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "model/pose_file.h"
+#include "model/pose_sequence.h"
 #include "support/model_fixture.h"
 #include "support/test_files.h"
 

@@ -10,7 +10,7 @@
 
 #include "archive_builder.h"
 #include "io/byte_order.h"
-#include "texture_io/indexed_png.h"
+#include "png/indexed_png.h"
 #include "texture_io/texture_extraction.h"
 #include "texture_io/texture_replacement.h"
 

@@ -1,4 +1,4 @@
-#include "export/pose_sequence.h"
+#include "model/pose_sequence.h"
 
 #include <cerrno>
 #include <cmath>
@@ -12,8 +12,10 @@ std::string PoseSequence::build(const BoneNode& root, const std::vector<Source>&
     poses_.clear();
     keys_.clear();
     ids_.clear();
+    times_.clear();
     forEachPreOrder(root, [this](const BoneNode& node) { ids_.push_back(node.boneId); });
     const std::vector<int> parents = preOrderParents(root);
+    tracks_.assign(ids_.size(), NodeTracks());
     for (const Source& source : poses) {
         const PoseSplit split = splitPose(source.pose, root, parents);
         if (!split.fits) return source.name + ": the pose does not fit the tree";
@@ -24,7 +26,13 @@ std::string PoseSequence::build(const BoneNode& root, const std::vector<Source>&
         // The inverses are taken here once, not on every frame the blend is drawn.
         std::vector<Key> keys(ids_.size());
         for (size_t i = 0; i < keys.size(); ++i) {
-            keys[i].split = split.nodes[i];
+            const Trs& trs = split.nodes[i];
+            NodeTracks& node = tracks_[i];
+            node.translation.values.insert(node.translation.values.end(), trs.translation.begin(),
+                                           trs.translation.end());
+            node.rotation.values.insert(node.rotation.values.end(), trs.rotation.begin(),
+                                        trs.rotation.end());
+            node.scale.values.insert(node.scale.values.end(), trs.scale.begin(), trs.scale.end());
             keys[i].boneOffset = split.matrices[i].boneOffset;
             Mat4d back;
             if (parents[i] >= 0 && invert(toMat4d(split.matrices[parents[i]].boneOffset), back)) {
@@ -32,6 +40,7 @@ std::string PoseSequence::build(const BoneNode& root, const std::vector<Source>&
             }
         }
         keys_.push_back(std::move(keys));
+        times_.push_back(static_cast<double>(times_.size()));
     }
     poses_ = poses;
     return "";
@@ -84,14 +93,11 @@ Pose PoseSequence::at(double time) const {
     Pose out;
     for (size_t i = 0; i < ids_.size(); ++i) {
         const Key& key = keys_[k][i];
-        const Trs& a = key.split;
-        const Trs& b = keys_[k + 1][i].split;
+        const NodeTracks& node = tracks_[i];
         Trs blend;
-        for (int c = 0; c < 3; ++c) {
-            blend.translation[c] = a.translation[c] + u * (b.translation[c] - a.translation[c]);
-            blend.scale[c] = a.scale[c] + u * (b.scale[c] - a.scale[c]);
-        }
-        blend.rotation = slerp(a.rotation, b.rotation, u);
+        sampleTrack(times_, node.translation, t, blend.translation.data());
+        sampleTrack(times_, node.rotation, t, blend.rotation.data());
+        sampleTrack(times_, node.scale, t, blend.scale.data());
         Mat4d own = composeTrs(blend);
         if (key.parentOffsetInverse) own = multiply(*key.parentOffsetInverse, own);
         out.set(ids_[i], fromLocal(own, key.boneOffset));

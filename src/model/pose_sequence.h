@@ -4,15 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "export/bone_transforms.h"
+#include "model/keyframe_track.h"
 #include "model/pose.h"
+#include "model/pose_tree.h"
 
 class BoneNode;
 
 // Several poses played as the export's animation: pose k at k seconds, each node's transform
 // relative to its parent split as the export splits it, translations and scales blended
-// linearly and rotations by slerp, looping after the last pose. The viewer's playback and the
-// command line's --render --time both draw what at() gives.
+// linearly and rotations by slerp (sampleTrack), looping after the last pose. The viewer's
+// playback and the command line's --render --time both draw what at() gives.
 class PoseSequence {
   public:
     struct Source {
@@ -42,16 +43,21 @@ class PoseSequence {
     Pose at(double time) const;
 
   private:
-    // One node in one pose: its transform relative to its parent, split, and what a blend
-    // starting from this pose needs to become the node's matrices again.
+    // One node in one pose: what a blend starting from this pose needs to become the node's
+    // matrices again.
     struct Key {
-        Trs split;
         Matrix4 boneOffset;
         // The parent's bone offset inverted; none for the root or an offset with no inverse.
         std::optional<Mat4d> parentOffsetInverse;
     };
+    // One node's transform relative to its parent, split, pose k at k seconds.
+    struct NodeTracks {
+        KeyframeTrack translation, rotation{Interpolation::Linear, 4, true, {}}, scale;
+    };
 
     std::vector<Source> poses_;
     std::vector<int32_t> ids_;
+    std::vector<double> times_;           // 0, 1, 2, ... one a pose
+    std::vector<NodeTracks> tracks_;      // [node in pre-order]
     std::vector<std::vector<Key>> keys_;  // [pose][node in pre-order]
 };

@@ -1,4 +1,4 @@
-#include "texture_io/indexed_png.h"
+#include "png/indexed_png.h"
 
 #include <png.h>
 
