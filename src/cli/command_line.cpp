@@ -137,8 +137,8 @@ std::string programHelp() {
     for (const CliMode& mode : cliModes()) {
         ModeRunner runner;
         const auto app = modeApp(mode, runner);
-        help += std::string("\n  ") + kProgramName + " " + mode.option + " " + mode.synopsis +
-                "\n" + wrapped(mode.summary, 4) + optionList(*app);
+        help += std::string("\n  ") + kProgramName + " " + mode.option + " " +
+                usageLine(modeUsage(mode)) + "\n" + wrapped(mode.summary, 4) + optionList(*app);
     }
     help += "\n" +
             wrapped(std::string("Each mode's own help: ") + kProgramName +

@@ -81,9 +81,19 @@ ModeRunner declareExportMode(CLI::App& app) {
                    "A pose file for the pose (each must hold every bone of the model); two or "
                    "more make the animation, one pose a second")
         ->allow_extra_args(false)
-        ->type_name("FILE")
+        ->type_name("POSEFILE")
         ->check(fileNameCheck(false));
     app.add_flag("--gltf", args->gltf, "A folder receives NAME.gltf files instead of NAME.glb");
     addQuietFlag(app, args->quiet);
     return [args] { return runExport(*args); };
 }
+
+const ModeRegistration kExportMode{
+    {"--export", 10,
+     "Writes each archive as glTF 2.0: the skeleton, the meshes skinned to it, the texture "
+     "page and the pose. OUT ending in .glb is binary, .gltf is JSON with everything "
+     "embedded; a folder OUT gets NAME.glb (NAME.gltf with --gltf) for each NAME.bin. The "
+     "pose is the archive's own, or the first POSEFILE; two or more POSEFILEs also make the "
+     "animation \"poses\", one pose file a second. Prints \"Export glTF : FILE\" for each "
+     "file written.",
+     declareExportMode}};

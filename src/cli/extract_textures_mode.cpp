@@ -18,6 +18,7 @@ namespace {
 struct ExtractArguments {
     std::string folder;
     std::vector<std::string> archives;
+    bool quiet = false;
 };
 
 int extractArchive(const std::string& archive, const std::string& folder) {
@@ -69,8 +70,14 @@ ModeRunner declareExtractTexturesMode(CLI::App& app) {
     app.add_option("DIR", args->folder, "The folder to write (an existing one, or ending in /)")
         ->required()
         ->check(fileNameCheck(false));
-    app.add_option("ARCHIVE", args->archives,
-                   "Model archives (- for standard input); the built-in demo without one")
-        ->check(fileNameCheck(true));
+    addArchiveArguments(app, args->archives);
+    addQuietFlag(app, args->quiet);
     return [args] { return runExtract(*args); };
 }
+
+const ModeRegistration kExtractTexturesMode{
+    {"--extract-textures", 60,
+     "Writes every image of each archive as indexed PNGs of its full size, "
+     "DIR/entry<E>-palette<M>.png for each of its palettes, and DIR/textures.json listing "
+     "the images and the entries skipped; several archives get DIR/NAME/ each.",
+     declareExtractTexturesMode}};

@@ -75,3 +75,12 @@ ModeRunner declareImportPoseMode(CLI::App& app) {
     addQuietFlag(app, args->quiet);
     return [args] { return runImport(*args); };
 }
+
+const ModeRegistration kImportPoseMode{
+    {"--import-pose", 40,
+     "Takes the pose of a .glb or .gltf (made by --export and posed in another tool) from "
+     "its skin and writes it as a pose file of the archive. With --time, the first "
+     "animation at T seconds; a folder OUT gets pose-000.bin, pose-001.bin, ... for each "
+     "key time of the first animation. Prints \"Import pose : FILE\" for each file "
+     "written.",
+     declareImportPoseMode}};

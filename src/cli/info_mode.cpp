@@ -175,3 +175,9 @@ ModeRunner declareInfoMode(CLI::App& app) {
     addQuietFlag(app, args->quiet);
     return [args] { return runInfo(*args); };
 }
+
+const ModeRegistration kInfoMode{
+    {"--info", 50,
+     "Prints what each archive holds and what is wrong with it; --json gives one JSON "
+     "document, or one JSON object per line for several archives.",
+     declareInfoMode}};

@@ -109,7 +109,7 @@ ModeRunner declareRenderMode(CLI::App& app) {
     app.add_option("--pose", args->poses,
                    "A pose file to load first; it must hold every bone of the model. Several "
                    "load in turn, the last shown, or with --time play as a sequence")
-        ->type_name("FILE")
+        ->type_name("POSEFILE")
         ->allow_extra_args(false)
         ->check(fileNameCheck(false));
     app.add_option("--time", args->time,
@@ -118,3 +118,10 @@ ModeRunner declareRenderMode(CLI::App& app) {
     addQuietFlag(app, args->quiet);
     return [args] { return runRender(*args); };
 }
+
+const ModeRegistration kRenderMode{
+    {"--render", 20,
+     "Draws the three views of each archive, every part shown, as the viewer's windows show "
+     "them, into one 960 x 720 PNG; a folder OUT gets NAME.png for each NAME.bin. With "
+     "several POSEFILEs and --time, the sequence at T seconds as \"Play poses\" shows it.",
+     declareRenderMode}};

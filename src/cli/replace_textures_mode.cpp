@@ -19,6 +19,7 @@ struct ReplaceArguments {
     std::string output;
     std::string images;
     std::string archive;
+    bool quiet = false;
 };
 
 int runReplace(const ReplaceArguments& args) {
@@ -68,9 +69,18 @@ ModeRunner declareReplaceTexturesMode(CLI::App& app) {
         ->check(fileNameCheck(false));
     app.add_option("--images", args->images, "The folder of entry<E>-palette<M>.png files")
         ->required()
+        ->type_name("DIR")
         ->check(fileNameCheck(false));
     app.add_option("ARCHIVE", args->archive, "The model archive (- for standard input)")
         ->required()
         ->check(fileNameCheck(true));
+    addQuietFlag(app, args->quiet);
     return [args] { return runReplace(*args); };
 }
+
+const ModeRegistration kReplaceTexturesMode{
+    {"--replace-textures", 70,
+     "Writes a copy of ARCHIVE to OUT in which each entry<E>-palette<M>.png of DIR gives "
+     "entry E's pixel indices and its palette M; every other byte stays as it was. A file "
+     "that does not fit its image refuses the whole run, and nothing is written.",
+     declareReplaceTexturesMode}};

@@ -62,3 +62,9 @@ ModeRunner declareTextureMode(CLI::App& app) {
     addQuietFlag(app, args->quiet);
     return [args] { return runTexture(*args); };
 }
+
+const ModeRegistration kTextureMode{
+    {"--texture", 30,
+     "Writes the decoded 256 x 256 texture page as an RGBA PNG; a folder OUT gets NAME.png "
+     "for each NAME.bin.",
+     declareTextureMode}};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/mode_table.h"
 #include "console/console.h"
 #include "demo_archive.h"
 #include "support/test_files.h"
@@ -79,7 +80,7 @@ TEST_F(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
                 "existing one, or a name ending in /)"},
         {{"--render", "o.png", "--bogus"},
          mode + "The following argument was not expected: --bogus"},
-        {{"--render", "o.png", "--pose"}, mode + "--pose: 1 required FILE missing"},
+        {{"--render", "o.png", "--pose"}, mode + "--pose: 1 required POSEFILE missing"},
         {{"--render", "o.png", "--pose", "--quiet"},
          mode + "--pose: '--quiet' looks like an option, not a file name (write ./--quiet for a "
                 "file of that name)"},
@@ -166,6 +167,28 @@ TEST_F(CommandLine, BatchesWriteEveryGoodArchiveIntoTheFolder) {
     fs::create_directory(at("models"));
     EXPECT_EQ(run({"--export", at("models"), "--gltf", "--quiet", at("demo.bin")}).status, 0);
     EXPECT_TRUE(fs::exists(at("models/demo.gltf")));
+}
+
+// Every mode file registers itself, in the order --help lists them, and each takes --quiet; the
+// texture modes run no loader, so quiet they print nothing either.
+TEST_F(CommandLine, EveryModeIsRegisteredAndTakesQuiet) {
+    std::vector<std::string> options;
+    for (const CliMode& mode : cliModes()) {
+        options.push_back(mode.option);
+        EXPECT_NE(usageLine(modeUsage(mode)).find(" [--quiet]"), std::string::npos) << mode.option;
+    }
+    EXPECT_EQ(options,
+              (std::vector<std::string>{"--export", "--render", "--texture", "--import-pose",
+                                        "--info", "--extract-textures", "--replace-textures"}));
+    const RunResult extracted = run({"--extract-textures", "--quiet", at("tex/"), at("demo.bin")});
+    EXPECT_EQ(extracted.status, 0);
+    EXPECT_EQ(extracted.console, "");
+    const RunResult replaced = run(
+        {"--replace-textures", at("copy.bin"), "--images", at("tex"), "--quiet", at("demo.bin")});
+    EXPECT_EQ(replaced.status, 0);
+    EXPECT_EQ(replaced.console, "");
+    EXPECT_EQ(test_support::readWholeFile(at("copy.bin")),
+              test_support::readWholeFile(at("demo.bin")));
 }
 
 }  // namespace
