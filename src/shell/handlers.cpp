@@ -12,8 +12,11 @@
 #include "model/model_state.h"
 #include "model/part_mesh.h"
 #include "model/pose_file.h"
+#include "shell/archive_following.h"
+#include "shell/archive_loop.h"
 #include "shell/glui_lite.h"
 #include "shell/model_loading.h"
+#include "shell/model_takeover.h"
 #include "shell/playback_input.h"
 #include "shell/pose_loading.h"
 #include "shell/shell_platform.h"
@@ -28,7 +31,9 @@ constexpr float kMaxZoomStep = 900.0f;
 constexpr int kGlutDown = 0;    // GLUT_DOWN
 constexpr int kLeftButton = 0;  // GLUT_LEFT_BUTTON
 constexpr int kHomeKey = 106;   // GLUT_KEY_HOME
-constexpr int kShiftHeld = 1;   // GLUT_ACTIVE_SHIFT
+constexpr int kF5Key = 5;       // GLUT_KEY_F5
+constexpr int kPageUpKey = 104, kPageDownKey = 105;
+constexpr int kShiftHeld = 1;  // GLUT_ACTIVE_SHIFT
 // GLUT hands Ctrl with a letter over as the control character: Ctrl+Y is 25, Ctrl+Z 26.
 constexpr unsigned char kCtrlY = 25, kCtrlZ = 26;
 
@@ -96,7 +101,9 @@ void openArchive() {
     std::string path;
     if (!shellPlatform->chooseArchive(path)) return;
     consolePrintf("Open archive : %s\n", path.c_str());
-    replaceModel(path.c_str());
+    if (replaceModel(path.c_str(), Takeover::Open) != Refusal::None) {
+        consolePrintf("%s brings no bone and no texture: the model shown stays\n", path.c_str());
+    }
 }
 
 // Where the last press was, and whether the pointer has moved since: a press and release in one
@@ -251,9 +258,24 @@ void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
 }
 
 // The arrow keys step a selection through the part table, which is never filled: nothing to do.
-// Home gives every view its start-up zoom back.
+// Home gives every view its start-up zoom back; F5, PageDown and PageUp act as their menu entries.
 void onSpecialKey(int key, int /*x*/, int /*y*/) {
-    if (key == kHomeKey) shellPlatform->resetViewZoom();
+    switch (key) {
+        case kHomeKey:
+            shellPlatform->resetViewZoom();
+            break;
+        case kF5Key:
+            reloadShownArchive();
+            break;
+        case kPageDownKey:
+            walkFolder(+1);
+            break;
+        case kPageUpKey:
+            walkFolder(-1);
+            break;
+        default:
+            break;
+    }
 }
 
 void onMenu(int value) {
@@ -296,6 +318,15 @@ void onMenu(int value) {
             break;
         case kMenuPlayPoses:
             playPoses();
+            break;
+        case kMenuReloadArchive:
+            reloadShownArchive();
+            break;
+        case kMenuNextArchive:
+            walkFolder(+1);
+            break;
+        case kMenuPreviousArchive:
+            walkFolder(-1);
             break;
         default:
             break;
@@ -352,21 +383,28 @@ std::string modelNameOf(const char* path) {
 }
 
 // The new model loads beside the shown one, which stays whole until the new one has loaded.
-bool replaceModel(const char* path) {
+Refusal replaceModel(const char* path, Takeover how) {
+    stopPlayback();  // the playback drives the bones that are about to go
+    const ShownModelView before =
+        viewOf(*rootNode, partList, selectedBone, theModel ? theModel->loadedPose : Pose());
     HeldModelState shown = holdModelState();
     auto model = std::make_unique<Model>();
     const LoadedModel loaded = loadModel(*model, path);
-    if (loaded.boneCount == 0 && model->texturePage().width == 0) {
+    const Refusal refusal = refusalOf(loaded, model->texturePage().width != 0, how);
+    if (refusal != Refusal::None) {
         restoreModelState(std::move(shown));
-        consolePrintf("%s brings no bone and no texture: the model shown stays\n", path);
-        return false;
+        return refusal;
     }
     releaseModelState(std::move(shown));
     delete theModel;
     theModel = model.release();
+    carryOver(carriedOver(how, before, treeShapeOf(*rootNode)), before, *rootNode, partList,
+              selectedBone);
     shownModelName = modelNameOf(path);
     shownArchivePath = path ? path : "";
-    editHistory.clear();
+    // The steps stay valid only while every matrix is what it was: a reload that kept them all.
+    if (how != Takeover::Reload || Pose::capture(*rootNode) != before.pose) editHistory.clear();
     shellPlatform->showReplacedModel();
-    return true;
+    followShownArchive();
+    return Refusal::None;
 }

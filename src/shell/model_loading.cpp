@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "archive/entry_table.h"
 #include "console/console.h"
 #include "demo_archive.h"
 #include "io/file_reading.h"
@@ -47,6 +48,19 @@ bool readWhole(const char* path, std::vector<uint8_t>& bytes) {
     return whole;
 }
 
+// A file still being written, or truncated: its table promises more than it holds.
+bool entriesPastEnd(const uint8_t* data, size_t size) {
+    const BoundedReader archive(data, size);
+    const EntryTable table(archive);
+    uint32_t count = 0;
+    if (!table.count(count) || !table.holdsOffsets(count)) return true;
+    for (uint32_t k = 0; k < count; ++k) {
+        uint32_t offset = 0;
+        if (!table.offset(k, offset) || offset > size) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 LoadedModel loadModelFromBytes(Model& model, const uint8_t* data, size_t size) {
@@ -54,6 +68,7 @@ LoadedModel loadModelFromBytes(Model& model, const uint8_t* data, size_t size) {
     ProblemLog problems;
     parseBoth(model, data, size, loaded);
     finish(model, loaded);
+    loaded.cutShort = entriesPastEnd(data, size);
     loaded.problems = problems.lines();
     return loaded;
 }
@@ -70,6 +85,7 @@ LoadedModel loadModel(Model& model, const char* archivePath) {
 
     // A file that cannot be opened or read whole: each loader says so in its own line.
     LoadedModel loaded;
+    loaded.unread = true;
     ProblemLog problems;
     auto start = Clock::now();
     loaded.texturesResult = model.loadTextures(archivePath);

@@ -16,6 +16,8 @@ struct LoadedModel {
     double texturesMs = 0;              // wall time of the texture load
     double skeletonMs = 0;              // wall time of the skeleton load
     std::vector<std::string> problems;  // the loaders' problem lines, in order, without progress
+    bool unread = false;                // the file could not be opened or read whole
+    bool cutShort = false;  // its entry table runs past its end, or names an entry beyond it
 };
 
 // Loads the textures, then the skeleton, of the archive at archivePath into model and the
