@@ -39,6 +39,8 @@ void followShownArchive() {
         if (!f.watch->follow(f.path)) {
             consolePrintf("%s: changes on disk are not followed (F5 reloads)\n", f.path.c_str());
         }
+    } else {
+        f.watch->changed();  // the file as just read holds the changes made so far
     }
     if (!f.path.empty() && !f.ticking) {
         f.ticking = true;
