@@ -222,6 +222,14 @@ Archive parseArchive(const uint8_t* data, size_t size) {
     return archive;
 }
 
+bool Archive::cutShort() const {
+    if (size < 4 || entries.size() < declaredEntries) return true;
+    for (const ArchiveEntry& entry : entries) {
+        if (entry.offset > size) return true;
+    }
+    return false;
+}
+
 int Archive::texturesResult() const {
     if (!imageTableAccepted) return -1;
     if (images.empty()) return 0;

@@ -85,6 +85,8 @@ struct Archive {
     int texturesResult() const;
     // The skeleton loader's result: -1 when the section or its records cannot be read.
     int skeletonResult() const { return skeletonRead ? 0 : -1; }
+    // A file still being written, or truncated: its table promises more than it holds.
+    bool cutShort() const;
 };
 
 Archive parseArchive(const uint8_t* data, size_t size);

@@ -52,6 +52,7 @@ LoadedModel loadModelFromBytes(Model& model, const uint8_t* data, size_t size, b
     loaded.skeletonResult = loaded.archive.skeletonResult();
     loaded.skeletonMs = msSince(start);
     finish(model, loaded);
+    loaded.cutShort = loaded.archive.cutShort();
     for (const ArchiveProblem& problem : loaded.archive.problems) {
         loaded.problems.push_back(problem.line.substr(0, problem.line.find_last_not_of('\n') + 1));
     }
@@ -66,6 +67,7 @@ LoadedModel loadModelFile(Model& model, const char* path, bool quiet) {
 
     // A file that cannot be opened or read whole: each loader says so in its own line.
     LoadedModel loaded;
+    loaded.unread = true;
     FILE* file = std::fopen(path, "rb");
     if (file) std::fclose(file);
     std::vector<std::string> lines;

@@ -19,6 +19,8 @@ struct LoadedModel {
     double skeletonMs = 0;    // wall time of the skeleton load
     Archive archive;          // the archive as read (empty when the file could not be read)
     std::vector<std::string> problems;  // the loaders' problem lines, in order, without line ends
+    bool unread = false;                // the file could not be opened or read whole
+    bool cutShort = false;  // its entry table runs past its end, or names an entry beyond it
 };
 
 // Loads the textures, then the skeleton, of an archive in memory into model, as the viewer does

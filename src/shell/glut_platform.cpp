@@ -10,7 +10,6 @@
 #include "render/views.h"
 #include "shell/file_dialog.h"
 #include "shell/playback_dialog.h"
-#include "shell/playback_input.h"
 #include "shell/view_window.h"
 #include "shell/viewer_state.h"
 
@@ -23,9 +22,11 @@ GlutPlatform::GlutPlatform()
       }) {}
 
 void GlutPlatform::onMenuStatus(int status, int /*x*/, int /*y*/) {
-    if (auto* platform = dynamic_cast<GlutPlatform*>(shellPlatform)) {
-        platform->menuEdits_.setMenuInUse(status == GLUT_MENU_IN_USE);
-    }
+    if (shellPlatform) shellPlatform->setMenuInUse(status == GLUT_MENU_IN_USE);
+}
+
+void GlutPlatform::setMenuInUse(bool inUse) {
+    menuEdits_.setMenuInUse(inUse);
 }
 
 void GlutPlatform::setWindow(int window) {
@@ -115,8 +116,8 @@ bool GlutPlatform::choosePoseFiles(std::vector<std::string>& paths) {
     return askForPoseFiles(paths);
 }
 
-void GlutPlatform::startTimer(int milliseconds, int value) {
-    glutTimerFunc(static_cast<unsigned>(milliseconds), onPlaybackTick, value);
+void GlutPlatform::startTimer(int milliseconds, void (*tick)(int), int value) {
+    glutTimerFunc(static_cast<unsigned>(milliseconds), tick, value);
 }
 
 double GlutPlatform::clockSeconds() {

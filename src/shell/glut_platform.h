@@ -23,7 +23,8 @@ class GlutPlatform : public ShellPlatform {
     int keyModifiers() override;
     void showReplacedModel() override;
     bool choosePoseFiles(std::vector<std::string>& paths) override;
-    void startTimer(int milliseconds, int value) override;
+    void startTimer(int milliseconds, void (*tick)(int), int value) override;
+    void setMenuInUse(bool inUse) override;
     double clockSeconds() override;
     int32_t pickBone(int x, int y) override;
     void fitViews() override;
@@ -31,8 +32,7 @@ class GlutPlatform : public ShellPlatform {
 
     // The views' GL contexts (set by start-up).
     ViewContexts* viewContexts = nullptr;
-    // GLUT's menu status callback, for the platform the handlers use: menu entries change only
-    // while no menu is open.
+    // GLUT's menu status callback, for the platform the handlers use.
     static void onMenuStatus(int status, int x, int y);
 
     // Builds the control panel again and shows it in the panel window (set by start-up).

@@ -11,8 +11,11 @@
 #include "model/model.h"
 #include "model/part_mesh.h"
 #include "model/pose_file.h"
+#include "shell/archive_following.h"
+#include "shell/archive_loop.h"
 #include "shell/archive_opening.h"
 #include "shell/glui_lite.h"
+#include "shell/model_takeover.h"
 #include "shell/playback_input.h"
 #include "shell/pose_loading.h"
 #include "shell/shell_platform.h"
@@ -27,7 +30,9 @@ constexpr float kMaxZoomStep = 900.0f;
 constexpr int kGlutDown = 0;    // GLUT_DOWN
 constexpr int kLeftButton = 0;  // GLUT_LEFT_BUTTON
 constexpr int kHomeKey = 106;   // GLUT_KEY_HOME
-constexpr int kShiftHeld = 1;   // GLUT_ACTIVE_SHIFT
+constexpr int kF5Key = 5;       // GLUT_KEY_F5
+constexpr int kPageUpKey = 104, kPageDownKey = 105;
+constexpr int kShiftHeld = 1;  // GLUT_ACTIVE_SHIFT
 // GLUT hands Ctrl with a letter over as the control character: Ctrl+Y is 25, Ctrl+Z 26.
 constexpr unsigned char kCtrlY = 25, kCtrlZ = 26;
 
@@ -95,7 +100,9 @@ void openArchive() {
     std::string path;
     if (!shellPlatform->chooseArchive(path)) return;
     consolePrintf("Open archive : %s\n", path.c_str());
-    replaceModel(path.c_str());
+    if (replaceModel(path.c_str(), Takeover::Open) != Refusal::None) {
+        consolePrintf("%s brings no bone and no texture: the model shown stays\n", path.c_str());
+    }
 }
 
 // Where the last press was, and whether the pointer has moved since: a press and release in one
@@ -241,9 +248,24 @@ void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
 }
 
 // The arrow keys step a selection through the part table, which is never filled: nothing to do.
-// Home gives every view its start-up zoom back.
+// Home gives every view its start-up zoom back; F5, PageDown and PageUp act as their menu entries.
 void onSpecialKey(int key, int /*x*/, int /*y*/) {
-    if (key == kHomeKey) shellPlatform->resetViewZoom();
+    switch (key) {
+        case kHomeKey:
+            shellPlatform->resetViewZoom();
+            break;
+        case kF5Key:
+            reloadShownArchive();
+            break;
+        case kPageDownKey:
+            walkFolder(+1);
+            break;
+        case kPageUpKey:
+            walkFolder(-1);
+            break;
+        default:
+            break;
+    }
 }
 
 void onMenu(int value) {
@@ -286,6 +308,15 @@ void onMenu(int value) {
             break;
         case kMenuPlayPoses:
             playPoses();
+            break;
+        case kMenuReloadArchive:
+            reloadShownArchive();
+            break;
+        case kMenuNextArchive:
+            walkFolder(+1);
+            break;
+        case kMenuPreviousArchive:
+            walkFolder(-1);
             break;
         default:
             break;
@@ -342,17 +373,22 @@ std::string modelNameOf(const char* path) {
 }
 
 // The new model loads beside the shown one, which stays whole until the new one has loaded.
-bool replaceModel(const char* path) {
+Refusal replaceModel(const char* path, Takeover how) {
+    stopPlayback();  // the playback drives the bones that are about to go
+    const ShownModelView before =
+        viewOf(*rootNode, partList, selectedBone, theModel ? theModel->loadedPose : Pose());
     LoadedModel loaded;
     std::unique_ptr<Model> model = loadArchiveModel(path, loaded);
-    if (loaded.boneCount == 0 && model->texturePage().width == 0) {
-        consolePrintf("%s brings no bone and no texture: the model shown stays\n", path);
-        return false;
-    }
+    const Refusal refusal = refusalOf(loaded, model->texturePage().width != 0, how);
+    if (refusal != Refusal::None) return refusal;
     showModel(std::move(model));
+    carryOver(carriedOver(how, before, treeShapeOf(*rootNode)), before, *rootNode, partList,
+              selectedBone);
     shownModelName = modelNameOf(path);
     shownArchivePath = path ? path : "";
-    editHistory.clear();
+    // The steps stay valid only while every matrix is what it was: a reload that kept them all.
+    if (how != Takeover::Reload || Pose::capture(*rootNode) != before.pose) editHistory.clear();
     shellPlatform->showReplacedModel();
-    return true;
+    followShownArchive();
+    return Refusal::None;
 }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "shell/model_takeover.h"
+
 // Input handlers of the main window and the control panel. They change the viewer state and
 // the bone matrices and talk to the window system only through shellPlatform.
 
@@ -24,9 +26,11 @@ void onRedo(int id);
 // Shows (1) or hides (0) every part and ticks or clears its check box.
 void setAllPartsVisible(int32_t visible);
 
-// Loads the archive at path in place of the model shown; the model shown stays when the new
-// one cannot be read or brings no bone and no texture (one line says so). True when replaced.
-bool replaceModel(const char* path);
+// Loads the archive at path in place of the model shown, taking over from it what how keeps
+// (model_takeover.h): mouse mode and zoom always stay. The model shown stays, whole, when the
+// new one is refused; then the reason is returned and the caller says so. The loaders' lines go
+// to the console as they come. Every command that shows another model comes through here.
+Refusal replaceModel(const char* path, Takeover how);
 
 // The name the panel shows for the archive at path (nullptr: the demo model).
 std::string modelNameOf(const char* path);

@@ -43,6 +43,9 @@ void PanelWindow::show(Window& panel) {
     panel_ = &panel;
     drawer_.forgetLayout();
     panel.onChanged = [this] { postRedisplay(); };
+    // Dear ImGui sizes a new panel's columns over its first frames; a panel of the same size
+    // as the last gets no reshape to ask for them.
+    settleFrames_ = 2;
     postRedisplay();
 }
 

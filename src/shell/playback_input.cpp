@@ -17,7 +17,7 @@ constexpr unsigned char kEscape = 27;
 int timerGeneration = 0;
 
 void startTicks() {
-    shellPlatform->startTimer(Playback::kTickMilliseconds, ++timerGeneration);
+    shellPlatform->startTimer(Playback::kTickMilliseconds, onPlaybackTick, ++timerGeneration);
 }
 
 void showFrame() {

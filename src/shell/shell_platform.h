@@ -35,8 +35,10 @@ class ShellPlatform {
 
     // "Play poses": asks for several pose files, in order; false when none was chosen.
     virtual bool choosePoseFiles(std::vector<std::string>& /*paths*/) { return false; }
-    // Calls onPlaybackTick(value) once, milliseconds from now.
-    virtual void startTimer(int /*milliseconds*/, int /*value*/) {}
+    // Calls tick(value) once, milliseconds from now, on the handlers' thread.
+    virtual void startTimer(int /*milliseconds*/, void (* /*tick*/)(int), int /*value*/) {}
+    // Whether a popup menu is open (GLUT's menu status): menu entries change only while none is.
+    virtual void setMenuInUse(bool /*inUse*/) {}
     // A steady clock, in seconds.
     virtual double clockSeconds() { return 0.0; }
     // The bone whose part the main view shows on top at window pixel (x, y) (GLUT's

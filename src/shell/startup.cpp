@@ -7,7 +7,9 @@
 #include "model/model.h"
 #include "render/views.h"
 #include "shell/archive_opening.h"
+#include "shell/archive_following.h"
 #include "shell/control_panel.h"
+#include "shell/file_watch.h"
 #include "shell/handlers.h"
 #include "shell/viewer_state.h"
 
@@ -132,6 +134,7 @@ int runViewer(int& argc, char** argv) {
     windows.platform.viewContexts = &contexts;
     registerHandlers(windows);
     buildPanel(windows);
+    startFollowing(makeInotifyWatch());
 
     glutMainLoop();
 

@@ -13,7 +13,8 @@
 //   adopted by the views' contexts (render/view_contexts.h); setUpViewContext side; loadModel
 //   (shell/archive_opening.h), which the "Reset pose" remembers; createViewWindow up, adopted,
 //   and setUpViewContext up; setUpViewContext main; prepareViewObjects (shell/view_window.h),
-//   once for the share group; registerHandlers; buildPanel; then GLUT's main loop. Each view's
+//   once for the share group; registerHandlers; buildPanel; startFollowing (the archive on
+//   disk, shell/archive_following.h); then GLUT's main loop. Each view's
 //   GL work runs after its context has been made current.
 
 // What the viewer's windows keep while they live; runViewer holds it for the whole run.

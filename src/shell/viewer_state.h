@@ -33,6 +33,9 @@ constexpr int kMenuOpenArchive = 32759;
 constexpr int kMenuFitViews = 32758;
 constexpr int kMenuExtractTextures = 32757;
 constexpr int kMenuPlayPoses = 32756;
+constexpr int kMenuReloadArchive = 32755;
+constexpr int kMenuNextArchive = 32754;
+constexpr int kMenuPreviousArchive = 32753;
 
 // The top menu's entries below "Mouse mode", in order; a new command goes at the end.
 struct MenuEntry {
@@ -40,11 +43,12 @@ struct MenuEntry {
     int value;
 };
 inline constexpr MenuEntry kTopMenuEntries[] = {
-    {"Init matrix", kMenuInitMatrix}, {"Load matrix", kMenuLoadMatrix},
-    {"Save matrix", kMenuSaveMatrix}, {"Export glTF", kMenuExportGltf},
-    {"Reset pose", kMenuResetPose},   {"Open archive", kMenuOpenArchive},
-    {"Fit views", kMenuFitViews},     {"Extract textures", kMenuExtractTextures},
-    {"Play poses", kMenuPlayPoses}};
+    {"Init matrix", kMenuInitMatrix},   {"Load matrix", kMenuLoadMatrix},
+    {"Save matrix", kMenuSaveMatrix},   {"Export glTF", kMenuExportGltf},
+    {"Reset pose", kMenuResetPose},     {"Open archive", kMenuOpenArchive},
+    {"Fit views", kMenuFitViews},       {"Extract textures", kMenuExtractTextures},
+    {"Play poses", kMenuPlayPoses},     {"Reload archive", kMenuReloadArchive},
+    {"Next archive", kMenuNextArchive}, {"Previous archive", kMenuPreviousArchive}};
 
 // Process-wide viewer state, changed only by start-up and the input handlers.
 extern Model* theModel;

@@ -7,7 +7,8 @@
 //   bone 2 (below bone 1, so its origin is at z 200): yellow, x 40..100, z 0..60 of its own frame
 //   bone 3 (below the root): cyan, x -30..30, z -150..-90
 // With --bones N instead: N bones below the root, only the last with a part (bone 1's square),
-// for a control panel taller than the screen.
+// for a control panel taller than the screen. With --turn: the three bones, bone 3 turned by an
+// eighth of a turn by the angle table (the same tree in another pose).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,8 +36,9 @@ MeshBlock square(int16_t x0, int16_t x1, int16_t z0, int16_t z1, RGB colour) {
 
 int main(int argc, char** argv) {
     const bool manyBones = argc == 4 && std::strcmp(argv[1], "--bones") == 0;
-    if (argc != 2 && !manyBones) {
-        std::fprintf(stderr, "usage: %s [--bones N] OUTPUT\n", argv[0]);
+    const bool turned = argc == 3 && std::strcmp(argv[1], "--turn") == 0;
+    if (argc != 2 && !manyBones && !turned) {
+        std::fprintf(stderr, "usage: %s [--bones N | --turn] OUTPUT\n", argv[0]);
         return 2;
     }
     const char* output = argv[argc - 1];
@@ -54,7 +56,7 @@ int main(int argc, char** argv) {
         skeleton.bones.push_back({0, 200, square(-100, -40, 20, 80, {255, 0, 255}), {}});
         skeleton.bones.push_back({1, 0, square(40, 100, 0, 60, {255, 255, 0}), {}});
         skeleton.bones.push_back({0, 0, square(-30, 30, -150, -90, {0, 255, 255}), {}});
-        angles.angles = {0, 0, 0};
+        angles.angles = {0, 0, static_cast<int16_t>(turned ? 8192 : 0)};
     }
     if (!writeFile(output, buildModelArchive(skeleton, angles))) {
         std::fprintf(stderr, "cannot write %s\n", output);

@@ -44,7 +44,8 @@ UNDO_AT, REDO_AT = (PANEL_X + 132, PANEL_Y + 156), (PANEL_X + 132, PANEL_Y + 179
 
 # The top menu's entries in order (positions count from 1).
 MENU = ["Mouse mode", "Init matrix", "Load matrix", "Save matrix", "Export glTF", "Reset pose",
-        "Open archive", "Fit views", "Extract textures", "Play poses"]
+        "Open archive", "Fit views", "Extract textures", "Play poses", "Reload archive",
+        "Next archive", "Previous archive"]
 
 # What the stub chooser is called with, per command: the title names it, its files and all files.
 POSE_FILTERS = " --file-filter=Pose files | *.pose *.bin --file-filter=All files | *"
