@@ -127,12 +127,12 @@ void readMeshBlock(const BoundedReader& bytes, size_t bone, Archive& archive,
     }
     MeshBlock mesh;
     mesh.start = start;
-    std::string error;
-    if (!measureMeshBlock(block, mesh.layout, &error)) {
+    const Result measured = measureMeshBlock(block, mesh.layout);
+    if (!measured.ok()) {
         addProblem(archive, ProblemCode::MeshBlockBad, ProblemSource::Skeleton, -1,
                    static_cast<int64_t>(bone),
                    formatted("Bone %zu: the mesh block at section offset %x is skipped: %s\n", bone,
-                             record.meshOffset, error.c_str()));
+                             record.meshOffset, measured.message.c_str()));
         return;
     }
     record.block = static_cast<int>(archive.blocks.size());

@@ -2,8 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <vector>
 
 #include "io/bounded_reader.h"
 
@@ -32,7 +30,3 @@ class EntryTable {
   private:
     BoundedReader words_;
 };
-
-// The first bytes of a stream, up to the end of a table of maxEntries entries (fewer when the
-// stream is shorter or cannot be read), for an EntryTable over a file that is read piecewise.
-std::vector<uint8_t> readEntryTableBytes(FILE* file, uint32_t maxEntries);

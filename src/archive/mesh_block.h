@@ -5,6 +5,7 @@
 #include <string>
 
 #include "io/bounded_reader.h"
+#include "io/result.h"
 
 // The layout of one mesh block: a vertex list (a byte length, then 8-byte vertices), then four
 // groups of polygon records (textured triangles, textured quads, shaded triangles, shaded quads),
@@ -49,6 +50,13 @@ struct MeshBlockLayout {
     size_t polygonCount() const;
 };
 
+// Why a mesh block cannot be read.
+enum MeshBlockFailure {
+    kMeshBlockEndsEarly = 1,  // before a group's opening word
+    kMeshRecordsOutside,      // a group's records or the vertex list run past the block
+    kMeshVertexOutside,       // a record refers to a vertex the list does not hold
+};
+
 // Measures the block that the window starts with and checks it whole: every record inside the
-// window, every vertex reference inside the vertex list. false with the reason in *error.
-bool measureMeshBlock(const BoundedReader& block, MeshBlockLayout& layout, std::string* error);
+// window, every vertex reference inside the vertex list.
+Result measureMeshBlock(const BoundedReader& block, MeshBlockLayout& layout);

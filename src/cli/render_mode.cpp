@@ -43,7 +43,7 @@ bool applyPoses(const RenderArguments& args, BoneNode& root, const Pose& loadedP
     if (std::isnan(args.time)) return true;
     if (sources.empty()) sources.push_back({"the archive's pose", loadedPose});
     PoseSequence sequence;
-    const std::string error = sequence.build(root, sources);
+    const std::string error = sequence.build(root, sources).message;
     if (!error.empty()) {
         consolePrintf("%s\n", error.c_str());
         return false;

@@ -57,12 +57,13 @@ ArchiveRead readArchiveStream(FILE* stream) {
     return result;
 }
 
-bool readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data, std::string& why) {
+Result readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data) {
     ArchiveRead read = readArchiveStream(stream);
+    std::string why;
     switch (read.outcome) {
         case ArchiveRead::Read:
             data = std::move(read.bytes);
-            return true;
+            return {};
         case ArchiveRead::TooLarge:
             why = formatted("%s is %" PRId64 " bytes, more than the %" PRIu64
                             " a model archive may have: not read\n",
@@ -77,5 +78,5 @@ bool readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data,
                             path, kArchiveSizeLimit);
             break;
     }
-    return false;
+    return Result::failed(read.outcome, why);
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "io/result.h"
+
 // The largest model archive the loaders take. Real archives stay below a few tens of MB; a file
 // beyond this is not a model, and reading it whole would cost gigabytes and minutes.
 constexpr uint64_t kArchiveSizeLimit = uint64_t{256} << 20;
@@ -41,6 +43,5 @@ struct ArchiveRead {
 ArchiveRead readArchiveStream(FILE* stream);
 
 // readArchiveStream with the one line the viewer's loaders print for a stream that cannot be
-// read whole, naming the file and its size or the error, in why. True when data holds the
-// whole file.
-bool readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data, std::string& why);
+// read whole, naming the file and its size or the error; the code is the ArchiveRead outcome.
+Result readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data);

@@ -43,11 +43,11 @@ const Sixteenths kSixteenths;
 
 }  // namespace
 
-bool PartMesh::parsePartMesh(const BoundedReader& block, std::string* error) {
+Result PartMesh::parsePartMesh(const BoundedReader& block) {
     MeshBlockLayout layout;
-    if (!measureMeshBlock(block, layout, error)) return false;
-    fillFromBlock(block, layout);
-    return true;
+    Result measured = measureMeshBlock(block, layout);
+    if (measured.ok()) fillFromBlock(block, layout);
+    return measured;
 }
 
 void PartMesh::fillFromBlock(const BoundedReader& block, const MeshBlockLayout& layout) {

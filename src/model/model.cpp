@@ -39,11 +39,10 @@ int Model::loadSkeleton(const char* path) {
         return -1;
     }
     std::vector<uint8_t> data;
-    std::string why;
-    const bool read = readArchiveFile(file, path, data, why);
+    const Result read = readArchiveFile(file, path, data);
     std::fclose(file);
-    if (!read) {
-        consolePrintf("%s", why.c_str());
+    if (!read.ok()) {
+        consolePrintf("%s", read.message.c_str());
         return -1;
     }
     return parseSkeleton(data.data(), data.size());

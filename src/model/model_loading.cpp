@@ -31,9 +31,10 @@ void finish(Model& model, LoadedModel& loaded) {
 bool readWhole(const char* path, std::vector<uint8_t>& bytes, std::string& why) {
     FILE* file = std::fopen(path, "rb");
     if (!file) return false;
-    const bool whole = readArchiveFile(file, path, bytes, why);
+    const Result read = readArchiveFile(file, path, bytes);
     std::fclose(file);
-    return whole;
+    why = read.message;
+    return read.ok();
 }
 
 }  // namespace

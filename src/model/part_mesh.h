@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "io/bounded_reader.h"
+#include "io/result.h"
 #include "model/vec.h"
 
 struct MeshBlockLayout;
@@ -81,9 +82,9 @@ class PartMesh {
 
     // Reads one mesh block (vertex list, then textured triangles, textured quads, shaded
     // triangles, shaded quads). The block is untrusted: when a count, record or vertex
-    // reference would reach outside the block or the vertex list, nothing is added, the reason
-    // goes to *error (when given) and the result is false.
-    bool parsePartMesh(const BoundedReader& block, std::string* error = nullptr);
+    // reference would reach outside the block or the vertex list, nothing is added and the
+    // result says why.
+    Result parsePartMesh(const BoundedReader& block);
     // Adds the polygons of a block already measured and checked.
     void fillFromBlock(const BoundedReader& block, const MeshBlockLayout& layout);
 

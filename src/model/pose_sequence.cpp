@@ -8,7 +8,7 @@
 #include "model/bone_node.h"
 #include "model/pose_file.h"
 
-std::string PoseSequence::build(const BoneNode& root, const std::vector<Source>& poses) {
+Result PoseSequence::build(const BoneNode& root, const std::vector<Source>& poses) {
     poses_.clear();
     keys_.clear();
     ids_.clear();
@@ -18,10 +18,14 @@ std::string PoseSequence::build(const BoneNode& root, const std::vector<Source>&
     tracks_.assign(ids_.size(), NodeTracks());
     for (const Source& source : poses) {
         const PoseSplit split = splitPose(source.pose, root, parents);
-        if (!split.fits) return source.name + ": the pose does not fit the tree";
+        if (!split.fits)
+            return Result::failed(kPoseDoesNotFit,
+                                  source.name + ": the pose does not fit the tree");
         if (split.failedNode >= 0) {
-            return source.name + ": " + jointName(ids_[split.failedNode]) +
-                   " is not a translation, rotation and positive scale (" + split.why + ")";
+            return Result::failed(
+                kNotTrs, source.name + ": " + jointName(ids_[split.failedNode]) +
+                             " is not a translation, rotation and positive scale (" + split.why +
+                             ")");
         }
         // The inverses are taken here once, not on every frame the blend is drawn.
         std::vector<Key> keys(ids_.size());
@@ -43,30 +47,31 @@ std::string PoseSequence::build(const BoneNode& root, const std::vector<Source>&
         times_.push_back(static_cast<double>(times_.size()));
     }
     poses_ = poses;
-    return "";
+    return {};
 }
 
-std::string PoseSequence::load(BoneNode& root, const std::vector<std::string>& paths) {
+Result PoseSequence::load(BoneNode& root, const std::vector<std::string>& paths) {
     const Pose before = Pose::capture(root);
     std::vector<Source> sources;
-    std::string error;
+    Result status;
     for (const std::string& path : paths) {
         FILE* file = std::fopen(path.c_str(), "rb");
         if (!file) {
-            error = path + ": " + std::strerror(errno);
+            status = Result::failed(kCannotOpen, path + ": " + std::strerror(errno));
             break;
         }
         const size_t loaded = loadPoseStream(root, file, path.c_str());
         std::fclose(file);
         if (loaded == 0) {
-            error = path + ": no matrix could be read";
+            status = Result::failed(kNoMatrix, path + ": no matrix could be read");
             break;
         }
         sources.push_back({path, Pose::capture(root)});
     }
     before.apply(root);
-    if (error.empty() && sources.empty()) error = "No pose file to play";
-    return error.empty() ? build(root, sources) : error;
+    if (status.ok() && sources.empty())
+        status = Result::failed(kNoPoseFile, "No pose file to play");
+    return status.ok() ? build(root, sources) : status;
 }
 
 double PoseSequence::wrap(double time) const {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "io/result.h"
 #include "model/keyframe_track.h"
 #include "model/pose.h"
 #include "model/pose_tree.h"
@@ -21,13 +22,16 @@ class PoseSequence {
         Pose pose;
     };
 
-    // "" when every pose splits; else one line's text naming the pose and the bone that does
-    // not. The tree's shape must stay as it is while the sequence is used.
-    std::string build(const BoneNode& root, const std::vector<Source>& poses);
+    // Why a sequence cannot be built or loaded.
+    enum Failure { kPoseDoesNotFit = 1, kNotTrs, kCannotOpen, kNoMatrix, kNoPoseFile };
+
+    // Fails when a pose does not split, the line naming the pose and the bone that does not.
+    // The tree's shape must stay as it is while the sequence is used.
+    Result build(const BoneNode& root, const std::vector<Source>& poses);
     // Loads each pose file onto the tree in turn as "Load matrix" does (its lines included),
     // keeps what the tree then holds, puts the tree back as it was and builds the sequence.
-    // "" or the one line's text saying which file cannot be used and why.
-    std::string load(BoneNode& root, const std::vector<std::string>& paths);
+    // Fails with the line saying which file cannot be used and why.
+    Result load(BoneNode& root, const std::vector<std::string>& paths);
 
     size_t size() const { return poses_.size(); }
     const std::string& name(size_t k) const { return poses_[k].name; }

@@ -69,7 +69,7 @@ PoseSplit splitPose(const Pose& pose, const BoneNode& root, const std::vector<in
     const std::vector<Mat4d> local = localTransforms(split.matrices, parents);
     split.nodes.resize(local.size());
     for (size_t i = 0; i < local.size(); ++i) {
-        split.why = decomposeTrs(local[i], split.nodes[i]);
+        split.why = decomposeTrs(local[i], split.nodes[i]).message;
         if (!split.why.empty()) {
             split.failedNode = static_cast<int>(i);
             break;

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "io/result.h"
 #include "model/matrix.h"
 
 // Translation, rotation (unit quaternion x, y, z, w) and scale.
@@ -12,10 +13,10 @@ struct Trs {
     std::array<double, 3> scale{1, 1, 1};
 };
 
-// Splits an affine matrix into translation · rotation · positive scale. Returns "" on
-// success, else why it cannot be split: a value that is not finite, a projective row, a zero
-// scale, a shear or a mirroring.
-std::string decomposeTrs(const Mat4d& m, Trs& out);
+// Splits an affine matrix into translation · rotation · positive scale. Fails with why it cannot
+// be split: a value that is not finite (1), a projective row (2), a zero scale (3), a shear (4) or
+// a mirroring (5).
+Result decomposeTrs(const Mat4d& m, Trs& out);
 
 // translation · rotation · scale as a matrix; the rotation need not be of unit length.
 Mat4d composeTrs(const Trs& trs);

@@ -10,7 +10,7 @@
 bool Playback::start(BoneNode& root, EditHistory& history, const std::vector<std::string>& paths,
                      double now) {
     if (playing_) stop(root, history);
-    const std::string error = sequence_.load(root, paths);
+    const std::string error = sequence_.load(root, paths).message;
     if (!error.empty()) {
         consolePrintf("%s\n", error.c_str());
         return false;

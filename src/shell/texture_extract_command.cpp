@@ -26,11 +26,10 @@ bool readShownArchive(std::vector<uint8_t>& bytes) {
         consolePrintf("%s: %s\n", shownArchivePath.c_str(), std::strerror(errno));
         return false;
     }
-    std::string why;
-    const bool read = readArchiveFile(file, shownArchivePath.c_str(), bytes, why);
+    const Result read = readArchiveFile(file, shownArchivePath.c_str(), bytes);
     std::fclose(file);
-    if (!read) consolePrintf("%s", why.c_str());
-    return read;
+    if (!read.ok()) consolePrintf("%s", read.message.c_str());
+    return read.ok();
 }
 
 }  // namespace

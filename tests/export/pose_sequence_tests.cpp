@@ -62,7 +62,7 @@ TEST_F(PoseSequenceTest, WholeSecondsGiveThePosesBitForBitAndTheTimeLoops) {
     const std::vector<PoseSequence::Source> poses{
         {"a", loaded}, {"b", headTurned(0.5)}, {"c", headTurned(-1.0)}};
     PoseSequence sequence;
-    ASSERT_EQ(sequence.build(*rootNode, poses), "");
+    ASSERT_EQ(sequence.build(*rootNode, poses).message, "");
     EXPECT_EQ(sequence.size(), 3u);
     EXPECT_EQ(sequence.period(), 2.0);
     EXPECT_EQ(sequence.name(1), "b");
@@ -76,7 +76,7 @@ TEST_F(PoseSequenceTest, WholeSecondsGiveThePosesBitForBitAndTheTimeLoops) {
 TEST_F(PoseSequenceTest, HalfwayTheTurnedBoneIsHalfTurnedAndTheOthersStay) {
     const Pose half = headTurned(0.4);
     PoseSequence sequence;
-    ASSERT_EQ(sequence.build(*rootNode, {{"a", loaded}, {"b", headTurned(0.8)}}), "");
+    ASSERT_EQ(sequence.build(*rootNode, {{"a", loaded}, {"b", headTurned(0.8)}}).message, "");
     const Pose blend = sequence.at(0.5);
     const std::vector<Mat4d> actual = localsOf(blend, *rootNode);
     const std::vector<Mat4d> expected = localsOf(half, *rootNode);
@@ -98,7 +98,7 @@ TEST_F(PoseSequenceTest, BelowABoneOffsetWithNoInverseTheBlendStaysInTheParentFr
         for (int e : {0, 5, 10}) odd.find(id)->user[e] *= 1e13f;
     }
     PoseSequence sequence;
-    ASSERT_EQ(sequence.build(*rootNode, {{"a", odd}, {"b", odd}}), "");
+    ASSERT_EQ(sequence.build(*rootNode, {{"a", odd}, {"b", odd}}).message, "");
     const Pose blend = sequence.at(0.5);
     const size_t head = indexOf(*rootNode, 2);
     const NodeMatrices* m = blend.find(2);
@@ -112,10 +112,10 @@ TEST_F(PoseSequenceTest, RefusesAPoseThatLacksANodeOrDoesNotSplit) {
     Pose sheared = loaded;
     sheared.find(2)->user[4] = 0.5f;
     PoseSequence sequence;
-    EXPECT_EQ(sequence.build(*rootNode, {{"a", loaded}, {"partial.bin", partial}}),
+    EXPECT_EQ(sequence.build(*rootNode, {{"a", loaded}, {"partial.bin", partial}}).message,
               "partial.bin: the pose does not fit the tree");
     EXPECT_EQ(sequence.size(), 0u);
-    EXPECT_EQ(sequence.build(*rootNode, {{"a", loaded}, {"bad.bin", sheared}}),
+    EXPECT_EQ(sequence.build(*rootNode, {{"a", loaded}, {"bad.bin", sheared}}).message,
               "bad.bin: bone 2 is not a translation, rotation and positive scale (a shear)");
     EXPECT_EQ(sequence.size(), 0u);
     EXPECT_TRUE(sequence.at(0.5).empty());
@@ -128,7 +128,7 @@ TEST_F(PoseSequenceTest, LoadsEachFileOnTheTreeAndPutsTheTreeBack) {
     ASSERT_EQ(savePoseFile(*rootNode, headTurned(0.5), b.c_str()), 0);
     PoseSequence sequence;
     ConsoleCapture console;
-    EXPECT_EQ(sequence.load(*rootNode, {a, b}), "");
+    EXPECT_EQ(sequence.load(*rootNode, {a, b}).message, "");
     EXPECT_EQ(console.text(), "");
     ASSERT_EQ(sequence.size(), 2u);
     EXPECT_EQ(sequence.name(1), b);
@@ -145,25 +145,26 @@ TEST_F(PoseSequenceTest, LoadNamesTheFileThatCannotBeUsed) {
     PoseSequence sequence;
     {
         ConsoleCapture console;
-        EXPECT_EQ(sequence.load(*rootNode, {good, missing}),
+        EXPECT_EQ(sequence.load(*rootNode, {good, missing}).message,
                   missing + ": No such file or directory");
         EXPECT_EQ(console.text(), "");
     }
     {
         // The file's own line, as "Load matrix" prints it, then the refusal.
         ConsoleCapture console;
-        EXPECT_EQ(sequence.load(*rootNode, {empty, good}), empty + ": no matrix could be read");
+        EXPECT_EQ(sequence.load(*rootNode, {empty, good}).message,
+                  empty + ": no matrix could be read");
         EXPECT_EQ(console.text(), "Pose file has 0 bytes, the model needs " +
                                       std::to_string(poseNodeCount(*rootNode) * kPoseRecordBytes) +
                                       ": loaded the first 0 matrices, kept the rest\n");
     }
     {
         ConsoleCapture console;
-        EXPECT_EQ(sequence.load(*rootNode, {temp.path()}),
+        EXPECT_EQ(sequence.load(*rootNode, {temp.path()}).message,
                   temp.path() + ": no matrix could be read");
         EXPECT_EQ(console.text(), "Cannot read pose file " + temp.path() + ": Is a directory\n");
     }
-    EXPECT_EQ(sequence.load(*rootNode, {}), "No pose file to play");
+    EXPECT_EQ(sequence.load(*rootNode, {}).message, "No pose file to play");
     EXPECT_TRUE(Pose::capture(*rootNode) == loaded);
 }
 

@@ -137,7 +137,7 @@ TEST_F(PoseImportTest, OwnExportsAndTurnedJointFramesGiveThePoseBack) {
         std::copy(node.rotation.begin(), node.rotation.end(), t.rotation.begin());
         const Mat4d local =
             multiply(inverse(turn[parent[joint]]), multiply(composeTrs(t), turn[joint]));
-        ASSERT_EQ(decomposeTrs(local, t), "");
+        ASSERT_EQ(decomposeTrs(local, t).message, "");
         node.translation.assign(t.translation.begin(), t.translation.end());
         node.rotation.assign(t.rotation.begin(), t.rotation.end());
         node.scale.assign(t.scale.begin(), t.scale.end());

@@ -10,7 +10,9 @@ namespace {
 namespace ab = archive_builder;
 
 bool parse(const ab::Bytes& bytes, PartMesh& mesh, std::string* error = nullptr) {
-    return mesh.parsePartMesh(BoundedReader(bytes.data(), bytes.size()), error);
+    const Result status = mesh.parsePartMesh(BoundedReader(bytes.data(), bytes.size()));
+    if (error) *error = status.message;
+    return status.ok();
 }
 
 ab::MeshBlock fourVertices() {
