@@ -22,6 +22,11 @@ bool sameAttribute(const double* file, const int* archive, bool textured) {
     return true;
 }
 
+bool unchanged(const PartTriangle& t, int c, const BlockCorner& corner) {
+    return samePosition(t.position[c], corner.position) &&
+           sameAttribute(t.attribute[c], corner.attribute, t.textured);
+}
+
 // The place a position is looked up by; false when no archive vertex can be there.
 bool positionKey(const double* p, uint64_t& key) {
     key = 0;
@@ -145,9 +150,15 @@ PartMatching matchPart(const std::vector<BlockPolygon>& polygons,
         ++halves[c.polygon];
         covered[c.polygon] |= set;
         PolygonFate& fate = out.polygons[c.polygon];
+        // A quad's diagonal corners come back twice; where the two halves disagree, the one
+        // that changed the corner is the edit.
         for (int k = 0; k < 3; ++k) {
+            const BlockCorner& corner = polygon.corners[c.map.corner[k]];
             int32_t& source = fate.source[c.map.corner[k]];
-            if (source < 0) source = static_cast<int32_t>(3 * c.triangle + k);
+            if (source < 0 || (unchanged(triangles[source / 3], source % 3, corner) &&
+                               !unchanged(triangles[c.triangle], k, corner))) {
+                source = static_cast<int32_t>(3 * c.triangle + k);
+            }
         }
     }
 
