@@ -261,6 +261,7 @@ std::string importModel(const std::vector<uint8_t>& bytes, const Archive& archiv
     const Archive check = parseArchive(result);
     if (!check.skeletonRead || check.problems.size() > archive.problems.size() ||
         check.bones.size() != archive.bones.size()) {
+        result.clear();
         return "the archive written would not load as the original does";
     }
     return "";
