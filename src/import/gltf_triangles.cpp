@@ -69,7 +69,8 @@ std::string vertexBones(const Vertices& v, const std::vector<int>& jointPosition
 }
 
 std::string readPrimitive(const tinygltf::Model& doc, const tinygltf::Primitive& primitive,
-                          const std::vector<int>& jointPositions, std::vector<FileTriangle>& out) {
+                          const std::vector<int>& jointPositions, const TriangleSink& take,
+                          size_t& count) {
     if (primitive.mode != -1 && primitive.mode != TINYGLTF_MODE_TRIANGLES) {
         return "it is not made of triangles";
     }
@@ -105,7 +106,9 @@ std::string readPrimitive(const tinygltf::Model& doc, const tinygltf::Primitive&
             }
             corner.bone = bones[i];
         }
-        out.push_back(triangle);
+        error = take(triangle);
+        if (!error.empty()) return error;
+        ++count;
     }
     return "";
 }
@@ -113,9 +116,9 @@ std::string readPrimitive(const tinygltf::Model& doc, const tinygltf::Primitive&
 }  // namespace
 
 std::string readSkinnedTriangles(const tinygltf::Model& doc, int skin,
-                                 const std::vector<int>& jointPositions,
-                                 std::vector<FileTriangle>& out) {
-    out.clear();
+                                 const std::vector<int>& jointPositions, const TriangleSink& take,
+                                 size_t* count) {
+    size_t read = 0;
     for (const tinygltf::Node& node : doc.nodes) {
         if (skin < 0 || node.skin != skin || node.mesh < 0 ||
             static_cast<size_t>(node.mesh) >= doc.meshes.size()) {
@@ -123,12 +126,14 @@ std::string readSkinnedTriangles(const tinygltf::Model& doc, int skin,
         }
         const tinygltf::Mesh& mesh = doc.meshes[node.mesh];
         for (size_t p = 0; p < mesh.primitives.size(); ++p) {
-            const std::string error = readPrimitive(doc, mesh.primitives[p], jointPositions, out);
+            const std::string error =
+                readPrimitive(doc, mesh.primitives[p], jointPositions, take, read);
             if (!error.empty()) {
                 return "primitive " + std::to_string(p) + " of mesh " + std::to_string(node.mesh) +
                        ": " + error;
             }
         }
     }
+    if (count) *count = read;
     return "";
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,12 @@ struct FileTriangle {
     bool textured;          // its material is the texture page
 };
 
-// Reads every triangle of the meshes bound to skin, each corner given to the joint it weighs
-// most on (the first of equals); jointPositions gives each joint's tree position (-1 for none).
-// "" on success, else the one thing that is wrong, naming the primitive.
+// Hands every triangle of the meshes bound to skin to take, one at a time (a large file's
+// triangles are never all held at once), each corner given to the joint it weighs most on (the
+// first of equals); jointPositions gives each joint's tree position (-1 for none). take returns
+// "" to go on. "" on success, else the one thing that is wrong, naming the primitive; *count
+// gets the number of triangles read.
+using TriangleSink = std::function<std::string(const FileTriangle&)>;
 std::string readSkinnedTriangles(const tinygltf::Model& doc, int skin,
-                                 const std::vector<int>& jointPositions,
-                                 std::vector<FileTriangle>& out);
+                                 const std::vector<int>& jointPositions, const TriangleSink& take,
+                                 size_t* count = nullptr);

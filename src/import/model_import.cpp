@@ -27,24 +27,28 @@ int triangleBone(const FileTriangle& t) {
     return (b == c && a != b) ? b : a;
 }
 
-// Each file triangle in its bone's frame, in archive units and the viewer's winding; triangles
+// Brings each file triangle into its bone's frame, in archive units and the viewer's winding,
 // grouped by tree position.
-std::string toParts(const std::vector<FileTriangle>& file, const GltfPoseSource& source,
-                    std::vector<std::vector<PartTriangle>>& parts) {
-    const std::vector<Mat4d>& loaded = source.loadedGlobals();
-    Mat4d fromBind;
-    if (!invert(source.bindSpace(), fromBind)) return "its bind space cannot be inverted";
-    std::vector<Mat4d> toPart(loaded.size());
-    for (size_t k = 0; k < loaded.size(); ++k) {
-        Mat4d inverse;
-        if (!invert(loaded[k], inverse)) {
-            return "the archive's matrices of " + jointName(source.treeIds()[k]) +
-                   " cannot be inverted";
+class PartSorter {
+  public:
+    std::string open(const GltfPoseSource& source, size_t nodes) {
+        const std::vector<Mat4d>& loaded = source.loadedGlobals();
+        Mat4d fromBind;
+        if (!invert(source.bindSpace(), fromBind)) return "its bind space cannot be inverted";
+        toPart_.resize(loaded.size());
+        for (size_t k = 0; k < loaded.size(); ++k) {
+            Mat4d inverse;
+            if (!invert(loaded[k], inverse)) {
+                return "the archive's matrices of " + jointName(source.treeIds()[k]) +
+                       " cannot be inverted";
+            }
+            toPart_[k] = multiply(inverse, fromBind);
         }
-        toPart[k] = multiply(inverse, fromBind);
+        parts.assign(nodes, {});
+        return "";
     }
-    parts.assign(loaded.size(), {});
-    for (const FileTriangle& t : file) {
+
+    std::string take(const FileTriangle& t) {
         const int bone = triangleBone(t);
         if (bone == 0) return "a triangle belongs to the root alone, which has no part";
         PartTriangle out;
@@ -52,20 +56,26 @@ std::string toParts(const std::vector<FileTriangle>& file, const GltfPoseSource&
         static const int kViewerOrder[3] = {0, 2, 1};
         for (int c = 0; c < 3; ++c) {
             const FileCorner& corner = t.corners[kViewerOrder[c]];
-            const auto p = transformPoint(toPart[bone], corner.position[0], corner.position[1],
+            const auto p = transformPoint(toPart_[bone], corner.position[0], corner.position[1],
                                           corner.position[2]);
             for (int a = 0; a < 3; ++a) {
-                if (!std::isfinite(p[a])) return "a vertex of the mesh lies at no finite place";
-                out.position[c][a] = p[a];
-                out.attribute[c][a] =
+                if (!(std::fabs(p[a]) < 1.0e9))
+                    return "a vertex of the mesh lies at no finite place";
+                out.position[c][a] = static_cast<float>(p[a]);
+                out.attribute[c][a] = static_cast<float>(
                     t.textured ? (a < 2 ? 256.0 * corner.attribute[a] : 0.0)
-                               : 256.0 * srgbFromLinear(std::max(0.0f, corner.attribute[a]));
+                               : 256.0 * srgbFromLinear(std::max(0.0f, corner.attribute[a])));
             }
         }
         parts[bone].push_back(out);
+        return "";
     }
-    return "";
-}
+
+    std::vector<std::vector<PartTriangle>> parts;
+
+  private:
+    std::vector<Mat4d> toPart_;
+};
 
 // One stretch of the old archive replaced by new bytes: a block rewritten where it stands, or
 // (length 0) a block added.
@@ -156,23 +166,25 @@ std::string importModel(const std::vector<uint8_t>& bytes, const Archive& archiv
     std::string error = source.open(doc, *model.rootNode(), model.loadedPose);
     if (!error.empty()) return error;
 
-    std::vector<FileTriangle> file;
-    error = readSkinnedTriangles(doc, source.skin(), source.skinJointPositions(doc), file);
+    PartSorter sorter;
+    error = sorter.open(source, source.treeIds().size());
+    size_t triangles = 0;
+    if (error.empty()) {
+        error = readSkinnedTriangles(
+            doc, source.skin(), source.skinJointPositions(doc),
+            [&sorter](const FileTriangle& t) { return sorter.take(t); }, &triangles);
+    }
     if (!error.empty()) return error;
     bool archiveHasPolygons = false;
     for (PartMesh* mesh : model.partList()) archiveHasPolygons |= mesh->hasPolygons();
-    if (file.empty() && archiveHasPolygons) {
+    if (triangles == 0 && archiveHasPolygons) {
         return "it holds no skinned triangle, and taking that as every polygon deleted is "
                "refused";
     }
-    std::vector<std::vector<PartTriangle>> parts;
-    error = toParts(file, source, parts);
-    file = {};
-    if (!error.empty()) return error;
     NewBlocks blocks;
-    error = rebuildParts(bytes, archive, source, parts, blocks);
+    error = rebuildParts(bytes, archive, source, sorter.parts, blocks);
+    sorter.parts = {};
     if (!error.empty()) return error;
-    parts = {};
 
     // Each block stays for the bones that did not change it; a block whose every bone changed
     // it is rewritten in place for the first of them. Every other edited bone gets its own

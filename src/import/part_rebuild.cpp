@@ -62,7 +62,7 @@ class Rebuild {
         const PartTriangle& t = (*part_.triangles)[source / 3];
         const int c = static_cast<int>(source % 3);
         for (int a = 0; a < 3; ++a) {
-            const double value = std::max(-1.0e6, std::min(1.0e6, t.position[c][a]));
+            const double value = std::max(-1.0e6, std::min(1.0e6, double{t.position[c][a]}));
             const long v = original ? comeBack(value, original->position[a], kPositionSlack)
                                     : std::llround(value);
             if (v < -32768 || v > 32767) {
@@ -73,7 +73,7 @@ class Rebuild {
         }
         const double slack = textured ? kTexCoordSlack : kColourSlack;
         for (int a = 0; a < 3; ++a) {
-            const double value = std::max(-1.0e6, std::min(1.0e6, t.attribute[c][a]));
+            const double value = std::max(-1.0e6, std::min(1.0e6, double{t.attribute[c][a]}));
             long v =
                 original ? comeBack(value, original->attribute[a], slack) : std::llround(value);
             if (!textured) v = std::min(255l, std::max(0l, v));

@@ -6,14 +6,14 @@
 
 namespace {
 
-bool samePosition(const double* file, const int* archive) {
+bool samePosition(const float* file, const int* archive) {
     for (int a = 0; a < 3; ++a) {
         if (!(std::fabs(file[a] - archive[a]) <= kPositionSlack)) return false;
     }
     return true;
 }
 
-bool sameAttribute(const double* file, const int* archive, bool textured) {
+bool sameAttribute(const float* file, const int* archive, bool textured) {
     const int channels = textured ? 2 : 3;
     const double slack = textured ? kTexCoordSlack : kColourSlack;
     for (int a = 0; a < channels; ++a) {
@@ -28,7 +28,7 @@ bool unchanged(const PartTriangle& t, int c, const BlockCorner& corner) {
 }
 
 // The place a position is looked up by; false when no archive vertex can be there.
-bool positionKey(const double* p, uint64_t& key) {
+bool positionKey(const float* p, uint64_t& key) {
     key = 0;
     for (int a = 0; a < 3; ++a) {
         if (!(std::fabs(p[a]) < 40000)) return false;
@@ -60,17 +60,33 @@ struct Candidate {
     CornerMap map;
 };
 
-// Scores a triangle against one way of laying it on a polygon; 0 when it does not fit.
-int score(const PartTriangle& t, const BlockPolygon& p, const CornerMap& map) {
+// Which of a triangle's corners sit where a polygon's do (bit 0) and look as they do (bit 1).
+struct Agreement {
+    uint8_t corner[3][4];
+};
+
+Agreement agreement(const PartTriangle& t, const BlockPolygon& p) {
+    Agreement a{};
+    for (int c = 0; c < 3; ++c) {
+        for (int k = 0; k < p.cornerCount; ++k) {
+            a.corner[c][k] = static_cast<uint8_t>(
+                samePosition(t.position[c], p.corners[k].position) |
+                sameAttribute(t.attribute[c], p.corners[k].attribute, t.textured) << 1);
+        }
+    }
+    return a;
+}
+
+// Scores one way of laying a triangle on a polygon; 0 when it does not fit.
+int score(const Agreement& a, const CornerMap& map) {
     int placed = 0, total = 0;
     bool everyCorner = true;
     for (int c = 0; c < 3; ++c) {
-        const BlockCorner& corner = p.corners[map.corner[c]];
-        const bool place = samePosition(t.position[c], corner.position);
-        const bool look = sameAttribute(t.attribute[c], corner.attribute, t.textured);
+        const uint8_t agree = a.corner[c][map.corner[c]];
+        const bool place = agree & 1, look = agree & 2;
         placed += place;
         total += 2 * place + look;
-        everyCorner = everyCorner && (place || look);
+        everyCorner = everyCorner && agree;
     }
     return placed >= 2 || (placed == 1 && everyCorner) ? total : 0;
 }
@@ -120,8 +136,9 @@ PartMatching matchPart(const std::vector<BlockPolygon>& polygons,
             Candidate best{0, t, p, {}};
             const bool quad = polygon.cornerCount == 4;
             const CornerMap* maps = quad ? kQuadMaps : kTriangleMaps;
+            const Agreement agree = agreement(triangle, polygon);
             for (size_t m = 0; m < (quad ? 12u : 3u); ++m) {
-                const int s = score(triangle, polygon, maps[m]);
+                const int s = score(agree, maps[m]);
                 if (s > best.score) best = {s, t, p, maps[m]};
             }
             if (best.score > 0) candidates.push_back(best);

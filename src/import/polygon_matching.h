@@ -9,8 +9,8 @@
 // A file triangle brought into its bone's frame, in archive units, its corners in the viewer's
 // winding (the file's second and third corners swapped).
 struct PartTriangle {
-    double position[3][3];
-    double attribute[3][3];  // textured: 256 s, 256 t, 0; shaded: 256 × the sRGB value
+    float position[3][3];
+    float attribute[3][3];  // textured: 256 s, 256 t, 0; shaded: 256 × the sRGB value
     bool textured;
 };
 

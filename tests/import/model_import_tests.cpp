@@ -372,7 +372,7 @@ TEST_F(ModelImportTest, WhatTheArchiveCannotHoldIsRefusedWithOneLine) {
                      }),
               "bone 2: more than 8192 vertices");
     EXPECT_EQ(edited(2, false, [](Corners& c) { c.joints[0] = c.joints[4] = 0; }),
-              "a triangle belongs to the root alone, which has no part");
+              "primitive 2 of mesh 0: a triangle belongs to the root alone, which has no part");
     const ab::Bytes demo(demoArchiveData(), demoArchiveData() + demoArchiveSize());
     EXPECT_EQ(import(exported(demo, ".glb")),
               "joint \"bone 4\" is not a bone of the archive's tree");
