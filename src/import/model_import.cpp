@@ -140,6 +140,7 @@ std::string rebuildParts(const std::vector<uint8_t>& bytes, const Archive& archi
         if (!part.contents) part.contents = &kNone;
         const PartMatching matching = matchPart(part.contents->polygons, parts[k]);
         part.matching = &matching;
+        if (matching.untouched && part.layout) continue;
         std::vector<uint8_t> block;
         const std::string error = rebuildBlock(part, block);
         if (!error.empty()) return error;
@@ -165,7 +166,6 @@ std::string importModel(const std::vector<uint8_t>& bytes, const Archive& archiv
     GltfPoseSource source;
     std::string error = source.open(doc, *model.rootNode(), model.loadedPose);
     if (!error.empty()) return error;
-
     PartSorter sorter;
     error = sorter.open(source, source.treeIds().size());
     size_t triangles = 0;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 namespace {
 
@@ -77,7 +76,8 @@ Agreement agreement(const PartTriangle& t, const BlockPolygon& p) {
     return a;
 }
 
-// Scores one way of laying a triangle on a polygon; 0 when it does not fit.
+// Scores one way of laying a triangle on a polygon, corners in place first, then corners that
+// look the same; 0 when it does not fit.
 int score(const Agreement& a, const CornerMap& map) {
     int placed = 0, total = 0;
     bool everyCorner = true;
@@ -85,7 +85,7 @@ int score(const Agreement& a, const CornerMap& map) {
         const uint8_t agree = a.corner[c][map.corner[c]];
         const bool place = agree & 1, look = agree & 2;
         placed += place;
-        total += 2 * place + look;
+        total += 4 * place + look;
         everyCorner = everyCorner && agree;
     }
     return placed >= 2 || (placed == 1 && everyCorner) ? total : 0;
@@ -108,14 +108,16 @@ int leftOut(uint8_t set) {
 
 PartMatching matchPart(const std::vector<BlockPolygon>& polygons,
                        const std::vector<PartTriangle>& triangles) {
-    std::unordered_multimap<uint64_t, uint32_t> byPlace;
+    // Every polygon corner by its place, sorted, for lookups by place.
+    std::vector<std::pair<uint64_t, uint32_t>> byPlace;
     byPlace.reserve(polygons.size() * 4);
     for (uint32_t p = 0; p < polygons.size(); ++p) {
         const BlockPolygon& polygon = polygons[p];
         for (int c = 0; c < polygon.cornerCount; ++c) {
-            byPlace.emplace(positionKey(polygon.corners[c].position), p);
+            byPlace.emplace_back(positionKey(polygon.corners[c].position), p);
         }
     }
+    std::sort(byPlace.begin(), byPlace.end());
 
     std::vector<Candidate> candidates;
     std::vector<uint32_t> near;
@@ -125,23 +127,44 @@ PartMatching matchPart(const std::vector<BlockPolygon>& polygons,
         for (int c = 0; c < 3; ++c) {
             uint64_t key;
             if (!positionKey(triangle.position[c], key)) continue;
-            const auto range = byPlace.equal_range(key);
-            for (auto it = range.first; it != range.second; ++it) near.push_back(it->second);
+            auto it =
+                std::lower_bound(byPlace.begin(), byPlace.end(), std::make_pair(key, uint32_t{0}));
+            for (; it != byPlace.end() && it->first == key; ++it) {
+                // Once per corner, though a polygon may hold the place twice.
+                if (it == byPlace.begin() || std::prev(it)->second != it->second ||
+                    std::prev(it)->first != key) {
+                    near.push_back(it->second);
+                }
+            }
         }
         std::sort(near.begin(), near.end());
-        near.erase(std::unique(near.begin(), near.end()), near.end());
-        for (uint32_t p : near) {
-            const BlockPolygon& polygon = polygons[p];
-            if (polygon.textured() != triangle.textured) continue;
-            Candidate best{0, t, p, {}};
-            const bool quad = polygon.cornerCount == 4;
-            const CornerMap* maps = quad ? kQuadMaps : kTriangleMaps;
-            const Agreement agree = agreement(triangle, polygon);
-            for (size_t m = 0; m < (quad ? 12u : 3u); ++m) {
-                const int s = score(agree, maps[m]);
-                if (s > best.score) best = {s, t, p, maps[m]};
+        // Polygons that all three corners reach come first, then those two reach, then those
+        // one reaches (two corners moved): the first that give a fit are the candidates.
+        for (size_t reach = 3; reach >= 1; --reach) {
+            bool found = false;
+            for (size_t i = 0; i < near.size();) {
+                size_t j = i;
+                while (j < near.size() && near[j] == near[i]) ++j;
+                const uint32_t p = near[i];
+                const size_t reached = j - i;
+                i = j;
+                if (reached != reach) continue;
+                const BlockPolygon& polygon = polygons[p];
+                if (polygon.textured() != triangle.textured) continue;
+                Candidate best{0, t, p, {}};
+                const bool quad = polygon.cornerCount == 4;
+                const CornerMap* maps = quad ? kQuadMaps : kTriangleMaps;
+                const Agreement agree = agreement(triangle, polygon);
+                for (size_t m = 0; m < (quad ? 12u : 3u); ++m) {
+                    const int s = score(agree, maps[m]);
+                    if (s > best.score) best = {s, t, p, maps[m]};
+                }
+                if (best.score > 0) {
+                    candidates.push_back(best);
+                    found = true;
+                }
             }
-            if (best.score > 0) candidates.push_back(best);
+            if (found) break;
         }
     }
     std::stable_sort(candidates.begin(), candidates.end(),
@@ -201,6 +224,17 @@ PartMatching matchPart(const std::vector<BlockPolygon>& polygons,
     }
     for (uint32_t t = 0; t < triangles.size(); ++t) {
         if (!used[t]) out.newTriangles.push_back(t);
+    }
+    out.untouched = out.newTriangles.empty();
+    for (uint32_t p = 0; p < polygons.size() && out.untouched; ++p) {
+        const PolygonFate& fate = out.polygons[p];
+        for (int k = 0; k < polygons[p].cornerCount && fate.kept; ++k) {
+            const int32_t s = fate.source[k];
+            if (s >= 0 && !unchanged(triangles[s / 3], s % 3, polygons[p].corners[k])) {
+                out.untouched = false;
+            }
+        }
+        out.untouched = out.untouched && fate.kept;
     }
     return out;
 }

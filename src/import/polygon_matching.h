@@ -25,6 +25,7 @@ struct PolygonFate {
 struct PartMatching {
     std::vector<PolygonFate> polygons;   // one per block polygon
     std::vector<uint32_t> newTriangles;  // triangles that are no polygon of the archive
+    bool untouched = false;              // every polygon comes back as it was, and nothing is new
 };
 
 // Within what another tool's storage does to a value, it is still the archive's.
