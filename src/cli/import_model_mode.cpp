@@ -44,7 +44,10 @@ int runImportModel(const ImportModelArguments& args) {
     {
         tinygltf::Model doc;
         error = readGltfFile(args.input, doc);
-        if (error.empty()) error = importModel(loaded.bytes, loaded.loaded.archive, doc, result);
+        if (error.empty()) {
+            error =
+                importModel(loaded.bytes, loaded.loaded.archive, doc, result, loaded.model.get());
+        }
     }
     if (!error.empty()) {
         consolePrintf("%s: %s\n", args.input.c_str(), error.c_str());

@@ -112,8 +112,8 @@ std::string rebuildParts(const std::vector<uint8_t>& bytes, const Archive& archi
                          const std::vector<std::vector<PartTriangle>>& parts, NewBlocks& out) {
     out.ofBone.assign(archive.bones.size(), {});
     out.edited.assign(archive.bones.size(), false);
-    std::map<int, BlockContents> contents;
     const std::vector<int32_t>& ids = source.treeIds();
+    BlockContents contents;  // one part's at a time
     for (size_t k = 1; k < ids.size(); ++k) {
         const size_t b = static_cast<size_t>(ids[k] - 1);
         const BoneRecord& record = archive.bones[b];
@@ -125,12 +125,8 @@ std::string rebuildParts(const std::vector<uint8_t>& bytes, const Archive& archi
             const MeshBlock& block = archive.blocks[record.block];
             part.block = bytes.data() + block.start;
             part.layout = &block.layout;
-            auto found = contents.find(record.block);
-            if (found == contents.end()) {
-                found = contents.emplace(record.block, readBlockContents(part.block, block.layout))
-                            .first;
-            }
-            part.contents = &found->second;
+            contents = readBlockContents(part.block, block.layout);
+            part.contents = &contents;
         } else if (parts[k].empty()) {
             continue;
         } else if (record.meshOffset != 0) {
@@ -157,12 +153,15 @@ std::string rebuildParts(const std::vector<uint8_t>& bytes, const Archive& archi
 }  // namespace
 
 std::string importModel(const std::vector<uint8_t>& bytes, const Archive& archive,
-                        const tinygltf::Model& doc, ModelImport& out) {
+                        const tinygltf::Model& doc, ModelImport& out, const Model* loaded) {
     out = ModelImport{};
     if (!archive.skeletonRead) return "the archive's skeleton cannot be read";
-    Model model;
-    model.buildSkeleton(bytes.data(), archive);
-    model.loadedPose = Pose::capture(*model.rootNode());
+    Model built;
+    if (!loaded) {
+        built.buildSkeleton(bytes.data(), archive);
+        built.loadedPose = Pose::capture(*built.rootNode());
+    }
+    const Model& model = loaded ? *loaded : built;
     GltfPoseSource source;
     std::string error = source.open(doc, *model.rootNode(), model.loadedPose);
     if (!error.empty()) return error;
@@ -176,7 +175,7 @@ std::string importModel(const std::vector<uint8_t>& bytes, const Archive& archiv
     }
     if (!error.empty()) return error;
     bool archiveHasPolygons = false;
-    for (PartMesh* mesh : model.partList()) archiveHasPolygons |= mesh->hasPolygons();
+    for (const PartMesh* mesh : model.partList()) archiveHasPolygons |= mesh->hasPolygons();
     if (triangles == 0 && archiveHasPolygons) {
         return "it holds no skinned triangle, and taking that as every polygon deleted is "
                "refused";

@@ -9,6 +9,7 @@
 namespace tinygltf {
 class Model;
 }
+class Model;
 
 // A model edited in another tool, brought back into the archive it was exported from. The
 // file's joints are matched to the archive's bones as a pose import matches them; its triangles
@@ -21,7 +22,9 @@ struct ModelImport {
     size_t editedParts = 0;        // parts whose block was rewritten or added
 };
 
-// bytes is the archive and archive its reading. "" with the result in out, else the one line
-// of why the file cannot come back (its joints, its mesh, or what the archive cannot hold).
+// bytes is the archive and archive its reading; loaded, when given, the model already loaded
+// from them (else one is built). "" with the result in out, else the one line of why the file
+// cannot come back (its joints, its mesh, or what the archive cannot hold).
 std::string importModel(const std::vector<uint8_t>& bytes, const Archive& archive,
-                        const tinygltf::Model& doc, ModelImport& out);
+                        const tinygltf::Model& doc, ModelImport& out,
+                        const Model* loaded = nullptr);
