@@ -22,6 +22,7 @@ import sys
 
 import bmesh
 import bpy
+import mathutils
 import numpy
 
 # Blender 3.4's importer still says numpy.bool, which Debian's numpy 1.24 no longer has.
@@ -62,35 +63,42 @@ def faces_of(bone, textured):
             (f.material_index == texture_slot) == textured]
 
 
-# A vertex of the chest moved forward, with every vertex that overlaps it (one per corner).
-chest = faces_of("bone 2", False)[0].verts[0]
-for vert in [v for v in bm.verts if place(v) == place(chest)]:
-    vert.co.y -= 25.0
+# The mesh keeps the viewer's frame, whose front is Blender's +Z here: the face of a part that
+# shows most to the front view.
+def front(bone, textured):
+    return max(faces_of(bone, textured), key=lambda f: f.normal.z * f.calc_area())
 
-# One corner of the head painted green.
-head_face = faces_of("bone 4", False)[0]
+
+# A corner of the chest moved out and up, with every vertex that overlaps it (one per corner).
+chest_face = front("bone 2", False)
+chest = chest_face.verts[0]
+for vert in [v for v in bm.verts if place(v) == place(chest)]:
+    vert.co.x += 20.0
+    vert.co.y -= 20.0
+
+# Another corner of the chest painted green.
 if colours is not None:
-    head_face.loops[0][colours] = (0.0, 1.0, 0.0, 1.0)
+    chest_face.loops[2][colours] = (0.0, 1.0, 0.0, 1.0)
 else:
-    head_face.verts[0][colour_layer] = (0.0, 1.0, 0.0, 1.0)
+    chest_face.verts[2][colour_layer] = (0.0, 1.0, 0.0, 1.0)
 
 # A texture coordinate of the shield moved 8 texels to the right.
-textured = faces_of("bone 6", True)[0]
+textured = front("bone 6", True)
 textured.loops[0][uv].uv.x += 8 / 256
 
 # A quad of the right leg deleted with its vertices: the face and the face that shares two
 # places with it.
-first = faces_of("bone 10", False)[0]
+first = front("bone 10", False)
 corners = {place(v) for v in first.verts}
 other = next(f for f in faces_of("bone 10", False)
              if f is not first and len(corners & {place(v) for v in f.verts}) == 2)
 bmesh.ops.delete(bm, geom=list(first.verts) + list(other.verts), context="VERTS")
 
-# A triangle added beside the left leg, on vertices of its own, weighed on that leg.
-leg = faces_of("bone 13", False)[0]
-base = leg.verts[0].co.copy()
-added = [bm.verts.new(base + offset) for offset in
-         ((40, -5, 0), (40, -5, -60), (70, -5, 0))]
+# A triangle added on the front of the left leg, on vertices of its own, weighed on that leg.
+leg = front("bone 13", False)
+base = leg.calc_center_median()
+added = [bm.verts.new(base + mathutils.Vector(offset)) for offset in
+         ((-25, -20, 10), (25, -20, 10), (0, 30, 10))]
 for vert in added:
     vert[deform][groups["bone 13"]] = 1.0
 face = bm.faces.new(added)
@@ -100,9 +108,9 @@ if face.normal.dot(leg.normal) < 0:
     face.normal_flip()
 for loop in face.loops:
     if colours is not None:
-        loop[colours] = (1.0, 0.2, 0.1, 1.0)
+        loop[colours] = (1.0, 0.5, 0.0, 1.0)
     else:
-        loop.vert[colour_layer] = (1.0, 0.2, 0.1, 1.0)
+        loop.vert[colour_layer] = (1.0, 0.5, 0.0, 1.0)
 
 bm.to_mesh(mesh)
 mesh.update()
@@ -117,6 +125,6 @@ echo "Blender's unedited round trip gives the archive back byte for byte"
 "$viewer" --import-model "$work/edited.glb" "$work/edited.bin" "$work/demo.bin" --quiet
 "$viewer" --render "$work/before.png" "$work/demo.bin" --quiet
 "$viewer" --render "$work/after.png" "$work/edited.bin" --quiet
-montage -label 'before' "$work/before.png" -label 'after Blender and --import-model' \
+montage -font DejaVu-Sans -label 'before' "$work/before.png" -label 'after Blender and --import-model' \
     "$work/after.png" -tile 2x1 -geometry +4+4 "$output"
 echo "wrote $output"
