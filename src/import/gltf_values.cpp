@@ -77,6 +77,8 @@ float valueAt(const Located& l, size_t i, int c, bool normalized) {
             return normalized ? readLE16(p) / 65535.0f : readLE16(p);
         case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT:
             return static_cast<float>(readLE32(p));
+        case TINYGLTF_COMPONENT_TYPE_INT:
+            return static_cast<float>(static_cast<int32_t>(readLE32(p)));
         case TINYGLTF_COMPONENT_TYPE_BYTE:
             return static_cast<int8_t>(p[0]);
         default:
