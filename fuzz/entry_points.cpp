@@ -10,10 +10,12 @@
 
 #include "archive_builder.h"
 #include "import/gltf_reading.h"
+#include "import/model_import.h"
 #include "import/pose_import.h"
 #include "io/byte_order.h"
 #include "model/bone_node.h"
 #include "model/model.h"
+#include "model/model_loading.h"
 #include "model/part_mesh.h"
 #include "model/pose_file.h"
 #include "seed_inputs.h"
@@ -237,6 +239,33 @@ int gltfImport(const uint8_t* data, size_t size) {
         pose.apply(*rootNode);
         checkPoseRoundTrip(*rootNode);
     }
+    return 0;
+}
+
+int modelImport(const uint8_t* data, size_t size) {
+    static const archive_builder::Bytes archive = seed_inputs::soundArchive();
+    static const Archive reading = parseArchive(archive);
+    tinygltf::Model doc;
+    if (!parseGltf(std::vector<uint8_t>(data, data + size), "/nonexistent/", doc).empty()) return 0;
+    ModelImport result;
+    if (!importModel(archive, reading, doc, result).empty()) {
+        check(result.archive.empty(), "a refused import left an archive");
+        return 0;
+    }
+    if (result.editedParts == 0)
+        check(result.archive == archive, "an unedited import changed bytes");
+    // What is written loads as the original did: the same bones, no new problem, whole
+    // polygons, and every bone with a mesh still has a readable one.
+    const Archive back = parseArchive(result.archive);
+    check(back.skeletonRead && back.bones.size() == reading.bones.size() &&
+              back.problems.size() == reading.problems.size(),
+          "the archive written does not load as the original");
+    for (size_t b = 0; b < back.bones.size(); ++b) {
+        check(reading.bones[b].block < 0 || back.bones[b].block >= 0, "a bone lost its mesh");
+    }
+    Model model;
+    loadModelFromBytes(model, result.archive.data(), result.archive.size(), true);
+    for (const PartMesh* mesh : model.partList()) checkMesh(*mesh);
     return 0;
 }
 

@@ -30,6 +30,9 @@ int poseFile(const uint8_t* data, size_t size);
 // A .glb or .gltf imported as a pose for the sound model's tree (seed_inputs::soundArchive):
 // the nodes as they stand and, when animated, each key time and the times between them.
 int gltfImport(const uint8_t* data, size_t size);
+// A .glb or .gltf imported as an edited model of the sound archive: a refusal writes nothing; an
+// archive written loads as the original does, with whole polygons.
+int modelImport(const uint8_t* data, size_t size);
 
 // The input of textureReplace that puts png back as entry<entry>-palette<palette>.png.
 std::vector<uint8_t> textureReplaceInput(uint8_t entry, uint8_t palette,

@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
     const bool ok = writeAll(root / "skeleton_archive", archives) &&
                     linkSharedSeeds(root / "texture_scan") && writeAll(root / "tim_entry", tims) &&
                     writeAll(root / "texture_replace", replacements) &&
-                    writeAll(root / "pose_file", poses) && writeAll(root / "gltf_import", gltfs);
+                    writeAll(root / "pose_file", poses) && writeAll(root / "gltf_import", gltfs) &&
+                    writeAll(root / "model_import", gltfs);
     return ok ? 0 : 1;
 }

@@ -20,7 +20,8 @@ fi
 
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELDRAXIS_BENCH=ON >/dev/null
-targets=(veldraxis_core_bench veldraxis_load_memory veldraxis_write_bench_archive)
+targets=(veldraxis_core_bench veldraxis_load_memory veldraxis_write_bench_archive
+         veldraxis_model_import_bench)
 has_draw=0
 build_targets=$(cmake --build "$build" --target help)
 if grep -q veldraxis_draw_bench <<<"$build_targets"; then
@@ -66,6 +67,11 @@ echo "== Peak memory of one load (a process of its own)"
 "$build/bench/veldraxis_load_memory" "$data/large.bin" 2>&1
 echo "-- the same with transparent huge pages for the heap"
 GLIBC_TUNABLES=glibc.malloc.hugetlb=1 "$build/bench/veldraxis_load_memory" "$data/large.bin" 2>&1
+
+echo
+echo "== Export, then --import-model's work on the file (a process of its own each)"
+"$build/bench/veldraxis_model_import_bench" --demo
+"$build/bench/veldraxis_model_import_bench" "$data/large.bin"
 
 if [ "$has_draw" = 1 ]; then
     echo

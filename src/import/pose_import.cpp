@@ -136,6 +136,20 @@ std::string GltfPoseSource::matchJoints(const tinygltf::Model& doc) {
     return "";
 }
 
+std::vector<int> GltfPoseSource::skinJointPositions(const tinygltf::Model& doc) const {
+    std::map<int, int> positionOfNode;
+    for (size_t k = 0; k < jointNode_.size(); ++k) {
+        positionOfNode[jointNode_[k]] = static_cast<int>(k);
+    }
+    std::vector<int> out;
+    if (skin_ < 0) return out;
+    for (int joint : doc.skins[skin_].joints) {
+        const auto found = positionOfNode.find(joint);
+        out.push_back(found == positionOfNode.end() ? -1 : found->second);
+    }
+    return out;
+}
+
 std::string GltfPoseSource::readInverseBinds(const tinygltf::Model& doc) {
     inverseBind_.assign(names_.size(), identity4d());
     if (skin_ < 0) {

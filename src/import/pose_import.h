@@ -34,6 +34,15 @@ class GltfPoseSource {
     // "" on success, else the bone whose place cannot be reached.
     std::string poseAt(const double* time, Pose& out) const;
 
+    // Where the file's mesh holds the parts as bound, seen from the viewer's frame.
+    const Mat4d& bindSpace() const { return bindSpace_; }
+    // For each joint of the skin, in its order, the bone's position in the tree's pre-order.
+    std::vector<int> skinJointPositions(const tinygltf::Model& doc) const;
+    // The archive's tree in pre-order: bone ids, and where each node is drawn as loaded.
+    const std::vector<int32_t>& treeIds() const { return ids_; }
+    const std::vector<Mat4d>& loadedGlobals() const { return loadedGlobal_; }
+    int skin() const { return skin_; }
+
   private:
     std::string readTree(const tinygltf::Model& doc);
     std::string matchJoints(const tinygltf::Model& doc);

@@ -32,7 +32,6 @@ std::vector<fs::path> inputFiles(const fs::path& folder) {
     return files;
 }
 
-
 // The loaders print a line per bone and per texture entry; the replay keeps the log readable by
 // discarding the console, and names each input on stderr so that a sanitizer report or an abort
 // can be traced to its file.
@@ -74,6 +73,10 @@ TEST(FuzzCorpusReplay, PoseFile) {
 
 TEST(FuzzCorpusReplay, GltfImport) {
     EXPECT_GE(replay("gltf_import", fuzz_entry::gltfImport), 3u);
+}
+
+TEST(FuzzCorpusReplay, ModelImport) {
+    EXPECT_GE(replay("model_import", fuzz_entry::modelImport), 3u);
 }
 
 }  // namespace

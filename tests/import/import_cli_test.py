@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""--import-pose and --render --time as a user runs them, without a display: an export imported
+"""--import-pose, --import-model and --render --time as a user runs them, without a display: an export imported
 again draws the same pictures (the demo and a posed archive); an animation imported at a time
-between keys draws what --render --time draws, the sequence the viewer plays."""
+between keys draws what --render --time draws, the sequence the viewer plays; an unedited model
+comes back byte for byte, and what cannot come back writes nothing."""
 
 import argparse
 import os
@@ -105,6 +106,27 @@ def main():
         run(v, ["--render", "played.png", *poses, "--time", "1", "model.bin"], d)
         check(differing(os.path.join(d, "played.png"), os.path.join(d, "key.png")) == 0,
               "at 1 s the sequence does not show the second pose file")
+
+        # The model back: an unedited export gives the archive itself; refusals write nothing.
+        run(v, ["--export", "model.gltf", "model.bin"], d)
+        r = run(v, ["--import-model", "model.gltf", "back-model.bin", "model.bin"], d)
+        check(r.stdout == "Import model : back-model.bin (0 parts changed)\n",
+              f"--import-model prints {r.stdout!r}")
+        same = open(os.path.join(d, "model.bin"), "rb").read() == \
+            open(os.path.join(d, "back-model.bin"), "rb").read()
+        check(same, "the unedited model does not come back byte for byte")
+        open(os.path.join(d, "bad.glb"), "wb").write(b"glTF" + bytes(40))
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        for args, status, line in (
+                (["model.gltf", "model.bin", "model.bin"], 2, None),
+                (["bad.glb", "never.bin", "model.bin"], 1, "bad.glb: ")):
+            r = subprocess.run([v, "--import-model", *args, "--quiet"], capture_output=True,
+                               text=True, env=env, cwd=d, timeout=120)
+            check(r.returncode == status, f"--import-model {args}: exit {r.returncode}")
+            if line:
+                check(r.stderr.startswith(line) and r.stderr.count("\n") == 1,
+                      f"--import-model {args} prints {r.stderr!r}")
+        check(not os.path.exists(os.path.join(d, "never.bin")), "a refused import wrote")
     finally:
         shutil.rmtree(d)
     if failures:

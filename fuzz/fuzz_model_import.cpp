@@ -1,0 +1,15 @@
+// libFuzzer target: a .glb or .gltf imported as an edited model of the sound archive.
+#include <cstddef>
+#include <cstdint>
+
+#include "console/console.h"
+#include "entry_points.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    setConsoleTarget(ConsoleTarget::Discard);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return fuzz_entry::modelImport(data, size);
+}

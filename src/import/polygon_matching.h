@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "import/block_polygons.h"
+
+// A file triangle brought into its bone's frame, in archive units, its corners in the viewer's
+// winding (the file's second and third corners swapped).
+struct PartTriangle {
+    float position[3][3];
+    float attribute[3][3];  // textured: 256 s, 256 t, 0; shaded: 256 × the sRGB value
+    bool textured;
+};
+
+// What became of one archive polygon.
+struct PolygonFate {
+    bool kept = false;
+    // For each corner, the triangle corner (3 × triangle + corner) it comes back as, or -1 where
+    // no triangle holds it (it keeps its values).
+    std::array<int32_t, 4> source{{-1, -1, -1, -1}};
+};
+
+struct PartMatching {
+    std::vector<PolygonFate> polygons;   // one per block polygon
+    std::vector<uint32_t> newTriangles;  // triangles that are no polygon of the archive
+    bool untouched = false;              // every polygon comes back as it was, and nothing is new
+};
+
+// Within what another tool's storage does to a value, it is still the archive's.
+constexpr double kPositionSlack = 0.5;
+constexpr double kTexCoordSlack = 0.5;
+constexpr double kColourSlack = 1.0;
+
+// Matches the part's triangles to its polygons: a triangle is a polygon's (or one half of a
+// quad's, on either diagonal) when its corners sit where the polygon's do, or, for the corners
+// that moved, carry the same texture coordinate or colour, with at least one corner in place
+// (two when only positions match). The best fits are taken first.
+PartMatching matchPart(const std::vector<BlockPolygon>& polygons,
+                       const std::vector<PartTriangle>& triangles);
