@@ -69,13 +69,14 @@ void setClearColour(const PictureBackground& background) {
     }
 }
 
-// The view's w x h pixels at the surface's bottom left, pasted at its place in the picture.
-void pasteView(const PlacedView& placed, int channels, int pictureWidth,
-               std::vector<uint8_t>& picture) {
+}  // namespace
+
+void readPlacedView(const PlacedView& placed, int sourceBottom, int channels, int pictureWidth,
+                    std::vector<uint8_t>& picture) {
     const size_t rowBytes = static_cast<size_t>(channels) * static_cast<size_t>(placed.width);
     std::vector<uint8_t> bottomUp(rowBytes * static_cast<size_t>(placed.height));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, placed.width, placed.height, channels == 4 ? GL_RGBA : GL_RGB,
+    glReadPixels(0, sourceBottom, placed.width, placed.height, channels == 4 ? GL_RGBA : GL_RGB,
                  GL_UNSIGNED_BYTE, bottomUp.data());
     for (int y = 0; y < placed.height; ++y) {
         const uint8_t* from = &bottomUp[rowBytes * static_cast<size_t>(placed.height - 1 - y)];
@@ -85,7 +86,15 @@ void pasteView(const PlacedView& placed, int channels, int pictureWidth,
     }
 }
 
-}  // namespace
+std::vector<uint8_t> blankPicture(const PictureDescription& description) {
+    const size_t channels = static_cast<size_t>(description.channels());
+    const std::vector<uint8_t> background = backgroundPixel(description.background);
+    std::vector<uint8_t> picture(channels * static_cast<size_t>(description.width) *
+                                 static_cast<size_t>(description.height));
+    for (size_t p = 0; p < picture.size(); p += channels)
+        std::copy(background.begin(), background.end(), &picture[p]);
+    return picture;
+}
 
 int PictureDescription::surfaceWidth() const {
     int most = 1;
@@ -161,13 +170,7 @@ void PictureDrawing::holdInFit(Model& model, double turnRadians) {
 }
 
 std::vector<uint8_t> PictureDrawing::draw(Model& model, double turnRadians) {
-    const int channels = description_.channels();
-    const std::vector<uint8_t> background = backgroundPixel(description_.background);
-    std::vector<uint8_t> picture(static_cast<size_t>(channels) *
-                                 static_cast<size_t>(description_.width) *
-                                 static_cast<size_t>(description_.height));
-    for (size_t p = 0; p < picture.size(); p += static_cast<size_t>(channels))
-        std::copy(background.begin(), background.end(), &picture[p]);
+    std::vector<uint8_t> picture = blankPicture(description_);
 
     FrameOptions options;
     options.axes = description_.axes;
@@ -183,7 +186,7 @@ std::vector<uint8_t> PictureDrawing::draw(Model& model, double turnRadians) {
             renderFrame(model, 0, options);  // the whole model selected
         }
         glFinish();
-        pasteView(placed, channels, description_.width, picture);
+        readPlacedView(placed, 0, description_.channels(), description_.width, picture);
     }
     return picture;
 }

@@ -48,6 +48,13 @@ PictureDescription viewSheetPicture();
 // One view alone, width x height, centred and scaled as its window.
 PictureDescription singleViewPicture(ViewIndex view, int width, int height);
 
+// A picture of the description's size in its background alone.
+std::vector<uint8_t> blankPicture(const PictureDescription& description);
+// Reads placed.width x placed.height pixels of the current context's read buffer, from its left
+// edge and sourceBottom rows above its bottom, into placed's place in picture (rows top first).
+void readPlacedView(const PlacedView& placed, int sourceBottom, int channels, int pictureWidth,
+                    std::vector<uint8_t>& picture);
+
 // Draws pictures into the current GL context, whose surface holds the description's largest
 // view and has alpha planes when the background is transparent. One context serves every model
 // and frame of a run.
