@@ -71,28 +71,38 @@ void setClearColour(const PictureBackground& background) {
 
 }  // namespace
 
+// Straight into the picture, without a buffer between: the rows arrive bottom first and are
+// then put the right way up in place.
 void readPlacedView(const PlacedView& placed, int sourceBottom, int channels, int pictureWidth,
                     std::vector<uint8_t>& picture) {
     const size_t rowBytes = static_cast<size_t>(channels) * static_cast<size_t>(placed.width);
-    std::vector<uint8_t> bottomUp(rowBytes * static_cast<size_t>(placed.height));
+    const size_t pictureRow = static_cast<size_t>(channels) * static_cast<size_t>(pictureWidth);
+    uint8_t* topLeft = &picture[pictureRow * static_cast<size_t>(placed.y) +
+                                static_cast<size_t>(channels) * static_cast<size_t>(placed.x)];
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, pictureWidth);
     glReadPixels(0, sourceBottom, placed.width, placed.height, channels == 4 ? GL_RGBA : GL_RGB,
-                 GL_UNSIGNED_BYTE, bottomUp.data());
-    for (int y = 0; y < placed.height; ++y) {
-        const uint8_t* from = &bottomUp[rowBytes * static_cast<size_t>(placed.height - 1 - y)];
-        const size_t at = static_cast<size_t>(placed.y + y) * static_cast<size_t>(pictureWidth) +
-                          static_cast<size_t>(placed.x);
-        std::copy(from, from + rowBytes, &picture[static_cast<size_t>(channels) * at]);
+                 GL_UNSIGNED_BYTE, topLeft);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    for (int y = 0; y < placed.height / 2; ++y) {
+        uint8_t* upper = topLeft + pictureRow * static_cast<size_t>(y);
+        uint8_t* lower = topLeft + pictureRow * static_cast<size_t>(placed.height - 1 - y);
+        std::swap_ranges(upper, upper + rowBytes, lower);
     }
 }
 
-std::vector<uint8_t> blankPicture(const PictureDescription& description) {
+void fillBackground(const PictureDescription& description, std::vector<uint8_t>& picture) {
     const size_t channels = static_cast<size_t>(description.channels());
     const std::vector<uint8_t> background = backgroundPixel(description.background);
-    std::vector<uint8_t> picture(channels * static_cast<size_t>(description.width) *
-                                 static_cast<size_t>(description.height));
-    for (size_t p = 0; p < picture.size(); p += channels)
+    for (size_t p = 0; p + channels <= picture.size(); p += channels)
         std::copy(background.begin(), background.end(), &picture[p]);
+}
+
+std::vector<uint8_t> blankPicture(const PictureDescription& description) {
+    std::vector<uint8_t> picture(static_cast<size_t>(description.channels()) *
+                                 static_cast<size_t>(description.width) *
+                                 static_cast<size_t>(description.height));
+    fillBackground(description, picture);
     return picture;
 }
 
@@ -169,8 +179,14 @@ void PictureDrawing::holdInFit(Model& model, double turnRadians) {
     }
 }
 
-std::vector<uint8_t> PictureDrawing::draw(Model& model, double turnRadians) {
-    std::vector<uint8_t> picture = blankPicture(description_);
+const std::vector<uint8_t>& PictureDrawing::draw(Model& model, double turnRadians) {
+    // The last frame's buffer again: fresh memory costs a batch more than the drawing.
+    std::vector<uint8_t>& picture = picture_;
+    if (picture.empty()) {
+        picture = blankPicture(description_);
+    } else if (description_.views.size() > 1) {
+        fillBackground(description_, picture);  // around the views
+    }
 
     FrameOptions options;
     options.axes = description_.axes;

@@ -50,6 +50,8 @@ PictureDescription singleViewPicture(ViewIndex view, int width, int height);
 
 // A picture of the description's size in its background alone.
 std::vector<uint8_t> blankPicture(const PictureDescription& description);
+// Paints the whole picture in the description's background.
+void fillBackground(const PictureDescription& description, std::vector<uint8_t>& picture);
 // Reads placed.width x placed.height pixels of the current context's read buffer, from its left
 // edge and sourceBottom rows above its bottom, into placed's place in picture (rows top first).
 void readPlacedView(const PlacedView& placed, int sourceBottom, int channels, int pictureWidth,
@@ -69,8 +71,8 @@ class PictureDrawing {
     // as its tree is now, turned by turnRadians. Without any, each frame is fitted alone.
     void holdInFit(Model& model, double turnRadians);
     // One frame, the whole model selected and turned by turnRadians: channels() bytes a pixel,
-    // top row first.
-    std::vector<uint8_t> draw(Model& model, double turnRadians);
+    // top row first; valid until the next frame.
+    const std::vector<uint8_t>& draw(Model& model, double turnRadians);
 
   private:
     void setUpView(const PlacedView& placed);
@@ -81,4 +83,5 @@ class PictureDrawing {
     int preparedAxesList_ = -1;
     bool holding_ = false;
     EyeBox held_[3];
+    std::vector<uint8_t> picture_;
 };
