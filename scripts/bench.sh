@@ -30,7 +30,7 @@ if grep -q veldraxis_draw_bench <<<"$build_targets"; then
 fi
 has_viewer=0
 if grep -q veldraxis-viewer <<<"$build_targets"; then
-    targets+=(veldraxis-viewer veldraxis_swap_log)
+    targets+=(veldraxis-viewer veldraxis_swap_log make-demo-archive)
     has_viewer=1
 fi
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
@@ -93,6 +93,11 @@ if [ "$has_viewer" = 1 ]; then
         "$root/scripts/with-xvfb.sh" "$root/bench/real_viewer_startup.sh" \
             "$build/veldraxis-viewer" "$build/bench/libveldraxis_swap_log.so" $archive
     done
+    echo
+    echo "== Pictures without a display: turntables next to single runs, a batch of 100"
+    "$build/tools/demo_model/make-demo-archive" --write "$data/demo.bin" >/dev/null
+    python3 "$root/bench/picture_times.py" "$build/veldraxis-viewer" "$data/demo.bin" \
+        "$data/large.bin"
 fi
 }
 run_all 2>&1 | tee "$log"

@@ -12,7 +12,7 @@ packages=(
     xvfb xdotool x11-apps imagemagick fonts-dejavu-core python3
     clang-14 libclang-rt-14-dev
     libtinygltf-dev nlohmann-json3-dev assimp-utils nodejs libcli11-dev
-    libpng-dev zlib1g-dev
+    libpng-dev zlib1g-dev libwebp-dev webp
     ccache dpkg-dev lintian desktop-file-utils appstream groff-base file
 )
 # npm runs the glTF validator's install; some node packagings ship it inside nodejs.

@@ -1,9 +1,7 @@
 #include "cli/offscreen_context.h"
 
 #include <EGL/eglext.h>
-#include <GL/gl.h>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -21,9 +19,9 @@ EGLint configAttribute(EGLDisplay display, EGLConfig config, EGLint attribute) {
     return value;
 }
 
-// EGL sorts deeper colour first, so the 8-bit RGB configurations without alpha are picked out
-// by hand; among them the 24-bit depth buffer that the X server gives the windows is preferred.
-EGLConfig chooseViewerLikeConfig(EGLDisplay display) {
+// EGL sorts deeper colour first, so the 8-bit configurations with the alpha asked for are picked
+// out by hand; among them the 24-bit depth buffer that the X server gives the windows is preferred.
+EGLConfig chooseViewerLikeConfig(EGLDisplay display, EGLint alphaSize) {
     const EGLint wanted[] = {EGL_SURFACE_TYPE,
                              EGL_PBUFFER_BIT,
                              EGL_RENDERABLE_TYPE,
@@ -47,7 +45,7 @@ EGLConfig chooseViewerLikeConfig(EGLDisplay display) {
         if (configAttribute(display, c, EGL_RED_SIZE) != 8 ||
             configAttribute(display, c, EGL_GREEN_SIZE) != 8 ||
             configAttribute(display, c, EGL_BLUE_SIZE) != 8 ||
-            configAttribute(display, c, EGL_ALPHA_SIZE) != 0) {
+            configAttribute(display, c, EGL_ALPHA_SIZE) != alphaSize) {
             continue;
         }
         const int score = configAttribute(display, c, EGL_DEPTH_SIZE) == 24 ? 1 : 0;
@@ -65,7 +63,7 @@ OffscreenDisplay::~OffscreenDisplay() {
     if (display_ != EGL_NO_DISPLAY) eglTerminate(display_);
 }
 
-bool OffscreenDisplay::open(std::string& error) {
+bool OffscreenDisplay::open(std::string& error, bool alphaPlanes) {
     const auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (!getPlatformDisplay) {
@@ -87,16 +85,17 @@ bool OffscreenDisplay::open(std::string& error) {
         error = eglFailure("eglBindAPI(EGL_OPENGL_API)");
         return false;
     }
-    config_ = chooseViewerLikeConfig(display_);
+    config_ = chooseViewerLikeConfig(display_, alphaPlanes ? 8 : 0);
     if (!config_) {
-        error = "EGL offers no 8-bit RGB configuration without alpha and with depth";
+        error = alphaPlanes ? "EGL offers no 8-bit RGBA configuration with depth"
+                            : "EGL offers no 8-bit RGB configuration without alpha and with depth";
         return false;
     }
     return true;
 }
 
 OffscreenContext::OffscreenContext(const OffscreenDisplay& display, int width, int height)
-    : display_(display.display()), width_(width), height_(height) {
+    : display_(display.display()) {
     const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
     surface_ = eglCreatePbufferSurface(display_, display.config(), size);
     if (surface_ == EGL_NO_SURFACE) {
@@ -122,18 +121,4 @@ OffscreenContext::~OffscreenContext() {
 bool OffscreenContext::ready(std::string& error) const {
     error = error_;
     return error_.empty();
-}
-
-std::vector<uint8_t> OffscreenContext::readRgb() const {
-    const size_t rowBytes = 3 * static_cast<size_t>(width_);
-    std::vector<uint8_t> bottomUp(rowBytes * static_cast<size_t>(height_));
-    glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    std::vector<uint8_t> topDown(bottomUp.size());
-    for (int y = 0; y < height_; ++y) {
-        const uint8_t* row = &bottomUp[rowBytes * static_cast<size_t>(height_ - 1 - y)];
-        std::copy(row, row + rowBytes, &topDown[rowBytes * static_cast<size_t>(y)]);
-    }
-    return topDown;
 }

@@ -2,9 +2,7 @@
 
 #include <EGL/egl.h>
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 // Off-screen OpenGL without a window system: Mesa's surfaceless EGL platform gives a
 // compatibility-profile context (immediate mode, display lists) on a machine without X.
@@ -16,8 +14,9 @@ class OffscreenDisplay {
     OffscreenDisplay& operator=(const OffscreenDisplay&) = delete;
 
     // Connects to the surfaceless platform and picks a configuration like the viewer's
-    // windows: 8-bit RGB, no alpha planes, a depth buffer. false with the reason in error.
-    bool open(std::string& error);
+    // windows: 8-bit RGB, no alpha planes, a depth buffer; with alphaPlanes, 8-bit alpha as
+    // well, for transparent pictures. false with the reason in error.
+    bool open(std::string& error, bool alphaPlanes = false);
 
     EGLDisplay display() const { return display_; }
     EGLConfig config() const { return config_; }
@@ -27,8 +26,7 @@ class OffscreenDisplay {
     EGLConfig config_ = nullptr;
 };
 
-// A fresh context drawing into a pbuffer of one view's size, current for its lifetime. Each
-// view gets its own, as each of the viewer's windows has its own context and matrices.
+// A context drawing into a pbuffer, current for its lifetime.
 class OffscreenContext {
   public:
     OffscreenContext(const OffscreenDisplay& display, int width, int height);
@@ -39,12 +37,8 @@ class OffscreenContext {
     // false with the reason in error when the buffer or the context could not be made current.
     bool ready(std::string& error) const;
 
-    // The finished frame, RGB, top row first.
-    std::vector<uint8_t> readRgb() const;
-
   private:
     EGLDisplay display_;
-    int width_, height_;
     EGLSurface surface_ = EGL_NO_SURFACE;
     EGLContext context_ = EGL_NO_CONTEXT;
     std::string error_;

@@ -32,9 +32,10 @@ void setUntexturedBlend() {
 
 }  // namespace
 
-void renderFrame(Model& model, int32_t selectedBone) {
+void renderFrame(Model& model, int32_t selectedBone, const FrameOptions& options) {
     BoneNode& root = *model.rootNode();
-    root.selectBone(boneIdToMark(model.boneIndexList(), selectedBone));
+    // Without axes no part is marked, so none draws its own.
+    root.selectBone(options.axes ? boneIdToMark(model.boneIndexList(), selectedBone) : -1);
     const int axes = axesList(model);
 
     glEnable(GL_LIGHT0);
@@ -49,7 +50,7 @@ void renderFrame(Model& model, int32_t selectedBone) {
     glEnable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
     drawUntexturedTree(root, axes);
-    glCallList(static_cast<GLuint>(axes));  // the world axes, always drawn
+    if (options.axes) glCallList(static_cast<GLuint>(axes));  // the world axes
 
     // Texels of palette index 0 have alpha 0 and leave what lies behind them visible.
     glDepthFunc(GL_LEQUAL);

@@ -53,7 +53,12 @@ void applyViewSize(int width, int height);
 // A view's display: the frame (below), then flush and swap.
 void drawFrame(Model& model, int32_t selectedBone);
 
+// What a frame may leave out; the viewer's windows draw everything.
+struct FrameOptions {
+    bool axes = true;  // the world axes and the chosen bone's axes
+};
+
 // The frame without the flush and swap: marks the part of selectedBone (0 the whole model, i the
 // i-th entry of the bone index list), clears, draws the untextured pass, the world axes and the
 // textured pass into the current window's back buffer.
-void renderFrame(Model& model, int32_t selectedBone);
+void renderFrame(Model& model, int32_t selectedBone, const FrameOptions& options = {});

@@ -119,6 +119,8 @@ CommandDialog dialogOf(FileCommand command) {
         case FileCommand::ExportGltf:
             return {"Export glTF", "Export glTF (.glb or .gltf) to", true, "glTF (.glb, .gltf)",
                     "*.glb *.gltf"};
+        case FileCommand::SavePicture:
+            return {"Save picture", "Save picture to", true, "PNG pictures", "*.png"};
         case FileCommand::OpenArchive:
             break;
     }

@@ -23,7 +23,7 @@ int runAndCapture(const std::vector<std::string>& argv, std::string& output,
 
 // The commands that ask for a file. Each names the chooser's title and offers its own filter
 // beside "All files".
-enum class FileCommand { SaveMatrix, LoadMatrix, ExportGltf, OpenArchive };
+enum class FileCommand { SaveMatrix, LoadMatrix, ExportGltf, OpenArchive, SavePicture };
 
 // Where the console asks when no chooser is installed, and whether someone can answer there: a
 // console that is not a terminal (a pipe, a file, /dev/null) cannot be asked.

@@ -2,10 +2,12 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "model/model.h"
 #include "render/pick_pass.h"
+#include "render/picture.h"
 #include "render/view_fitting.h"
 #include "render/views.h"
 #include "shell/file_dialog.h"
@@ -106,6 +108,36 @@ void GlutPlatform::resetViewZoom() {
     }
     glutSetWindow(mainWindow);
     glutPostRedisplay();
+}
+
+bool GlutPlatform::choosePictureFile(std::string& path) {
+    return askForFile(FileCommand::SavePicture, path);
+}
+
+// Each view drawn again into its window's back buffer, as its display does, and read back;
+// a window the user made smaller than its place leaves the rest of the place in the clear
+// colour, a larger one gives its top left part.
+bool GlutPlatform::drawViewSheet(std::vector<uint8_t>& rgb, int& width, int& height) {
+    if (!theModel) return false;
+    const PictureDescription sheet = viewSheetPicture();
+    rgb = blankPicture(sheet);
+    const int windows[3] = {mainWindow, sideWindow, upWindow};
+    for (PlacedView placed : sheet.views) {
+        glutSetWindow(windows[placed.view]);
+        enterCurrentView();
+        const int shownHeight = glutGet(GLUT_WINDOW_HEIGHT);
+        placed.width = std::min(placed.width, glutGet(GLUT_WINDOW_WIDTH));
+        placed.height = std::min(placed.height, shownHeight);
+        renderFrame(*theModel, selectedBone);
+        glFinish();
+        readPlacedView(placed, shownHeight - placed.height, 3, sheet.width, rgb);
+    }
+    // The back buffers now hold what was read; the next display draws them again.
+    glutSetWindow(mainWindow);
+    glutPostRedisplay();
+    width = sheet.width;
+    height = sheet.height;
+    return true;
 }
 
 bool GlutPlatform::chooseFolder(const char* prompt, std::string& path) {

@@ -29,6 +29,8 @@ class GlutPlatform : public ShellPlatform {
     int32_t pickBone(int x, int y) override;
     void fitViews() override;
     void resetViewZoom() override;
+    bool choosePictureFile(std::string& path) override;
+    bool drawViewSheet(std::vector<uint8_t>& rgb, int& width, int& height) override;
 
     // The views' GL contexts (set by start-up).
     ViewContexts* viewContexts = nullptr;

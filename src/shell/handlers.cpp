@@ -1,9 +1,12 @@
 #include "shell/handlers.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "console/console.h"
 #include "export/gltf_export.h"
@@ -11,6 +14,7 @@
 #include "model/model.h"
 #include "model/part_mesh.h"
 #include "model/pose_file.h"
+#include "png/png_writing.h"
 #include "shell/archive_following.h"
 #include "shell/archive_loop.h"
 #include "shell/archive_opening.h"
@@ -69,6 +73,27 @@ void exportGltfFile() {
     input.loaded = theModel->loadedPose;
     input.poses.push_back({"the current pose", Pose::capture(*rootNode)});
     if (exportGltf(input, path) == 0) consolePrintf("Export glTF : %s\n", path.c_str());
+}
+
+bool hasPngEnding(const std::string& path) {
+    return path.size() > 4 && strcasecmp(path.c_str() + path.size() - 4, ".png") == 0;
+}
+
+// The three views as the windows show them, as the --render sheet.
+void savePicture() {
+    std::string path;
+    if (!shellPlatform->choosePictureFile(path)) return;
+    if (!hasPngEnding(path)) path += ".png";
+    std::vector<uint8_t> rgb;
+    int width = 0, height = 0;
+    std::string error;
+    if (!shellPlatform->drawViewSheet(rgb, width, height)) {
+        consolePrintf("%s: the views could not be drawn\n", path.c_str());
+    } else if (writePngFile(path, width, height, 3, rgb, error)) {
+        consolePrintf("Save picture : %s\n", path.c_str());
+    } else {
+        consolePrintf("%s: %s\n", path.c_str(), error.c_str());
+    }
 }
 
 void saveMatrix() {
@@ -317,6 +342,9 @@ void onMenu(int value) {
             break;
         case kMenuPreviousArchive:
             walkFolder(-1);
+            break;
+        case kMenuSavePicture:
+            savePicture();
             break;
         default:
             break;

@@ -47,6 +47,13 @@ class ShellPlatform {
     // Every view's zoom set so that the shown parts fit it, or back to the start-up zoom; the
     // views redraw.
     virtual void fitViews() = 0;
+    // "Save picture": asks for the PNG to write; false when the user cancelled.
+    virtual bool choosePictureFile(std::string& /*path*/) { return false; }
+    // The three views drawn as the windows show them now, laid out as the --render sheet: RGB,
+    // top row first. false when there is nothing to draw.
+    virtual bool drawViewSheet(std::vector<uint8_t>& /*rgb*/, int& /*width*/, int& /*height*/) {
+        return false;
+    }
     virtual void resetViewZoom() = 0;
 };
 

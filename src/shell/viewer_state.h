@@ -36,6 +36,7 @@ constexpr int kMenuPlayPoses = 32756;
 constexpr int kMenuReloadArchive = 32755;
 constexpr int kMenuNextArchive = 32754;
 constexpr int kMenuPreviousArchive = 32753;
+constexpr int kMenuSavePicture = 32752;
 
 // The top menu's entries below "Mouse mode", in order; a new command goes at the end.
 struct MenuEntry {
@@ -48,7 +49,8 @@ inline constexpr MenuEntry kTopMenuEntries[] = {
     {"Reset pose", kMenuResetPose},     {"Open archive", kMenuOpenArchive},
     {"Fit views", kMenuFitViews},       {"Extract textures", kMenuExtractTextures},
     {"Play poses", kMenuPlayPoses},     {"Reload archive", kMenuReloadArchive},
-    {"Next archive", kMenuNextArchive}, {"Previous archive", kMenuPreviousArchive}};
+    {"Next archive", kMenuNextArchive}, {"Previous archive", kMenuPreviousArchive},
+    {"Save picture", kMenuSavePicture}};
 
 // Process-wide viewer state, changed only by start-up and the input handlers.
 extern Model* theModel;

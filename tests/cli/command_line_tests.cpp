@@ -99,6 +99,22 @@ TEST_F(CommandLine, UsageErrorsSayWhatIsWrongAndWriteNothing) {
          "veldraxis-viewer --export: --gltf names the form of a folder's files; the file out.glb "
          "has its own ending"},
         {{"--render", "o.png", "--info"}, mode + "--info is another mode: give one mode at a time"},
+        {{"--render", "o.png", "--view", "main", "--size", "4097x10"},
+         mode + "--size: '4097x10' is not WxH with each side from 1 to 4096"},
+        {{"--render", "o.png", "--size", "10x10"},
+         mode + "--size needs --view: the sheet keeps its 960 x 720"},
+        {{"--render", "o.png", "--view", "top"},
+         mode + "--view: 'top' is not a view; give main, side or up"},
+        {{"--render", "o.png", "--background", "#12345"},
+         mode + "--background: '#12345' is neither #RRGGBB nor transparent"},
+        {{"--render", "o.webp", "--turntable", "1"}, mode + "--turntable 1: give 2 to 360 frames"},
+        {{"--render", "o.png", "--turntable", "12"},
+         mode + "o.png: an animation goes into a .webp file, not a .png"},
+        {{"--render", "o.webp"},
+         mode + "o.webp: a still picture goes into a .png file; an animated .webp needs "
+                "--turntable, or several --pose with --fps"},
+        {{"--render", "o.webp", "--fps", "12", "--pose", at("a.pose")},
+         mode + "--fps needs --turntable or two or more --pose files"},
     };
     const std::vector<std::string> before = filesIn(dir.path());
     for (const auto& c : cases) {

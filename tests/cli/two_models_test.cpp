@@ -5,8 +5,7 @@
 #include <string>
 
 #include "archive_builder.h"
-#include "cli/offscreen_context.h"
-#include "cli/view_sheet.h"
+#include "cli/offscreen_pictures.h"
 #include "demo_archive.h"
 #include "model/model.h"
 #include "model/model_loading.h"
@@ -40,15 +39,18 @@ TEST(TwoModels, LoadSideBySideAndDrawOneAfterTheOther) {
     showAllParts(demo);
     showAllParts(other);
 
-    OffscreenDisplay display;
+    // One context for all three, as a batch draws them.
+    OffscreenPictures pictures(viewSheetPicture());
     std::string error;
-    ASSERT_TRUE(display.open(error)) << error;
-    ViewSheet first, second, again;
-    ASSERT_TRUE(drawViewSheet(display, demo, first, error)) << error;
-    ASSERT_TRUE(drawViewSheet(display, other, second, error)) << error;
-    ASSERT_TRUE(drawViewSheet(display, demo, again, error)) << error;
-    EXPECT_NE(first.rgb, second.rgb);
-    EXPECT_EQ(first.rgb, again.rgb);
+    ASSERT_TRUE(pictures.open(error)) << error;
+    PictureDrawing& drawing = pictures.drawing();
+    drawing.prepare(demo);
+    const std::vector<uint8_t> first = drawing.draw(demo, 0);
+    drawing.prepare(other);
+    const std::vector<uint8_t> second = drawing.draw(other, 0);
+    drawing.prepare(demo);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first, drawing.draw(demo, 0));
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ UNDO_AT, REDO_AT = (PANEL_X + 132, PANEL_Y + 156), (PANEL_X + 132, PANEL_Y + 179
 # The top menu's entries in order (positions count from 1).
 MENU = ["Mouse mode", "Init matrix", "Load matrix", "Save matrix", "Export glTF", "Reset pose",
         "Open archive", "Fit views", "Extract textures", "Play poses", "Reload archive",
-        "Next archive", "Previous archive"]
+        "Next archive", "Previous archive", "Save picture"]
 
 # What the stub chooser is called with, per command: the title names it, its files and all files.
 POSE_FILTERS = " --file-filter=Pose files | *.pose *.bin --file-filter=All files | *"
@@ -53,6 +53,9 @@ SAVE_CALL = "--file-selection --save --title=Save matrix" + POSE_FILTERS
 LOAD_CALL = "--file-selection --title=Load matrix" + POSE_FILTERS
 EXPORT_CALL = ("--file-selection --save --title=Export glTF --file-filter=glTF (.glb, .gltf) | "
                "*.glb *.gltf --file-filter=All files | *")
+
+PICTURE_CALL = ("--file-selection --save --title=Save picture --file-filter=PNG pictures | *.png "
+                "--file-filter=All files | *")
 
 def menu_position(entry):
     return MENU.index(entry) + 1
@@ -142,7 +145,7 @@ def pick_from_menu(*positions):
     wait_until(lambda: menus_shown() == 1, 10, "the menu to open")
     menu_x, menu_y = x, y
     for level, position in enumerate(positions):
-        entry = (menu_x + 40, menu_y + 12 + 24 * (position - 1))
+        entry = (menu_x + 40, menu_y + 12 + 25 * (position - 1))  # 25 pixels an entry
         xdo("mousemove", entry[0] - 2, entry[1])
         xdo("mousemove", *entry)
         if level + 1 < len(positions):
@@ -738,6 +741,24 @@ def case_render_pose(s):
     s.drag(main_view_at(0, -80), main_view_at(40, -50))  # turns the model about Z and X
     s.save_pose("turned.bin")
     expect_render_matches_windows(s, 3, "--pose", os.path.join(s.dir, "turned.bin"), s.archive)
+
+
+def case_save_picture(s):
+    """"Save picture" lays the views out as --render does; with every part shown and the pose
+    and zoom the archive loads with, it is the --render picture byte for byte."""
+    for row in range(1, 4):
+        s.click(checkbox_at(row))
+    path = os.path.join(s.dir, "views")  # the name gets its .png
+    s.answer(path)
+    s.menu(menu_position("Save picture"))
+    wait_until(lambda: os.path.exists(path + ".png"), 10, "the picture")
+    rendered = os.path.join(s.dir, "rendered.png")
+    subprocess.run([s.options.viewer, "--render", rendered, "--quiet", s.archive], check=True)
+    difference = subprocess.run(["compare", "-metric", "AE", path + ".png", rendered, "null:"],
+                                capture_output=True, text=True)
+    check(difference.returncode == 0, f"differs from --render: {difference.stderr}")
+    check(s.chooser_calls() == [PICTURE_CALL], f"chooser calls {s.chooser_calls()}")
+    check(s.console().endswith(f"Save picture : {path}.png\n"), f"console {s.console()!r}")
 
 
 BASELINES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "baselines")

@@ -69,6 +69,114 @@ def case_geometry(options, folder):
           "below the up view: the clear colour")
 
 
+def frames(path, folder):
+    """The animation's frames as PNG files, and each frame's duration in ms."""
+    os.mkdir(folder)
+    subprocess.run(["convert", path, "-coalesce", f"png:{folder}/frame%d.png"], check=True)
+    count = len([n for n in os.listdir(folder) if n.startswith("frame")])
+    info = subprocess.run(["webpinfo", path], capture_output=True, text=True, check=True).stdout
+    durations = [int(line.split()[1]) for line in info.splitlines() if "Duration:" in line]
+    return [f"{folder}/frame{k}.png" for k in range(count)], durations
+
+
+def same(a, b):
+    return subprocess.run(["compare", "-metric", "AE", a, b, "null:"],
+                          capture_output=True).returncode == 0
+
+
+def case_pictures(options, folder):
+    """Each view is its place in the sheet; a fitted view at an odd size keeps its 10-pixel
+    margin; a transparent background is alpha 0 exactly where an opaque one shows, in the
+    texture's holes too; --no-axes leaves the axes out."""
+    demo = os.path.join(folder, "demo.bin")
+    subprocess.run([options.demo_maker, "--write", demo], check=True, capture_output=True)
+    sheet = os.path.join(folder, "sheet.png")
+    check(run(options, "--render", sheet, "--quiet", demo).returncode == 0, "sheet")
+    for view, crop in [("main", "320x720+0+0"), ("side", "320x720+320+0"),
+                       ("up", "320x320+640+0")]:
+        alone, place = os.path.join(folder, view + ".png"), os.path.join(folder, "place.png")
+        check(run(options, "--render", alone, "--view", view, "--quiet", demo).returncode == 0,
+              view)
+        subprocess.run(["convert", sheet, "-crop", crop, "+repage", place], check=True)
+        check(same(alone, place), f"--view {view} differs from its place in the sheet")
+
+    # The L spans x -60..60 and z -80..80: at 301 x 157 the height decides, 137 pixels for 160
+    # units, and the width follows at 120 * 137 / 160 = 102.75.
+    fitted = os.path.join(folder, "fitted.png")
+    result = run(options, "--render", fitted, "--view", "main", "--size", "301x157", "--fit",
+                 "--no-axes", "--background", "#000000", os.path.join(folder, "ell.bin"))
+    check(result.returncode == 0, f"--fit: {result}")
+    rgb, width = pixels(fitted)
+    drawn = [(i // 3 % width, i // 3 // width) for i in range(0, len(rgb), 3) if rgb[i:i + 3] !=
+             b"\0\0\0"]
+    xs, ys = [x for x, _ in drawn], [y for _, y in drawn]
+    check(width == 301 and (min(ys), max(ys)) == (10, 146) and (min(xs), max(xs)) == (99, 201),
+          f"fitted: x {min(xs)}..{max(xs)}, y {min(ys)}..{max(ys)}")
+
+    textured = os.path.join(folder, "textured.bin")
+    looks = {}
+    for background in ("#000000", "#ffffff", "transparent"):
+        out = os.path.join(folder, background.strip("#") + ".png")
+        result = run(options, "--render", out, "--view", "main", "--background", background,
+                     "--quiet", textured)
+        check(result.returncode == 0, f"--background {background}: {result}")
+        looks[background] = pixels(out, "rgba")[0]
+    black, white, clear = looks["#000000"], looks["#ffffff"], looks["transparent"]
+    holes = 0
+    for i in range(0, len(clear), 4):
+        shows_background = black[i:i + 3] != white[i:i + 3]
+        check(clear[i + 3] == (0 if shows_background else 255) and
+              (shows_background or clear[i:i + 3] == black[i:i + 3]), f"pixel {i // 4}")
+        # A hole: the background showing between drawn pixels of one row.
+        holes += shows_background and black[i - 4:i - 1] == black[i + 4:i + 7] != b"\0\0\0"
+    check(holes > 50, f"{holes} pixels of texture holes")
+
+    axes, bare = os.path.join(folder, "axes.png"), os.path.join(folder, "bare.png")
+    quad = os.path.join(folder, "quad.bin")
+    check(run(options, "--render", axes, "--view", "up", quad).returncode == 0 and
+          run(options, "--render", bare, "--view", "up", "--no-axes", quad).returncode == 0,
+          "--no-axes")
+    with_axes, without = pixels(axes)[0], pixels(bare)[0]
+    at = lambda rgb, x, y: tuple(rgb[3 * (y * 320 + x):3 * (y * 320 + x) + 3])
+    # The red x axis at world (100, 0), the green y axis at (0, 100), in the up view.
+    check(at(with_axes, 260, 160) == (255, 0, 0) and at(with_axes, 159, 260) == (0, 255, 0),
+          "the axes drawn")
+    check(at(without, 260, 160) == CLEAR and at(without, 159, 260) == CLEAR and
+          [i for i in range(0, len(without), 3) if without[i:i + 3] != with_axes[i:i + 3]],
+          "--no-axes: no axes, the rest as drawn")
+
+
+def case_animations(options, folder):
+    """A turntable's frame 0 is the still picture and its half turn the mirror image of it
+    (the L is drawn from both sides); a pose sequence's frames are --render --time at 0, 1/F,
+    ... and its last the last pose."""
+    ell, poses = os.path.join(folder, "ell.bin"), []
+    for name in ("ell-a.pose", "ell-b.pose"):
+        poses += ["--pose", os.path.join(folder, name)]
+    view = ["--view", "main", "--no-axes", "--quiet"]
+    still = os.path.join(folder, "still.png")
+    turn = os.path.join(folder, "turn.webp")
+    check(run(options, "--render", still, *view, ell).returncode == 0 and
+          run(options, "--render", turn, "--turntable", "4", *view, ell).returncode == 0,
+          "turntable")
+    shown, durations = frames(turn, os.path.join(folder, "turn"))
+    check(len(shown) == 4 and durations == [83, 84, 83, 83], f"{len(shown)} {durations}")
+    mirrored = os.path.join(folder, "mirrored.png")
+    subprocess.run(["convert", shown[2], "-flop", mirrored], check=True)
+    check(same(shown[0], still) and same(mirrored, still), "frame 0 and the half turn")
+
+    played = os.path.join(folder, "played.webp")
+    check(run(options, "--render", played, "--fps", "4", *poses, *view, ell).returncode == 0,
+          "pose sequence")
+    shown, durations = frames(played, os.path.join(folder, "played"))
+    check(durations == [250] * 5, f"durations {durations}")
+    for k, frame in enumerate(shown):
+        at = ["--time", str(k / 4)] if k < 4 else []
+        check(run(options, "--render", still, *poses, *at, *view, ell).returncode == 0 and
+              same(frame, still), f"frame {k}")
+    check(not same(shown[0], shown[2]), "the pose moves")
+
+
 def case_texture(options, folder):
     page = os.path.join(folder, "page.png")
     result = run(options, "--texture", page, os.path.join(folder, "textured.bin"))

@@ -7,6 +7,9 @@
 //                  out of the tree); two images, the second overwriting part of the first
 //   textured.expect.json   what the builder put into textured.bin: bones and images
 //   textured.page.rgba     the texture page the core decodes from textured.bin
+//   ell.bin        one bone carrying an orange L in the plane y = 0, both windings, its edges on
+//                  whole units: the bar x -60..-20, z -80..80, the foot x -20..60, z 40..80
+//   ell-a.pose, ell-b.pose   ell.bin as loaded, and with the bone tipped about x
 #include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -14,16 +17,19 @@
 
 #include "archive_builder.h"
 #include "console/console.h"
+#include "model/bone_node.h"
 #include "model/model.h"
+#include "model/model_loading.h"
+#include "model/pose_file.h"
 #include "texture/texture_page.h"
 
 using namespace archive_builder;
 
 namespace {
 
-MeshBlock tiltedQuad() {
+archive_builder::MeshBlock tiltedQuad() {
     // Centre c = (-90, -90, -90), corners c ± u ± v with u = (30, -30, 0), v = (30, 30, 60).
-    MeshBlock mesh;
+    archive_builder::MeshBlock mesh;
     mesh.vertices = {
         {-150, -90, -150, 0}, {-90, -150, -150, 0}, {-30, -90, -30, 0}, {-90, -30, -30, 0}};
     const RGB magenta{255, 0, 255};
@@ -34,9 +40,44 @@ MeshBlock tiltedQuad() {
     return mesh;
 }
 
-MeshBlock mixedMesh(size_t texturedTriangles, size_t texturedQuads, size_t shadedTriangles,
-                    size_t shadedQuads) {
-    MeshBlock mesh;
+bool write(const std::string& path, const Bytes& bytes) {
+    if (writeFile(path, bytes)) return true;
+    std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    return false;
+}
+
+// The rectangle x0..x1, z0..z1 in the plane y = 0, seen from both sides.
+void addTwoSidedRectangle(archive_builder::MeshBlock& mesh, int16_t x0, int16_t z0, int16_t x1,
+                          int16_t z1) {
+    const uint16_t first = static_cast<uint16_t>(mesh.vertices.size());
+    mesh.vertices.insert(mesh.vertices.end(),
+                         {{x0, 0, z0, 0}, {x1, 0, z0, 0}, {x0, 0, z1, 0}, {x1, 0, z1, 0}});
+    const RGB orange{200, 100, 0};
+    const auto v = [first](int k) { return vref(static_cast<uint16_t>(first + k)); };
+    mesh.shadedQuads.push_back({{v(0), v(1), v(2), v(3)}, {orange, orange, orange, orange}});
+    mesh.shadedQuads.push_back({{v(0), v(2), v(1), v(3)}, {orange, orange, orange, orange}});
+}
+
+bool writeEll(const std::string& folder) {
+    archive_builder::MeshBlock ell;
+    addTwoSidedRectangle(ell, -60, -80, -20, 80);
+    addTwoSidedRectangle(ell, -20, 40, 60, 80);
+    Skeleton skeleton;
+    skeleton.bones.push_back({0, 0, ell, {}});
+    const Bytes bytes = buildModelArchive(skeleton, AngleTable{0, {0}});
+    Model model;
+    loadModelFromBytes(model, bytes.data(), bytes.size(), true);
+    BoneNode& root = *model.rootNode();
+    if (!write(folder + "/ell.bin", bytes) ||
+        savePoseFile(root, (folder + "/ell-a.pose").c_str()) != 0)
+        return false;
+    root.rotateBone(rotationAboutX(0.8), 1);
+    return savePoseFile(root, (folder + "/ell-b.pose").c_str()) == 0;
+}
+
+archive_builder::MeshBlock mixedMesh(size_t texturedTriangles, size_t texturedQuads,
+                                     size_t shadedTriangles, size_t shadedQuads) {
+    archive_builder::MeshBlock mesh;
     mesh.vertices = {{0, 0, 0, 0}, {40, 0, 0, 0}, {40, 0, 40, 0}, {0, 0, 40, 0}};
     const std::array<uint16_t, 3> tri{vref(0), vref(1), vref(2)};
     const std::array<uint16_t, 4> quad{vref(0), vref(1), vref(3), vref(2)};
@@ -52,8 +93,9 @@ MeshBlock mixedMesh(size_t texturedTriangles, size_t texturedQuads, size_t shade
     return mesh;
 }
 
-TimImage image(uint8_t palettes, uint16_t widthUnits, uint16_t height, uint8_t index) {
-    TimImage tim;
+archive_builder::TimImage image(uint8_t palettes, uint16_t widthUnits, uint16_t height,
+                                uint8_t index) {
+    archive_builder::TimImage tim;
     tim.paletteCount = palettes;
     tim.widthUnits = widthUnits;
     tim.height = height;
@@ -68,12 +110,6 @@ TimImage image(uint8_t palettes, uint16_t widthUnits, uint16_t height, uint8_t i
     return tim;
 }
 
-bool write(const std::string& path, const Bytes& bytes) {
-    if (writeFile(path, bytes)) return true;
-    std::fprintf(stderr, "cannot write %s\n", path.c_str());
-    return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,20 +122,21 @@ int main(int argc, char** argv) {
     Skeleton quad;
     quad.bones.push_back({0, 0, tiltedQuad(), {}});
     if (!write(folder + "/quad.bin", buildModelArchive(quad, AngleTable{0, {0}}))) return 1;
+    if (!writeEll(folder)) return 1;
 
     Skeleton skeleton;
     skeleton.bones.push_back({0, 120, mixedMesh(2, 1, 3, 0), {}});
     skeleton.bones.push_back({1, -40, mixedMesh(0, 2, 0, 4), {}});
     skeleton.bones.push_back({4, 7, mixedMesh(1, 0, 0, 1), {}});  // parent: a later bone
     const AngleTable angles{0, {0, 16384, -32768}};
-    const std::vector<TimImage> images{image(2, 16, 64, 5), image(1, 4, 32, 9)};
+    const std::vector<archive_builder::TimImage> images{image(2, 16, 64, 5), image(1, 4, 32, 9)};
     const std::string archive = folder + "/textured.bin";
     if (!write(archive, buildModelArchive(skeleton, angles, images))) return 1;
 
     nlohmann::ordered_json expect;
     for (size_t i = 0; i < skeleton.bones.size(); ++i) {
         const Bone& bone = skeleton.bones[i];
-        const MeshBlock& mesh = *bone.mesh;
+        const archive_builder::MeshBlock& mesh = *bone.mesh;
         expect["bones"].push_back({{"id", i + 1},
                                    {"parent", bone.parent},
                                    {"length", bone.length},
@@ -111,7 +148,7 @@ int main(int argc, char** argv) {
                                      {"shadedQuads", mesh.shadedQuads.size()}}},
                                    {"inTree", i < 2}});
     }
-    for (const TimImage& tim : images) {
+    for (const archive_builder::TimImage& tim : images) {
         expect["textures"].push_back({{"width", 4 * tim.widthUnits},
                                       {"height", tim.height},
                                       {"palettes", tim.paletteCount}});
