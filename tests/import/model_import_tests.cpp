@@ -29,7 +29,7 @@ namespace {
 // shows.
 void markUnreadBytes(ab::Bytes& block) {
     MeshBlockLayout layout;
-    ASSERT_TRUE(measureMeshBlock(BoundedReader(block.data(), block.size()), layout, nullptr));
+    ASSERT_TRUE(measureMeshBlock(BoundedReader(block.data(), block.size()), layout).ok());
     for (size_t v = 0; v < layout.vertexCount; ++v) block[4 + 8 * v + 6] = 0x5A;
     const std::vector<size_t> unread[kPolygonKindCount] = {
         {6, 7, 11}, {11, 18, 19}, {6, 7, 11, 15, 19}, {11, 15, 19, 23}};
