@@ -67,18 +67,9 @@ int runImportModel(const ImportModelArguments& args) {
 
 ModeRunner declareImportModelMode(CLI::App& app) {
     auto args = std::make_shared<ImportModelArguments>();
-    app.add_option("IN", args->input, "The .glb or .gltf to take the model from")
-        ->type_name("FILE")
-        ->required()
-        ->check(fileNameCheck(false));
-    app.add_option("OUT", args->output, "The archive to write")
-        ->type_name("FILE")
-        ->required()
-        ->check(fileNameCheck(false));
-    app.add_option("ARCHIVE", args->archive,
-                   "The model archive (- for standard input); the built-in demo without one")
-        ->type_name("FILE")
-        ->check(fileNameCheck(true));
+    addFileArgument(app, "IN", args->input, "The .glb or .gltf to take the model from");
+    addFileArgument(app, "OUT", args->output, "The archive to write");
+    addArchiveArgument(app, args->archive);
     addQuietFlag(app, args->quiet);
     return [args] { return runImportModel(*args); };
 }

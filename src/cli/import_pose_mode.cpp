@@ -58,19 +58,10 @@ int runImport(const ImportArguments& args) {
 
 ModeRunner declareImportPoseMode(CLI::App& app) {
     auto args = std::make_shared<ImportArguments>();
-    app.add_option("IN", args->input, "The .glb or .gltf to take the pose from")
-        ->type_name("FILE")
-        ->required()
-        ->check(fileNameCheck(false));
-    app.add_option("OUT", args->output,
-                   "The pose file to write, or a folder for pose-000.bin, pose-001.bin, ...")
-        ->type_name("FILE")
-        ->required()
-        ->check(fileNameCheck(false));
-    app.add_option("ARCHIVE", args->archive,
-                   "The model archive (- for standard input); the built-in demo without one")
-        ->type_name("FILE")
-        ->check(fileNameCheck(true));
+    addFileArgument(app, "IN", args->input, "The .glb or .gltf to take the pose from");
+    addFileArgument(app, "OUT", args->output,
+                    "The pose file to write, or a folder for pose-000.bin, pose-001.bin, ...");
+    addArchiveArgument(app, args->archive);
     app.add_option("--time", args->time, "Seconds into the file's first animation")->type_name("T");
     addQuietFlag(app, args->quiet);
     return [args] { return runImport(*args); };

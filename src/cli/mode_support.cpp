@@ -40,6 +40,21 @@ void addArchiveArguments(CLI::App& app, std::vector<std::string>& archives) {
         ->check(fileNameCheck(true));
 }
 
+void addFileArgument(CLI::App& app, const char* name, std::string& path,
+                     const std::string& description) {
+    app.add_option(name, path, description)
+        ->type_name("FILE")
+        ->required()
+        ->check(fileNameCheck(false));
+}
+
+void addArchiveArgument(CLI::App& app, std::string& archive) {
+    app.add_option("ARCHIVE", archive,
+                   "The model archive (- for standard input); the built-in demo without one")
+        ->type_name("FILE")
+        ->check(fileNameCheck(true));
+}
+
 int writeEachArchive(
     const OutputPlan& plan, const std::vector<std::string>& archives,
     const std::function<int(const std::string& archive, const std::string& output)>& work) {

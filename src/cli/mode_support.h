@@ -22,6 +22,11 @@ int usageError(const std::string& mode, const std::string& what);
 
 // ARCHIVE...: the archives a mode works on (- for standard input).
 void addArchiveArguments(CLI::App& app, std::vector<std::string>& archives);
+// A required file name that cannot be standard input, such as IN or OUT.
+void addFileArgument(CLI::App& app, const char* name, std::string& path,
+                     const std::string& description);
+// ARCHIVE: the one archive a mode works on (- for standard input), the demo without one.
+void addArchiveArgument(CLI::App& app, std::string& archive);
 
 // The archives a mode works on: those given, or the built-in demo ("") when none is.
 std::vector<std::string> archivesOrDemo(const std::vector<std::string>& archives);
