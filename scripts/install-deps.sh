@@ -14,6 +14,7 @@ packages=(
     libtinygltf-dev nlohmann-json3-dev assimp-utils nodejs libcli11-dev
     libpng-dev zlib1g-dev libwebp-dev webp
     ccache dpkg-dev lintian desktop-file-utils appstream groff-base file
+    genisoimage python3-pycdlib libcdio-utils linux-perf
 )
 # npm runs the glTF validator's install; some node packagings ship it inside nodejs.
 command -v npm >/dev/null || packages+=(npm)

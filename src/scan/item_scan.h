@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "scan/archive_plausibility.h"
+#include "scan/random_access.h"
+#include "tim/tim_format.h"
+
+// What a scan finds in one file's bytes, taken as a container the game packs things into.
+// Archives start at 2048-byte boundaries, TIMs at any 4-byte-aligned offset. Items never
+// overlap: the scan goes on after each one. An archive's last entry runs to the next item found
+// after its start, or to the end; the scan goes on from that last entry's start, and the TIMs
+// that are the archive's own texture entries are counted under it, not listed again.
+struct ScanItem {
+    enum Kind { Archive, Tim };
+    Kind kind = Tim;
+    uint64_t offset = 0;
+    uint64_t size = 0;
+    ArchiveShape archive;  // for an archive
+    TimInfo tim;           // for a TIM
+};
+
+// progress, when given, is called now and then with the bytes done so far.
+std::vector<ScanItem> scanContainer(const RandomAccess& bytes,
+                                    const std::function<void(uint64_t done)>& progress = {});

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "io/bounded_reader.h"
+
+// A TIM image of any depth, as the console stores it:
+//   0  4 id 0x10            4 4 flags: pixel mode in bits 0-2 (0 4-bit, 1 8-bit, 2 16-bit,
+//                               3 24-bit, 4 mixed), CLUT present in bit 3
+//   [CLUT block]  8 4 length in bytes counting this word, 12 2 x, 14 2 y, 16 2 width in
+//                 colours, 18 2 height; then width x height 16-bit colours
+//   image block   4 length counting this word, 2 x, 2 y, 2 width in 16-bit units, 2 height;
+//                 then the rows
+// A TIM is taken for one only when every block length agrees exactly with its sizes and the
+// whole image fits the bytes; 4- and 8-bit need a CLUT; the mixed mode is not taken.
+struct TimInfo {
+    int bpp = 0;  // 4, 8, 16 or 24
+    bool hasClut = false;
+    uint16_t clutX = 0, clutY = 0, clutWidth = 0, clutHeight = 0;
+    size_t clutColoursStart = 0;  // offset of the CLUT's first colour, from the TIM's start
+    int palettes = 0;       // 4-bit: clutWidth x clutHeight / 16; 8-bit: / 256 (at least 1 when
+                            // the CLUT has colours: a short 8-bit CLUT is one palette whose
+                            // missing colours are 0); 0 for 16 and 24 bits
+    size_t imageStart = 0;  // offset of the image block
+    uint16_t imageX = 0, imageY = 0, widthUnits = 0;
+    int width = 0;  // pixels
+    int height = 0;
+    size_t pixelStart = 0;  // offset of the first row
+    size_t rowBytes = 0;    // widthUnits x 2
+    size_t size = 0;        // the whole TIM, header to the last row
+
+    int coloursPerPalette() const { return bpp == 4 ? 16 : bpp == 8 ? 256 : 0; }
+};
+
+// Checks for a TIM at offset in bytes; true with info filled when there is one.
+bool probeTim(const BoundedReader& bytes, size_t offset, TimInfo& info);
+
+// A 16-bit console colour: red in bits 0-4, green 5-9, blue 10-14, the mask bit 15. Each 5-bit
+// channel n shows as 8 n + 7. A colour whose whole value is 0 is transparent; every other one
+// opaque.
+struct TimRgba {
+    uint8_t red = 0, green = 0, blue = 0, alpha = 0;
+};
+TimRgba timRgba(uint16_t value);
+// The 16-bit value whose channels show as the given colour (each c as round((c - 7) / 8)
+// clamped to 0..31), with mask bit maskBit; alpha 0 gives the value 0.
+uint16_t timValue(const TimRgba& colour, bool maskBit);
+
+// One TIM decoded: indices with palettes for 4 and 8 bits, RGBA for 16 bits, RGB for 24.
+struct TimPicture {
+    int bpp = 0;
+    int width = 0, height = 0;
+    std::vector<uint8_t> indices;                // 4 and 8 bits: width x height
+    std::vector<std::vector<TimRgba>> palettes;  // 4 and 8 bits: one per palette, 16 or 256 each
+    std::vector<uint8_t> rgba;                   // 16 bits: width x height x 4
+    std::vector<uint8_t> rgb;                    // 24 bits: width x height x 3
+};
+// Decodes the TIM that probeTim found at the start of tim.
+TimPicture decodeTim(const uint8_t* tim, const TimInfo& info);
+
+// Writes picture back into the TIM's bytes in place: the indices (and each palette given) for 4
+// and 8 bits, the colours for 16 and 24 bits. The picture must have the TIM's depth and size;
+// bytes of the TIM that no pixel or colour names stay as they are.
+bool encodeTim(const TimPicture& picture, const TimInfo& info, uint8_t* tim);
