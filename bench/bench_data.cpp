@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #ifdef VELDRAXIS_HAVE_DEMO_MODEL
-#include "demo_archive.h"
+#include "demo/demo_archive.h"
 #endif
 
 namespace {

@@ -26,7 +26,7 @@
 #include "viewer_startup.h"
 
 #ifdef VELDRAXIS_HAVE_DEMO_MODEL
-#include "demo_archive.h"
+#include "demo/demo_archive.h"
 #endif
 
 namespace {

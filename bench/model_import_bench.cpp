@@ -18,7 +18,7 @@
 #include "allocation_counter.h"
 #include "bench_archives.h"
 #include "console/console.h"
-#include "demo_archive.h"
+#include "demo/demo_archive.h"
 #include "export/gltf_export.h"
 #include "import/gltf_reading.h"
 #include "import/model_import.h"

@@ -1,69 +1,58 @@
 #include "cli/archive_input.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cinttypes>
-#include <cstdio>
-#include <cstring>
-
 #include "console/console.h"
-#include "demo_archive.h"
-#include "io/file_reading.h"
 #include "model/bone_node.h"
+#include "source/archive_sources.h"
+#include "source/source_reading.h"
 
-std::string archiveName(const std::string& archive) {
-    if (archive.empty()) return "demo model";
-    if (archive == "-") return "standard input";
-    return archive;
+ArchiveList archiveSources(const std::vector<std::string>& arguments) {
+    ArchiveList list;
+    if (arguments.empty()) {
+        list.sources.push_back(Source::demo());
+        return list;
+    }
+    for (const std::string& argument : arguments) {
+        ArchiveSources found = archivesOf(sourceFromArgument(argument));
+        if (!found.failure.empty()) {
+            consolePrintf("%s\n", found.failure.c_str());
+            list.failed = true;
+        }
+        for (Source& source : found.sources) list.sources.push_back(std::move(source));
+    }
+    return list;
 }
 
-bool readArchiveInput(const std::string& archive, std::vector<uint8_t>& bytes) {
-    const std::string name = archiveName(archive);
-    if (archive.empty()) {
-        bytes.assign(demoArchiveData(), demoArchiveData() + demoArchiveSize());
-        return true;
-    }
-    struct stat info {};
-    if (archive != "-" && ::stat(archive.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        consolePrintf("%s: %s\n", name.c_str(), std::strerror(EISDIR));
+bool singleArchiveSource(const std::string& argument, Source& source) {
+    ArchiveSources found = archivesOf(sourceFromArgument(argument));
+    if (!found.failure.empty()) {
+        consolePrintf("%s\n", found.failure.c_str());
         return false;
     }
-    FILE* file = archive == "-" ? stdin : std::fopen(archive.c_str(), "rb");
-    if (!file) {
-        consolePrintf("%s: %s\n", name.c_str(), std::strerror(errno));
-        return false;
-    }
-    ArchiveRead read = readArchiveStream(file);
-    if (file != stdin) std::fclose(file);
-    if (read.outcome == ArchiveRead::TooLarge || read.outcome == ArchiveRead::RunsPast) {
-        consolePrintf("%s: more than the %" PRIu64 " bytes a model archive may have: not read\n",
-                      name.c_str(), kArchiveSizeLimit);
-        return false;
-    }
-    if (read.outcome == ArchiveRead::Failed) {
-        consolePrintf("%s: %s\n", name.c_str(), std::strerror(read.error));
-        return false;
-    }
-    bytes = std::move(read.bytes);
+    source = found.sources.front();
     return true;
 }
 
-bool loadArchive(const std::string& archive, bool quiet, LoadedArchive& out) {
-    if (!readArchiveInput(archive, out.bytes)) return false;
+bool readArchiveInput(const Source& source, std::vector<uint8_t>& bytes) {
+    const Result read = readSource(source, bytes);
+    if (!read.ok()) consolePrintf("%s\n", read.message.c_str());
+    return read.ok();
+}
+
+bool loadArchive(const Source& source, bool quiet, LoadedArchive& out) {
+    if (!readArchiveInput(source, out.bytes)) return false;
     out.model = std::make_unique<Model>();
-    if (archive.empty() && !quiet) {
+    if (source.isDemo() && !quiet) {
         consolePrintf("No archive given: showing the built-in demo model\n");
     }
     out.loaded = loadModelFromBytes(*out.model, out.bytes.data(), out.bytes.size(), quiet);
-    out.loaded.demo = archive.empty();
+    out.loaded.demo = source.isDemo();
     return true;
 }
 
-bool loadArchiveWithBones(const std::string& archive, bool quiet, const char* purpose,
+bool loadArchiveWithBones(const Source& source, bool quiet, const char* purpose,
                           LoadedArchive& out) {
-    if (!loadArchive(archive, quiet, out)) return false;
+    if (!loadArchive(source, quiet, out)) return false;
     if (!out.model->rootNode()->children.empty()) return true;
-    consolePrintf("%s: no bone to %s\n", archiveName(archive).c_str(), purpose);
+    consolePrintf("%s: no bone to %s\n", source.name().c_str(), purpose);
     return false;
 }

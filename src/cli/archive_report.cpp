@@ -124,10 +124,10 @@ std::vector<ArchiveReport::Texture> describeTextures(const Archive& archive,
 
 }  // namespace
 
-ArchiveReport describeArchive(const std::string& archive, const LoadedArchive& loaded) {
+ArchiveReport describeArchive(const Source& archive, const LoadedArchive& loaded) {
     const Archive& parsed = loaded.loaded.archive;
     ArchiveReport report;
-    report.archive = archive;
+    report.archive = archive.argument();
     report.fileSize = loaded.bytes.size();
     report.declaredEntries = parsed.declaredEntries;
     report.entries = describeEntries(parsed);

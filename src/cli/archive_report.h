@@ -6,6 +6,7 @@
 #include <vector>
 
 struct LoadedArchive;
+struct Source;
 
 // What an archive holds and what the loaders made of it: the facts behind --info.
 struct ArchiveReport {
@@ -52,4 +53,4 @@ struct ArchiveReport {
 };
 
 // Describes the archive bytes together with what loading them gave.
-ArchiveReport describeArchive(const std::string& archive, const LoadedArchive& loaded);
+ArchiveReport describeArchive(const Source& archive, const LoadedArchive& loaded);

@@ -27,8 +27,7 @@ struct ExportArguments {
     bool quiet = false;
 };
 
-int exportArchive(const ExportArguments& args, const std::string& archive,
-                  const std::string& output) {
+int exportArchive(const ExportArguments& args, const Source& archive, const std::string& output) {
     LoadedArchive loaded;
     if (!loadArchiveWithBones(archive, args.quiet, "export", loaded)) return kExitFailed;
     ExportInput input;
@@ -36,7 +35,7 @@ int exportArchive(const ExportArguments& args, const std::string& archive,
     input.root = &root;
     input.page = &loaded.model->texturePage();
     input.loaded = loaded.model->loadedPose;
-    if (args.poses.empty()) input.poses.push_back({archiveName(archive), input.loaded});
+    if (args.poses.empty()) input.poses.push_back({archive.name(), input.loaded});
     for (const std::string& path : args.poses) {
         std::optional<Pose> pose = applyPoseArgument(root, path);
         if (!pose) return kExitFailed;
@@ -49,22 +48,24 @@ int exportArchive(const ExportArguments& args, const std::string& archive,
 }
 
 int runExport(const ExportArguments& args) {
-    const std::vector<std::string> archives = archivesOrDemo(args.archives);
+    const ArchiveList archives = archiveSources(args.archives);
     OutputPlan plan;
-    std::string problem =
-        planOutputs(args.output, archives, {".glb", ".gltf"}, args.gltf ? ".gltf" : ".glb", plan);
+    std::string problem = planOutputs(args.output, archives.sources, {".glb", ".gltf"},
+                                      args.gltf ? ".gltf" : ".glb", plan);
     if (problem.empty() && args.gltf && !plan.folder) {
         problem = "--gltf names the form of a folder's files; the file " + args.output +
                   " has its own ending";
     }
-    std::vector<std::string> inputs = archives;
+    std::vector<std::string> inputs = inputFiles(archives.sources);
     inputs.insert(inputs.end(), args.poses.begin(), args.poses.end());
     if (problem.empty()) problem = outputNamingInput(plan.files, inputs);
     if (!problem.empty()) return usageError("--export", problem);
-    return writeEachArchive(plan, archives,
-                            [&](const std::string& archive, const std::string& output) {
-                                return exportArchive(args, archive, output);
-                            });
+    return writeEachArchive(
+        plan, archives.sources,
+        [&](const Source& archive, const std::string& output) {
+            return exportArchive(args, archive, output);
+        },
+        archives.failed);
 }
 
 }  // namespace

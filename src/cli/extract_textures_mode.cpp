@@ -21,12 +21,12 @@ struct ExtractArguments {
     bool quiet = false;
 };
 
-int extractArchive(const std::string& archive, const std::string& folder) {
+int extractArchive(const Source& archive, const std::string& folder) {
     std::vector<uint8_t> bytes;
     if (!readArchiveInput(archive, bytes)) return kExitFailed;
     const TextureExtraction extracted = extractTextures(bytes.data(), bytes.size());
     if (!extracted.error.empty()) {
-        consolePrintf("%s: %s\n", archiveName(archive).c_str(), extracted.error.c_str());
+        consolePrintf("%s: %s\n", archive.name().c_str(), extracted.error.c_str());
         return kExitFailed;
     }
     // The archive may have been given by a path inside the folder, under a name we write.
@@ -34,7 +34,7 @@ int extractArchive(const std::string& archive, const std::string& folder) {
     for (const TextureFile& file : extracted.files) {
         outputs.push_back((std::filesystem::path(folder) / file.name).string());
     }
-    if (const std::string problem = outputNamingInput(outputs, {archive}); !problem.empty()) {
+    if (const std::string problem = outputNamingInput(outputs, inputFiles({archive})); !problem.empty()) {
         consolePrintf("%s\n", problem.c_str());
         return kExitFailed;
     }
@@ -47,7 +47,8 @@ int extractArchive(const std::string& archive, const std::string& folder) {
 }
 
 int runExtract(const ExtractArguments& args) {
-    const std::vector<std::string> archives = archivesOrDemo(args.archives);
+    const ArchiveList list = archiveSources(args.archives);
+    const std::vector<Source>& archives = list.sources;
     OutputPlan plan;
     std::string problem = planOutputs(args.folder, archives, {}, "/", plan);
     if (!plan.folder) {
@@ -58,9 +59,10 @@ int runExtract(const ExtractArguments& args) {
     // One archive fills the folder itself; several fill a folder each inside it.
     if (archives.size() == 1) plan.files = {args.folder};
     size_t next = 0;
-    return forEachArchive(archives, [&](const std::string& archive) {
-        return extractArchive(archive, plan.files[next++]);
-    });
+    return forEachArchive(
+        archives,
+        [&](const Source& archive) { return extractArchive(archive, plan.files[next++]); },
+        list.failed);
 }
 
 }  // namespace

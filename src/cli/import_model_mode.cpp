@@ -32,11 +32,15 @@ int runImportModel(const ImportModelArguments& args) {
     } else if (args.output.empty() || namesFolder(args.output)) {
         problem = args.output + ": the output must be a file, not a folder";
     }
-    if (problem.empty()) problem = outputNamingInput({args.output}, {args.input, args.archive});
+    std::vector<std::string> inputs = inputFiles({sourceFromArgument(args.archive)});
+    inputs.push_back(args.input);
+    if (problem.empty()) problem = outputNamingInput({args.output}, inputs);
     if (!problem.empty()) return usageError("--import-model", problem);
 
     LoadedArchive loaded;
-    if (!loadArchiveWithBones(args.archive, args.quiet, "bring a model back into", loaded)) {
+    Source source;
+    if (!singleArchiveSource(args.archive, source) ||
+        !loadArchiveWithBones(source, args.quiet, "bring a model back into", loaded)) {
         return kExitFailed;
     }
     ModelImport result;

@@ -37,13 +37,16 @@ int runImport(const ImportArguments& args) {
         problem = "--time gives one pose file, but " + args.output +
                   " is a folder (without --time a folder gets every key)";
     }
-    const std::vector<std::string> inputs{args.input, args.archive};
+    std::vector<std::string> inputs = inputFiles({sourceFromArgument(args.archive)});
+    inputs.push_back(args.input);
     const std::string firstFile = job.toFolder ? args.output + "/pose-000.bin" : args.output;
     if (problem.empty()) problem = outputNamingInput({firstFile}, inputs);
     if (!problem.empty()) return usageError("--import-pose", problem);
 
     LoadedArchive loaded;
-    if (!loadArchiveWithBones(args.archive, args.quiet, "take a pose for", loaded)) {
+    Source source;
+    if (!singleArchiveSource(args.archive, source) ||
+        !loadArchiveWithBones(source, args.quiet, "take a pose for", loaded)) {
         return kExitFailed;
     }
     std::vector<std::string> written;

@@ -137,7 +137,7 @@ struct InfoArguments {
     bool quiet = false;
 };
 
-int describe(const InfoArguments& args, const std::string& archive, bool jsonLines, bool first) {
+int describe(const InfoArguments& args, const Source& archive, bool jsonLines, bool first) {
     LoadedArchive loaded;
     if (!loadArchive(archive, args.quiet, loaded)) return kExitFailed;
     const ArchiveReport report = describeArchive(archive, loaded);
@@ -155,14 +155,17 @@ int describe(const InfoArguments& args, const std::string& archive, bool jsonLin
 }
 
 int runInfo(const InfoArguments& args) {
-    const std::vector<std::string> archives = archivesOrDemo(args.archives);
-    const bool jsonLines = archives.size() > 1;
+    const ArchiveList archives = archiveSources(args.archives);
+    const bool jsonLines = archives.sources.size() > 1;
     bool first = true;
-    return forEachArchive(archives, [&](const std::string& archive) {
-        const int status = describe(args, archive, jsonLines, first);
-        first = false;
-        return status;
-    });
+    return forEachArchive(
+        archives.sources,
+        [&](const Source& archive) {
+            const int status = describe(args, archive, jsonLines, first);
+            first = false;
+            return status;
+        },
+        archives.failed);
 }
 
 }  // namespace

@@ -55,23 +55,20 @@ void addArchiveArgument(CLI::App& app, std::string& archive) {
         ->check(fileNameCheck(true));
 }
 
-int writeEachArchive(
-    const OutputPlan& plan, const std::vector<std::string>& archives,
-    const std::function<int(const std::string& archive, const std::string& output)>& work) {
+int writeEachArchive(const OutputPlan& plan, const std::vector<Source>& archives,
+                     const std::function<int(const Source& archive, const std::string& output)>& work,
+                     bool failed) {
     if (!makeOutputFolder(plan)) return kExitFailed;
     size_t next = 0;
     return forEachArchive(
-        archives, [&](const std::string& archive) { return work(archive, plan.files[next++]); });
+        archives, [&](const Source& archive) { return work(archive, plan.files[next++]); },
+        failed);
 }
 
-std::vector<std::string> archivesOrDemo(const std::vector<std::string>& archives) {
-    return archives.empty() ? std::vector<std::string>{""} : archives;
-}
-
-int forEachArchive(const std::vector<std::string>& archives,
-                   const std::function<int(const std::string& archive)>& work) {
+int forEachArchive(const std::vector<Source>& archives,
+                   const std::function<int(const Source& archive)>& work, bool failed) {
     const bool progress = archives.size() > 1 && ::isatty(STDERR_FILENO);
-    int status = kExitDone;
+    int status = failed ? kExitFailed : kExitDone;
     for (size_t k = 0; k < archives.size(); ++k) {
         if (!progress) {
             if (work(archives[k]) != kExitDone) status = kExitFailed;
@@ -79,7 +76,7 @@ int forEachArchive(const std::vector<std::string>& archives,
         }
         // The run's own lines are held while the progress line shows, then printed above it.
         std::fprintf(stderr, "\r\33[2K[%zu/%zu] %s", k + 1, archives.size(),
-                     archiveName(archives[k]).c_str());
+                     archives[k].name().c_str());
         std::fflush(stderr);
         std::string lines;
         int result;

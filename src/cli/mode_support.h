@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "source/source.h"
+
 // Pieces every mode shares: argument checks, the usage-error lines and the batch loop.
 
 constexpr const char* kProgramName = "veldraxis-viewer";
@@ -28,17 +30,15 @@ void addFileArgument(CLI::App& app, const char* name, std::string& path,
 // ARCHIVE: the one archive a mode works on (- for standard input), the demo without one.
 void addArchiveArgument(CLI::App& app, std::string& archive);
 
-// The archives a mode works on: those given, or the built-in demo ("") when none is.
-std::vector<std::string> archivesOrDemo(const std::vector<std::string>& archives);
-
 // Runs work for each archive in turn and goes on past a failure: kExitDone when every run
 // succeeded, else kExitFailed. On a terminal a progress line "[k/n] NAME" stays up to date.
-int forEachArchive(const std::vector<std::string>& archives,
-                   const std::function<int(const std::string& archive)>& work);
+// A list that could not be read whole (failed) ends as kExitFailed too.
+int forEachArchive(const std::vector<Source>& archives,
+                   const std::function<int(const Source& archive)>& work, bool failed = false);
 
 // Makes the plan's folder when it has one, then runs work for each archive with its output file
 // as forEachArchive does; kExitFailed when the folder cannot be made.
 struct OutputPlan;
-int writeEachArchive(
-    const OutputPlan& plan, const std::vector<std::string>& archives,
-    const std::function<int(const std::string& archive, const std::string& output)>& work);
+int writeEachArchive(const OutputPlan& plan, const std::vector<Source>& archives,
+                     const std::function<int(const Source& archive, const std::string& output)>& work,
+                     bool failed = false);

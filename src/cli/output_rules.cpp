@@ -31,21 +31,20 @@ bool hasEnding(const std::string& path, const std::string& ending) {
     return strcasecmp(path.c_str() + path.size() - ending.size(), ending.c_str()) == 0;
 }
 
-std::string archiveStem(const std::string& archive) {
-    if (archive.empty()) return "demo";
-    if (archive == "-") return "stdin";
-    const size_t slash = archive.find_last_of('/');
-    std::string name = slash == std::string::npos ? archive : archive.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0) name.erase(dot);
-    return name;
+std::vector<std::string> inputFiles(const std::vector<Source>& sources) {
+    std::vector<std::string> files;
+    for (const Source& source : sources) {
+        const std::string file = fileOnDisk(source);
+        if (!file.empty()) files.push_back(file);
+    }
+    return files;
 }
 
 bool namesFolder(const std::string& path) {
     return (!path.empty() && path.back() == '/') || isFolder(path);
 }
 
-std::string planOutputs(const std::string& out, const std::vector<std::string>& archives,
+std::string planOutputs(const std::string& out, const std::vector<Source>& archives,
                         const std::vector<std::string>& endings, const std::string& folderEnding,
                         OutputPlan& plan) {
     plan = OutputPlan();
@@ -67,11 +66,11 @@ std::string planOutputs(const std::string& out, const std::vector<std::string>& 
     plan.folderPath = out;
     std::map<std::string, std::string> claimed;  // output file -> the archive that writes it
     const std::string folder = out.back() == '/' ? out : out + "/";
-    for (const std::string& archive : archives) {
-        const std::string file = folder + archiveStem(archive) + folderEnding;
-        const auto [it, fresh] = claimed.emplace(file, archive);
+    for (const Source& archive : archives) {
+        const std::string file = folder + sourceStem(archive) + folderEnding;
+        const auto [it, fresh] = claimed.emplace(file, archive.name());
         if (!fresh) {
-            return archiveName(it->second) + " and " + archiveName(archive) +
+            return it->second + " and " + archive.name() +
                    " would both be written to " + file;
         }
         plan.files.push_back(file);

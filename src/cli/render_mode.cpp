@@ -110,8 +110,7 @@ bool writeAnimation(PictureDrawing& drawing, const PictureDescription& picture, 
 
 // One archive into one picture; kExitDone, or kExitFailed with a line naming what failed.
 int renderArchive(PictureDrawing& drawing, const PictureDescription& picture,
-                  const RenderArguments& args, const std::string& archive,
-                  const std::string& output) {
+                  const RenderArguments& args, const Source& archive, const std::string& output) {
     LoadedArchive loaded;
     if (!loadArchiveWithBones(archive, args.quiet, "draw", loaded)) return kExitFailed;
     Model& model = *loaded.model;
@@ -158,7 +157,8 @@ std::string checkAnimation(const RenderArguments& args, bool animated) {
 }
 
 int runRender(const RenderArguments& args) {
-    const std::vector<std::string> archives = archivesOrDemo(args.archives);
+    const ArchiveList list = archiveSources(args.archives);
+    const std::vector<Source>& archives = list.sources;
     PictureDescription picture;
     std::string problem = describePicture(args.picture, picture);
     const bool animated = picture.turntableFrames > 0 || playsPoses(args);
@@ -166,7 +166,7 @@ int runRender(const RenderArguments& args) {
     const std::string ending = animated ? ".webp" : ".png";
     OutputPlan plan;
     if (problem.empty()) problem = planOutputs(args.output, archives, {ending}, ending, plan);
-    std::vector<std::string> inputs = archives;
+    std::vector<std::string> inputs = inputFiles(archives);
     inputs.insert(inputs.end(), args.poses.begin(), args.poses.end());
     if (problem.empty() && !std::isnan(args.time) && !std::isfinite(args.time)) {
         problem = "--time must be a finite number of seconds";
@@ -182,9 +182,11 @@ int runRender(const RenderArguments& args) {
         return kExitFailed;
     }
     return writeEachArchive(
-        plan, archives, [&](const std::string& archive, const std::string& output) {
+        plan, archives,
+        [&](const Source& archive, const std::string& output) {
             return renderArchive(pictures.drawing(), picture, args, archive, output);
-        });
+        },
+        list.failed);
 }
 
 void addPictureOptions(CLI::App& app, PictureOptions& picture) {

@@ -27,8 +27,13 @@ int runReplace(const ReplaceArguments& args) {
     if (args.output.empty() || namesFolder(args.output)) {
         problem = args.output + ": the output must be a file, not a folder";
     }
-    if (problem.empty()) problem = outputNamingInput({args.output}, {args.archive});
+    Source source;
+    if (problem.empty()) {
+        source = sourceFromArgument(args.archive);
+        problem = outputNamingInput({args.output}, inputFiles({source}));
+    }
     if (!problem.empty()) return usageError("--replace-textures", problem);
+    if (!singleArchiveSource(args.archive, source)) return kExitFailed;
 
     std::vector<TextureInput> files;
     std::string error;
@@ -46,9 +51,9 @@ int runReplace(const ReplaceArguments& args) {
         return usageError("--replace-textures", named);
     }
     std::vector<uint8_t> archive;
-    if (!readArchiveInput(args.archive, archive)) return kExitFailed;
+    if (!readArchiveInput(source, archive)) return kExitFailed;
     const TextureReplacement replaced =
-        replaceTextures(archive.data(), archive.size(), files, archiveName(args.archive));
+        replaceTextures(archive.data(), archive.size(), files, source.name());
     if (!replaced.error.empty()) {
         consolePrintf("%s\n", replaced.error.c_str());
         return kExitFailed;

@@ -21,12 +21,12 @@ struct TextureArguments {
     bool quiet = false;
 };
 
-int writePage(const TextureArguments& args, const std::string& archive, const std::string& output) {
+int writePage(const TextureArguments& args, const Source& archive, const std::string& output) {
     LoadedArchive loaded;
     if (!loadArchive(archive, args.quiet, loaded)) return kExitFailed;
     const TexturePage& page = loaded.model->texturePage();
     if (page.decodedImages == 0) {
-        consolePrintf("%s: no texture image to write\n", archiveName(archive).c_str());
+        consolePrintf("%s: no texture image to write\n", archive.name().c_str());
         return kExitFailed;
     }
     const std::vector<uint8_t> pixels(page.pixels.begin(), page.pixels.end());
@@ -39,15 +39,17 @@ int writePage(const TextureArguments& args, const std::string& archive, const st
 }
 
 int runTexture(const TextureArguments& args) {
-    const std::vector<std::string> archives = archivesOrDemo(args.archives);
+    const ArchiveList archives = archiveSources(args.archives);
     OutputPlan plan;
-    std::string problem = planOutputs(args.output, archives, {".png"}, ".png", plan);
-    if (problem.empty()) problem = outputNamingInput(plan.files, archives);
+    std::string problem = planOutputs(args.output, archives.sources, {".png"}, ".png", plan);
+    if (problem.empty()) problem = outputNamingInput(plan.files, inputFiles(archives.sources));
     if (!problem.empty()) return usageError("--texture", problem);
-    return writeEachArchive(plan, archives,
-                            [&](const std::string& archive, const std::string& output) {
-                                return writePage(args, archive, output);
-                            });
+    return writeEachArchive(
+        plan, archives.sources,
+        [&](const Source& archive, const std::string& output) {
+            return writePage(args, archive, output);
+        },
+        archives.failed);
 }
 
 }  // namespace

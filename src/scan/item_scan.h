@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -22,6 +23,8 @@ struct ScanItem {
     TimInfo tim;           // for a TIM
 };
 
-// progress, when given, is called now and then with the bytes done so far.
+// progress, when given, is called now and then with the bytes done so far. The scan stops once
+// maxItems items are found with their sizes settled.
 std::vector<ScanItem> scanContainer(const RandomAccess& bytes,
-                                    const std::function<void(uint64_t done)>& progress = {});
+                                    const std::function<void(uint64_t done)>& progress = {},
+                                    size_t maxItems = SIZE_MAX);

@@ -8,6 +8,7 @@
 #include "shell/file_watch.h"
 #include "shell/shell_platform.h"
 #include "shell/viewer_state.h"
+#include "source/archive_sources.h"
 
 namespace {
 
@@ -34,8 +35,9 @@ void followShownArchive() {
     Following& f = following();
     if (!f.watch) return;
     f.settle.forget();
-    if (shownArchivePath != f.path) {
-        f.path = shownArchivePath;
+    const std::string file = fileToFollow(sourceFromArgument(shownArchivePath));
+    if (file != f.path) {
+        f.path = file;
         if (!f.watch->follow(f.path)) {
             consolePrintf("%s: changes on disk are not followed (F5 reloads)\n", f.path.c_str());
         }

@@ -108,6 +108,8 @@ struct CommandDialog {
     bool forSave;
     const char* filterName;
     const char* patterns;  // blank-separated
+    const char* otherFilterName = nullptr;  // a second choice, offered after the first
+    const char* otherPatterns = nullptr;
 };
 
 CommandDialog dialogOf(FileCommand command) {
@@ -124,7 +126,8 @@ CommandDialog dialogOf(FileCommand command) {
         case FileCommand::OpenArchive:
             break;
     }
-    return {"Open archive", "Open archive from", false, "Model archives", "*.bin"};
+    return {"Open archive", "Open archive from", false, "Model archives", "*.bin",
+            "Disc images", "*.cue *.iso *.img *.bin"};
 }
 
 }  // namespace
@@ -152,11 +155,16 @@ std::vector<std::string> chooserCommand(FileCommand command) {
     if (dialog.forSave) zenity.push_back("--save");
     zenity.push_back(std::string("--title=") + dialog.title);
     zenity.push_back(std::string("--file-filter=") + dialog.filterName + " | " + dialog.patterns);
+    std::string kdialogFilters = std::string(dialog.patterns) + "|" + dialog.filterName;
+    if (dialog.otherFilterName) {
+        zenity.push_back(std::string("--file-filter=") + dialog.otherFilterName + " | " +
+                         dialog.otherPatterns);
+        kdialogFilters += std::string("\n") + dialog.otherPatterns + "|" + dialog.otherFilterName;
+    }
     zenity.push_back("--file-filter=All files | *");
-    return chooserWith(
-        zenity,
-        {"--title", dialog.title, dialog.forSave ? "--getsavefilename" : "--getopenfilename", ".",
-         std::string(dialog.patterns) + "|" + dialog.filterName + "\n*|All files"});
+    return chooserWith(zenity, {"--title", dialog.title,
+                                dialog.forSave ? "--getsavefilename" : "--getopenfilename", ".",
+                                kdialogFilters + "\n*|All files"});
 }
 
 namespace {

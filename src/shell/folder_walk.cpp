@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "shell/natural_order.h"
+#include "io/natural_order.h"
 
 namespace fs = std::filesystem;
 

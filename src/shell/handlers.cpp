@@ -25,6 +25,7 @@
 #include "shell/shell_platform.h"
 #include "shell/texture_extract_command.h"
 #include "shell/viewer_state.h"
+#include "source/source.h"
 #include "texture/texture_page.h"
 
 namespace {
@@ -394,10 +395,14 @@ void onRedo(int /*id*/) {
 }
 
 std::string modelNameOf(const char* path) {
-    if (!path) return "demo model";
+    if (!path || !*path) return "demo model";
     const std::string whole = path;
-    const size_t slash = whole.find_last_of('/');
-    return slash == std::string::npos ? whole : whole.substr(slash + 1);
+    const Source source = sourceFromArgument(whole);
+    // A member keeps the image's name before it: "game.cue/CHR/HERO.BIN".
+    const std::string file = source.kind == Source::Kind::Member ? source.path : whole;
+    const size_t slash = file.find_last_of('/');
+    const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+    return source.kind == Source::Kind::Member ? name + whole.substr(file.size()) : name;
 }
 
 // The new model loads beside the shown one, which stays whole until the new one has loaded.
@@ -406,14 +411,15 @@ Refusal replaceModel(const char* path, Takeover how) {
     const ShownModelView before =
         viewOf(*rootNode, partList, selectedBone, theModel ? theModel->loadedPose : Pose());
     LoadedModel loaded;
-    std::unique_ptr<Model> model = loadArchiveModel(path, loaded);
+    std::string shown;
+    std::unique_ptr<Model> model = loadArchiveModel(path, loaded, shown);
     const Refusal refusal = refusalOf(loaded, model->texturePage().width != 0, how);
     if (refusal != Refusal::None) return refusal;
     showModel(std::move(model));
     carryOver(carriedOver(how, before, treeShapeOf(*rootNode)), before, *rootNode, partList,
               selectedBone);
-    shownModelName = modelNameOf(path);
-    shownArchivePath = path ? path : "";
+    shownModelName = modelNameOf(shown.c_str());
+    shownArchivePath = shown;
     // The steps stay valid only while every matrix is what it was: a reload that kept them all.
     if (how != Takeover::Reload || Pose::capture(*rootNode) != before.pose) editHistory.clear();
     shellPlatform->showReplacedModel();

@@ -118,9 +118,10 @@ int runViewer(int& argc, char** argv) {
     // The side view is current while the archive loads.
     setUpViewContext(ViewSide);
     LoadedModel loaded;
-    showModel(loadArchiveModel(archivePath, loaded));
-    shownModelName = modelNameOf(archivePath);
-    shownArchivePath = archivePath ? archivePath : "";
+    std::string shown;
+    showModel(loadArchiveModel(archivePath, loaded, shown));
+    shownModelName = modelNameOf(shown.c_str());
+    shownArchivePath = shown;
     // A first look at the demo model shows all of it; an archive opens with its parts hidden.
     if (loaded.demo) setAllPartsVisible(1);
     upWindow = createViewWindow(ViewUp);

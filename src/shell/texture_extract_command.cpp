@@ -1,34 +1,20 @@
 #include "shell/texture_extract_command.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "console/console.h"
-#include "demo_archive.h"
-#include "io/file_reading.h"
 #include "shell/shell_platform.h"
 #include "shell/viewer_state.h"
+#include "source/source_reading.h"
 #include "texture_io/texture_extraction.h"
 
 namespace {
 
 // The shown archive's bytes, read again: the loaders keep no copy of the file.
 bool readShownArchive(std::vector<uint8_t>& bytes) {
-    if (shownArchivePath.empty()) {
-        bytes.assign(demoArchiveData(), demoArchiveData() + demoArchiveSize());
-        return true;
-    }
-    FILE* file = std::fopen(shownArchivePath.c_str(), "rb");
-    if (!file) {
-        consolePrintf("%s: %s\n", shownArchivePath.c_str(), std::strerror(errno));
-        return false;
-    }
-    const Result read = readArchiveFile(file, shownArchivePath.c_str(), bytes);
-    std::fclose(file);
-    if (!read.ok()) consolePrintf("%s", read.message.c_str());
+    const Result read = readSource(sourceFromArgument(shownArchivePath), bytes);
+    if (!read.ok()) consolePrintf("%s\n", read.message.c_str());
     return read.ok();
 }
 

@@ -10,7 +10,7 @@
 #include "cli/command_line.h"
 #include "cli/mode_table.h"
 #include "console/console.h"
-#include "demo_archive.h"
+#include "demo/demo_archive.h"
 #include "support/test_files.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "archive_builder.h"
 #include "cli/offscreen_pictures.h"
-#include "demo_archive.h"
+#include "demo/demo_archive.h"
 #include "model/model.h"
 #include "model/model_loading.h"
 #include "model/part_mesh.h"

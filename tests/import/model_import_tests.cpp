@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "archive_builder.h"
-#include "demo_archive.h"
+#include "demo/demo_archive.h"
 #include "export/gltf_export.h"
 #include "export/gltf_mesh.h"
 #include "import/gltf_reading.h"

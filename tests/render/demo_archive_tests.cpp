@@ -9,7 +9,7 @@
 #include <set>
 #include <vector>
 
-#include "demo_archive.h"
+#include "demo/demo_archive.h"
 #include "model/bone_node.h"
 #include "model/matrix.h"
 #include "model/model.h"

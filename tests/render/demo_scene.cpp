@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "demo_archive.h"
+#include "demo/demo_archive.h"
 #include "gl_test_support.h"
 #include "model/model.h"
 #include "model/part_mesh.h"

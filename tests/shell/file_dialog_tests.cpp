@@ -182,7 +182,8 @@ TEST_F(FileDialogTest, ExportAndArchiveDialogsNameTheirCommandAndOfferTheirFiles
     EXPECT_TRUE(askForFile(FileCommand::OpenArchive, path));
     EXPECT_EQ(recordedArgs(),
               "--file-selection\n--title=Open archive\n"
-              "--file-filter=Model archives | *.bin\n--file-filter=All files | *\n");
+              "--file-filter=Model archives | *.bin\n"
+              "--file-filter=Disc images | *.cue *.iso *.img *.bin\n--file-filter=All files | *\n");
 }
 
 TEST_F(FileDialogTest, WithoutChooserOrTerminalEachCommandSaysItCannotAsk) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "shell/folder_walk.h"
-#include "shell/natural_order.h"
+#include "io/natural_order.h"
 
 namespace {
 

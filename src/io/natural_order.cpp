@@ -1,4 +1,4 @@
-#include "shell/natural_order.h"
+#include "io/natural_order.h"
 
 #include <cctype>
 #include <cstddef>

@@ -1,0 +1,99 @@
+#include "source/byte_access.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "disc/disc_image.h"
+
+namespace {
+
+// Sectors read at once: large enough for a scan to stream at the disk's speed.
+constexpr uint64_t kCacheSectors = 512;
+constexpr uint64_t kSectorBytes = 2048;
+
+bool inside(uint64_t offset, size_t length, uint64_t size) {
+    return offset <= size && length <= size - offset;
+}
+
+}  // namespace
+
+bool FileAccess::open(const std::string& path) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return false;
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(fd_);
+        fd_ = -1;
+        errno = error;
+        return false;
+    }
+    size_ = static_cast<uint64_t>(info.st_size);
+    return true;
+}
+
+FileAccess::~FileAccess() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool FileAccess::read(uint64_t offset, size_t length, uint8_t* out) const {
+    if (fd_ < 0 || !inside(offset, length, size_)) return false;
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t got = ::pread(fd_, out + done, length - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        done += static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool MemoryAccess::read(uint64_t offset, size_t length, uint8_t* out) const {
+    if (!inside(offset, length, size_)) return false;
+    if (length) std::memcpy(out, data_ + offset, length);
+    return true;
+}
+
+ExtentAccess::ExtentAccess(const DiscImage& image, uint32_t firstSector, uint64_t size)
+    : image_(image), first_(firstSector), size_(size) {}
+
+bool ExtentAccess::fill(uint64_t offset) const {
+    const uint64_t sector = offset / kSectorBytes;
+    const uint64_t sectors = (size_ + kSectorBytes - 1) / kSectorBytes;
+    const uint64_t available = image_.sectorCount();
+    if (first_ + sector >= available) return false;  // the track ends before the extent does
+    const uint64_t count =
+        std::min({kCacheSectors, sectors - sector, available - first_ - sector});
+    cache_.assign(count * kSectorBytes, 0);
+    // Form 2 or unreadable sectors come back as zeros; the scan simply finds nothing there.
+    image_.readUserData(static_cast<uint32_t>(first_ + sector), static_cast<uint32_t>(count),
+                        cache_.data());
+    cacheStart_ = sector * kSectorBytes;
+    return true;
+}
+
+bool ExtentAccess::read(uint64_t offset, size_t length, uint8_t* out) const {
+    if (!inside(offset, length, size_)) return false;
+    size_t done = 0;
+    while (done < length) {
+        const uint64_t at = offset + done;
+        if (cache_.empty() || at < cacheStart_ || at >= cacheStart_ + cache_.size()) {
+            if (!fill(at)) return false;
+        }
+        const size_t from = static_cast<size_t>(at - cacheStart_);
+        const size_t take = std::min(length - done, cache_.size() - from);
+        std::memcpy(out + done, cache_.data() + from, take);
+        done += take;
+    }
+    return true;
+}
+
+bool SliceAccess::read(uint64_t offset, size_t length, uint8_t* out) const {
+    if (!inside(offset, length, size_)) return false;
+    return whole_.read(offset_ + offset, length, out);
+}
