@@ -3,8 +3,9 @@
 // two archives at 2048-byte boundaries and loose TIM images between random bytes, TIM files of
 // every depth, and a text file. With --tail FILE it also writes an archive padded to whole
 // sectors, for appending after the volume where no file claims it.
-//   make-disc-content FOLDER [--tail FILE] [--filler MB]
-// --filler adds DATA/MOVIE.DAT, MB megabytes of random bytes (for the benchmark's large image).
+//   make-disc-content FOLDER [--tail FILE] [--filler MB] [--models N]
+// --filler adds DATA/MOVIE.DAT, MB megabytes of random bytes, and --models N adds N more archives
+// as MODELS/Mnn.BIN (for the benchmark's large image).
 
 #include <cstdio>
 #include <cstdlib>
@@ -123,15 +124,18 @@ bool write(const std::string& path, const Bytes& bytes) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER [--tail FILE] [--filler MB]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s FOLDER [--tail FILE] [--filler MB] [--models N]\n",
+                     argv[0]);
         return 2;
     }
     const std::string folder = argv[1];
     std::string tail;
     long fillerMb = 0;
+    int models = 0;
     for (int k = 2; k + 1 < argc; k += 2) {
         if (std::strcmp(argv[k], "--tail") == 0) tail = argv[k + 1];
         if (std::strcmp(argv[k], "--filler") == 0) fillerMb = std::atol(argv[k + 1]);
+        if (std::strcmp(argv[k], "--models") == 0) models = std::atoi(argv[k + 1]);
     }
     std::error_code error;
     for (const char* sub : {"/CHR", "/DATA", "/UI"}) {
@@ -170,6 +174,12 @@ int main(int argc, char** argv) {
             ok = std::fwrite(chunk.data(), 1, chunk.size(), out) == chunk.size();
         }
         if (out) ok = std::fclose(out) == 0 && ok;
+    }
+    if (models > 0) std::filesystem::create_directories(folder + "/MODELS", error);
+    for (int k = 0; ok && k < models; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/MODELS/M%02d.BIN", k);
+        ok = write(folder + name, bentDemo(static_cast<int16_t>(500 * k)));
     }
     if (ok && !tail.empty()) {
         Bytes lost = bentDemo(12000);
