@@ -20,6 +20,7 @@ struct CueTrack {
     uint32_t index0 = 0;  // INDEX 00 in frames from the file's start, when given
     bool hasIndex0 = false;
     uint32_t index1 = 0;  // INDEX 01 in frames from the file's start
+    bool hasIndex1 = false;
     uint32_t pregap = 0;  // PREGAP in frames (not stored in the file)
 };
 
@@ -35,6 +36,7 @@ struct CueSheet {
     std::vector<CueTrack> tracks;  // in sheet order
     // The lines of the sheet, kept so that a new sheet can be written with other file names.
     std::vector<std::string> lines;
+    std::string lineEnd = "\n";  // "\r\n" when the sheet was written so
 };
 
 // Does text look like a CUE sheet (a FILE line, then a TRACK line, before anything else that

@@ -23,13 +23,22 @@ struct MemberReplacement {
     std::vector<uint8_t> bytes;  // the new contents
 };
 
+// Sectors the caller knows hold something (an item a scan found there) although no file names
+// them: a member may not grow into them.
+struct SectorRange {
+    uint32_t first = 0;
+    uint32_t count = 0;
+};
+
 // Refusals are Result codes 1 (a member that cannot take the bytes: missing, a directory,
 // several extents, Form 2, named twice, overlapping, too big; nothing is written) and 2 (a usage
-// error: an output that is one of the inputs). progress, when given, is called with sectors done
-// of all.
+// error: an output that is one of the inputs, or a sheet's output not ending in ".cue"); code 3
+// is an image that cannot be read or an output that cannot be written (nothing is left behind).
+// progress, when given, is called with sectors done of all.
 Result patchImage(const std::string& imagePath, const std::string& outPath,
                   const std::vector<MemberReplacement>& replacements,
-                  const std::function<void(uint64_t done, uint64_t total)>& progress = {});
+                  const std::function<void(uint64_t done, uint64_t total)>& progress = {},
+                  const std::vector<SectorRange>& foundItems = {});
 
 // The files patchImage would write for outPath: the output itself, and for a sheet every track
 // file beside it ("mod.bin", or "mod (Track N).bin" for a sheet of several files).
