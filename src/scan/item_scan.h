@@ -25,3 +25,13 @@ struct ScanItem {
 // progress, when given, is called now and then with the bytes done so far.
 std::vector<ScanItem> scanContainer(const RandomAccess& bytes,
                                     const std::function<void(uint64_t done)>& progress = {});
+
+// The same scan, saying whether it reached the end: a read that fails stops it, and the items
+// found before are kept (an archive open at that point runs to the failed read).
+struct ContainerScan {
+    std::vector<ScanItem> items;
+    bool complete = true;
+    uint64_t failedAt = 0;  // where the failed read began
+};
+ContainerScan scanWholeContainer(const RandomAccess& bytes,
+                                 const std::function<void(uint64_t done)>& progress = {});
