@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "tim/tim_format.h"
+
 // TIM images of any depth for the tests, with lengths that can be bent.
 namespace test_support {
 
@@ -43,5 +45,18 @@ struct TimBytes {
         return out;
     }
 };
+
+// The TIM with every pixel and colour byte cleared but the mask bits of 16-bit values, for a
+// picture written back to give again.
+inline std::vector<uint8_t> clearedBut16BitMasks(std::vector<uint8_t> tim, const TimInfo& info) {
+    const auto clear = [&](size_t start, size_t bytes, bool values16) {
+        for (size_t k = start; k < start + bytes; ++k) {
+            tim[k] = values16 && (k - start) % 2 == 1 ? tim[k] & 0x80 : 0;
+        }
+    };
+    if (info.hasClut) clear(info.clutColoursStart, 2u * info.clutWidth * info.clutHeight, true);
+    clear(info.pixelStart, info.rowBytes * info.height, info.bpp == 16);
+    return tim;
+}
 
 }  // namespace test_support

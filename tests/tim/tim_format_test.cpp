@@ -12,6 +12,7 @@
 
 namespace {
 
+using test_support::clearedBut16BitMasks;
 using test_support::TimBytes;
 
 // The TIM's bytes at offset 12 of a buffer with filler on both sides.
@@ -190,18 +191,6 @@ TEST(TimColours, TheConsoleRule) {
     EXPECT_EQ(timValue({255, 255, 255, 255}, false), 0x7FFF);
     EXPECT_EQ(timValue({15, 23, 31, 255}, true), 0x8000 | 1 | (2 << 5) | (3 << 10));
     EXPECT_EQ(timValue({10, 11, 0, 255}, false), 1 << 5);  // halves round up
-}
-
-// Every pixel and colour byte of the TIM cleared, but the mask bits of 16-bit values.
-std::vector<uint8_t> clearedBut16BitMasks(std::vector<uint8_t> tim, const TimInfo& info) {
-    const auto clear = [&](size_t start, size_t bytes, bool values16) {
-        for (size_t k = start; k < start + bytes; ++k) {
-            tim[k] = values16 && (k - start) % 2 == 1 ? tim[k] & 0x80 : 0;
-        }
-    };
-    if (info.hasClut) clear(info.clutColoursStart, 2u * info.clutWidth * info.clutHeight, true);
-    clear(info.pixelStart, info.rowBytes * info.height, info.bpp == 16);
-    return tim;
 }
 
 TEST(TimPictures, DecodeThenEncodeGivesTheSameBytes) {
