@@ -13,8 +13,9 @@
 
 namespace {
 
-constexpr uint8_t kIndexBits = 4;
+constexpr int kIndexBits = 4;
 constexpr size_t kMaxIndexedColours = 16;
+constexpr size_t kMaxPaletteEntries = 256;
 // Ancillary chunks (text, profiles) bigger than this, or more of them, are refused.
 constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t{1} << 20;
 constexpr png_uint_32 kMaxCachedChunks = 256;
@@ -36,6 +37,8 @@ void onPngWarning(png_structp, png_const_charp) {}  // a warning does not stop t
 
 struct WriteState : PngState {
     const IndexedImage* image = nullptr;
+    int bits = kIndexBits;
+    const std::vector<uint8_t>* alphas = nullptr;  // the tRNS chunk, none when empty
     std::vector<uint8_t>* out = nullptr;
     std::vector<uint8_t> row;  // one packed row, sized before the jump point
 };
@@ -52,21 +55,28 @@ bool writeWithLibpng(WriteState& state, png_structp png, png_infop info) {
     const IndexedImage& image = *state.image;
     png_set_write_fn(png, &state, onWrite, onFlush);
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
-                 static_cast<png_uint_32>(image.height), kIndexBits, PNG_COLOR_TYPE_PALETTE,
+                 static_cast<png_uint_32>(image.height), state.bits, PNG_COLOR_TYPE_PALETTE,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_color colours[kMaxIndexedColours];
+    png_color colours[kMaxPaletteEntries];
     const size_t count = image.palette.size();
     for (size_t k = 0; k < count; ++k) {
         colours[k] = {image.palette[k].red, image.palette[k].green, image.palette[k].blue};
     }
     png_set_PLTE(png, info, colours, static_cast<int>(count));
-    png_byte transparent = 0;  // index 0; the indices after it stay opaque
-    png_set_tRNS(png, info, &transparent, 1, nullptr);
+    if (!state.alphas->empty()) {
+        png_set_tRNS(png, info, state.alphas->data(), static_cast<int>(state.alphas->size()),
+                     nullptr);
+    }
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_write_info(png, info);
     for (int y = 0; y < image.height; ++y) {
         std::memset(state.row.data(), 0, state.row.size());
         const uint8_t* indices = image.indices.data() + static_cast<size_t>(y) * image.width;
+        if (state.bits == 8) {
+            std::memcpy(state.row.data(), indices, static_cast<size_t>(image.width));
+            png_write_row(png, state.row.data());
+            continue;
+        }
         for (int x = 0; x < image.width; ++x) {
             // PNG packs the left pixel into the high nibble.
             state.row[x / 2] |= static_cast<uint8_t>((indices[x] & 0x0F) << (x % 2 ? 0 : 4));
@@ -84,7 +94,11 @@ struct ReadState : PngState {
     size_t size = 0;
     size_t offset = 0;
     int width = 0, height = 0;
+    int maxColours = static_cast<int>(kMaxIndexedColours);
+    bool onlyIndexZeroClear = true;  // else every alpha is handed back in alphas
+    png_uint_32 widthLimit = kMaxPngWidth, heightLimit = kMaxPngHeight;
     IndexedImage* image = nullptr;
+    std::vector<uint8_t>* alphas = nullptr;
     std::vector<png_bytep>* rows = nullptr;
     const char* refusal = nullptr;  // a reason of ours, when the header does not fit
     char detail[120] = "";
@@ -116,9 +130,14 @@ bool headerFits(ReadState& state, png_structp png, png_infop info) {
     png_colorp colours = nullptr;
     int count = 0;
     png_get_PLTE(png, info, &colours, &count);
-    if (count > static_cast<int>(kMaxIndexedColours)) {
-        state.refusal = "more than 16 palette entries";
-        std::snprintf(state.detail, sizeof state.detail, " (%d)", count);
+    if (count > state.maxColours) {
+        state.refusal = "too many palette entries";
+        std::snprintf(state.detail, sizeof state.detail, ": %d, at most %d", count,
+                      state.maxColours);
+        if (state.maxColours == static_cast<int>(kMaxIndexedColours)) {
+            state.refusal = "more than 16 palette entries";
+            std::snprintf(state.detail, sizeof state.detail, " (%d)", count);
+        }
         return false;
     }
     if (width != static_cast<png_uint_32>(state.width) ||
@@ -133,7 +152,14 @@ bool headerFits(ReadState& state, png_structp png, png_infop info) {
     // put the colour map in an order of its own, and the indices no longer mean the archive's.
     png_bytep alphas = nullptr;
     int alphaCount = 0;
-    if (png_get_tRNS(png, info, &alphas, &alphaCount, nullptr) & PNG_INFO_tRNS) {
+    const bool hasAlphas = (png_get_tRNS(png, info, &alphas, &alphaCount, nullptr) & PNG_INFO_tRNS);
+    if (state.alphas) {
+        state.alphas->assign(static_cast<size_t>(count), 255);
+        for (int k = 0; hasAlphas && k < alphaCount && k < count; ++k) {
+            (*state.alphas)[k] = alphas[k];
+        }
+    }
+    if (hasAlphas && state.onlyIndexZeroClear) {
         for (int k = 1; k < alphaCount; ++k) {
             if (alphas[k] != 255) {
                 state.refusal = "transparent index";
@@ -152,7 +178,7 @@ bool headerFits(ReadState& state, png_structp png, png_infop info) {
 
 bool readWithLibpng(ReadState& state, png_structp png, png_infop info) {
     if (setjmp(state.jump)) return false;
-    png_set_user_limits(png, kMaxPngWidth, kMaxPngHeight);
+    png_set_user_limits(png, state.widthLimit, state.heightLimit);
     png_set_chunk_malloc_max(png, kMaxChunkBytes);
     png_set_chunk_cache_max(png, kMaxCachedChunks);
     png_set_read_fn(png, &state, onRead);
@@ -176,18 +202,16 @@ bool readWithLibpng(ReadState& state, png_structp png, png_infop info) {
     return true;
 }
 
-}  // namespace
-
-bool encodeIndexedPng(const IndexedImage& image, std::vector<uint8_t>& png, std::string& error) {
-    if (image.width <= 0 || image.height <= 0 || image.palette.size() > kMaxIndexedColours ||
-        image.indices.size() != static_cast<size_t>(image.width) * image.height) {
-        error = "not a palette image of at most 16 colours";
-        return false;
-    }
+bool encodeWith(const IndexedImage& image, int bits, const std::vector<uint8_t>& alphas,
+                std::vector<uint8_t>& png, std::string& error) {
     WriteState state;
     state.image = &image;
+    state.bits = bits;
+    state.alphas = &alphas;
     state.out = &png;
-    state.row.assign((static_cast<size_t>(image.width) + 1) / 2, 0);
+    state.row.assign(
+        bits == 8 ? static_cast<size_t>(image.width) : (static_cast<size_t>(image.width) + 1) / 2,
+        0);
     png.clear();
     png_structp writer =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, onPngError, onPngWarning);
@@ -198,24 +222,21 @@ bool encodeIndexedPng(const IndexedImage& image, std::vector<uint8_t>& png, std:
     return ok;
 }
 
-bool decodeIndexedPng(const uint8_t* data, size_t size, int width, int height, IndexedImage& image,
-                      std::string& error) {
+// Reads with the state's limits set by the caller; false with error set.
+bool decodeWith(ReadState& state, const uint8_t* data, size_t size, size_t fileLimit,
+                std::string& error) {
     constexpr size_t kSignatureBytes = 8;
     if (size < kSignatureBytes || png_sig_cmp(data, 0, kSignatureBytes) != 0) {
         error = "not a PNG";
         return false;
     }
-    if (size > kMaxPngFileBytes) {
+    if (size > fileLimit) {
         error = "larger than a texture file can be";
         return false;
     }
     std::vector<png_bytep> rows;
-    ReadState state;
     state.data = data;
     state.size = size;
-    state.width = width;
-    state.height = height;
-    state.image = &image;
     state.rows = &rows;
     png_structp reader =
         png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, onPngError, onPngWarning);
@@ -231,14 +252,72 @@ bool decodeIndexedPng(const uint8_t* data, size_t size, int width, int height, I
         }
         return false;
     }
+    const IndexedImage& image = *state.image;
+    const size_t width = static_cast<size_t>(state.width);
     for (size_t i = 0; i < image.indices.size(); ++i) {
-        if (image.indices[i] >= kMaxIndexedColours) {
-            char text[80];
-            std::snprintf(text, sizeof text, "index %u at pixel (%zu, %zu), at most 15",
-                          image.indices[i], i % width, i / width);
+        if (image.indices[i] >= state.maxColours) {
+            char text[120];
+            std::snprintf(text, sizeof text, "index %u at pixel (%zu, %zu), at most %d",
+                          image.indices[i], i % width, i / width, state.maxColours - 1);
             error = text;
             return false;
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool encodeIndexedPng(const IndexedImage& image, std::vector<uint8_t>& png, std::string& error) {
+    if (image.width <= 0 || image.height <= 0 || image.palette.size() > kMaxIndexedColours ||
+        image.indices.size() != static_cast<size_t>(image.width) * image.height) {
+        error = "not a palette image of at most 16 colours";
+        return false;
+    }
+    return encodeWith(image, kIndexBits, {0}, png, error);  // index 0 clear, the others opaque
+}
+
+bool encodeIndexedPngWithAlphas(const IndexedImage& image, int bitDepth,
+                                const std::vector<uint8_t>& alphas, std::vector<uint8_t>& png,
+                                std::string& error) {
+    const size_t most = bitDepth == 8 ? kMaxPaletteEntries : kMaxIndexedColours;
+    if ((bitDepth != 4 && bitDepth != 8) || image.width <= 0 || image.height <= 0 ||
+        image.palette.empty() || image.palette.size() > most ||
+        alphas.size() > image.palette.size() ||
+        image.indices.size() != static_cast<size_t>(image.width) * image.height) {
+        error = "not a palette image of as many colours as its bit depth holds";
+        return false;
+    }
+    return encodeWith(image, bitDepth, alphas, png, error);
+}
+
+bool decodeIndexedPng(const uint8_t* data, size_t size, int width, int height, IndexedImage& image,
+                      std::string& error) {
+    ReadState state;
+    state.width = width;
+    state.height = height;
+    state.image = &image;
+    return decodeWith(state, data, size, kMaxPngFileBytes, error);
+}
+
+bool decodeIndexedPngWithAlphas(const uint8_t* data, size_t size, int width, int height,
+                                int maxColours, IndexedImage& image, std::vector<uint8_t>& alphas,
+                                std::string& error) {
+    if (width <= 0 || height <= 0 || maxColours < 1 ||
+        maxColours > static_cast<int>(kMaxPaletteEntries)) {
+        error = "no image of that size or palette";
+        return false;
+    }
+    ReadState state;
+    state.width = width;
+    state.height = height;
+    state.maxColours = maxColours;
+    state.onlyIndexZeroClear = false;
+    state.widthLimit = static_cast<png_uint_32>(width);
+    state.heightLimit = static_cast<png_uint_32>(height);
+    state.image = &image;
+    state.alphas = &alphas;
+    // Room for the pixels stored uncompressed, beside what any texture file may carry.
+    const size_t fileLimit = kMaxPngFileBytes + static_cast<size_t>(width) * height * 2;
+    return decodeWith(state, data, size, fileLimit, error);
 }

@@ -39,3 +39,19 @@ bool encodeIndexedPng(const IndexedImage& image, std::vector<uint8_t>& png, std:
 // the pixels before the header has passed.
 bool decodeIndexedPng(const uint8_t* data, size_t size, int width, int height, IndexedImage& image,
                       std::string& error);
+
+// Writes image as a PNG of colour type 3 and bit depth bitDepth (4: at most 16 colours, 8: at
+// most 256) with a tRNS chunk of alphas, one per palette entry from index 0 (no chunk when
+// empty; entries past them opaque). False with error set when the image does not fit or libpng
+// fails.
+bool encodeIndexedPngWithAlphas(const IndexedImage& image, int bitDepth,
+                                const std::vector<uint8_t>& alphas, std::vector<uint8_t>& png,
+                                std::string& error);
+
+// Reads an indexed PNG of any bit depth with at most maxColours (1 .. 256) palette entries and
+// indices below maxColours, whose size is width x height (any size: the caller names it).
+// alphas gets one alpha per palette entry (255 where the tRNS chunk has none); no alpha is
+// refused here. Errors as decodeIndexedPng.
+bool decodeIndexedPngWithAlphas(const uint8_t* data, size_t size, int width, int height,
+                                int maxColours, IndexedImage& image, std::vector<uint8_t>& alphas,
+                                std::string& error);

@@ -19,6 +19,9 @@ struct ArchiveShape {
     uint64_t tableEnd = 0;        // the largest offset any entry but the last ends at
 };
 
-// limit: how far the archive may reach from offset (the container's end).
+// limit: the offset in bytes (counted like offset, from the start of bytes) that the archive may
+// not reach past: the container's end. The last entry is taken to run up to it. Offsets must
+// ascend strictly. Only the table, entry 0's count and records, and the first word of each entry
+// are read.
 bool plausibleArchive(const RandomAccess& bytes, uint64_t offset, uint64_t limit,
                       ArchiveShape& shape);

@@ -28,3 +28,14 @@ struct ScanItem {
 std::vector<ScanItem> scanContainer(const RandomAccess& bytes,
                                     const std::function<void(uint64_t done)>& progress = {},
                                     size_t maxItems = SIZE_MAX);
+
+// The same scan, saying whether it reached the end: a read that fails stops it, and the items
+// found before are kept (an archive open at that point runs to the failed read).
+struct ContainerScan {
+    std::vector<ScanItem> items;
+    bool complete = true;
+    uint64_t failedAt = 0;  // where the failed read began
+};
+ContainerScan scanWholeContainer(const RandomAccess& bytes,
+                                 const std::function<void(uint64_t done)>& progress = {},
+                                 size_t maxItems = SIZE_MAX);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "io/bounded_reader.h"
@@ -34,18 +35,41 @@ struct TimInfo {
     int coloursPerPalette() const { return bpp == 4 ? 16 : bpp == 8 ? 256 : 0; }
 };
 
-// Checks for a TIM at offset in bytes; true with info filled when there is one.
+constexpr uint32_t kTimId = 0x10;
+
+// The first test probeTim makes, on the id and flag words alone: cheap enough for every offset
+// of a big file. Flags take a known pixel mode (not the mixed one) and no other bits; 4- and
+// 8-bit need the CLUT bit.
+inline bool timHeadWords(uint32_t id, uint32_t flags) {
+    if (id != kTimId || (flags & ~0xFu) != 0) return false;
+    const uint32_t mode = flags & 7u;
+    return mode <= 3 && (mode >= 2 || (flags & 8u) != 0);
+}
+
+// Checks for a TIM at offset in bytes; true with info filled when there is one. A 4-bit CLUT of
+// fewer than 16 colours is taken, like a short 8-bit one, for one palette whose missing colours
+// are 0; the colours of a CLUT past its last whole palette are not shown.
 bool probeTim(const BoundedReader& bytes, size_t offset, TimInfo& info);
+
+// probeTim for bytes not all at hand: read(at, length, out) gives length (at most 4) bytes at
+// at from the TIM's start, false past what it can reach; available: the bytes from the TIM's
+// start to the end of the file.
+using TimByteSource = std::function<bool(uint64_t at, size_t length, uint8_t* out)>;
+bool probeTimFrom(const TimByteSource& read, uint64_t available, TimInfo& info);
 
 // A 16-bit console colour: red in bits 0-4, green 5-9, blue 10-14, the mask bit 15. Each 5-bit
 // channel n shows as 8 n + 7. A colour whose whole value is 0 is transparent; every other one
 // opaque.
 struct TimRgba {
     uint8_t red = 0, green = 0, blue = 0, alpha = 0;
+    bool operator==(const TimRgba& o) const {
+        return red == o.red && green == o.green && blue == o.blue && alpha == o.alpha;
+    }
 };
 TimRgba timRgba(uint16_t value);
 // The 16-bit value whose channels show as the given colour (each c as round((c - 7) / 8)
-// clamped to 0..31), with mask bit maskBit; alpha 0 gives the value 0.
+// clamped to 0..31), with mask bit maskBit; alpha 0 gives the value 0. An opaque colour that
+// would come out as 0 takes the mask bit, so that it stays opaque.
 uint16_t timValue(const TimRgba& colour, bool maskBit);
 
 // One TIM decoded: indices with palettes for 4 and 8 bits, RGBA for 16 bits, RGB for 24.
@@ -62,5 +86,7 @@ TimPicture decodeTim(const uint8_t* tim, const TimInfo& info);
 
 // Writes picture back into the TIM's bytes in place: the indices (and each palette given) for 4
 // and 8 bits, the colours for 16 and 24 bits. The picture must have the TIM's depth and size;
-// bytes of the TIM that no pixel or colour names stay as they are.
+// bytes of the TIM that no pixel or colour names stay as they are. Each colour keeps the mask
+// bit it had. False, with nothing written, when the picture does not fit (depth, size, an index
+// past the palette, more palettes or colours than the CLUT holds).
 bool encodeTim(const TimPicture& picture, const TimInfo& info, uint8_t* tim);
