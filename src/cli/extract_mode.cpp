@@ -94,15 +94,9 @@ bool extractItem(ItemReader& reader, const FoundItem& found, const std::string& 
     if (!save(path, bytes)) return false;
     if (found.item.kind != ScanItem::Tim) return true;
     std::string error;
-    const std::vector<TimPngFile> pictures = timPngFiles(bytes.data(), found.item.tim,
-                                                         lastPart(relative), error);
-    if (!error.empty()) {
-        consolePrintf("%s: %s\n", found.source.name().c_str(), error.c_str());
+    if (!writeTimPngs(path, bytes.data(), found.item.tim, error)) {
+        consolePrintf("%s\n", error.c_str());
         return false;
-    }
-    const std::string folder = path.substr(0, path.size() - lastPart(relative).size());
-    for (const TimPngFile& picture : pictures) {
-        if (!save(folder + picture.name, picture.bytes)) return false;
     }
     return true;
 }
@@ -164,7 +158,8 @@ ModeRunner declareExtractMode(CLI::App& app) {
     app.add_option("DIR", args->folder, "The folder to write (made when missing)")
         ->required()
         ->check(fileNameCheck(false));
-    app.add_option("SOURCE", args->sources, "Disc images, folders, or files the game packs things into")
+    app.add_option("SOURCE", args->sources,
+                   "Disc images, folders, or files the game packs things into")
         ->required()
         ->type_name("FILE")
         ->check(fileNameCheck(false));

@@ -34,7 +34,8 @@ int extractArchive(const Source& archive, const std::string& folder) {
     for (const TextureFile& file : extracted.files) {
         outputs.push_back((std::filesystem::path(folder) / file.name).string());
     }
-    if (const std::string problem = outputNamingInput(outputs, inputFiles({archive})); !problem.empty()) {
+    if (const std::string problem = outputNamingInput(outputs, inputFiles({archive}));
+        !problem.empty()) {
         consolePrintf("%s\n", problem.c_str());
         return kExitFailed;
     }

@@ -55,14 +55,13 @@ void addArchiveArgument(CLI::App& app, std::string& archive) {
         ->check(fileNameCheck(true));
 }
 
-int writeEachArchive(const OutputPlan& plan, const std::vector<Source>& archives,
-                     const std::function<int(const Source& archive, const std::string& output)>& work,
-                     bool failed) {
+int writeEachArchive(
+    const OutputPlan& plan, const std::vector<Source>& archives,
+    const std::function<int(const Source& archive, const std::string& output)>& work, bool failed) {
     if (!makeOutputFolder(plan)) return kExitFailed;
     size_t next = 0;
     return forEachArchive(
-        archives, [&](const Source& archive) { return work(archive, plan.files[next++]); },
-        failed);
+        archives, [&](const Source& archive) { return work(archive, plan.files[next++]); }, failed);
 }
 
 int forEachArchive(const std::vector<Source>& archives,

@@ -39,6 +39,7 @@ int forEachArchive(const std::vector<Source>& archives,
 // Makes the plan's folder when it has one, then runs work for each archive with its output file
 // as forEachArchive does; kExitFailed when the folder cannot be made.
 struct OutputPlan;
-int writeEachArchive(const OutputPlan& plan, const std::vector<Source>& archives,
-                     const std::function<int(const Source& archive, const std::string& output)>& work,
-                     bool failed = false);
+int writeEachArchive(
+    const OutputPlan& plan, const std::vector<Source>& archives,
+    const std::function<int(const Source& archive, const std::string& output)>& work,
+    bool failed = false);

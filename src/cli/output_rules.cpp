@@ -70,8 +70,7 @@ std::string planOutputs(const std::string& out, const std::vector<Source>& archi
         const std::string file = folder + sourceStem(archive) + folderEnding;
         const auto [it, fresh] = claimed.emplace(file, archive.name());
         if (!fresh) {
-            return it->second + " and " + archive.name() +
-                   " would both be written to " + file;
+            return it->second + " and " + archive.name() + " would both be written to " + file;
         }
         plan.files.push_back(file);
     }

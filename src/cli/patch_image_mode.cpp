@@ -54,12 +54,12 @@ bool readReplacement(const std::string& path, std::vector<uint8_t>& bytes) {
     ArchiveRead read = readArchiveStream(file);
     std::fclose(file);
     if (read.outcome != ArchiveRead::Read) {
-        consolePrintf("%s: %s\n", path.c_str(),
-                      read.outcome == ArchiveRead::Failed
-                          ? std::strerror(read.error)
-                          : formatted("more than the %" PRIu64 " bytes a member may take",
-                                      kArchiveSizeLimit)
-                                .c_str());
+        consolePrintf(
+            "%s: %s\n", path.c_str(),
+            read.outcome == ArchiveRead::Failed
+                ? std::strerror(read.error)
+                : formatted("more than the %" PRIu64 " bytes a member may take", kArchiveSizeLimit)
+                      .c_str());
         return false;
     }
     bytes = std::move(read.bytes);
@@ -98,7 +98,7 @@ bool planReplacement(const std::string& image, const std::string& name, const st
         return false;
     }
     std::string error;
-    if (!timFromPng(replacement.bytes.data(), replacement.bytes.size(), current, tim, error)) {
+    if (!readTimPngs({replacement.bytes}, tim, current.data(), error)) {
         consolePrintf("%s: %s\n", file.c_str(), error.c_str());
         return false;
     }
@@ -128,10 +128,10 @@ int runPatch(const PatchArguments& args) {
     Result patched;
     {
         ProgressLine progress;
-        patched = patchImage(args.image, args.output, replacements,
-                             [&](uint64_t done, uint64_t total) {
-                                 progress.count(args.output, done, total, "sectors");
-                             });
+        patched =
+            patchImage(args.image, args.output, replacements, [&](uint64_t done, uint64_t total) {
+                progress.count(args.output, done, total, "sectors");
+            });
     }
     if (patched.code == 2) return usageError("--patch-image", patched.message);
     if (!patched.ok()) {

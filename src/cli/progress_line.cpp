@@ -31,8 +31,7 @@ void ProgressLine::show(const std::string& text, bool force) {
     std::fflush(stderr);
 }
 
-void ProgressLine::count(const std::string& name, uint64_t done, uint64_t total,
-                         const char* unit) {
+void ProgressLine::count(const std::string& name, uint64_t done, uint64_t total, const char* unit) {
     if (!terminal_) return;
     char text[64];
     std::snprintf(text, sizeof text, ": %" PRIu64 " of %" PRIu64 " %s", done, total, unit);

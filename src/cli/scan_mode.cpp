@@ -64,7 +64,8 @@ json itemJson(const FoundItem& found) {
 
 void printText(const std::vector<FoundItem>& items) {
     size_t nameWidth = 4;
-    for (const FoundItem& found : items) nameWidth = std::max(nameWidth, found.source.name().size());
+    for (const FoundItem& found : items)
+        nameWidth = std::max(nameWidth, found.source.name().size());
     for (const FoundItem& found : items) {
         std::printf("%-*s  %-7s  %10" PRIu64 "  %s\n", static_cast<int>(nameWidth),
                     found.source.name().c_str(),

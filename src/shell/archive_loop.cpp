@@ -70,7 +70,8 @@ std::vector<std::string> stepsFrom(const std::vector<std::string>& names,
     std::vector<std::string> order;
     for (size_t step = 1; step <= count; ++step) {
         const size_t start = at == count ? (direction > 0 ? count - 1 : 0) : at;
-        const size_t k = direction > 0 ? (start + step) % count : (start + count * 2 - step) % count;
+        const size_t k =
+            direction > 0 ? (start + step) % count : (start + count * 2 - step) % count;
         if (names[k] != current) order.push_back(names[k]);
     }
     return order;

@@ -107,7 +107,7 @@ struct CommandDialog {
     const char* prompt;  // the console's question
     bool forSave;
     const char* filterName;
-    const char* patterns;  // blank-separated
+    const char* patterns;                   // blank-separated
     const char* otherFilterName = nullptr;  // a second choice, offered after the first
     const char* otherPatterns = nullptr;
 };
@@ -126,8 +126,8 @@ CommandDialog dialogOf(FileCommand command) {
         case FileCommand::OpenArchive:
             break;
     }
-    return {"Open archive", "Open archive from", false, "Model archives", "*.bin",
-            "Disc images", "*.cue *.iso *.img *.bin"};
+    return {"Open archive", "Open archive from",      false, "Model archives", "*.bin",
+            "Disc images",  "*.cue *.iso *.img *.bin"};
 }
 
 }  // namespace

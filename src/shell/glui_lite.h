@@ -117,7 +117,7 @@ class StaticText : public Control {
   public:
     StaticText(std::string text, std::string tooltip)
         : Control(-1, nullptr), text(std::move(text)), tooltip(std::move(tooltip)) {}
-    std::string text;  // a line such as the playback status may change it
+    std::string text;           // a line such as the playback status may change it
     const std::string tooltip;  // shown while the pointer rests on the text; empty for none
     bool drawRow(int /*row*/, Painter& painter) const override {
         painter.text(text, tooltip);

@@ -6,8 +6,8 @@
 
 #include "model/model.h"
 #include "render/views.h"
-#include "shell/archive_opening.h"
 #include "shell/archive_following.h"
+#include "shell/archive_opening.h"
 #include "shell/control_panel.h"
 #include "shell/file_watch.h"
 #include "shell/handlers.h"

@@ -45,17 +45,12 @@ bool FileAccess::read(uint64_t offset, size_t length, uint8_t* out) const {
     if (fd_ < 0 || !inside(offset, length, size_)) return false;
     size_t done = 0;
     while (done < length) {
-        const ssize_t got = ::pread(fd_, out + done, length - done, static_cast<off_t>(offset + done));
+        const ssize_t got =
+            ::pread(fd_, out + done, length - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;
         done += static_cast<size_t>(got);
     }
-    return true;
-}
-
-bool MemoryAccess::read(uint64_t offset, size_t length, uint8_t* out) const {
-    if (!inside(offset, length, size_)) return false;
-    if (length) std::memcpy(out, data_ + offset, length);
     return true;
 }
 
@@ -67,8 +62,7 @@ bool ExtentAccess::fill(uint64_t offset) const {
     const uint64_t sectors = (size_ + kSectorBytes - 1) / kSectorBytes;
     const uint64_t available = image_.sectorCount();
     if (first_ + sector >= available) return false;  // the track ends before the extent does
-    const uint64_t count =
-        std::min({kCacheSectors, sectors - sector, available - first_ - sector});
+    const uint64_t count = std::min({kCacheSectors, sectors - sector, available - first_ - sector});
     cache_.assign(count * kSectorBytes, 0);
     // Form 2 or unreadable sectors come back as zeros; the scan simply finds nothing there.
     image_.readUserData(static_cast<uint32_t>(first_ + sector), static_cast<uint32_t>(count),

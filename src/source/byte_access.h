@@ -23,18 +23,6 @@ class FileAccess : public RandomAccess {
     uint64_t size_ = 0;
 };
 
-// Bytes already in memory.
-class MemoryAccess : public RandomAccess {
-  public:
-    MemoryAccess(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    uint64_t size() const override { return size_; }
-    bool read(uint64_t offset, size_t length, uint8_t* out) const override;
-
-  private:
-    const uint8_t* data_;
-    size_t size_;
-};
-
 // size bytes of user data from a sector of a disc image on: a file's extent, or a run of sectors
 // that no file claims. Sectors are read a run at a time and kept, so a scan streams through.
 // Form 2 and unreadable sectors read as zeros.

@@ -131,14 +131,13 @@ std::string sourceStem(const Source& source) {
         case Source::Kind::Member:
             break;
     }
-    std::string inside = source.atOffset ? source.member + offsetSuffix(source.offset)
-                                         : source.member;
+    std::string inside =
+        source.atOffset ? source.member + offsetSuffix(source.offset) : source.member;
     if (!source.atOffset) {
         const size_t slash = inside.find_last_of('/');
         const std::string base = slash == std::string::npos ? inside : inside.substr(slash + 1);
         inside = inside.substr(0, inside.size() - base.size()) + withoutEnding(base);
     }
-    if (!inside.empty() && inside.front() == '@') inside = lastPart(source.path) + inside;
     for (char& c : inside) {
         if (c == '/') c = '-';
     }

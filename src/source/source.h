@@ -9,8 +9,8 @@
 struct Source {
     enum class Kind { Demo, StandardInput, File, Member };
     Kind kind = Kind::Demo;
-    std::string path;     // the file on disk; for a member, the image it lies in
-    std::string member;   // the path inside the image ("CHR/HERO.BIN"); "" for unclaimed sectors
+    std::string path;    // the file on disk; for a member, the image it lies in
+    std::string member;  // the path inside the image ("CHR/HERO.BIN"); "" for unclaimed sectors
     bool atOffset = false;
     uint64_t offset = 0;  // in the member, in the file, or in the image's user data
 

@@ -125,7 +125,7 @@ Result fromImage(const Source& source, std::vector<uint8_t>& bytes) {
 }  // namespace
 
 bool looksLikeImage(const std::vector<uint8_t>& bytes) {
-    static const uint8_t kSync[12] = {0, 0xff, 0xff, 0xff, 0xff, 0xff,
+    static const uint8_t kSync[12] = {0,    0xff, 0xff, 0xff, 0xff, 0xff,
                                       0xff, 0xff, 0xff, 0xff, 0xff, 0};
     const auto hasAt = [&](size_t at, const void* what, size_t length) {
         return bytes.size() >= at + length && std::memcmp(bytes.data() + at, what, length) == 0;

@@ -125,8 +125,8 @@ void scanPlainFile(const std::string& path, const std::string& inside, SourceSca
 void scanPath(const std::string& path, const std::string& inside, SourceScan& scan,
               const ScanProgress& progress);
 
-void scanFolder(const std::string& folder, const std::string& inside, int depth,
-                SourceScan& scan, const ScanProgress& progress) {
+void scanFolder(const std::string& folder, const std::string& inside, int depth, SourceScan& scan,
+                const ScanProgress& progress) {
     if (depth > kMaxFolderDepth) {
         scan.problems.push_back(folder + ": folders nest too deep: not walked");
         return;

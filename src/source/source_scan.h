@@ -11,11 +11,12 @@
 // What a scan of a source found: every archive and TIM, named so that the name opens it again.
 
 struct FoundItem {
-    Source source;       // name() is the member name, usable as an argument
-    ScanItem item;       // kind, size, and what it holds; offset within its file
+    Source source;  // name() is the member name, usable as an argument
+    ScanItem item;  // kind, size, and what it holds; offset within its file
     bool inImage = false;
     uint32_t sector = 0;  // the first sector, for an item inside an image
-    std::string inside;   // its path inside the source given ("CHR/HERO.BIN", "DATA/PACK.DAT@0x1000")
+    std::string
+        inside;  // its path inside the source given ("CHR/HERO.BIN", "DATA/PACK.DAT@0x1000")
 };
 
 struct SourceScan {
