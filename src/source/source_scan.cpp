@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <set>
 
 #include "disc/disc_image.h"
 #include "disc/iso9660.h"
@@ -148,8 +149,20 @@ void scanFolder(const std::string& folder, const std::string& inside, int depth,
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end(), naturalLess);
+    // The track files of a sheet in this folder are read through the sheet, not again alone.
+    std::set<std::string> tracks;
     for (const std::string& name : names) {
         const std::string path = joinPath(folder, name);
+        if (recogniseImage(path).form != ImageForm::CueSheet) continue;
+        DiscImage image;
+        if (!DiscImage::open(path, image).ok()) continue;
+        for (const std::string& input : image.inputFiles()) {
+            if (input != path) tracks.insert(input);
+        }
+    }
+    for (const std::string& name : names) {
+        const std::string path = joinPath(folder, name);
+        if (tracks.count(path)) continue;
         struct stat info {};
         if (::lstat(path.c_str(), &info) != 0) continue;
         if (S_ISDIR(info.st_mode)) {
