@@ -166,14 +166,8 @@ struct Container {
 };
 
 TimBytes loose(uint32_t flags, uint16_t widthUnits, uint16_t height) {
-    TimBytes tim;
-    tim.flags = flags;
-    tim.widthUnits = widthUnits;
-    tim.height = height;
-    if (flags & 8) {
-        tim.clutWidth = flags == 9 ? 256 : 16;
-        tim.clutHeight = 1;
-    }
+    const uint16_t clutWidth = flags == 9 ? 256 : flags == 8 ? 16 : 0;
+    TimBytes tim = TimBytes::of(flags, clutWidth, clutWidth ? 1 : 0, widthUnits, height);
     for (size_t k = 0; k < size_t{widthUnits} * 2 * height; ++k) tim.pixels.push_back(k * 7);
     return tim;
 }
