@@ -4,6 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "io/byte_order.h"
 
 namespace {
@@ -95,14 +99,15 @@ class Scan {
     // Walks the window from p until an item is found (returns where the scan goes on) or the
     // window's last whole head (returns the first offset it did not try).
     uint64_t walkWindow(uint64_t p) {
-        const uint64_t last = window_.end() - kHeadBytes;
-        for (; p <= last; p += kTimAlignment) {
-            const uint8_t* head = window_.at(p);
-            const uint32_t word = readLE32(head);
-            if (p % kArchiveAlignment == 0 && word >= kMinArchiveCount &&
-                word <= kMaxArchiveCount) {
+        // Past the last whole head; the window starts 4-aligned.
+        const uint64_t heads = (window_.end() - kHeadBytes - window_.start()) / kTimAlignment;
+        const uint64_t end = window_.start() + (heads + 1) * kTimAlignment;
+        while (p < end) {
+            if (p % kArchiveAlignment == 0) {
+                const uint32_t count = readLE32(window_.at(p));
                 ArchiveShape shape;
-                if (plausibleArchive(bytes_, p, bytes_.size(), shape)) {
+                if (count >= kMinArchiveCount && count <= kMaxArchiveCount &&
+                    plausibleArchive(bytes_, p, bytes_.size(), shape)) {
                     ScanItem item;
                     item.kind = ScanItem::Archive;
                     item.offset = p;
@@ -112,9 +117,12 @@ class Scan {
                     return alignUp(p + shape.lastEntryStart, kTimAlignment);
                 }
             }
-            if (word == kTimId && timHeadWords(word, readLE32(head + 4))) {
+            // Up to the next archive boundary, the words that could start a TIM.
+            const uint64_t stop = std::min(alignUp(p + 1, kArchiveAlignment), end);
+            for (p = nextIdWord(p, stop); p < stop; p = nextIdWord(p + kTimAlignment, stop)) {
                 TimInfo info;
-                if (probeTimAt(bytes_, window_, p, info)) {
+                if (timHeadWords(kTimId, readLE32(window_.at(p) + 4)) &&
+                    probeTimAt(bytes_, window_, p, info)) {
                     ScanItem item;
                     item.kind = ScanItem::Tim;
                     item.offset = p;
@@ -131,6 +139,31 @@ class Scan {
     // Items whose sizes are known: all but an archive still open.
     size_t settledItems() const {
         return result_.items.size() - (openArchive_ == kNone ? 0 : 1);
+    }
+
+    // The first 4-aligned offset in [p, stop) whose word is the TIM id, else stop. This is the
+    // scan's inner loop over every word of the file, hence the vector compare where there is one.
+    uint64_t nextIdWord(uint64_t p, uint64_t stop) const {
+        const uint8_t* data = window_.at(p);
+        const size_t words = static_cast<size_t>((stop - p) / kTimAlignment);
+        size_t k = 0;
+#if defined(__SSE2__)
+        const __m128i id = _mm_set1_epi32(static_cast<int>(kTimId));
+        for (; k + 8 <= words; k += 8) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 4 * k));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 4 * k + 16));
+            const int maskA = _mm_movemask_epi8(_mm_cmpeq_epi32(a, id));
+            const int maskB = _mm_movemask_epi8(_mm_cmpeq_epi32(b, id));
+            if ((maskA | maskB) != 0) {
+                const int word = maskA ? __builtin_ctz(maskA) / 4 : 4 + __builtin_ctz(maskB) / 4;
+                return p + kTimAlignment * (k + static_cast<size_t>(word));
+            }
+        }
+#endif
+        for (; k < words; ++k) {
+            if (readLE32(data + 4 * k) == kTimId) return p + kTimAlignment * k;
+        }
+        return stop;
     }
 
     // An item found ends the archive before it, whose last entry runs up to here.

@@ -21,9 +21,10 @@ struct TimInfo {
     bool hasClut = false;
     uint16_t clutX = 0, clutY = 0, clutWidth = 0, clutHeight = 0;
     size_t clutColoursStart = 0;  // offset of the CLUT's first colour, from the TIM's start
-    int palettes = 0;       // 4-bit: clutWidth x clutHeight / 16; 8-bit: / 256 (at least 1 when
-                            // the CLUT has colours: a short 8-bit CLUT is one palette whose
-                            // missing colours are 0); 0 for 16 and 24 bits
+    // 4-bit: clutWidth x clutHeight / 16; 8-bit: / 256 (at least 1: a short CLUT of either depth
+    // is one palette whose missing colours are 0); 0 for 16 and 24 bits, which only carry a CLUT
+    // they have.
+    int palettes = 0;
     size_t imageStart = 0;  // offset of the image block
     uint16_t imageX = 0, imageY = 0, widthUnits = 0;
     int width = 0;  // pixels

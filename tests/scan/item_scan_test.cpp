@@ -11,7 +11,9 @@
 #include <string>
 
 #include "archive_builder.h"
+#include "scan/file_bytes.h"
 #include "scan/memory_bytes.h"
+#include "support/test_files.h"
 #include "support/tim_bytes.h"
 
 namespace {
@@ -164,14 +166,8 @@ struct Container {
 };
 
 TimBytes loose(uint32_t flags, uint16_t widthUnits, uint16_t height) {
-    TimBytes tim;
-    tim.flags = flags;
-    tim.widthUnits = widthUnits;
-    tim.height = height;
-    if (flags & 8) {
-        tim.clutWidth = flags == 9 ? 256 : 16;
-        tim.clutHeight = 1;
-    }
+    const uint16_t clutWidth = flags == 9 ? 256 : flags == 8 ? 16 : 0;
+    TimBytes tim = TimBytes::of(flags, clutWidth, clutWidth ? 1 : 0, widthUnits, height);
     for (size_t k = 0; k < size_t{widthUnits} * 2 * height; ++k) tim.pixels.push_back(k * 7);
     return tim;
 }
@@ -191,9 +187,10 @@ TEST(ContainerScan, ItemsInOrderWithExactSizesAndNoneTwice) {
     c.put(eightAt, eight);
     c.put(3 * 4096 - 2048, archive);                      // a boundary that is not a 4096 one
     c.put(3 * 4096 - 2048 + archive.size(), twentyFour);  // right after its last entry
+    c.put(2048 * 20, sixteen);                            // a TIM on an archive boundary
     c.put(window - 60, across);
     c.put(window + 8192, archive);
-    c.fillTo(window + 8192 + archive.size() + 5000);
+    c.fillTo(window + 8192 + archive.size() + 5001);  // an end off the 4-byte grid
 
     std::vector<uint64_t> progress;
     const ContainerScan scan =
@@ -209,8 +206,9 @@ TEST(ContainerScan, ItemsInOrderWithExactSizesAndNoneTwice) {
         {ScanItem::Tim, eightAt, eight.size()},
         {ScanItem::Archive, 3 * 4096 - 2048, archive.size()},
         {ScanItem::Tim, 3 * 4096 - 2048 + archive.size(), twentyFour.size()},
+        {ScanItem::Tim, 2048 * 20, sixteen.size()},
         {ScanItem::Tim, window - 60, across.size()},
-        {ScanItem::Archive, window + 8192, archive.size() + 5000},
+        {ScanItem::Archive, window + 8192, archive.size() + 5001},
     };
     ASSERT_EQ(scan.items.size(), expected.size());
     for (size_t k = 0; k < expected.size(); ++k) {
@@ -224,10 +222,25 @@ TEST(ContainerScan, ItemsInOrderWithExactSizesAndNoneTwice) {
     EXPECT_EQ(scan.items[1].archive.textures, 2u);
     EXPECT_EQ(scan.items[2].tim.bpp, 8);
     EXPECT_EQ(scan.items[4].tim.bpp, 24);
-    EXPECT_EQ(scan.items[5].tim.bpp, 4);
+    EXPECT_EQ(scan.items[6].tim.bpp, 4);
     ASSERT_GE(progress.size(), 2u);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_EQ(progress.back(), c.bytes.size());
+
+    // The same through a file on disk.
+    test_support::TempFolder folder;
+    ASSERT_TRUE(ab::writeFile(folder / "container", c.bytes));
+    FileBytes file;
+    std::string error;
+    ASSERT_TRUE(file.open(folder / "container", error)) << error;
+    const std::vector<ScanItem> fromFile = scanContainer(file);
+    ASSERT_EQ(fromFile.size(), expected.size());
+    for (size_t k = 0; k < expected.size(); ++k) {
+        EXPECT_EQ(fromFile[k].offset, expected[k].offset) << k;
+        EXPECT_EQ(fromFile[k].size, expected[k].size) << k;
+    }
+    EXPECT_FALSE(file.open(folder.path(), error));
+    EXPECT_EQ(error, "not a regular file");
 }
 
 TEST(ContainerScan, AWholeFileArchiveIsOneItemAndArchivesKeepToTheirBoundaries) {

@@ -16,6 +16,17 @@ struct TimBytes {
     std::vector<uint8_t> pixels;  // padded with 0 to widthUnits x 2 x height
     int clutLengthBend = 0, imageLengthBend = 0;
 
+    static TimBytes of(uint32_t flags, uint16_t clutWidth, uint16_t clutHeight, uint16_t widthUnits,
+                       uint16_t height) {
+        TimBytes tim;
+        tim.flags = flags;
+        tim.clutWidth = clutWidth;
+        tim.clutHeight = clutHeight;
+        tim.widthUnits = widthUnits;
+        tim.height = height;
+        return tim;
+    }
+
     std::vector<uint8_t> bytes() const {
         std::vector<uint8_t> out;
         const auto put16 = [&](uint32_t v) {

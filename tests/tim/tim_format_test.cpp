@@ -32,37 +32,18 @@ bool probe(const TimBytes& tim) {
     return probe(tim.bytes(), info);
 }
 
-TimBytes fourBit() {  // 8 x 3 pixels, two palettes
-    TimBytes tim;
-    tim.flags = 8;
-    tim.clutWidth = 16;
-    tim.clutHeight = 2;
-    tim.widthUnits = 2;
-    tim.height = 3;
-    return tim;
+// 8 x 3 pixels with two palettes, 6 x 2 with one, 5 x 2, and 2 x 2.
+TimBytes fourBit() {
+    return TimBytes::of(8, 16, 2, 2, 3);
 }
-TimBytes eightBit() {  // 6 x 2 pixels, one palette
-    TimBytes tim;
-    tim.flags = 9;
-    tim.clutWidth = 256;
-    tim.clutHeight = 1;
-    tim.widthUnits = 3;
-    tim.height = 2;
-    return tim;
+TimBytes eightBit() {
+    return TimBytes::of(9, 256, 1, 3, 2);
 }
-TimBytes sixteenBit() {  // 5 x 2 pixels
-    TimBytes tim;
-    tim.flags = 2;
-    tim.widthUnits = 5;
-    tim.height = 2;
-    return tim;
+TimBytes sixteenBit() {
+    return TimBytes::of(2, 0, 0, 5, 2);
 }
-TimBytes twentyFourBit() {  // 2 x 2 pixels
-    TimBytes tim;
-    tim.flags = 3;
-    tim.widthUnits = 3;
-    tim.height = 2;
-    return tim;
+TimBytes twentyFourBit() {
+    return TimBytes::of(3, 0, 0, 3, 2);
 }
 
 TEST(TimProbe, EveryDepthGivesItsLayout) {
