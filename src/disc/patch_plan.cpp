@@ -269,6 +269,7 @@ Result planPatch(const DiscImage& image, const IsoVolume& volume,
             }
         }
         entries.push_back(entry);
+        member.extent = entry->extent;
         const Result planned = r.atOffset ? planItem(image, *entry, member)
                                           : planWhole(image, volume, *entry, foundItems, member);
         if (!planned.ok()) return planned;
