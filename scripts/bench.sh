@@ -21,7 +21,7 @@ fi
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELDRAXIS_BENCH=ON >/dev/null
 targets=(veldraxis_core_bench veldraxis_load_memory veldraxis_write_bench_archive
-         veldraxis_model_import_bench)
+         veldraxis_model_import_bench veldraxis_disc_patch_bench)
 has_draw=0
 build_targets=$(cmake --build "$build" --target help)
 if grep -q veldraxis_draw_bench <<<"$build_targets"; then
@@ -72,6 +72,11 @@ echo
 echo "== Export, then --import-model's work on the file (a process of its own each)"
 "$build/bench/veldraxis_model_import_bench" --demo
 "$build/bench/veldraxis_model_import_bench" "$data/large.bin"
+
+echo
+echo "== Patching one member of a 750 MB raw disc image, against cp IMAGE OUT; sync OUT"
+mkdir -p "$data/disc"
+"$build/bench/veldraxis_disc_patch_bench" "$data/disc"
 
 if [ "$has_draw" = 1 ]; then
     echo
