@@ -215,6 +215,7 @@ TEST_F(ImagePatch, TheInputIsNeverTheOutputAndACorruptSectorIsRefused) {
     EXPECT_EQ(same.code, 2);
     EXPECT_EQ(same.message,
               in + ": is one of the image's own files; write the patched image to a new file");
+    EXPECT_EQ(patchImage(in, folder / "missing/out.bin", {{"B.BIN", 0, false, 0, {1}}}).code, 3);
     auto raw = readWholeFile(in);
     raw[28 * 2352 + 500] ^= 1;
     writeFile(in, raw);
