@@ -21,7 +21,7 @@ fi
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELDRAXIS_BENCH=ON >/dev/null
 targets=(veldraxis_core_bench veldraxis_load_memory veldraxis_write_bench_archive
-         veldraxis_model_import_bench veldraxis_scan_bench)
+         veldraxis_model_import_bench veldraxis_scan_bench veldraxis_disc_patch_bench)
 has_draw=0
 build_targets=$(cmake --build "$build" --target help)
 if grep -q veldraxis_draw_bench <<<"$build_targets"; then
@@ -76,6 +76,11 @@ echo "== Export, then --import-model's work on the file (a process of its own ea
 echo
 echo "== The container scan of a 700 MB file, next to reading it front to back"
 "$build/bench/veldraxis_scan_bench" "$data/scan.bin"
+
+echo
+echo "== Patching one member of a 750 MB raw disc image, against cp IMAGE OUT; sync OUT"
+mkdir -p "$data/disc"
+"$build/bench/veldraxis_disc_patch_bench" "$data/disc"
 
 if [ "$has_draw" = 1 ]; then
     echo

@@ -24,16 +24,20 @@ struct MemberReplacement {
 };
 
 // Sectors the caller knows hold something (an item a scan found there) although no file names
-// them: a member may not grow into them.
+// them: a member may not grow into them. Addresses as the volume counts them (0 is the data
+// track's first sector).
 struct SectorRange {
     uint32_t first = 0;
     uint32_t count = 0;
 };
 
 // Refusals are Result codes 1 (a member that cannot take the bytes: missing, a directory,
-// several extents, Form 2, named twice, overlapping, too big; nothing is written) and 2 (a usage
-// error: an output that is one of the inputs, or a sheet's output not ending in ".cue"); code 3
-// is an image that cannot be read or an output that cannot be written (nothing is left behind).
+// several extents, Form 2, named twice, overlapping, too big, a sector whose codes do not verify;
+// nothing is written; items at offsets of one member may go together when they do not overlap) and
+// 2 (a usage error: an output that is one of the inputs, or a sheet's output not ending in ".cue");
+// code 3 is an image that cannot be read or an output that cannot be written (nothing is left
+// behind). A refusal's line names the member as given ("B.BIN@0x100" for an item), e.g.
+// "B.BIN: 856 bytes too big (there is room for 6144)", "B.BIN: sector 28 does not verify".
 // progress, when given, is called with sectors done of all.
 Result patchImage(const std::string& imagePath, const std::string& outPath,
                   const std::vector<MemberReplacement>& replacements,

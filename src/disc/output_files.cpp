@@ -75,6 +75,13 @@ bool OutputFiles::commit() {
     while (!pending_.empty()) {
         const Pending& file = pending_.front();
         if (std::rename(file.temp.c_str(), file.target.c_str()) != 0) return false;
+        // Makes the rename itself durable.
+        const int folder =
+            ::open(folderOf(file.target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            (void)::fsync(folder);
+            ::close(folder);
+        }
         pending_.erase(pending_.begin());
     }
     return true;

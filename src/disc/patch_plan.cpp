@@ -112,12 +112,14 @@ Result planItem(const DiscImage& image, const IsoFile& entry, MemberPlan& member
         return refuse(tooBig(member.label, r.bytes.size(), r.itemSize));
     member.oldSectors = member.newSectors = entry.sectors();
     if (r.itemSize == 0) return {};
-    member.first = static_cast<uint32_t>(entry.extent + r.itemOffset / kSectorBytes);
-    member.count = static_cast<uint32_t>((r.itemOffset + r.itemSize - 1) / kSectorBytes -
-                                         r.itemOffset / kSectorBytes + 1);
-    if (uint64_t{member.first} + member.count > image.sectorCount()) {
+    const uint64_t first = uint64_t{entry.extent} + r.itemOffset / kSectorBytes;
+    const uint64_t count =
+        (r.itemOffset + r.itemSize - 1) / kSectorBytes - r.itemOffset / kSectorBytes + 1;
+    if (first + count > image.sectorCount()) {
         return refuse(member.label + ": lies past the end of the image");
     }
+    member.first = static_cast<uint32_t>(first);
+    member.count = static_cast<uint32_t>(count);
     return {};
 }
 
@@ -269,6 +271,7 @@ Result planPatch(const DiscImage& image, const IsoVolume& volume,
             }
         }
         entries.push_back(entry);
+        member.extent = entry->extent;
         const Result planned = r.atOffset ? planItem(image, *entry, member)
                                           : planWhole(image, volume, *entry, foundItems, member);
         if (!planned.ok()) return planned;
