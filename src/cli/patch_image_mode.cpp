@@ -14,9 +14,11 @@
 #include "console/console.h"
 #include "disc/disc_image.h"
 #include "disc/image_patch.h"
+#include "disc/iso9660.h"
 #include "io/file_reading.h"
 #include "io/formatted.h"
 #include "source/source_reading.h"
+#include "source/source_scan.h"
 #include "texture_io/tim_png.h"
 #include "tim/tim_format.h"
 
@@ -106,6 +108,30 @@ bool planReplacement(const std::string& image, const std::string& name, const st
     return true;
 }
 
+// The sectors where a scan finds items that no file names, which a growing member must not take;
+// looked for only when a member grows past the sectors it has.
+std::vector<SectorRange> foundSectors(const std::string& image,
+                                      const std::vector<MemberReplacement>& replacements) {
+    DiscImage disc;
+    IsoVolume volume;
+    if (!DiscImage::open(image, disc).ok() || !readIsoVolume(disc, volume).ok()) return {};
+    bool grows = false;
+    for (const MemberReplacement& replacement : replacements) {
+        const IsoFile* file = volume.find(replacement.member);
+        grows = grows || (file && !replacement.atOffset &&
+                          replacement.bytes.size() > uint64_t{file->sectors()} * 2048);
+    }
+    if (!grows) return {};
+    std::vector<SectorRange> ranges;
+    for (const FoundItem& found : scanSource(image).items) {
+        if (!found.inImage || !found.source.member.empty()) continue;
+        const uint64_t start = found.source.offset % 2048;
+        ranges.push_back(
+            {found.sector, static_cast<uint32_t>((start + found.item.size + 2047) / 2048)});
+    }
+    return ranges;
+}
+
 int runPatch(const PatchArguments& args) {
     if (args.pairs.size() % 2 != 0) {
         return usageError("--patch-image", "MEMBER " + args.pairs.back() + " has no FILE");
@@ -128,10 +154,12 @@ int runPatch(const PatchArguments& args) {
     Result patched;
     {
         ProgressLine progress;
-        patched =
-            patchImage(args.image, args.output, replacements, [&](uint64_t done, uint64_t total) {
+        patched = patchImage(
+            args.image, args.output, replacements,
+            [&](uint64_t done, uint64_t total) {
                 progress.count(args.output, done, total, "sectors");
-            });
+            },
+            foundSectors(args.image, replacements));
     }
     if (patched.code == 2) return usageError("--patch-image", patched.message);
     if (!patched.ok()) {

@@ -1,11 +1,6 @@
 #include "source/byte_access.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "disc/disc_image.h"
@@ -21,38 +16,6 @@ bool inside(uint64_t offset, size_t length, uint64_t size) {
 }
 
 }  // namespace
-
-bool FileAccess::open(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) return false;
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        ::close(fd_);
-        fd_ = -1;
-        errno = error;
-        return false;
-    }
-    size_ = static_cast<uint64_t>(info.st_size);
-    return true;
-}
-
-FileAccess::~FileAccess() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-bool FileAccess::read(uint64_t offset, size_t length, uint8_t* out) const {
-    if (fd_ < 0 || !inside(offset, length, size_)) return false;
-    size_t done = 0;
-    while (done < length) {
-        const ssize_t got =
-            ::pread(fd_, out + done, length - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        done += static_cast<size_t>(got);
-    }
-    return true;
-}
 
 ExtentAccess::ExtentAccess(const DiscImage& image, uint32_t firstSector, uint64_t size)
     : image_(image), first_(firstSector), size_(size) {}

@@ -9,20 +9,6 @@
 
 class DiscImage;
 
-// A regular file on disk, read with pread where asked, or a stretch of it.
-class FileAccess : public RandomAccess {
-  public:
-    // Opens path; false (errno set) when it cannot be opened or is not a regular file.
-    bool open(const std::string& path);
-    ~FileAccess() override;
-    uint64_t size() const override { return size_; }
-    bool read(uint64_t offset, size_t length, uint8_t* out) const override;
-
-  private:
-    int fd_ = -1;
-    uint64_t size_ = 0;
-};
-
 // size bytes of user data from a sector of a disc image on: a file's extent, or a run of sectors
 // that no file claims. Sectors are read a run at a time and kept, so a scan streams through.
 // Form 2 and unreadable sectors read as zeros.

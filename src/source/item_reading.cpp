@@ -5,6 +5,7 @@
 
 #include "disc/disc_image.h"
 #include "disc/iso9660.h"
+#include "scan/file_bytes.h"
 #include "source/byte_access.h"
 
 struct ItemReader::OpenImage {
@@ -22,8 +23,9 @@ Result ItemReader::read(const FoundItem& found, std::vector<uint8_t>& bytes) {
     const uint64_t size = found.item.size;
     bytes.assign(static_cast<size_t>(size), 0);
     if (source.kind == Source::Kind::File) {
-        FileAccess file;
-        if (!file.open(source.path)) return Result::failed(1, name + ": " + std::strerror(errno));
+        FileBytes file;
+        std::string error;
+        if (!file.open(source.path, error)) return Result::failed(1, name + ": " + error);
         if (!file.read(found.item.offset, bytes.size(), bytes.data())) {
             return Result::failed(1, name + ": cannot be read");
         }

@@ -14,6 +14,7 @@
 #include "io/file_reading.h"
 #include "io/formatted.h"
 #include "scan/item_scan.h"
+#include "scan/file_bytes.h"
 #include "source/byte_access.h"
 #include "source/source_scan.h"
 
@@ -70,8 +71,9 @@ Result fromFile(const Source& source, std::vector<uint8_t>& bytes) {
         return failed(source, std::strerror(EISDIR));
     }
     if (source.atOffset) {
-        FileAccess file;
-        if (!file.open(source.path)) return failed(source, std::strerror(errno));
+        FileBytes file;
+        std::string error;
+        if (!file.open(source.path, error)) return failed(source, error);
         return itemAt(source, file, source.offset, bytes);
     }
     FILE* file = std::fopen(source.path.c_str(), "rb");

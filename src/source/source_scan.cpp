@@ -11,6 +11,7 @@
 #include "disc/disc_image.h"
 #include "disc/iso9660.h"
 #include "io/natural_order.h"
+#include "scan/file_bytes.h"
 #include "source/byte_access.h"
 
 namespace {
@@ -109,9 +110,10 @@ void scanImage(const std::string& path, SourceScan& scan, const ScanProgress& pr
 
 void scanPlainFile(const std::string& path, const std::string& inside, SourceScan& scan,
                    const ScanProgress& progress) {
-    FileAccess bytes;
-    if (!bytes.open(path)) {
-        scan.failure = path + ": " + std::strerror(errno);
+    FileBytes bytes;
+    std::string error;
+    if (!bytes.open(path, error)) {
+        scan.failure = path + ": " + error;
         return;
     }
     const uint64_t total = bytes.size();
