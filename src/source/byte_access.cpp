@@ -26,7 +26,7 @@ bool ExtentAccess::fill(uint64_t offset) const {
     const uint64_t available = image_.sectorCount();
     if (first_ + sector >= available) return false;  // the track ends before the extent does
     const uint64_t count = std::min({kCacheSectors, sectors - sector, available - first_ - sector});
-    cache_.assign(count * kSectorBytes, 0);
+    cache_.resize(count * kSectorBytes);
     // Form 2 or unreadable sectors come back as zeros; the scan simply finds nothing there.
     image_.readUserData(static_cast<uint32_t>(first_ + sector), static_cast<uint32_t>(count),
                         cache_.data());
@@ -37,6 +37,14 @@ bool ExtentAccess::fill(uint64_t offset) const {
 bool ExtentAccess::read(uint64_t offset, size_t length, uint8_t* out) const {
     if (!inside(offset, length, size_)) return false;
     size_t done = 0;
+    // Whole sectors asked for at once (a scan's window) go straight to the caller's buffer.
+    if (offset % kSectorBytes == 0 && length >= kSectorBytes * kCacheSectors &&
+        first_ + (offset + length) / kSectorBytes <= image_.sectorCount()) {
+        const uint64_t sectors = length / kSectorBytes;
+        image_.readUserData(static_cast<uint32_t>(first_ + offset / kSectorBytes),
+                            static_cast<uint32_t>(sectors), out);
+        done = static_cast<size_t>(sectors * kSectorBytes);
+    }
     while (done < length) {
         const uint64_t at = offset + done;
         if (cache_.empty() || at < cacheStart_ || at >= cacheStart_ + cache_.size()) {

@@ -13,8 +13,8 @@
 #include "disc/iso9660.h"
 #include "io/file_reading.h"
 #include "io/formatted.h"
-#include "scan/item_scan.h"
 #include "scan/file_bytes.h"
+#include "scan/item_scan.h"
 #include "source/byte_access.h"
 #include "source/source_scan.h"
 
