@@ -195,7 +195,8 @@ TEST_F(CommandLine, EveryModeIsRegisteredAndTakesQuiet) {
     }
     EXPECT_EQ(options, (std::vector<std::string>{"--export", "--render", "--texture",
                                                  "--import-pose", "--import-model", "--info",
-                                                 "--extract-textures", "--replace-textures"}));
+                                                 "--extract-textures", "--replace-textures",
+                                                 "--scan", "--extract", "--patch-image"}));
     const RunResult extracted = run({"--extract-textures", "--quiet", at("tex/"), at("demo.bin")});
     EXPECT_EQ(extracted.status, 0);
     EXPECT_EQ(extracted.console, "");
