@@ -5,7 +5,7 @@
 # drawing benchmark on a private Xvfb server. The last line sums the run up in one comparable
 # form:
 #   SUMMARY parse_vs_memcpy=<x> heap_vs_file=<x> frame_vs_reference=<x> startup_large_ms=<n>
-#           startup_demo_ms=<n> drag_large_fps=<n>
+#           startup_demo_ms=<n> drag_large_fps=<n> scan_vs_cat=<x> patch_vs_copy=<x>
 # Usage: scripts/bench.sh [--quick]
 #   --quick  shorter runs (less stable figures), for trying the script out.
 set -euo pipefail
@@ -30,7 +30,7 @@ if grep -q veldraxis_draw_bench <<<"$build_targets"; then
 fi
 has_viewer=0
 if grep -q veldraxis-viewer <<<"$build_targets"; then
-    targets+=(veldraxis-viewer veldraxis_swap_log make-demo-archive)
+    targets+=(veldraxis-viewer veldraxis_swap_log make-demo-archive make-disc-content make-test-disc)
     has_viewer=1
 fi
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
@@ -82,6 +82,12 @@ echo "== Patching one member of a 750 MB raw disc image, against cp IMAGE OUT; s
 mkdir -p "$data/disc"
 "$build/bench/veldraxis_disc_patch_bench" "$data/disc"
 
+if [ "$has_viewer" = 1 ]; then
+    echo
+    echo "== The disc modes on a 700 MB raw image: --scan against cat, --patch-image against cp and sync"
+    "$root/bench/disc_modes_bench.sh" "$build" "$data"
+fi
+
 if [ "$has_draw" = 1 ]; then
     echo
     echo "== Drawing the demo model (Xvfb, Mesa)"
@@ -128,7 +134,9 @@ frame=$(figure last 'drawFrame / faster reference, worst window' ".*window: $num
 startup_large=$(figure last 'real viewer .*large.bin: first complete frame' ".* $number ms after.*")
 startup_demo=$(figure last 'real viewer \(demo model\): first complete frame' ".* $number ms after.*")
 drag=$(figure last 'selected bone id 1:' ".*= $number motions.*")
+scan_vs_cat=$(figure last '^--scan / cat:' "^[^0-9]+$number x.*")
+patch_vs_copy=$(figure last '^--patch-image / copy:' "^[^0-9]+$number x.*")
 echo
 echo "SUMMARY parse_vs_memcpy=$parse heap_vs_file=$heap frame_vs_reference=$frame" \
     "startup_large_ms=$(round "$startup_large") startup_demo_ms=$(round "$startup_demo")" \
-    "drag_large_fps=$drag"
+    "drag_large_fps=$drag scan_vs_cat=$scan_vs_cat patch_vs_copy=$patch_vs_copy"
