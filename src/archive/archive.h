@@ -7,7 +7,7 @@
 
 #include "archive/archive_problem.h"
 #include "archive/mesh_block.h"
-#include "archive/tim_entry.h"
+#include "tim/tim_entry.h"
 
 // The texture scan keeps its offsets in one small table and refuses archives with this many
 // entries or more.

@@ -9,6 +9,7 @@
 #include "model/model.h"
 #include "model/part_mesh.h"
 #include "texture/texture_page.h"
+#include "tim/tim_image.h"
 
 namespace {
 
@@ -85,15 +86,12 @@ std::vector<ArchiveReport::Texture> describeTextures(const Archive& archive,
         texture.offset = image.start;
         const BoundedReader data =
             image.inside ? reader.slice(image.start, image.end - image.start) : BoundedReader();
-        uint8_t palettes = 0;
-        if (data.readU8(TimImage::kPaletteCountOffset, palettes)) {
-            texture.palettes = palettes;
-            const size_t start = TimImage::kPalettesOffset + TimImage::kPaletteBytes * palettes;
-            uint16_t units = 0, rows = 0;
-            if (data.readU16(start + TimImage::kImageWidthOffset, units) &&
-                data.readU16(start + TimImage::kImageHeightOffset, rows)) {
-                texture.width = TimImage::kPixelsPerWidthUnit * units;
-                texture.height = rows;
+        TimImage layout;
+        if (readTimPaletteCount(data, layout)) {
+            texture.palettes = layout.paletteCount;
+            if (readTimImageSize(data, layout)) {
+                texture.width = layout.width;
+                texture.height = layout.height;
             }
         }
         if (data.size() > 0) {

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <cstdio>
 
-// Little-endian readers, assembled byte by byte so that host byte order and alignment do not
-// matter. The pointer readers do no bounds checks: untrusted data goes through BoundedReader,
-// which checks first and then calls these.
+// Little-endian readers (and a 16-bit writer), assembled byte by byte so that host byte order and
+// alignment do not matter. The pointer readers do no bounds checks: untrusted data goes through
+// BoundedReader, which checks first and then calls these.
 inline uint8_t readByte(const uint8_t* p) {
     return p[0];
 }
@@ -15,6 +15,10 @@ inline uint16_t readLE16(const uint8_t* p) {
 inline uint32_t readLE32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+inline void putLE16(uint8_t* p, uint16_t value) {
+    p[0] = static_cast<uint8_t>(value & 0xFF);
+    p[1] = static_cast<uint8_t>(value >> 8);
 }
 
 // From an open file at its current position. A short read gives 0 and leaves the file's

@@ -1,19 +1,21 @@
 #include <algorithm>
 #include <vector>
 
-#include "archive/tim_entry.h"
 #include "console/console.h"
 #include "io/bounded_reader.h"
 #include "texture/texture_page.h"
+#include "tim/tim_entry.h"
+#include "tim/tim_format.h"
 
 namespace {
 
-std::vector<TimColour> readPalettes(const BoundedReader& entry, int paletteCount) {
-    std::vector<TimColour> colours(TimImage::kPaletteEntries * static_cast<size_t>(paletteCount));
+// Every palette's colours, one after another; the alpha timRgba gives is not used here.
+std::vector<TimRgba> readPalettes(const BoundedReader& entry, int paletteCount) {
+    std::vector<TimRgba> colours(TimImage::kPaletteEntries * static_cast<size_t>(paletteCount));
     for (size_t i = 0; i < colours.size(); ++i) {
         uint16_t value = 0;
-        entry.readU16(TimImage::kPalettesOffset + 2 * i, value);
-        colours[i] = timColour(value);
+        entry.readU16(TimImage::paletteStart(0) + 2 * i, value);
+        colours[i] = timRgba(value);
     }
     return colours;
 }
@@ -23,7 +25,7 @@ using PagePixels = decltype(TexturePage::pixels);
 // Decodes the whole rows the entry holds into the page, each through copies palettes stacked
 // one image height apart; rows and columns from 256 on land outside the page for every copy.
 void decodeRows(const BoundedReader& entry, const TimEntryCheck& check,
-                const std::vector<TimColour>& colours, PagePixels& pixels) {
+                const std::vector<TimRgba>& colours, PagePixels& pixels) {
     const TimImage& image = check.image;
     const size_t rowBytes = image.rowBytes();
     const size_t rowsStored = std::min<size_t>(check.rowsHeld, kTexturePageSize);
@@ -33,7 +35,7 @@ void decodeRows(const BoundedReader& entry, const TimEntryCheck& check,
         for (int m = 0; m < check.copies; ++m) {
             const size_t y = static_cast<size_t>(m) * image.height + row;
             if (y >= kTexturePageSize) break;
-            const TimColour& colour = colours[TimImage::kPaletteEntries * m + index];
+            const TimRgba& colour = colours[TimImage::kPaletteEntries * m + index];
             uint8_t* pixel = &pixels[4 * (kTexturePageSize * y + column)];
             pixel[0] = colour.red;
             pixel[1] = colour.green;

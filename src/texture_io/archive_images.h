@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/tim_image.h"
+#include "tim/tim_image.h"
 
 // The texture images of an archive held in memory, found as the texture scan finds them (every
 // entry but the last whose first word is the TIM id) and checked as the decoder checks them.
@@ -19,9 +19,7 @@ struct ArchiveImage {
 
     bool isShort() const { return pixelBytesHeld < pixelBytesNeeded; }
     size_t pixelOffset() const { return offset + header.pixelStart(); }  // in the archive
-    size_t paletteOffset(int m) const {
-        return offset + TimImage::kPalettesOffset + TimImage::kPaletteBytes * m;
-    }
+    size_t paletteOffset(int m) const { return offset + TimImage::paletteStart(m); }
 };
 
 // A texture entry that is not taken out, and why.

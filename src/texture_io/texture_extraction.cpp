@@ -8,7 +8,7 @@
 #include "io/file_saving.h"
 #include "png/indexed_png.h"
 #include "texture_io/archive_images.h"
-#include "texture_io/tim_pixels.h"
+#include "tim/tim_pixels.h"
 
 namespace {
 
@@ -50,9 +50,13 @@ TextureExtraction extractTextures(const uint8_t* archive, size_t size) {
         IndexedImage file;
         file.width = image.header.width;
         file.height = image.header.height;
-        file.indices = readImageIndices(archive, image);
+        const uint8_t* entry = archive + image.offset;
+        file.indices = readImageIndices(entry, image.header, image.pixelBytesHeld);
         for (int m = 0; m < image.header.paletteCount; ++m) {
-            file.palette = readImagePalette(archive, image, m);
+            file.palette.clear();
+            for (const TimRgba& c : readImagePalette(entry, m)) {
+                file.palette.push_back({c.red, c.green, c.blue});
+            }
             TextureFile png{textureFileName(image.entry, m), {}};
             if (!encodeIndexedPng(file, png.bytes, result.error)) {
                 result.error = png.name + ": " + result.error;

@@ -12,7 +12,7 @@
 #include "io/file_reading.h"
 #include "png/indexed_png.h"
 #include "texture_io/archive_images.h"
-#include "texture_io/tim_pixels.h"
+#include "tim/tim_pixels.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ struct ImageEdit {
     const ArchiveImage* image = nullptr;
     const TextureInput* first = nullptr;
     std::vector<uint8_t> indices;
-    std::map<int, std::vector<IndexedImage::Colour>> palettes;
+    std::map<int, std::vector<TimRgba>> palettes;
 };
 
 // Parses the decimal number at text[at...] up to the first non-digit: no sign, no leading zero.
@@ -103,21 +103,27 @@ bool addFile(const ArchiveImages& found, const TextureInput& file,
         }
     }
     // Colours the file's palette lacks keep their stored values.
-    edit.palettes[m] = std::move(decoded.palette);
+    std::vector<TimRgba>& palette = edit.palettes[m];
+    palette.clear();
+    for (const IndexedImage::Colour& c : decoded.palette) {
+        palette.push_back({c.red, c.green, c.blue, 255});
+    }
     return true;
 }
 
 // True when the archive holds the edit's indices and colours as written: false only when
 // another image shares these bytes and wrote something else over them.
 bool holdsEdit(const uint8_t* archive, const ImageEdit& edit) {
-    const std::vector<uint8_t> indices = readImageIndices(archive, *edit.image);
-    if (!std::equal(indices.begin(), indices.begin() + 2 * edit.image->pixelBytesHeld,
+    const ArchiveImage& image = *edit.image;
+    const std::vector<uint8_t> indices =
+        readImageIndices(archive + image.offset, image.header, image.pixelBytesHeld);
+    if (!std::equal(indices.begin(), indices.begin() + 2 * image.pixelBytesHeld,
                     edit.indices.begin())) {
         return false;
     }
     // Each palette packed again over a copy of what the archive holds, and compared.
     for (const auto& [m, colours] : edit.palettes) {
-        const uint8_t* held = archive + edit.image->paletteOffset(m);
+        const uint8_t* held = archive + image.paletteOffset(m);
         uint8_t packed[TimImage::kPaletteBytes];
         std::copy(held, held + TimImage::kPaletteBytes, packed);
         packPalette(packed, colours);
@@ -163,10 +169,9 @@ TextureReplacement replaceTextures(const uint8_t* archive, size_t size,
 
     std::vector<uint8_t> out(archive, archive + size);
     for (const auto& [entry, edit] : edits) {
-        writeImageIndices(out.data(), *edit.image, edit.indices);
-        for (const auto& [m, colours] : edit.palettes) {
-            writeImagePalette(out.data(), *edit.image, m, colours);
-        }
+        uint8_t* entryBytes = out.data() + edit.image->offset;
+        writeImageIndices(entryBytes, edit.image->header, edit.image->pixelBytesHeld, edit.indices);
+        for (const auto& [m, colours] : edit.palettes) writeImagePalette(entryBytes, m, colours);
     }
     for (const auto& [entry, edit] : edits) {
         if (!holdsEdit(out.data(), edit)) {

@@ -6,12 +6,7 @@
 
 namespace {
 
-constexpr uint64_t kBlockHeaderBytes = 12;
-
-void putLE16(uint8_t* at, uint16_t value) {
-    at[0] = static_cast<uint8_t>(value & 0xFF);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
+constexpr uint64_t kBlockHeaderBytes = kTimBlockHeaderBytes;
 
 struct BlockHeader {
     uint32_t length = 0;
@@ -26,8 +21,8 @@ bool readBlockHeader(const TimByteSource& read, uint64_t at, BlockHeader& block)
     block.length = readLE32(words);
     block.x = readLE16(words + 4);
     block.y = readLE16(words + 6);
-    block.width = readLE16(words + 8);
-    block.height = readLE16(words + 10);
+    block.width = readLE16(words + kTimBlockWidthOffset);
+    block.height = readLE16(words + kTimBlockHeightOffset);
     return true;
 }
 
@@ -82,23 +77,25 @@ bool pictureFits(const TimPicture& picture, const TimInfo& info) {
 
 bool probeTimFrom(const TimByteSource& read, uint64_t available, TimInfo& info) {
     uint8_t head[8];
-    if (!read(0, 4, head) || !read(4, 4, head + 4)) return false;
-    const uint32_t flags = readLE32(head + 4);
+    if (!read(0, 4, head) || !read(kTimFlagsOffset, 4, head + kTimFlagsOffset)) return false;
+    const uint32_t flags = readLE32(head + kTimFlagsOffset);
     if (!timHeadWords(readLE32(head), flags)) return false;
 
     TimInfo found;
     static constexpr int kDepths[] = {4, 8, 16, 24};
     found.bpp = kDepths[flags & 3u];
-    found.hasClut = (flags & 8u) != 0;
-    uint64_t imageStart = 8;
+    found.hasClut = (flags & kTimClutFlag) != 0;
+    uint64_t imageStart = kTimFirstBlockOffset;
     if (found.hasClut) {
         BlockHeader clut;
-        if (!readBlockHeader(read, 8, clut) || !blockLengthAgrees(clut)) return false;
+        if (!readBlockHeader(read, kTimFirstBlockOffset, clut) || !blockLengthAgrees(clut)) {
+            return false;
+        }
         found.clutX = clut.x;
         found.clutY = clut.y;
         found.clutWidth = clut.width;
         found.clutHeight = clut.height;
-        found.clutColoursStart = 8 + kBlockHeaderBytes;
+        found.clutColoursStart = kTimFirstBlockOffset + kBlockHeaderBytes;
         imageStart += clut.length;
         const uint64_t colours = uint64_t{clut.width} * clut.height;
         if (found.bpp <= 8) {
@@ -130,7 +127,7 @@ bool probeTim(const BoundedReader& bytes, size_t offset, TimInfo& info) {
     // The id and flag words first, without the indirection of a byte source.
     uint32_t id = 0, flags = 0;
     if (!bytes.readU32(offset, id) || id != kTimId) return false;
-    if (!bytes.readU32(offset + 4, flags) || !timHeadWords(id, flags)) return false;
+    if (!bytes.readU32(offset + kTimFlagsOffset, flags) || !timHeadWords(id, flags)) return false;
     const BoundedReader tim = bytes.from(offset);
     const TimByteSource read = [&tim](uint64_t at, size_t length, uint8_t* out) {
         if (!tim.contains(static_cast<size_t>(at), length) || at > SIZE_MAX) return false;
@@ -146,14 +143,30 @@ TimRgba timRgba(uint16_t value) {
             static_cast<uint8_t>(value == 0 ? 0 : 255)};
 }
 
+uint16_t timColourBits(uint8_t red, uint8_t green, uint8_t blue) {
+    // The 5-bit n whose 8 n + 7 lies nearest c, halves rounded up; 8 n + 7 gives back n exactly.
+    const auto pack = [](uint8_t c) { return c < 3 ? 0u : std::min(31u, (c - 3u) / 8u); };
+    return static_cast<uint16_t>(pack(red) | (pack(green) << 5u) | (pack(blue) << 10u));
+}
+
 uint16_t timValue(const TimRgba& colour, bool maskBit) {
     if (colour.alpha == 0) return 0;
-    // The 5-bit n whose 8 n + 7 lies nearest c, halves rounded up.
-    const auto pack = [](uint8_t c) { return c < 3 ? 0u : std::min(31u, (c - 3u) / 8u); };
-    uint16_t value = static_cast<uint16_t>(pack(colour.red) | (pack(colour.green) << 5u) |
-                                           (pack(colour.blue) << 10u));
+    uint16_t value = timColourBits(colour.red, colour.green, colour.blue);
     if (maskBit || value == 0) value |= 0x8000u;
     return value;
+}
+
+void unpackNibbles(const uint8_t* bytes, size_t byteCount, uint8_t* indices) {
+    for (size_t i = 0; i < byteCount; ++i) {
+        indices[2 * i] = bytes[i] & 0x0F;
+        indices[2 * i + 1] = bytes[i] >> 4;
+    }
+}
+
+void packNibbles(const uint8_t* indices, size_t byteCount, uint8_t* bytes) {
+    for (size_t i = 0; i < byteCount; ++i) {
+        bytes[i] = static_cast<uint8_t>((indices[2 * i] & 0x0F) | (indices[2 * i + 1] << 4));
+    }
 }
 
 TimPicture decodeTim(const uint8_t* tim, const TimInfo& info) {
@@ -164,14 +177,12 @@ TimPicture decodeTim(const uint8_t* tim, const TimInfo& info) {
     const size_t width = static_cast<size_t>(info.width);
     const size_t pixels = width * info.height;
     if (info.bpp == 4 || info.bpp == 8) {
+        // The rows follow each other with no gap: width indices to a row either way.
         picture.indices.resize(pixels);
-        for (size_t y = 0; y < static_cast<size_t>(info.height); ++y) {
-            const uint8_t* row = tim + info.pixelStart + y * info.rowBytes;
-            uint8_t* out = picture.indices.data() + y * width;
-            for (size_t x = 0; x < width; ++x) {
-                // 4 bits: the left pixel in the low nibble.
-                out[x] = info.bpp == 8 ? row[x] : (row[x / 2] >> (x % 2 ? 4 : 0)) & 0x0F;
-            }
+        if (info.bpp == 8) {
+            std::copy_n(tim + info.pixelStart, pixels, picture.indices.data());
+        } else {
+            unpackNibbles(tim + info.pixelStart, pixels / 2, picture.indices.data());
         }
         const size_t perPalette = static_cast<size_t>(info.coloursPerPalette());
         picture.palettes.resize(static_cast<size_t>(info.palettes));
@@ -208,18 +219,11 @@ bool encodeTim(const TimPicture& picture, const TimInfo& info, uint8_t* tim) {
     if (!pictureFits(picture, info)) return false;
     const size_t width = static_cast<size_t>(info.width);
     if (info.bpp == 4 || info.bpp == 8) {
-        for (size_t y = 0; y < static_cast<size_t>(info.height); ++y) {
-            uint8_t* row = tim + info.pixelStart + y * info.rowBytes;
-            const uint8_t* in = picture.indices.data() + y * width;
-            for (size_t x = 0; x < width; ++x) {
-                if (info.bpp == 8) {
-                    row[x] = in[x];
-                } else if (x % 2 == 0) {
-                    row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0xF0) | in[x]);
-                } else {
-                    row[x / 2] = static_cast<uint8_t>((row[x / 2] & 0x0F) | (in[x] << 4));
-                }
-            }
+        const size_t pixels = width * info.height;
+        if (info.bpp == 8) {
+            std::copy_n(picture.indices.data(), pixels, tim + info.pixelStart);
+        } else {
+            packNibbles(picture.indices.data(), pixels / 2, tim + info.pixelStart);
         }
         const size_t colours = static_cast<size_t>(info.clutWidth) * info.clutHeight;
         const size_t perPalette = static_cast<size_t>(info.coloursPerPalette());

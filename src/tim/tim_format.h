@@ -37,6 +37,13 @@ struct TimInfo {
 };
 
 constexpr uint32_t kTimId = 0x10;
+constexpr uint32_t kTimClutFlag = 8u;  // flags bit 3
+constexpr size_t kTimFlagsOffset = 4;
+constexpr size_t kTimFirstBlockOffset = 8;  // the CLUT block when there is one
+// A block's header, from the block's start.
+constexpr size_t kTimBlockWidthOffset = 8;
+constexpr size_t kTimBlockHeightOffset = 10;
+constexpr size_t kTimBlockHeaderBytes = 12;
 
 // The first test probeTim makes, on the id and flag words alone: cheap enough for every offset
 // of a big file. Flags take a known pixel mode (not the mixed one) and no other bits; 4- and
@@ -44,7 +51,7 @@ constexpr uint32_t kTimId = 0x10;
 inline bool timHeadWords(uint32_t id, uint32_t flags) {
     if (id != kTimId || (flags & ~0xFu) != 0) return false;
     const uint32_t mode = flags & 7u;
-    return mode <= 3 && (mode >= 2 || (flags & 8u) != 0);
+    return mode <= 3 && (mode >= 2 || (flags & kTimClutFlag) != 0);
 }
 
 // Checks for a TIM at offset in bytes; true with info filled when there is one. A 4-bit CLUT of
@@ -68,10 +75,18 @@ struct TimRgba {
     }
 };
 TimRgba timRgba(uint16_t value);
+// The 15 colour bits whose channels show nearest the given ones (each c as round((c - 7) / 8)
+// clamped to 0..31), without the mask bit.
+uint16_t timColourBits(uint8_t red, uint8_t green, uint8_t blue);
 // The 16-bit value whose channels show as the given colour (each c as round((c - 7) / 8)
 // clamped to 0..31), with mask bit maskBit; alpha 0 gives the value 0. An opaque colour that
 // would come out as 0 takes the mask bit, so that it stays opaque.
 uint16_t timValue(const TimRgba& colour, bool maskBit);
+
+// 4-bit pixels, two a byte with the left one in the low nibble: byteCount bytes to twice as
+// many indices, and back.
+void unpackNibbles(const uint8_t* bytes, size_t byteCount, uint8_t* indices);
+void packNibbles(const uint8_t* indices, size_t byteCount, uint8_t* bytes);
 
 // One TIM decoded: indices with palettes for 4 and 8 bits, RGBA for 16 bits, RGB for 24.
 struct TimPicture {

@@ -1,9 +1,10 @@
-#include "archive/tim_entry.h"
+#include "tim/tim_entry.h"
 
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 
+#include "archive/page_size.h"
 #include "io/formatted.h"
 
 namespace {

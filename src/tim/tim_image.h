@@ -3,28 +3,30 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "archive/page_size.h"
+#include "tim/tim_format.h"
 
 class BoundedReader;
 
-// The layout of a 4-bit TIM image with a colour lookup table (CLUT), as far as the decoder reads
-// it, and the header fields taken from one entry. Offsets count from the start of the entry.
+// The layout of a 4-bit TIM image with a colour lookup table (CLUT), as far as the archive's
+// decoder reads it, and the header fields taken from one entry. Offsets count from the start of
+// the entry. The decoder is more lenient than probeTim: it takes the palette count from the low
+// byte of the CLUT height and any CLUT length from 20 to 256.
 struct TimImage {
-    static constexpr uint32_t kId = 16;
-    static constexpr uint32_t kFlags4BitClut = 8;  // pixel mode 0 (4 bits per pixel), CLUT present
+    static constexpr uint32_t kId = kTimId;
+    static constexpr uint32_t kFlags4BitClut = kTimClutFlag;  // pixel mode 0 (4-bit), CLUT present
     static constexpr uint32_t kMinClutLength = 20;
     static constexpr uint32_t kMaxClutLength = 256;
 
     static constexpr size_t kIdOffset = 0;
-    static constexpr size_t kFlagsOffset = 4;
-    static constexpr size_t kClutLengthOffset = 8;
-    static constexpr size_t kPaletteCountOffset = 18;  // low byte of the CLUT height
-    static constexpr size_t kPalettesOffset = 20;
+    static constexpr size_t kFlagsOffset = kTimFlagsOffset;
+    static constexpr size_t kClutLengthOffset = kTimFirstBlockOffset;
+    static constexpr size_t kPaletteCountOffset = kTimFirstBlockOffset + kTimBlockHeightOffset;
+    static constexpr size_t kPalettesOffset = kTimFirstBlockOffset + kTimBlockHeaderBytes;
     static constexpr size_t kPaletteEntries = 16;
     static constexpr size_t kPaletteBytes = 2 * kPaletteEntries;
-    static constexpr size_t kImageWidthOffset = 8;  // from the image block
-    static constexpr size_t kImageHeightOffset = 10;
-    static constexpr size_t kImageHeaderBytes = 12;
+    static constexpr size_t kImageWidthOffset = kTimBlockWidthOffset;  // from the image block
+    static constexpr size_t kImageHeightOffset = kTimBlockHeightOffset;
+    static constexpr size_t kImageHeaderBytes = kTimBlockHeaderBytes;
     static constexpr int kPixelsPerWidthUnit = 4;  // the width counts 16-bit units
 
     uint32_t clutLength = 0;  // as the header gives it, set once read
@@ -35,23 +37,10 @@ struct TimImage {
     int width = 0;  // pixels per row
     int height = 0;
 
+    static size_t paletteStart(int m) { return kPalettesOffset + kPaletteBytes * m; }
     size_t pixelStart() const { return imageStart + kImageHeaderBytes; }
     size_t rowBytes() const { return static_cast<size_t>(width) / 2; }  // two pixels per byte
 };
-
-// A 5-bit channel n becomes 8 n + 7, so 0 gives 7 and 31 gives 255.
-inline uint8_t timChannel(unsigned value) {
-    return static_cast<uint8_t>(8 * (value & 31u) + 7);
-}
-
-struct TimColour {
-    uint8_t red, green, blue;
-};
-
-// A palette entry's colour: red in bits 0-4, green in 5-9, blue in 10-14; bit 15 is not used.
-inline TimColour timColour(uint16_t entry) {
-    return {timChannel(entry), timChannel(entry >> 5u), timChannel(entry >> 10u)};
-}
 
 // How an entry's header stands with the decoder.
 enum class TimHeaderCheck {
@@ -64,3 +53,8 @@ enum class TimHeaderCheck {
 // Checks the header from the id to the image block's size, as the decoder reads it, and fills
 // image. Prints nothing: the decoder and the texture extraction each say what they make of it.
 TimHeaderCheck checkTimHeader(const BoundedReader& entry, TimImage& image, uint64_t& needed);
+
+// The two reads after the id, flags and CLUT length, whatever those say: the palette count
+// (which places the image block), then the image's size. False when the entry ends first.
+bool readTimPaletteCount(const BoundedReader& entry, TimImage& image);
+bool readTimImageSize(const BoundedReader& entry, TimImage& image);

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "archive/archive_problem.h"
-#include "archive/tim_image.h"
 #include "io/bounded_reader.h"
+#include "tim/tim_image.h"
 
 // What the decoder will make of one TIM entry, found without decoding it: the header, how many
 // palette copies and rows it stores, and the lines it prints on the way.

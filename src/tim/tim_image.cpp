@@ -1,5 +1,25 @@
-#include "archive/tim_image.h"
+#include "tim/tim_image.h"
+
 #include "io/bounded_reader.h"
+
+bool readTimPaletteCount(const BoundedReader& entry, TimImage& image) {
+    uint8_t paletteCount = 0;
+    if (!entry.readU8(TimImage::kPaletteCountOffset, paletteCount)) return false;
+    image.paletteCount = paletteCount;
+    image.imageStart = TimImage::paletteStart(paletteCount);
+    return true;
+}
+
+bool readTimImageSize(const BoundedReader& entry, TimImage& image) {
+    uint16_t widthUnits = 0, rows = 0;
+    if (!entry.readU16(image.imageStart + TimImage::kImageWidthOffset, widthUnits) ||
+        !entry.readU16(image.imageStart + TimImage::kImageHeightOffset, rows)) {
+        return false;
+    }
+    image.width = TimImage::kPixelsPerWidthUnit * widthUnits;
+    image.height = rows;
+    return true;
+}
 
 TimHeaderCheck checkTimHeader(const BoundedReader& entry, TimImage& image, uint64_t& needed) {
     uint32_t id = 0, flags = 0;
@@ -17,21 +37,13 @@ TimHeaderCheck checkTimHeader(const BoundedReader& entry, TimImage& image, uint6
         image.clutLength > TimImage::kMaxClutLength) {
         return TimHeaderCheck::BadPaletteSize;
     }
-
-    uint8_t paletteCount = 0;
-    if (!entry.readU8(TimImage::kPaletteCountOffset, paletteCount)) {
+    if (!readTimPaletteCount(entry, image)) {
         needed = TimImage::kPalettesOffset;
         return TimHeaderCheck::Truncated;
     }
-    image.paletteCount = paletteCount;
-    image.imageStart = TimImage::kPalettesOffset + TimImage::kPaletteBytes * paletteCount;
-    uint16_t widthUnits = 0, rows = 0;
-    if (!entry.readU16(image.imageStart + TimImage::kImageWidthOffset, widthUnits) ||
-        !entry.readU16(image.imageStart + TimImage::kImageHeightOffset, rows)) {
+    if (!readTimImageSize(entry, image)) {
         needed = image.pixelStart();
         return TimHeaderCheck::Truncated;
     }
-    image.width = TimImage::kPixelsPerWidthUnit * widthUnits;
-    image.height = rows;
     return TimHeaderCheck::Accepted;
 }
