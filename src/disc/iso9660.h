@@ -13,7 +13,7 @@
 // extent past the image, a 4 GB size or a name holding '/' or ".." gives a problem line and is
 // passed over (not in entries; what the image holds of its extent is still marked used), never
 // a crash or a hang. The root directory is no entry. Bounds: 64 levels of directories,
-// 1,000,000 entries, 16 MiB a directory, 1000 problem lines.
+// 1,000,000 entries, 2,000,000 records, 4 MiB a directory, 1000 problem lines.
 
 // Where one directory record lies: its sector and its offset in that sector's user data.
 struct RecordPlace {
