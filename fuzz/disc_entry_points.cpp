@@ -28,18 +28,19 @@ void check(bool ok, const char* what) {
 // A private folder for the run, holding the input as a file and one track file a sheet may name
 // ("disc.bin"); removed when the process ends.
 const std::string& scratchFolder() {
-    static const std::string folder = [] {
+    // Never destroyed: the exit handler that removes the folder runs after static destructors.
+    static const std::string* folder = [] {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base ? base : "/tmp") + "/fuzz_disc_XXXXXX";
         check(::mkdtemp(pattern.data()) != nullptr, "cannot make a scratch folder");
         std::ofstream(pattern + "/disc.bin", std::ios::binary) << std::string(2352 * 20, '\0');
         std::atexit([] {
             std::error_code ignored;
-            std::filesystem::remove_all(scratchFolder(), ignored);
+            std::filesystem::remove_all(*folder, ignored);
         });
-        return pattern;
+        return new std::string(pattern);
     }();
-    return folder;
+    return *folder;
 }
 
 bool safePath(const std::string& path) {
