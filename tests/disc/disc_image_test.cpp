@@ -132,7 +132,9 @@ TEST_F(DiscImageTest, SheetsPlaceTheDataTrackAfterAudioAndGaps) {
     EXPECT_EQ(userData(image, ok), Bytes(iso_->begin() + 50 * kSector, iso_->end()));
 
     // The headers disagree with the sheet.
-    writeText(sheet, "FILE \"single.bin\" BINARY\nTRACK 02 MODE2/2352\nPREGAP 00:01:00\nINDEX 01 00:08:50\n");
+    writeText(
+        sheet,
+        "FILE \"single.bin\" BINARY\nTRACK 02 MODE2/2352\nPREGAP 00:01:00\nINDEX 01 00:08:50\n");
     EXPECT_EQ(DiscImage::open(sheet, image).message,
               sheet +
                   ": track 2: sector 0 lies at address 725 (MSF 00:11:50) by the sheet but "
