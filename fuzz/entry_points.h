@@ -33,6 +33,11 @@ int gltfImport(const uint8_t* data, size_t size);
 // A .glb or .gltf imported as an edited model of the sound archive: a refusal writes nothing; an
 // archive written loads as the original does, with whole polygons.
 int modelImport(const uint8_t* data, size_t size);
+// A file opened as a disc image (in a private folder that also holds "disc.bin") and its
+// ISO 9660 volume read: every entry's path stays inside the volume, its extent inside the image.
+int discImage(const uint8_t* data, size_t size);
+// A CUE sheet's text, parsed beside "disc.bin"; a sheet parsed and written again parses alike.
+int cueSheet(const uint8_t* data, size_t size);
 
 // The input of textureReplace that puts png back as entry<entry>-palette<palette>.png.
 std::vector<uint8_t> textureReplaceInput(uint8_t entry, uint8_t palette,

@@ -57,6 +57,8 @@ int main(int argc, char** argv) {
                     linkSharedSeeds(root / "texture_scan") && writeAll(root / "tim_entry", tims) &&
                     writeAll(root / "texture_replace", replacements) &&
                     writeAll(root / "pose_file", poses) && writeAll(root / "gltf_import", gltfs) &&
-                    writeAll(root / "model_import", gltfs);
+                    writeAll(root / "model_import", gltfs) &&
+                    writeAll(root / "disc_image", seed_inputs::discImageSeeds()) &&
+                    writeAll(root / "cue_sheet", seed_inputs::cueSheetSeeds());
     return ok ? 0 : 1;
 }

@@ -37,6 +37,13 @@ std::vector<NamedInput> poseSeeds();
 // Exports of the sound model: one pose as .glb and .gltf, three poses as an animation.
 std::vector<NamedInput> gltfSeeds();
 
+// Disc images: a small ISO 9660 volume (a file in the root, one in a folder) as 2048-byte
+// sectors, framed as Mode 1 and as Mode 2 (2352 and 2336), a sheet, and volumes whose folder
+// loops back or whose file lies past the end.
+std::vector<NamedInput> discImageSeeds();
+// CUE sheets naming "disc.bin": one track, audio before data, gaps and every tolerated line.
+std::vector<NamedInput> cueSheetSeeds();
+
 // Archives at the edges of their sizes, too large for the fuzz corpus; the hostile tests load
 // them and the viewer end-to-end test opens them (seed generator option --large).
 // count bones, all under the root, sharing the one mesh block (a shaded triangle) behind the

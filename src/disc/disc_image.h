@@ -23,7 +23,8 @@ enum class ImageForm { CueSheet, Raw2352, Raw2336, Iso2048 };
 
 // What kind of image the file at path is, from its first bytes; false when it is none (a plain
 // file, taken as a container). Formats not read yet (CHD, ECM, PBP, CloneCD, cdrdao TOC) are
-// recognised by their names and contents and set notReadYet to the line that says so.
+// recognised by their names and contents and set notReadYet to the line that says so; image
+// stays false for them, so a caller checks notReadYet first.
 struct ImageRecognition {
     bool image = false;
     ImageForm form = ImageForm::Iso2048;

@@ -14,7 +14,8 @@ constexpr uint32_t kSystemAreaSectors = 16;
 constexpr uint32_t kMaxDescriptors = 64;
 constexpr uint32_t kMaxDepth = 64;
 constexpr size_t kMaxEntries = 1000000;
-constexpr uint32_t kMaxDirectoryBytes = 16 << 20;
+constexpr uint32_t kMaxDirectoryBytes = 4 << 20;
+constexpr size_t kMaxRecords = 2 * kMaxEntries;  // read in all directories together
 constexpr size_t kMaxProblems = 1000;
 constexpr size_t kSectorBytes = 2048;
 constexpr size_t kRecordFixedBytes = 33;
@@ -102,6 +103,7 @@ class VolumeReader {
     const uint32_t imageSectors_;
     std::set<uint32_t> visitedDirectories_;
     bool entriesFull_ = false;
+    size_t recordsRead_ = 0;
     uint32_t descriptorsEnd_ = kSystemAreaSectors;
     std::string prefix_ = image_.path() + ": ";
 };
@@ -146,7 +148,7 @@ bool VolumeReader::readDirectory(uint32_t extent, uint32_t size, const std::stri
     uint32_t bytes = size;
     if (bytes > kMaxDirectoryBytes) {
         problem(name + ": a directory of " + std::to_string(size) +
-                " bytes; only its first 16 MiB read");
+                " bytes; only its first 4 MiB read");
         bytes = kMaxDirectoryBytes;
     }
     const uint32_t sectors = static_cast<uint32_t>(sectorsFor(bytes));
@@ -167,6 +169,12 @@ bool VolumeReader::readDirectory(uint32_t extent, uint32_t size, const std::stri
                         std::to_string(extent + s) + " offset " + std::to_string(at) +
                         "; the rest of that sector passed over");
                 break;
+            }
+            if (++recordsRead_ > kMaxRecords) {
+                if (!entriesFull_)
+                    problem("more than 2000000 directory records; the rest passed over");
+                entriesFull_ = true;
+                return false;
             }
             const uint8_t* bytesOf = sector.data() + at;
             Record record;

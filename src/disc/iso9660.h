@@ -11,7 +11,9 @@
 // directories (each over as many sectors as its size says), plain ISO 9660 names. Every count,
 // extent and size is checked against the volume: a directory that loops back to a parent, an
 // extent past the image, a 4 GB size or a name holding '/' or ".." gives a problem line and is
-// passed over, never a crash or a hang.
+// passed over (not in entries; what the image holds of its extent is still marked used), never
+// a crash or a hang. The root directory is no entry. Bounds: 64 levels of directories,
+// 1,000,000 entries, 2,000,000 records, 4 MiB a directory, 1000 problem lines.
 
 // Where one directory record lies: its sector and its offset in that sector's user data.
 struct RecordPlace {
@@ -38,7 +40,7 @@ struct IsoVolume {
     // Sectors something uses: the system area (0-15), the descriptors up to the terminator, both
     // path tables (both byte orders), every directory and every file extent.
     std::vector<bool> used;             // volumeSectors long (at most the image's sectors)
-    std::vector<std::string> problems;  // one line each, as they were met
+    std::vector<std::string> problems;  // one line each, as they were met, "IMAGE: ..."
 
     // The entry whose path matches name without regard to letter case, or nullptr.
     const IsoFile* find(const std::string& name) const;

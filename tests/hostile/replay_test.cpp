@@ -79,4 +79,12 @@ TEST(FuzzCorpusReplay, ModelImport) {
     EXPECT_GE(replay("model_import", fuzz_entry::modelImport), 3u);
 }
 
+TEST(FuzzCorpusReplay, DiscImage) {
+    EXPECT_GE(replay("disc_image", fuzz_entry::discImage), 7u);
+}
+
+TEST(FuzzCorpusReplay, CueSheet) {
+    EXPECT_GE(replay("cue_sheet", fuzz_entry::cueSheet), 3u);
+}
+
 }  // namespace
