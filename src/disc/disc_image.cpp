@@ -5,11 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
 #include "disc/sector_codes.h"
+#include "io/file_ranges.h"
 
 namespace {
 
@@ -34,18 +34,6 @@ std::string msfText(int64_t address) {
     std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(msf / 4500),
                   static_cast<long long>(msf / 75 % 60), static_cast<long long>(msf % 75));
     return text;
-}
-
-bool preadAll(int fd, uint8_t* out, size_t length, uint64_t offset) {
-    while (length > 0) {
-        const ssize_t got = ::pread(fd, out, length, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        out += got;
-        length -= static_cast<size_t>(got);
-        offset += static_cast<uint64_t>(got);
-    }
-    return true;
 }
 
 uint64_t fileSizeOf(const std::string& path) {
@@ -144,7 +132,7 @@ Result readSheetFile(const std::string& path, std::string& text) {
         result = Result::failed(1, path + ": a CUE sheet larger than 1 MiB");
     } else {
         text.resize(static_cast<size_t>(info.st_size));
-        if (!preadAll(fd, reinterpret_cast<uint8_t*>(text.data()), text.size(), 0)) {
+        if (!readAt(fd, reinterpret_cast<uint8_t*>(text.data()), text.size(), 0)) {
             result = Result::failed(1, path + ": the CUE sheet cannot be read");
         }
     }
@@ -296,7 +284,7 @@ uint32_t DiscImage::absoluteAddress(uint32_t sector) const {
 
 bool DiscImage::readFrames(uint32_t sector, uint32_t count, uint8_t* out) const {
     if (!state_ || uint64_t{sector} + count > state_->sectors) return false;
-    return preadAll(state_->fd, out, size_t{count} * state_->frameBytes(), frameOffset(sector));
+    return readAt(state_->fd, out, size_t{count} * state_->frameBytes(), frameOffset(sector));
 }
 
 SectorKind DiscImage::kindOf(uint32_t sector) const {

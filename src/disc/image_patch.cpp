@@ -10,11 +10,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "disc/disc_image.h"
 #include "disc/iso9660.h"
-#include "disc/output_files.h"
 #include "disc/patch_plan.h"
+#include "io/file_ranges.h"
+#include "io/output_file.h"
 
 namespace {
 
@@ -214,9 +216,44 @@ uint64_t fileSize(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
 }
 
-Result writeText(OutputFiles& files, const std::string& path, const std::string& text) {
-    const int fd = files.create(path);
-    if (fd < 0) return Result::failed(3, systemLine(path, "cannot be written"));
+Result cannotWrite(const std::string& path, const SaveResult& saved) {
+    if (saved.error == 0) return Result::failed(3, path + ": cannot be written: it is not a file");
+    return Result::failed(3, path + ": cannot be written: " + std::strerror(saved.error));
+}
+
+// The patch's outputs: each made beside its target, and renamed into place only when every one
+// of them is complete. Whatever is not renamed is removed.
+class PatchOutputs {
+  public:
+    // The descriptor of the new file for path, or -1 with the line of why in failure.
+    int create(const std::string& path, Result& failure) {
+        files_.push_back(std::make_unique<OutputFile>());
+        const SaveResult opened = files_.back()->open(path);
+        if (opened.outcome == SaveOutcome::Saved) return files_.back()->fd();
+        failure = cannotWrite(path, opened);
+        return -1;
+    }
+
+    Result commit(const std::string& outPath) {
+        for (const auto& file : files_) {
+            const SaveResult finished = file->finish();
+            if (finished.outcome != SaveOutcome::Saved) return cannotWrite(outPath, finished);
+        }
+        for (const auto& file : files_) {
+            const SaveResult moved = file->moveIntoPlace();
+            if (moved.outcome != SaveOutcome::Saved) return cannotWrite(outPath, moved);
+        }
+        return {};
+    }
+
+  private:
+    std::vector<std::unique_ptr<OutputFile>> files_;
+};
+
+Result writeText(PatchOutputs& files, const std::string& path, const std::string& text) {
+    Result failure;
+    const int fd = files.create(path, failure);
+    if (fd < 0) return failure;
     if (!writeAt(fd, reinterpret_cast<const uint8_t*>(text.data()), text.size(), 0)) {
         return Result::failed(3, systemLine(path, "cannot be written"));
     }
@@ -265,10 +302,11 @@ Result patchImage(const std::string& imagePath, const std::string& outPath,
     for (const auto& track : tracks) total += fileSize(track.first);
     uint64_t done = 0;
 
-    OutputFiles files;
+    PatchOutputs files;
     for (const auto& [in, out] : tracks) {
-        const int fd = files.create(out);
-        if (fd < 0) return Result::failed(3, systemLine(out, "cannot be written"));
+        Result failure;
+        const int fd = files.create(out, failure);
+        if (fd < 0) return failure;
         TrackWriter writer(image, sameFile(in, image.trackPath()) ? &plan : nullptr, done, total,
                            progress);
         const Result written = writer.write(in, out, fd);
@@ -280,6 +318,5 @@ Result patchImage(const std::string& imagePath, const std::string& outPath,
         const Result sheetWritten = writeText(files, outPath, rewriteCueSheet(*sheet, names));
         if (!sheetWritten.ok()) return sheetWritten;
     }
-    if (!files.commit()) return Result::failed(3, systemLine(outPath, "cannot be written"));
-    return {};
+    return files.commit(outPath);
 }

@@ -6,12 +6,12 @@
 #include <cmath>
 #include <map>
 
+#include "archive/archive_writer.h"
 #include "import/block_polygons.h"
 #include "import/gltf_triangles.h"
 #include "import/part_rebuild.h"
 #include "import/polygon_matching.h"
 #include "import/pose_import.h"
-#include "io/byte_order.h"
 #include "model/bone_node.h"
 #include "model/model.h"
 
@@ -77,30 +77,6 @@ class PartSorter {
     std::vector<Mat4d> toPart_;
 };
 
-// One stretch of the old archive replaced by new bytes: a block rewritten where it stands, or
-// (length 0) a block added.
-struct Splice {
-    size_t at = 0, length = 0;
-    std::vector<uint8_t> bytes;
-    // Offsets that point past the old bytes move by the change in size.
-    bool moves(uint64_t offset) const { return length ? offset >= at + length : offset >= at; }
-    int64_t delta() const {
-        return static_cast<int64_t>(bytes.size()) - static_cast<int64_t>(length);
-    }
-};
-
-uint64_t moved(const std::vector<Splice>& splices, uint64_t offset) {
-    int64_t shift = 0;
-    for (const Splice& s : splices) {
-        if (s.moves(offset)) shift += s.delta();
-    }
-    return static_cast<uint64_t>(static_cast<int64_t>(offset) + shift);
-}
-
-void setLE32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
-    for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<uint8_t>(v >> (8 * k));
-}
-
 // The parts' new blocks, bone by bone (empty where the bone's block stays as it is).
 struct NewBlocks {
     std::vector<std::vector<uint8_t>> ofBone;
@@ -150,6 +126,53 @@ std::string rebuildParts(const std::vector<uint8_t>& bytes, const Archive& archi
     return "";
 }
 
+// Where the new blocks go: each block stays for the bones that did not change it; a block
+// whose every bone changed it is rewritten in place for the first of them. Every other edited
+// bone gets its own block after the section's blocks, and its record points there.
+std::string placeBlocks(const Archive& archive, NewBlocks& blocks, ArchiveEdits& edits) {
+    std::vector<ArchiveSplice>& splices = edits.splices;
+    std::vector<int> spliceOf(archive.blocks.size(), -1);
+    std::vector<bool> blockKept(archive.blocks.size(), false);
+    for (size_t b = 0; b < archive.bones.size(); ++b) {
+        if (archive.bones[b].block >= 0 && !blocks.edited[b]) {
+            blockKept[archive.bones[b].block] = true;
+        }
+    }
+    const size_t recordsEnd =
+        std::max<size_t>(archive.sectionStart + kRecordsStart + kRecordBytes * archive.bones.size(),
+                         4 + 4 * archive.entries.size());
+    size_t blocksEnd = recordsEnd;
+    for (const MeshBlock& block : archive.blocks) blocksEnd = std::max(blocksEnd, block.end());
+    std::vector<size_t> appended;  // bones given a block of their own, in record order
+    for (size_t b = 0; b < archive.bones.size(); ++b) {
+        if (!blocks.edited[b]) continue;
+        const std::string name = jointName(static_cast<int32_t>(b + 1));
+        const int index = archive.bones[b].block;
+        if (index >= 0 && !blockKept[index] && spliceOf[index] < 0) {
+            const MeshBlock& block = archive.blocks[index];
+            if (block.start < recordsEnd) {
+                return name + ": its mesh block overlaps the bone records";
+            }
+            for (const MeshBlock& other : archive.blocks) {
+                if (&other != &block && other.start < block.end() && block.start < other.end()) {
+                    return name + ": its mesh block overlaps another, so it cannot be rewritten";
+                }
+            }
+            spliceOf[index] = static_cast<int>(splices.size());
+            splices.push_back({block.start, block.layout.end, std::move(blocks.ofBone[b])});
+        } else if (index < 0 || spliceOf[index] < 0 ||
+                   blocks.ofBone[b] != splices[spliceOf[index]].bytes) {
+            appended.push_back(b);
+        }
+    }
+    edits.offsets = archiveOffsetFields(archive);
+    for (size_t b : appended) {
+        edits.offsets[archive.entries.size() + b].landsOn = static_cast<int>(splices.size());
+        splices.push_back({blocksEnd, 0, std::move(blocks.ofBone[b])});
+    }
+    return "";
+}
+
 }  // namespace
 
 std::string importModel(const std::vector<uint8_t>& bytes, const Archive& archive,
@@ -185,87 +208,12 @@ std::string importModel(const std::vector<uint8_t>& bytes, const Archive& archiv
     sorter.parts = {};
     if (!error.empty()) return error;
 
-    // Each block stays for the bones that did not change it; a block whose every bone changed
-    // it is rewritten in place for the first of them. Every other edited bone gets its own
-    // block after the section's blocks.
-    std::vector<Splice> splices;
-    std::vector<int> spliceOf(archive.blocks.size(), -1);
-    std::vector<bool> blockKept(archive.blocks.size(), false);
-    for (size_t b = 0; b < archive.bones.size(); ++b) {
-        if (archive.bones[b].block >= 0 && !blocks.edited[b]) {
-            blockKept[archive.bones[b].block] = true;
-        }
-    }
-    const size_t recordsEnd =
-        std::max<size_t>(archive.sectionStart + kRecordsStart + kRecordBytes * archive.bones.size(),
-                         4 + 4 * archive.entries.size());
-    size_t blocksEnd = recordsEnd;
-    for (const MeshBlock& block : archive.blocks) blocksEnd = std::max(blocksEnd, block.end());
-    std::vector<size_t> appended;  // bones given a block of their own, in record order
-    for (size_t b = 0; b < archive.bones.size(); ++b) {
-        if (!blocks.edited[b]) continue;
-        const std::string name = jointName(static_cast<int32_t>(b + 1));
-        const int index = archive.bones[b].block;
-        if (index >= 0 && !blockKept[index] && spliceOf[index] < 0) {
-            const MeshBlock& block = archive.blocks[index];
-            if (block.start < recordsEnd) {
-                return name + ": its mesh block overlaps the bone records";
-            }
-            for (const MeshBlock& other : archive.blocks) {
-                if (&other != &block && other.start < block.end() && block.start < other.end()) {
-                    return name + ": its mesh block overlaps another, so it cannot be rewritten";
-                }
-            }
-            spliceOf[index] = static_cast<int>(splices.size());
-            splices.push_back({block.start, block.layout.end, std::move(blocks.ofBone[b])});
-        } else if (index < 0 || spliceOf[index] < 0 ||
-                   blocks.ofBone[b] != splices[spliceOf[index]].bytes) {
-            appended.push_back(b);
-        }
-    }
-    std::sort(splices.begin(), splices.end(),
-              [](const Splice& a, const Splice& b) { return a.at < b.at; });
-    std::vector<size_t> newBlockAt(archive.bones.size(), 0);
-    for (size_t b : appended) {
-        splices.push_back({blocksEnd, 0, std::move(blocks.ofBone[b])});
-    }
-
-    // The new archive: the old bytes with the splices, then the offsets that moved.
+    ArchiveEdits edits;
+    error = placeBlocks(archive, blocks, edits);
+    if (!error.empty()) return error;
     std::vector<uint8_t>& result = out.archive;
-    uint64_t total = bytes.size();
-    for (const Splice& s : splices) total += s.delta();
-    if (total > UINT32_MAX) return "the archive would grow past 4 GiB";
-    result.reserve(total);
-    size_t from = 0;
-    for (const Splice& s : splices) {
-        if (s.at > from) result.insert(result.end(), bytes.begin() + from, bytes.begin() + s.at);
-        from = std::max(from, s.at);
-        if (s.length == 0) {
-            // An added block: where it lands, for its bone's record.
-            const size_t k =
-                static_cast<size_t>(&s - splices.data()) - (splices.size() - appended.size());
-            newBlockAt[appended[k]] = result.size();
-        }
-        result.insert(result.end(), s.bytes.begin(), s.bytes.end());
-        from += s.length;
-    }
-    result.insert(result.end(), bytes.begin() + from, bytes.end());
-
-    for (size_t i = 0; i < archive.entries.size(); ++i) {
-        setLE32(result, 4 + 4 * i,
-                static_cast<uint32_t>(moved(splices, archive.entries[i].offset)));
-    }
-    const size_t section = archive.sectionStart;
-    for (size_t b = 0; b < archive.bones.size(); ++b) {
-        const BoneRecord& record = archive.bones[b];
-        uint64_t offset = record.meshOffset;
-        if (newBlockAt[b]) {
-            offset = newBlockAt[b] - section;
-        } else if (offset != 0) {
-            offset = moved(splices, section + offset) - section;
-        }
-        setLE32(result, record.at + 4, static_cast<uint32_t>(offset));
-    }
+    const Result written = applyArchiveEdits(bytes, edits, result);
+    if (!written.ok()) return written.message;
     for (size_t b = 0; b < archive.bones.size(); ++b) out.editedParts += blocks.edited[b];
 
     // What is written must load as the archive did.

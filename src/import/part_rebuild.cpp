@@ -11,14 +11,6 @@ namespace {
 
 constexpr size_t kTexturedTriangles = 0, kShadedTriangles = 2;
 
-void writeLE16(uint8_t* at, uint16_t v) {
-    at[0] = static_cast<uint8_t>(v);
-    at[1] = static_cast<uint8_t>(v >> 8);
-}
-void writeLE32(uint8_t* at, uint32_t v) {
-    for (int k = 0; k < 4; ++k) at[k] = static_cast<uint8_t>(v >> (8 * k));
-}
-
 // One corner as it will be written.
 struct OutCorner {
     int position[3];

@@ -21,6 +21,15 @@ inline void putLE16(uint8_t* p, uint16_t value) {
     p[1] = static_cast<uint8_t>(value >> 8);
 }
 
+// Little-endian writers; the caller makes sure the bytes are there.
+inline void writeLE16(uint8_t* at, uint16_t v) {
+    at[0] = static_cast<uint8_t>(v);
+    at[1] = static_cast<uint8_t>(v >> 8);
+}
+inline void writeLE32(uint8_t* at, uint32_t v) {
+    for (int k = 0; k < 4; ++k) at[k] = static_cast<uint8_t>(v >> (8 * k));
+}
+
 // From an open file at its current position. A short read gives 0 and leaves the file's
 // end-of-file or error state set for the caller to test.
 uint8_t readFileByte(FILE* f);

@@ -1,6 +1,8 @@
 #include "disc/image_patch.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -222,6 +224,30 @@ TEST_F(ImagePatch, TheInputIsNeverTheOutputAndACorruptSectorIsRefused) {
     EXPECT_EQ(patch(in, {{"B.BIN", 0, false, 0, {1}}}).message, "B.BIN: sector 28 does not verify");
     EXPECT_EQ(readWholeFile(in), raw);
     EXPECT_FALSE(fs::exists(folder / "out.bin"));
+}
+
+// The outputs are saved as every other file the program writes: through a link, keeping the
+// old file's permission bits, never over a folder, with no hidden file left behind.
+TEST_F(ImagePatch, OutputsKeepWhatTheUserSetUp) {
+    const std::string in = frame(Framing::Mode2Form1_2352);
+    const std::string out = folder / "out.bin", real = folder / "real.bin";
+    fs::create_directory(out);
+    const size_t files = filesInFolder();
+    const Result refused = patch(in, {{"B.BIN", 0, false, 0, {1}}});
+    EXPECT_EQ(refused.code, 3);
+    EXPECT_EQ(refused.message, out + ": cannot be written: Is a directory");
+    EXPECT_EQ(filesInFolder(), files);
+
+    fs::remove(out);
+    writeFile(real, {1, 2});
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    ASSERT_EQ(::symlink("real.bin", out.c_str()), 0);
+    ASSERT_TRUE(patch(in, {{"B.BIN", 0, false, 0, {1}}}).ok());
+    EXPECT_TRUE(fs::is_symlink(out));
+    EXPECT_EQ(fs::file_size(real), fs::file_size(in));
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(filesInFolder(), files + 1);
 }
 
 TEST_F(ImagePatch, ASheetOfSeveralFilesGetsTrackFilesNamedAfterTheOutput) {
