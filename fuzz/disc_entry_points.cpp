@@ -89,7 +89,7 @@ int cueSheet(const uint8_t* data, size_t size) {
     }
     // Written again with the same names, the sheet reads the same.
     std::vector<std::string> names;
-    for (const CueFile& file : sheet.files) names.push_back("disc.bin");
+    names.assign(sheet.files.size(), "disc.bin");
     CueSheet again;
     check(parseCueSheet(rewriteCueSheet(sheet, names), scratchFolder() + "/sheet.cue", again).ok(),
           "a rewritten sheet does not parse");

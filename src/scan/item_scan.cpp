@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -28,12 +29,14 @@ class Window {
   public:
     explicit Window(const RandomAccess& bytes)
         : bytes_(bytes),
-          buffer_(static_cast<size_t>(std::min<uint64_t>(kWindowBytes, bytes.size()))) {}
+          // Not cleared: every byte the scan looks at is read into it first.
+          buffer_(new uint8_t[static_cast<size_t>(std::min<uint64_t>(kWindowBytes, bytes.size())) +
+                              1]) {}
 
     bool load(uint64_t at) {
         start_ = at;
         length_ = static_cast<size_t>(std::min<uint64_t>(kWindowBytes, bytes_.size() - at));
-        if (bytes_.read(at, length_, buffer_.data())) return true;
+        if (bytes_.read(at, length_, buffer_.get())) return true;
         length_ = 0;
         return false;
     }
@@ -42,11 +45,11 @@ class Window {
     }
     uint64_t start() const { return start_; }
     uint64_t end() const { return start_ + length_; }
-    const uint8_t* at(uint64_t offset) const { return buffer_.data() + (offset - start_); }
+    const uint8_t* at(uint64_t offset) const { return buffer_.get() + (offset - start_); }
 
   private:
     const RandomAccess& bytes_;
-    std::vector<uint8_t> buffer_;
+    std::unique_ptr<uint8_t[]> buffer_;
     uint64_t start_ = 0;
     size_t length_ = 0;
 };
@@ -67,8 +70,7 @@ bool probeTimAt(const RandomAccess& bytes, const Window& window, uint64_t offset
 
 class Scan {
   public:
-    Scan(const RandomAccess& bytes, const std::function<void(uint64_t)>& progress,
-         size_t maxItems)
+    Scan(const RandomAccess& bytes, const std::function<void(uint64_t)>& progress, size_t maxItems)
         : bytes_(bytes), progress_(progress), maxItems_(maxItems), window_(bytes) {}
 
     ContainerScan run() {
@@ -137,9 +139,7 @@ class Scan {
     }
 
     // Items whose sizes are known: all but an archive still open.
-    size_t settledItems() const {
-        return result_.items.size() - (openArchive_ == kNone ? 0 : 1);
-    }
+    size_t settledItems() const { return result_.items.size() - (openArchive_ == kNone ? 0 : 1); }
 
     // The first 4-aligned offset in [p, stop) whose word is the TIM id, else stop. This is the
     // scan's inner loop over every word of the file, hence the vector compare where there is one.
