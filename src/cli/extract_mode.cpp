@@ -14,6 +14,7 @@
 #include "cli/mode_table.h"
 #include "cli/output_rules.h"
 #include "cli/progress_line.h"
+#include "cli/scan_reporting.h"
 #include "console/console.h"
 #include "io/file_saving.h"
 #include "source/item_reading.h"
@@ -110,17 +111,7 @@ int runExtract(const ExtractArguments& args) {
     size_t found = 0;
     for (const std::string& path : args.sources) {
         SourceScan scan;
-        {
-            ProgressLine progress;
-            scan = scanSource(path, [&](uint64_t done, uint64_t total) {
-                progress.count(path, done, total, "done");
-            });
-        }
-        for (const std::string& line : scan.problems) consolePrintf("%s\n", line.c_str());
-        if (!scan.failure.empty()) {
-            consolePrintf("%s\n", scan.failure.c_str());
-            status = kExitFailed;
-        }
+        if (!scanReporting(path, scan)) status = kExitFailed;
         found += scan.items.size();
         scans.push_back(std::move(scan));
     }

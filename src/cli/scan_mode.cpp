@@ -10,8 +10,7 @@
 
 #include "cli/mode_support.h"
 #include "cli/mode_table.h"
-#include "cli/progress_line.h"
-#include "console/console.h"
+#include "cli/scan_reporting.h"
 #include "source/source_scan.h"
 
 namespace {
@@ -80,15 +79,7 @@ int runScan(const ScanArguments& args) {
     size_t read = 0;
     for (const std::string& path : args.sources) {
         SourceScan scan;
-        {
-            ProgressLine progress;
-            scan = scanSource(path, [&](uint64_t done, uint64_t total) {
-                progress.count(path, done, total, "done");
-            });
-        }
-        for (const std::string& line : scan.problems) consolePrintf("%s\n", line.c_str());
-        if (!scan.failure.empty()) {
-            consolePrintf("%s\n", scan.failure.c_str());
+        if (!scanReporting(path, scan)) {
             status = kExitFailed;
             continue;
         }
