@@ -16,15 +16,6 @@
 namespace fuzz_entry {
 namespace {
 
-[[noreturn]] void brokenPromise(const char* what) {
-    std::fprintf(stderr, "fuzz entry: %s\n", what);
-    std::abort();
-}
-
-void check(bool ok, const char* what) {
-    if (!ok) brokenPromise(what);
-}
-
 // A private folder for the run, holding the input as a file and one track file a sheet may name
 // ("disc.bin"); removed when the process ends.
 const std::string& scratchFolder() {

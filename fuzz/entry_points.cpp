@@ -27,17 +27,6 @@
 namespace fuzz_entry {
 namespace {
 
-// A broken promise is reported on stderr (the console is discarded while fuzzing) and aborts, so
-// that libFuzzer saves the input and the replay test fails.
-[[noreturn]] void brokenPromise(const char* what) {
-    std::fprintf(stderr, "fuzz entry: %s\n", what);
-    std::abort();
-}
-
-void check(bool ok, const char* what) {
-    if (!ok) brokenPromise(what);
-}
-
 void checkLoaderResult(int result) {
     check(result == 0 || result == -1, "a loader returned something other than 0 or -1");
 }

@@ -10,9 +10,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace fuzz_entry {
+
+// A broken promise is reported on stderr (the console is discarded while fuzzing) and aborts, so
+// that libFuzzer saves the input and the replay test fails.
+[[noreturn]] inline void brokenPromise(const char* what) {
+    std::fprintf(stderr, "fuzz entry: %s\n", what);
+    std::abort();
+}
+
+inline void check(bool ok, const char* what) {
+    if (!ok) brokenPromise(what);
+}
 
 // The whole archive through the skeleton loader and its part meshes, on a fresh model state.
 int skeletonArchive(const uint8_t* data, size_t size);

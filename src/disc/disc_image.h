@@ -31,6 +31,9 @@ struct ImageRecognition {
     std::string notReadYet;  // "PATH: CHD images are not read yet", else empty
 };
 ImageRecognition recogniseImage(const std::string& path);
+// The same test on a file's first bytes (at least the first 64 KiB, or all of a shorter file)
+// and its size: true with form set when they are an image's.
+bool recogniseImageBytes(const std::vector<uint8_t>& head, uint64_t fileSize, ImageForm& form);
 
 class DiscImage {
   public:

@@ -115,21 +115,25 @@ ImageRecognition recogniseImage(const std::string& path) {
     }
     ::close(fd);
     if (head.empty()) return recognition;
-    const uint64_t fileSize = static_cast<uint64_t>(info.st_size);
 
     recognition.notReadYet = notReadYet(path, head);
     if (!recognition.notReadYet.empty()) return recognition;
-    recognition.image = true;
-    if (fileSize <= kMaxCueSheetBytes && looksLikeCueSheet(head.data(), head.size())) {
-        recognition.form = ImageForm::CueSheet;
-    } else if (syncsAtStride(head, fileSize)) {
-        recognition.form = ImageForm::Raw2352;
-    } else if (subheadersAtStride(head, fileSize)) {
-        recognition.form = ImageForm::Raw2336;
-    } else if (holdsAt(head, 0x8001, "CD001")) {
-        recognition.form = ImageForm::Iso2048;
-    } else {
-        recognition.image = false;
-    }
+    recognition.image =
+        recogniseImageBytes(head, static_cast<uint64_t>(info.st_size), recognition.form);
     return recognition;
+}
+
+bool recogniseImageBytes(const std::vector<uint8_t>& head, uint64_t fileSize, ImageForm& form) {
+    if (fileSize <= kMaxCueSheetBytes && looksLikeCueSheet(head.data(), head.size())) {
+        form = ImageForm::CueSheet;
+    } else if (syncsAtStride(head, fileSize)) {
+        form = ImageForm::Raw2352;
+    } else if (subheadersAtStride(head, fileSize)) {
+        form = ImageForm::Raw2336;
+    } else if (holdsAt(head, 0x8001, "CD001")) {
+        form = ImageForm::Iso2048;
+    } else {
+        return false;
+    }
+    return true;
 }

@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "demo/demo_archive.h"
-#include "disc/cue_sheet.h"
 #include "disc/disc_image.h"
 #include "disc/iso9660.h"
 #include "io/file_reading.h"
@@ -127,15 +126,8 @@ Result fromImage(const Source& source, std::vector<uint8_t>& bytes) {
 }  // namespace
 
 bool looksLikeImage(const std::vector<uint8_t>& bytes) {
-    static const uint8_t kSync[12] = {0,    0xff, 0xff, 0xff, 0xff, 0xff,
-                                      0xff, 0xff, 0xff, 0xff, 0xff, 0};
-    const auto hasAt = [&](size_t at, const void* what, size_t length) {
-        return bytes.size() >= at + length && std::memcmp(bytes.data() + at, what, length) == 0;
-    };
-    return hasAt(0x8001, "CD001", 5) || hasAt(16 * 2352 + 16 + 8 + 1, "CD001", 5) ||
-           hasAt(16 * 2352 + 16 + 1, "CD001", 5) || hasAt(16 * 2336 + 8 + 1, "CD001", 5) ||
-           (hasAt(0, kSync, 12) && hasAt(2352, kSync, 12)) ||
-           looksLikeCueSheet(bytes.data(), bytes.size());
+    ImageForm form;
+    return recogniseImageBytes(bytes, bytes.size(), form);
 }
 
 Result readSource(const Source& source, std::vector<uint8_t>& bytes) {
