@@ -65,7 +65,7 @@ double secondsOf(const std::function<int()>& run, int& status) {
 int patchInChild(const std::string& folder, long& peakKb) {
     const pid_t child = ::fork();
     if (child == 0) {
-        const Result result =
+        const Result<> result =
             patchImage(folder + "/disc.bin", folder + "/out.bin",
                        {{"SMALL.BIN", 0, false, 0, std::vector<uint8_t>(6000, 'n')}});
         if (!result.ok()) std::fprintf(stderr, "%s\n", result.message.c_str());

@@ -127,7 +127,7 @@ void readMeshBlock(const BoundedReader& bytes, size_t bone, Archive& archive,
     }
     MeshBlock mesh;
     mesh.start = start;
-    const Result measured = measureMeshBlock(block, mesh.layout);
+    const Result<> measured = measureMeshBlock(block, mesh.layout);
     if (!measured.ok()) {
         addProblem(archive, ProblemCode::MeshBlockBad, ProblemSource::Skeleton, -1,
                    static_cast<int64_t>(bone),

@@ -35,7 +35,7 @@ bool insideReplaced(const std::vector<ArchiveSplice>& splices, size_t at) {
 
 }  // namespace
 
-Result applyArchiveEdits(const std::vector<uint8_t>& bytes, const ArchiveEdits& edits,
+Result<> applyArchiveEdits(const std::vector<uint8_t>& bytes, const ArchiveEdits& edits,
                          std::vector<uint8_t>& out) {
     out.clear();
     const std::vector<ArchiveSplice>& splices = edits.splices;
@@ -48,17 +48,17 @@ Result applyArchiveEdits(const std::vector<uint8_t>& bytes, const ArchiveEdits& 
     for (size_t k : order) {
         const ArchiveSplice& s = splices[k];
         if (s.at < from || s.at > bytes.size() || s.length > bytes.size() - s.at) {
-            return Result::failed(1, "the archive's edits overlap or reach past its end");
+            return Result<>::failed(1, "the archive's edits overlap or reach past its end");
         }
         from = s.at + s.length;
         total += delta(s);
     }
-    if (total > UINT32_MAX) return Result::failed(1, "the archive would grow past 4 GiB");
+    if (total > UINT32_MAX) return Result<>::failed(1, "the archive would grow past 4 GiB");
     for (const OffsetField& field : edits.offsets) {
         if (field.at > bytes.size() || bytes.size() - field.at < 4 ||
             insideReplaced(splices, field.at) ||
             (field.landsOn >= 0 && static_cast<size_t>(field.landsOn) >= splices.size())) {
-            return Result::failed(1, "an offset of the archive's edits lies in no kept word");
+            return Result<>::failed(1, "an offset of the archive's edits lies in no kept word");
         }
     }
 
@@ -80,7 +80,7 @@ Result applyArchiveEdits(const std::vector<uint8_t>& bytes, const ArchiveEdits& 
         if (field.landsOn >= 0) {
             if (landedAt[field.landsOn] < field.base) {
                 out.clear();
-                return Result::failed(1, "an offset of the archive would point before its base");
+                return Result<>::failed(1, "an offset of the archive would point before its base");
             }
             offset = landedAt[field.landsOn] - field.base;
         } else if (old != 0) {
@@ -91,7 +91,7 @@ Result applyArchiveEdits(const std::vector<uint8_t>& bytes, const ArchiveEdits& 
         }
         if (offset > UINT32_MAX) {
             out.clear();
-            return Result::failed(1, "an offset of the archive would move past 4 GiB");
+            return Result<>::failed(1, "an offset of the archive would move past 4 GiB");
         }
         const size_t at =
             static_cast<size_t>(static_cast<int64_t>(field.at) + shiftAt(splices, field.at));

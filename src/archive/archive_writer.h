@@ -33,7 +33,7 @@ struct ArchiveEdits {
 // place in the order given), then every offset field written again. Code 1 with the line of why
 // when the edits do not fit the bytes (a splice past the end, splices that overlap, a field in a
 // replaced stretch or past the end) or the archive would grow past 4 GiB.
-Result applyArchiveEdits(const std::vector<uint8_t>& bytes, const ArchiveEdits& edits,
+Result<> applyArchiveEdits(const std::vector<uint8_t>& bytes, const ArchiveEdits& edits,
                          std::vector<uint8_t>& out);
 
 // The words of an archive that hold offsets: the entry table's, in entry order, then each bone

@@ -14,13 +14,13 @@ const PolygonKind kPolygonKinds[kPolygonKindCount] = {
 
 namespace {
 
-Result fail(MeshBlockFailure code, const char* format, ...) __attribute__((format(printf, 2, 3)));
-Result fail(MeshBlockFailure code, const char* format, ...) {
+Result<> fail(MeshBlockFailure code, const char* format, ...) __attribute__((format(printf, 2, 3)));
+Result<> fail(MeshBlockFailure code, const char* format, ...) {
     va_list args;
     va_start(args, format);
     std::string text = formattedList(format, args);
     va_end(args);
-    return Result::failed(code, std::move(text));
+    return Result<>::failed(code, std::move(text));
 }
 
 // The counts of the last three groups are signed: 2^31 or more reads no records.
@@ -32,7 +32,7 @@ size_t countOf(const PolygonKind& kind, uint32_t word) {
 
 // Reads the group's opening word at p and checks that its records fit in the block; p moves
 // past them.
-Result measureGroup(const BoundedReader& block, size_t& p, const PolygonKind& kind,
+Result<> measureGroup(const BoundedReader& block, size_t& p, const PolygonKind& kind,
                     MeshGroup& group) {
     uint32_t word = 0;
     if (!block.readU32(p, word)) {
@@ -52,7 +52,7 @@ Result measureGroup(const BoundedReader& block, size_t& p, const PolygonKind& ki
     return {};
 }
 
-Result checkVertexReferences(const BoundedReader& block, const PolygonKind& kind,
+Result<> checkVertexReferences(const BoundedReader& block, const PolygonKind& kind,
                              const MeshGroup& group, size_t vertexCount) {
     for (size_t r = 0; r < group.count; ++r) {
         const size_t record = group.start + r * kind.recordBytes;
@@ -78,7 +78,7 @@ size_t MeshBlockLayout::polygonCount() const {
     return total;
 }
 
-Result measureMeshBlock(const BoundedReader& block, MeshBlockLayout& layout) {
+Result<> measureMeshBlock(const BoundedReader& block, MeshBlockLayout& layout) {
     uint32_t length = 0;
     if (!block.readU32(0, length)) {
         return fail(kMeshBlockEndsEarly, "the mesh block ends before its vertex-list length");
@@ -94,11 +94,11 @@ Result measureMeshBlock(const BoundedReader& block, MeshBlockLayout& layout) {
     layout.vertexCount = vertexCount;
     p += vertexCount * kMeshVertexBytes;
     for (size_t g = 0; g < kPolygonKindCount; ++g) {
-        Result measured = measureGroup(block, p, kPolygonKinds[g], layout.groups[g]);
+        Result<> measured = measureGroup(block, p, kPolygonKinds[g], layout.groups[g]);
         if (!measured.ok()) return measured;
     }
     for (size_t g = 0; g < kPolygonKindCount; ++g) {
-        Result checked =
+        Result<> checked =
             checkVertexReferences(block, kPolygonKinds[g], layout.groups[g], vertexCount);
         if (!checked.ok()) return checked;
     }

@@ -59,4 +59,4 @@ enum MeshBlockFailure {
 
 // Measures the block that the window starts with and checks it whole: every record inside the
 // window, every vertex reference inside the vertex list.
-Result measureMeshBlock(const BoundedReader& block, MeshBlockLayout& layout);
+Result<> measureMeshBlock(const BoundedReader& block, MeshBlockLayout& layout);

@@ -33,7 +33,7 @@ bool singleArchiveSource(const std::string& argument, Source& source) {
 }
 
 bool readArchiveInput(const Source& source, std::vector<uint8_t>& bytes) {
-    const Result read = readSource(source, bytes);
+    const Result<> read = readSource(source, bytes);
     if (!read.ok()) consolePrintf("%s\n", read.message.c_str());
     return read.ok();
 }

@@ -85,7 +85,7 @@ bool extractItem(ItemReader& reader, const FoundItem& found, const std::string& 
         return false;
     }
     std::vector<uint8_t> bytes;
-    const Result read = reader.read(found, bytes);
+    const Result<> read = reader.read(found, bytes);
     if (!read.ok()) {
         consolePrintf("%s\n", read.message.c_str());
         return false;

@@ -85,7 +85,7 @@ bool planReplacement(const std::string& image, const std::string& name, const st
     const bool png = isPng(replacement.bytes);
     if (!member.atOffset && !png) return true;
     std::vector<uint8_t> current;
-    const Result read = readSource(member, current);
+    const Result<> read = readSource(member, current);
     if (!read.ok()) {
         consolePrintf("%s\n", read.message.c_str());
         return false;
@@ -137,7 +137,7 @@ int runPatch(const PatchArguments& args) {
         return usageError("--patch-image", "MEMBER " + args.pairs.back() + " has no FILE");
     }
     std::vector<std::string> outputs;
-    const Result planned = plannedOutputs(args.image, args.output, outputs);
+    const Result<> planned = plannedOutputs(args.image, args.output, outputs);
     if (planned.code == 2) return usageError("--patch-image", planned.message);
     if (!planned.ok()) {
         consolePrintf("%s\n", planned.message.c_str());
@@ -151,7 +151,7 @@ int runPatch(const PatchArguments& args) {
         }
         replacements.push_back(std::move(replacement));
     }
-    Result patched;
+    Result<> patched;
     {
         ProgressLine progress;
         patched = patchImage(

@@ -183,8 +183,8 @@ struct LineError {
     std::string what;
 };
 
-Result failedAt(const std::string& sheetPath, const LineError& error) {
-    return Result::failed(1, sheetPath + " line " + std::to_string(error.line) + ": " + error.what);
+Result<> failedAt(const std::string& sheetPath, const LineError& error) {
+    return Result<>::failed(1, sheetPath + " line " + std::to_string(error.line) + ": " + error.what);
 }
 
 }  // namespace
@@ -209,13 +209,13 @@ bool looksLikeCueSheet(const uint8_t* data, size_t size) {
     return false;
 }
 
-Result parseCueSheet(const std::string& text, const std::string& sheetPath, CueSheet& out) {
+Result<> parseCueSheet(const std::string& text, const std::string& sheetPath, CueSheet& out) {
     out = CueSheet();
     if (text.size() > kMaxCueSheetBytes) {
-        return Result::failed(1, sheetPath + ": a CUE sheet larger than 1 MiB");
+        return Result<>::failed(1, sheetPath + ": a CUE sheet larger than 1 MiB");
     }
     if (text.find('\0') != std::string::npos) {
-        return Result::failed(1, sheetPath + ": not a CUE sheet (it holds zero bytes)");
+        return Result<>::failed(1, sheetPath + ": not a CUE sheet (it holds zero bytes)");
     }
     if (text.find("\r\n") != std::string::npos) out.lineEnd = "\r\n";
     const fs::path folder = fs::path(sheetPath).parent_path();
@@ -239,11 +239,11 @@ Result parseCueSheet(const std::string& text, const std::string& sheetPath, CueS
             file.type = upper(words[2]);
             const std::string named = "track file \"" + shown(file.name) + "\"";
             if (!resolveTrackFile(folder.empty() ? fs::path(".") : folder, file.name, file.path)) {
-                return Result::failed(1, sheetPath + ": " + named + " is missing");
+                return Result<>::failed(1, sheetPath + ": " + named + " is missing");
             }
             struct stat info {};
             if (::stat(file.path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-                return Result::failed(1, sheetPath + ": " + named + " is not a regular file");
+                return Result<>::failed(1, sheetPath + ": " + named + " is not a regular file");
             }
             out.files.push_back(std::move(file));
             track = nullptr;
@@ -284,14 +284,14 @@ Result parseCueSheet(const std::string& text, const std::string& sheetPath, CueS
             return fail("\"" + shown(lines[i]) + "\" is not a CUE sheet line");
         }
     }
-    if (out.tracks.empty()) return Result::failed(1, sheetPath + ": a CUE sheet without tracks");
+    if (out.tracks.empty()) return Result<>::failed(1, sheetPath + ": a CUE sheet without tracks");
     for (const CueTrack& t : out.tracks) {
         if (!t.hasIndex1) {
-            return Result::failed(
+            return Result<>::failed(
                 1, sheetPath + ": track " + std::to_string(t.number) + " has no INDEX 01");
         }
         if (t.hasIndex0 && t.index0 > t.index1) {
-            return Result::failed(1, sheetPath + ": track " + std::to_string(t.number) +
+            return Result<>::failed(1, sheetPath + ": track " + std::to_string(t.number) +
                                          " has its INDEX 00 after its INDEX 01");
         }
     }

@@ -46,7 +46,7 @@ bool looksLikeCueSheet(const uint8_t* data, size_t size);
 
 // Parses the sheet's text. sheetPath is where it was read from (for resolving file names). A
 // track file that is missing, or not a regular file, fails with one line naming it.
-Result parseCueSheet(const std::string& text, const std::string& sheetPath, CueSheet& out);
+Result<> parseCueSheet(const std::string& text, const std::string& sheetPath, CueSheet& out);
 
 // The sheet's text with each FILE line's name replaced by newNames[i] (one per file, in order).
 std::string rewriteCueSheet(const CueSheet& sheet, const std::vector<std::string>& newNames);

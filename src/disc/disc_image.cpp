@@ -58,7 +58,7 @@ struct TrackBytes {
     uint64_t frames = 0;  // frames of the file up to this part's end, for the following files
 };
 
-Result placeTracks(const CueSheet& sheet, const std::string& sheetPath,
+Result<> placeTracks(const CueSheet& sheet, const std::string& sheetPath,
                    std::vector<TrackBytes>& out) {
     out.assign(sheet.tracks.size(), {});
     for (size_t f = 0; f < sheet.files.size(); ++f) {
@@ -72,7 +72,7 @@ Result placeTracks(const CueSheet& sheet, const std::string& sheetPath,
             if (previous != SIZE_MAX) {
                 const CueTrack& before = sheet.tracks[previous];
                 if (position < basePosition) {
-                    return Result::failed(1, sheetPath + ": track " + std::to_string(track.number) +
+                    return Result<>::failed(1, sheetPath + ": track " + std::to_string(track.number) +
                                                  " starts before track " +
                                                  std::to_string(before.number));
                 }
@@ -93,14 +93,14 @@ Result placeTracks(const CueSheet& sheet, const std::string& sheetPath,
     return {};
 }
 
-Result placeDataTrack(const CueSheet& sheet, const std::string& sheetPath, Placement& out) {
+Result<> placeDataTrack(const CueSheet& sheet, const std::string& sheetPath, Placement& out) {
     size_t data = SIZE_MAX;
     for (size_t t = 0; t < sheet.tracks.size() && data == SIZE_MAX; ++t) {
         if (sheet.tracks[t].mode != TrackMode::Audio) data = t;
     }
-    if (data == SIZE_MAX) return Result::failed(1, sheetPath + ": no data track");
+    if (data == SIZE_MAX) return Result<>::failed(1, sheetPath + ": no data track");
     std::vector<TrackBytes> bytes;
-    const Result placed = placeTracks(sheet, sheetPath, bytes);
+    const Result<> placed = placeTracks(sheet, sheetPath, bytes);
     if (!placed.ok()) return placed;
     const CueTrack& track = sheet.tracks[data];
     uint64_t address = track.index1;
@@ -113,7 +113,7 @@ Result placeDataTrack(const CueSheet& sheet, const std::string& sheetPath, Place
         if (lastOfItsFile) address += bytes[t].frames;
     }
     if (address > UINT32_MAX) {
-        return Result::failed(1, sheetPath + ": track " + std::to_string(track.number) +
+        return Result<>::failed(1, sheetPath + ": track " + std::to_string(track.number) +
                                      " lies past the end of any disc");
     }
     out.track = data;
@@ -123,17 +123,17 @@ Result placeDataTrack(const CueSheet& sheet, const std::string& sheetPath, Place
     return {};
 }
 
-Result readSheetFile(const std::string& path, std::string& text) {
+Result<> readSheetFile(const std::string& path, std::string& text) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return Result::failed(1, path + ": " + std::strerror(errno));
+    if (fd < 0) return Result<>::failed(1, path + ": " + std::strerror(errno));
     struct stat info {};
-    Result result;
+    Result<> result;
     if (::fstat(fd, &info) != 0 || static_cast<uint64_t>(info.st_size) > kMaxCueSheetBytes) {
-        result = Result::failed(1, path + ": a CUE sheet larger than 1 MiB");
+        result = Result<>::failed(1, path + ": a CUE sheet larger than 1 MiB");
     } else {
         text.resize(static_cast<size_t>(info.st_size));
         if (!readAt(fd, reinterpret_cast<uint8_t*>(text.data()), text.size(), 0)) {
-            result = Result::failed(1, path + ": the CUE sheet cannot be read");
+            result = Result<>::failed(1, path + ": the CUE sheet cannot be read");
         }
     }
     ::close(fd);
@@ -165,16 +165,16 @@ DiscImage::~DiscImage() = default;
 DiscImage::DiscImage(DiscImage&&) noexcept = default;
 DiscImage& DiscImage::operator=(DiscImage&&) noexcept = default;
 
-Result DiscImage::open(const std::string& path, DiscImage& out) {
+Result<> DiscImage::open(const std::string& path, DiscImage& out) {
     out.state_.reset();
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        return Result::failed(1, path + ": " + std::strerror(errno));
+        return Result<>::failed(1, path + ": " + std::strerror(errno));
     }
     const ImageRecognition recognition = recogniseImage(path);
-    if (!recognition.notReadYet.empty()) return Result::failed(1, recognition.notReadYet);
+    if (!recognition.notReadYet.empty()) return Result<>::failed(1, recognition.notReadYet);
     if (!recognition.image) {
-        return Result::failed(
+        return Result<>::failed(
             1, path + ": not a disc image (no CUE sheet, no sector syncs, no ISO 9660 volume)");
     }
     auto state = std::make_unique<State>();
@@ -184,7 +184,7 @@ Result DiscImage::open(const std::string& path, DiscImage& out) {
     std::string trackName = "the image";
     if (recognition.form == ImageForm::CueSheet) {
         std::string text;
-        Result result = readSheetFile(path, text);
+        Result<> result = readSheetFile(path, text);
         state->sheet = std::make_unique<CueSheet>();
         if (result.ok()) result = parseCueSheet(text, path, *state->sheet);
         Placement placement;
@@ -205,12 +205,12 @@ Result DiscImage::open(const std::string& path, DiscImage& out) {
     }
     state->fd = ::open(state->trackPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (state->fd < 0 || ::fstat(state->fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        return Result::failed(1, state->trackPath + ": cannot be read");
+        return Result<>::failed(1, state->trackPath + ": cannot be read");
     }
     state->trackFileSize = static_cast<uint64_t>(info.st_size);
     end = std::min(end, state->trackFileSize);
     if (state->dataStart >= end || end - state->dataStart < state->frameBytes()) {
-        return Result::failed(1, path + ": " + trackName + " holds no whole sector");
+        return Result<>::failed(1, path + ": " + trackName + " holds no whole sector");
     }
     state->sectors = static_cast<uint32_t>(
         std::min<uint64_t>((end - state->dataStart) / state->frameBytes(), UINT32_MAX));
@@ -230,8 +230,8 @@ Result DiscImage::open(const std::string& path, DiscImage& out) {
         }
         const int64_t expected = int64_t{out.absoluteAddress(s)};
         if (stated != expected) {
-            const Result mismatch =
-                Result::failed(1, path + ": " + trackName + ": sector " + std::to_string(s) +
+            const Result<> mismatch =
+                Result<>::failed(1, path + ": " + trackName + ": sector " + std::to_string(s) +
                                       " lies at address " + std::to_string(expected) + " (MSF " +
                                       msfText(expected) + ") by the sheet but its header says " +
                                       std::to_string(stated) + " (MSF " + msfText(stated) + ")");

@@ -44,7 +44,7 @@ class DiscImage {
 
     // Opens the image at path (a sheet, or a track file of one of the three frame sizes). Fails
     // with one line naming what is wrong: a missing track file, no data track, not an image.
-    static Result open(const std::string& path, DiscImage& out);
+    static Result<> open(const std::string& path, DiscImage& out);
 
     const std::string& path() const;  // as given to open
     ImageForm form() const;

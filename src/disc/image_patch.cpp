@@ -87,12 +87,12 @@ std::vector<std::string> trackFileNames(const CueSheet& sheet, const std::string
     return names;
 }
 
-Result outputsFor(const DiscImage& image, const std::string& outPath,
+Result<> outputsFor(const DiscImage& image, const std::string& outPath,
                   std::vector<std::string>& outputs) {
     outputs = {outPath};
     if (image.sheet()) {
         if (!endsWithCue(outPath)) {
-            return Result::failed(2, outPath + ": the output of a CUE sheet must end in .cue");
+            return Result<>::failed(2, outPath + ": the output of a CUE sheet must end in .cue");
         }
         for (const std::string& name : trackFileNames(*image.sheet(), outPath)) {
             outputs.push_back(folderOf(outPath) + "/" + name);
@@ -101,14 +101,14 @@ Result outputsFor(const DiscImage& image, const std::string& outPath,
     for (const std::string& output : outputs) {
         for (const std::string& input : image.inputFiles()) {
             if (sameFile(output, input)) {
-                return Result::failed(2, output +
+                return Result<>::failed(2, output +
                                              ": is one of the image's own files; write the "
                                              "patched image to a new file");
             }
         }
         for (const std::string& other : outputs) {
             if (&other != &output && sameFile(other, output)) {
-                return Result::failed(2, output + ": the output would be written twice");
+                return Result<>::failed(2, output + ": the output would be written twice");
             }
         }
     }
@@ -141,7 +141,7 @@ class TrackWriter {
                 const std::function<void(uint64_t, uint64_t)>& progress)
         : image_(image), plan_(plan), done_(done), total_(total), progress_(progress) {}
 
-    Result write(const std::string& inPath, const std::string& outPath, int out) {
+    Result<> write(const std::string& inPath, const std::string& outPath, int out) {
         FileHandle in(::open(inPath.c_str(), O_RDONLY | O_CLOEXEC));
         struct stat info {};
         if (in.get() < 0 || ::fstat(in.get(), &info) != 0) return ioFailure(inPath, "cannot read");
@@ -198,10 +198,10 @@ class TrackWriter {
         return bytes / static_cast<uint64_t>(image_.frameSize());
     }
 
-    static Result ioFailure(const std::string& path, const char* what) {
+    static Result<> ioFailure(const std::string& path, const char* what) {
         if (path.empty())
-            return Result::failed(3, std::string("writing failed: ") + std::strerror(errno));
-        return Result::failed(3, systemLine(path, what));
+            return Result<>::failed(3, std::string("writing failed: ") + std::strerror(errno));
+        return Result<>::failed(3, systemLine(path, what));
     }
 
     const DiscImage& image_;
@@ -216,9 +216,9 @@ uint64_t fileSize(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
 }
 
-Result cannotWrite(const std::string& path, const SaveResult& saved) {
-    if (saved.error == 0) return Result::failed(3, path + ": cannot be written: it is not a file");
-    return Result::failed(3, path + ": cannot be written: " + std::strerror(saved.error));
+Result<> cannotWrite(const std::string& path, const SaveResult& saved) {
+    if (saved.error == 0) return Result<>::failed(3, path + ": cannot be written: it is not a file");
+    return Result<>::failed(3, path + ": cannot be written: " + std::strerror(saved.error));
 }
 
 // The patch's outputs: each made beside its target, and renamed into place only when every one
@@ -226,7 +226,7 @@ Result cannotWrite(const std::string& path, const SaveResult& saved) {
 class PatchOutputs {
   public:
     // The descriptor of the new file for path, or -1 with the line of why in failure.
-    int create(const std::string& path, Result& failure) {
+    int create(const std::string& path, Result<>& failure) {
         files_.push_back(std::make_unique<OutputFile>());
         const SaveResult opened = files_.back()->open(path);
         if (opened.outcome == SaveOutcome::Saved) return files_.back()->fd();
@@ -234,7 +234,7 @@ class PatchOutputs {
         return -1;
     }
 
-    Result commit(const std::string& outPath) {
+    Result<> commit(const std::string& outPath) {
         for (const auto& file : files_) {
             const SaveResult finished = file->finish();
             if (finished.outcome != SaveOutcome::Saved) return cannotWrite(outPath, finished);
@@ -250,42 +250,42 @@ class PatchOutputs {
     std::vector<std::unique_ptr<OutputFile>> files_;
 };
 
-Result writeText(PatchOutputs& files, const std::string& path, const std::string& text) {
-    Result failure;
+Result<> writeText(PatchOutputs& files, const std::string& path, const std::string& text) {
+    Result<> failure;
     const int fd = files.create(path, failure);
     if (fd < 0) return failure;
     if (!writeAt(fd, reinterpret_cast<const uint8_t*>(text.data()), text.size(), 0)) {
-        return Result::failed(3, systemLine(path, "cannot be written"));
+        return Result<>::failed(3, systemLine(path, "cannot be written"));
     }
     return {};
 }
 
 }  // namespace
 
-Result plannedOutputs(const std::string& imagePath, const std::string& outPath,
+Result<> plannedOutputs(const std::string& imagePath, const std::string& outPath,
                       std::vector<std::string>& outputs) {
     DiscImage image;
-    const Result opened = DiscImage::open(imagePath, image);
-    if (!opened.ok()) return Result::failed(3, opened.message);
+    const Result<> opened = DiscImage::open(imagePath, image);
+    if (!opened.ok()) return Result<>::failed(3, opened.message);
     return outputsFor(image, outPath, outputs);
 }
 
-Result patchImage(const std::string& imagePath, const std::string& outPath,
+Result<> patchImage(const std::string& imagePath, const std::string& outPath,
                   const std::vector<MemberReplacement>& replacements,
                   const std::function<void(uint64_t done, uint64_t total)>& progress,
                   const std::vector<SectorRange>& foundItems) {
     DiscImage image;
-    const Result opened = DiscImage::open(imagePath, image);
-    if (!opened.ok()) return Result::failed(3, opened.message);
+    const Result<> opened = DiscImage::open(imagePath, image);
+    if (!opened.ok()) return Result<>::failed(3, opened.message);
     std::vector<std::string> outputs;
-    const Result named = outputsFor(image, outPath, outputs);
+    const Result<> named = outputsFor(image, outPath, outputs);
     if (!named.ok()) return named;
 
     IsoVolume volume;
-    const Result read = readIsoVolume(image, volume);
-    if (!read.ok()) return Result::failed(1, read.message);
+    const Result<> read = readIsoVolume(image, volume);
+    if (!read.ok()) return Result<>::failed(1, read.message);
     PatchPlan plan;
-    Result checked = planPatch(image, volume, replacements, foundItems, plan);
+    Result<> checked = planPatch(image, volume, replacements, foundItems, plan);
     if (checked.ok()) checked = verifyPlannedSectors(image, plan);
     if (!checked.ok()) return checked;
 
@@ -304,18 +304,18 @@ Result patchImage(const std::string& imagePath, const std::string& outPath,
 
     PatchOutputs files;
     for (const auto& [in, out] : tracks) {
-        Result failure;
+        Result<> failure;
         const int fd = files.create(out, failure);
         if (fd < 0) return failure;
         TrackWriter writer(image, sameFile(in, image.trackPath()) ? &plan : nullptr, done, total,
                            progress);
-        const Result written = writer.write(in, out, fd);
+        const Result<> written = writer.write(in, out, fd);
         if (!written.ok()) return written;
     }
     if (const CueSheet* sheet = image.sheet()) {
         std::vector<std::string> names;
         for (size_t i = 1; i < outputs.size(); ++i) names.push_back(nameOf(outputs[i]));
-        const Result sheetWritten = writeText(files, outPath, rewriteCueSheet(*sheet, names));
+        const Result<> sheetWritten = writeText(files, outPath, rewriteCueSheet(*sheet, names));
         if (!sheetWritten.ok()) return sheetWritten;
     }
     return files.commit(outPath);

@@ -39,12 +39,12 @@ struct SectorRange {
 // behind). A refusal's line names the member as given ("B.BIN@0x100" for an item), e.g.
 // "B.BIN: 856 bytes too big (there is room for 6144)", "B.BIN: sector 28 does not verify".
 // progress, when given, is called with sectors done of all.
-Result patchImage(const std::string& imagePath, const std::string& outPath,
+Result<> patchImage(const std::string& imagePath, const std::string& outPath,
                   const std::vector<MemberReplacement>& replacements,
                   const std::function<void(uint64_t done, uint64_t total)>& progress = {},
                   const std::vector<SectorRange>& foundItems = {});
 
 // The files patchImage would write for outPath: the output itself, and for a sheet every track
 // file beside it ("mod.bin", or "mod (Track N).bin" for a sheet of several files).
-Result plannedOutputs(const std::string& imagePath, const std::string& outPath,
+Result<> plannedOutputs(const std::string& imagePath, const std::string& outPath,
                       std::vector<std::string>& outputs);

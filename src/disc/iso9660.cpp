@@ -84,7 +84,7 @@ class VolumeReader {
     VolumeReader(const DiscImage& image, IsoVolume& volume)
         : image_(image), volume_(volume), imageSectors_(image.sectorCount()) {}
 
-    Result read();
+    Result<> read();
 
   private:
     void problem(const std::string& line);
@@ -291,14 +291,14 @@ void VolumeReader::walk(size_t entry, uint32_t extent, uint32_t size, const std:
     }
 }
 
-Result VolumeReader::read() {
+Result<> VolumeReader::read() {
     std::vector<uint8_t> primary;
     if (!readDescriptors(primary)) {
-        return Result::failed(1, image_.path() + ": no ISO 9660 primary volume descriptor");
+        return Result<>::failed(1, image_.path() + ": no ISO 9660 primary volume descriptor");
     }
     const uint16_t blockSize = readLE16(primary.data() + 128);
     if (blockSize != kSectorBytes) {
-        return Result::failed(1, image_.path() + ": a logical block size of " +
+        return Result<>::failed(1, image_.path() + ": a logical block size of " +
                                      std::to_string(blockSize) + " bytes is not read");
     }
     volume_.volumeSectors = readLE32(primary.data() + 80);
@@ -346,7 +346,7 @@ const IsoFile* IsoVolume::find(const std::string& name) const {
     return nullptr;
 }
 
-Result readIsoVolume(const DiscImage& image, IsoVolume& out) {
+Result<> readIsoVolume(const DiscImage& image, IsoVolume& out) {
     out = IsoVolume();
     return VolumeReader(image, out).read();
 }

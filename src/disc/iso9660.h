@@ -48,4 +48,4 @@ struct IsoVolume {
 
 // Reads the volume of image. Fails when there is no primary volume descriptor; every other
 // problem is a line in problems, and what can be read still is.
-Result readIsoVolume(const DiscImage& image, IsoVolume& out);
+Result<> readIsoVolume(const DiscImage& image, IsoVolume& out);

@@ -16,8 +16,8 @@ constexpr uint8_t kEndBits = kSubmodeEndOfRecord | kSubmodeEndOfFile;
 constexpr size_t kRecordSizeOffset = 10;
 constexpr size_t kRecordSizeEnd = 18;
 
-Result refuse(const std::string& line) {
-    return Result::failed(1, line);
+Result<> refuse(const std::string& line) {
+    return Result<>::failed(1, line);
 }
 
 std::string hex(uint64_t value) {
@@ -67,7 +67,7 @@ bool readSubheader(const DiscImage& image, uint32_t sector, uint8_t* out) {
     return true;
 }
 
-Result planWhole(const DiscImage& image, const IsoVolume& volume, const IsoFile& entry,
+Result<> planWhole(const DiscImage& image, const IsoVolume& volume, const IsoFile& entry,
                  const std::vector<SectorRange>& found, MemberPlan& member) {
     const uint64_t size = member.replacement->bytes.size();
     if (size > std::numeric_limits<uint32_t>::max()) {
@@ -103,7 +103,7 @@ Result planWhole(const DiscImage& image, const IsoVolume& volume, const IsoFile&
     return {};
 }
 
-Result planItem(const DiscImage& image, const IsoFile& entry, MemberPlan& member) {
+Result<> planItem(const DiscImage& image, const IsoFile& entry, MemberPlan& member) {
     const MemberReplacement& r = *member.replacement;
     if (r.itemOffset > entry.size || r.itemSize > entry.size - r.itemOffset) {
         return refuse(member.label + ": the item lies past the member's end");
@@ -123,7 +123,7 @@ Result planItem(const DiscImage& image, const IsoFile& entry, MemberPlan& member
     return {};
 }
 
-Result planDirectoryRecords(const IsoFile& entry, const MemberPlan& member,
+Result<> planDirectoryRecords(const IsoFile& entry, const MemberPlan& member,
                             std::vector<DirectoryPatch>& directories) {
     const auto size = static_cast<uint32_t>(member.replacement->bytes.size());
     if (size == entry.size) return {};
@@ -157,7 +157,7 @@ std::string labelOf(const PatchPlan& plan, const PatchSpan& span) {
 
 // Items of one member may share sectors (they are rewritten together); anything else that
 // shares one is refused.
-Result mergeSpans(PatchPlan& plan) {
+Result<> mergeSpans(PatchPlan& plan) {
     std::sort(plan.spans.begin(), plan.spans.end(),
               [](const PatchSpan& a, const PatchSpan& b) { return a.first < b.first; });
     std::vector<PatchSpan> merged;
@@ -247,7 +247,7 @@ bool frameVerifies(const uint8_t* frame, FrameSize size) {
 
 }  // namespace
 
-Result planPatch(const DiscImage& image, const IsoVolume& volume,
+Result<> planPatch(const DiscImage& image, const IsoVolume& volume,
                  const std::vector<MemberReplacement>& replacements,
                  const std::vector<SectorRange>& foundItems, PatchPlan& plan) {
     plan = {};
@@ -272,11 +272,11 @@ Result planPatch(const DiscImage& image, const IsoVolume& volume,
         }
         entries.push_back(entry);
         member.extent = entry->extent;
-        const Result planned = r.atOffset ? planItem(image, *entry, member)
+        const Result<> planned = r.atOffset ? planItem(image, *entry, member)
                                           : planWhole(image, volume, *entry, foundItems, member);
         if (!planned.ok()) return planned;
         if (!r.atOffset) {
-            const Result records = planDirectoryRecords(*entry, member, plan.directories);
+            const Result<> records = planDirectoryRecords(*entry, member, plan.directories);
             if (!records.ok()) return records;
         }
         if (member.count > 0) {
@@ -290,7 +290,7 @@ Result planPatch(const DiscImage& image, const IsoVolume& volume,
     return mergeSpans(plan);
 }
 
-Result verifyPlannedSectors(const DiscImage& image, const PatchPlan& plan) {
+Result<> verifyPlannedSectors(const DiscImage& image, const PatchPlan& plan) {
     const FrameSize size = image.frameSize();
     const size_t frameBytes = static_cast<size_t>(size);
     std::vector<uint8_t> frames(frameBytes * kVerifyBatch);

@@ -45,13 +45,13 @@ struct PatchPlan {
 };
 
 // Resolves the replacements against the volume; a refusal is code 1 with its one line.
-Result planPatch(const DiscImage& image, const IsoVolume& volume,
+Result<> planPatch(const DiscImage& image, const IsoVolume& volume,
                  const std::vector<MemberReplacement>& replacements,
                  const std::vector<SectorRange>& foundItems, PatchPlan& plan);
 
 // Reads every sector the plan rewrites and checks its kind and its codes; code 1 naming the
 // first that fails.
-Result verifyPlannedSectors(const DiscImage& image, const PatchPlan& plan);
+Result<> verifyPlannedSectors(const DiscImage& image, const PatchPlan& plan);
 
 // Rewrites frame (of the given size) in place as the plan has it for sector, its codes
 // included.

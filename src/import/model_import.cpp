@@ -212,7 +212,7 @@ std::string importModel(const std::vector<uint8_t>& bytes, const Archive& archiv
     error = placeBlocks(archive, blocks, edits);
     if (!error.empty()) return error;
     std::vector<uint8_t>& result = out.archive;
-    const Result written = applyArchiveEdits(bytes, edits, result);
+    const Result<> written = applyArchiveEdits(bytes, edits, result);
     if (!written.ok()) return written.message;
     for (size_t b = 0; b < archive.bones.size(); ++b) out.editedParts += blocks.edited[b];
 

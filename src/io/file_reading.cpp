@@ -57,7 +57,7 @@ ArchiveRead readArchiveStream(FILE* stream) {
     return result;
 }
 
-Result readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data) {
+Result<> readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data) {
     ArchiveRead read = readArchiveStream(stream);
     std::string why;
     switch (read.outcome) {
@@ -78,5 +78,5 @@ Result readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& dat
                             path, kArchiveSizeLimit);
             break;
     }
-    return Result::failed(read.outcome, why);
+    return Result<>::failed(read.outcome, why);
 }

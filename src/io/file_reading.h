@@ -44,4 +44,4 @@ ArchiveRead readArchiveStream(FILE* stream);
 
 // readArchiveStream with the one line the viewer's loaders print for a stream that cannot be
 // read whole, naming the file and its size or the error; the code is the ArchiveRead outcome.
-Result readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data);
+Result<> readArchiveFile(FILE* stream, const char* path, std::vector<uint8_t>& data);

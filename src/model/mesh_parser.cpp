@@ -43,9 +43,9 @@ const Sixteenths kSixteenths;
 
 }  // namespace
 
-Result PartMesh::parsePartMesh(const BoundedReader& block) {
+Result<> PartMesh::parsePartMesh(const BoundedReader& block) {
     MeshBlockLayout layout;
-    Result measured = measureMeshBlock(block, layout);
+    Result<> measured = measureMeshBlock(block, layout);
     if (measured.ok()) fillFromBlock(block, layout);
     return measured;
 }

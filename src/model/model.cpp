@@ -39,7 +39,7 @@ int Model::loadSkeleton(const char* path) {
         return -1;
     }
     std::vector<uint8_t> data;
-    const Result read = readArchiveFile(file, path, data);
+    const Result<> read = readArchiveFile(file, path, data);
     std::fclose(file);
     if (!read.ok()) {
         consolePrintf("%s", read.message.c_str());

@@ -31,7 +31,7 @@ void finish(Model& model, LoadedModel& loaded) {
 bool readWhole(const char* path, std::vector<uint8_t>& bytes, std::string& why) {
     FILE* file = std::fopen(path, "rb");
     if (!file) return false;
-    const Result read = readArchiveFile(file, path, bytes);
+    const Result<> read = readArchiveFile(file, path, bytes);
     std::fclose(file);
     why = read.message;
     return read.ok();

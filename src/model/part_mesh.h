@@ -84,7 +84,7 @@ class PartMesh {
     // triangles, shaded quads). The block is untrusted: when a count, record or vertex
     // reference would reach outside the block or the vertex list, nothing is added and the
     // result says why.
-    Result parsePartMesh(const BoundedReader& block);
+    Result<> parsePartMesh(const BoundedReader& block);
     // Adds the polygons of a block already measured and checked.
     void fillFromBlock(const BoundedReader& block, const MeshBlockLayout& layout);
 

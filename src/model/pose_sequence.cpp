@@ -8,7 +8,7 @@
 #include "model/bone_node.h"
 #include "model/pose_file.h"
 
-Result PoseSequence::build(const BoneNode& root, const std::vector<Source>& poses) {
+Result<> PoseSequence::build(const BoneNode& root, const std::vector<Source>& poses) {
     poses_.clear();
     keys_.clear();
     ids_.clear();
@@ -19,10 +19,10 @@ Result PoseSequence::build(const BoneNode& root, const std::vector<Source>& pose
     for (const Source& source : poses) {
         const PoseSplit split = splitPose(source.pose, root, parents);
         if (!split.fits)
-            return Result::failed(kPoseDoesNotFit,
+            return Result<>::failed(kPoseDoesNotFit,
                                   source.name + ": the pose does not fit the tree");
         if (split.failedNode >= 0) {
-            return Result::failed(
+            return Result<>::failed(
                 kNotTrs, source.name + ": " + jointName(ids_[split.failedNode]) +
                              " is not a translation, rotation and positive scale (" + split.why +
                              ")");
@@ -50,27 +50,27 @@ Result PoseSequence::build(const BoneNode& root, const std::vector<Source>& pose
     return {};
 }
 
-Result PoseSequence::load(BoneNode& root, const std::vector<std::string>& paths) {
+Result<> PoseSequence::load(BoneNode& root, const std::vector<std::string>& paths) {
     const Pose before = Pose::capture(root);
     std::vector<Source> sources;
-    Result status;
+    Result<> status;
     for (const std::string& path : paths) {
         FILE* file = std::fopen(path.c_str(), "rb");
         if (!file) {
-            status = Result::failed(kCannotOpen, path + ": " + std::strerror(errno));
+            status = Result<>::failed(kCannotOpen, path + ": " + std::strerror(errno));
             break;
         }
         const size_t loaded = loadPoseStream(root, file, path.c_str());
         std::fclose(file);
         if (loaded == 0) {
-            status = Result::failed(kNoMatrix, path + ": no matrix could be read");
+            status = Result<>::failed(kNoMatrix, path + ": no matrix could be read");
             break;
         }
         sources.push_back({path, Pose::capture(root)});
     }
     before.apply(root);
     if (status.ok() && sources.empty())
-        status = Result::failed(kNoPoseFile, "No pose file to play");
+        status = Result<>::failed(kNoPoseFile, "No pose file to play");
     return status.ok() ? build(root, sources) : status;
 }
 

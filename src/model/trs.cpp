@@ -11,19 +11,19 @@ constexpr double kAffineTolerance = 1e-6;
 
 }  // namespace
 
-Result decomposeTrs(const Mat4d& m, Trs& out) {
+Result<> decomposeTrs(const Mat4d& m, Trs& out) {
     for (double value : m) {
-        if (!std::isfinite(value)) return Result::failed(1, "not a finite number");
+        if (!std::isfinite(value)) return Result<>::failed(1, "not a finite number");
     }
     if (std::fabs(m[3]) > kAffineTolerance || std::fabs(m[7]) > kAffineTolerance ||
         std::fabs(m[11]) > kAffineTolerance || std::fabs(m[15] - 1.0) > kAffineTolerance) {
-        return Result::failed(2, "a projective row");
+        return Result<>::failed(2, "a projective row");
     }
     double axes[3][3];
     for (int c = 0; c < 3; ++c) {
         const double length = std::sqrt(m[4 * c] * m[4 * c] + m[4 * c + 1] * m[4 * c + 1] +
                                         m[4 * c + 2] * m[4 * c + 2]);
-        if (!(length > kMinScale)) return Result::failed(3, "a zero scale");
+        if (!(length > kMinScale)) return Result<>::failed(3, "a zero scale");
         out.scale[c] = length;
         for (int r = 0; r < 3; ++r) axes[c][r] = m[4 * c + r] / length;
     }
@@ -31,14 +31,14 @@ Result decomposeTrs(const Mat4d& m, Trs& out) {
         const double* a = axes[c];
         const double* b = axes[(c + 1) % 3];
         if (std::fabs(a[0] * b[0] + a[1] * b[1] + a[2] * b[2]) > kMaxAxisCosine)
-            return Result::failed(4, "a shear");
+            return Result<>::failed(4, "a shear");
     }
     const double* x = axes[0];
     const double* y = axes[1];
     const double* z = axes[2];
     const double det = x[0] * (y[1] * z[2] - y[2] * z[1]) - y[0] * (x[1] * z[2] - x[2] * z[1]) +
                        z[0] * (x[1] * y[2] - x[2] * y[1]);
-    if (det < 0.0) return Result::failed(5, "a mirroring");
+    if (det < 0.0) return Result<>::failed(5, "a mirroring");
 
     // Rotation matrix element (row r, column c) is axes[c][r].
     const double r00 = x[0], r11 = y[1], r22 = z[2];

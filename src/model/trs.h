@@ -16,7 +16,7 @@ struct Trs {
 // Splits an affine matrix into translation · rotation · positive scale. Fails with why it cannot
 // be split: a value that is not finite (1), a projective row (2), a zero scale (3), a shear (4) or
 // a mirroring (5).
-Result decomposeTrs(const Mat4d& m, Trs& out);
+Result<> decomposeTrs(const Mat4d& m, Trs& out);
 
 // translation · rotation · scale as a matrix; the rotation need not be of unit length.
 Mat4d composeTrs(const Trs& trs);

@@ -33,7 +33,7 @@ std::unique_ptr<Model> loadArchiveModel(const char* argument, LoadedModel& loade
     }
     shown = source.argument();
     std::vector<uint8_t> bytes;
-    const Result read = readSource(source, bytes);
+    const Result<> read = readSource(source, bytes);
     if (!read.ok()) {
         consolePrintf("%s\n", read.message.c_str());
         loaded = LoadedModel();

@@ -13,7 +13,7 @@ namespace {
 
 // The shown archive's bytes, read again: the loaders keep no copy of the file.
 bool readShownArchive(std::vector<uint8_t>& bytes) {
-    const Result read = readSource(sourceFromArgument(shownArchivePath), bytes);
+    const Result<> read = readSource(sourceFromArgument(shownArchivePath), bytes);
     if (!read.ok()) consolePrintf("%s\n", read.message.c_str());
     return read.ok();
 }

@@ -17,7 +17,7 @@ struct ItemReader::OpenImage {
 ItemReader::ItemReader() = default;
 ItemReader::~ItemReader() = default;
 
-Result ItemReader::read(const FoundItem& found, std::vector<uint8_t>& bytes) {
+Result<> ItemReader::read(const FoundItem& found, std::vector<uint8_t>& bytes) {
     const Source& source = found.source;
     const std::string name = source.name();
     const uint64_t size = found.item.size;
@@ -25,16 +25,16 @@ Result ItemReader::read(const FoundItem& found, std::vector<uint8_t>& bytes) {
     if (source.kind == Source::Kind::File) {
         FileBytes file;
         std::string error;
-        if (!file.open(source.path, error)) return Result::failed(1, name + ": " + error);
+        if (!file.open(source.path, error)) return Result<>::failed(1, name + ": " + error);
         if (!file.read(found.item.offset, bytes.size(), bytes.data())) {
-            return Result::failed(1, name + ": cannot be read");
+            return Result<>::failed(1, name + ": cannot be read");
         }
         return {};
     }
     if (!image_ || image_->path != source.path) {
         auto open = std::make_unique<OpenImage>();
         open->path = source.path;
-        Result opened = DiscImage::open(source.path, open->image);
+        Result<> opened = DiscImage::open(source.path, open->image);
         if (opened.ok()) opened = readIsoVolume(open->image, open->volume);
         if (!opened.ok()) return opened;
         image_ = std::move(open);
@@ -45,7 +45,7 @@ Result ItemReader::read(const FoundItem& found, std::vector<uint8_t>& bytes) {
     uint64_t offset = 0;
     if (!source.member.empty()) {
         const IsoFile* file = image_->volume.find(source.member);
-        if (!file) return Result::failed(1, name + ": not on the disc");
+        if (!file) return Result<>::failed(1, name + ": not on the disc");
         first = file->extent;
         offset = found.item.offset;
     } else {
@@ -53,7 +53,7 @@ Result ItemReader::read(const FoundItem& found, std::vector<uint8_t>& bytes) {
     }
     const ExtentAccess extent(image_->image, first, offset + size);
     if (!extent.read(offset, bytes.size(), bytes.data())) {
-        return Result::failed(1, name + ": its sectors cannot be read");
+        return Result<>::failed(1, name + ": its sectors cannot be read");
     }
     return {};
 }

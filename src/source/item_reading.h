@@ -15,7 +15,7 @@ class ItemReader {
     ItemReader();
     ~ItemReader();
     // The item's bytes as they stand; a Result "NAME: what is wrong" when they cannot be read.
-    Result read(const FoundItem& found, std::vector<uint8_t>& bytes);
+    Result<> read(const FoundItem& found, std::vector<uint8_t>& bytes);
 
   private:
     struct OpenImage;

@@ -21,8 +21,8 @@ namespace {
 
 constexpr uint64_t kSectorBytes = 2048;
 
-Result failed(const Source& source, const std::string& why, int code = kSourceFailed) {
-    return Result::failed(code, source.name() + ": " + why);
+Result<> failed(const Source& source, const std::string& why, int code = kSourceFailed) {
+    return Result<>::failed(code, source.name() + ": " + why);
 }
 
 std::string tooLarge() {
@@ -30,7 +30,7 @@ std::string tooLarge() {
                      kArchiveSizeLimit);
 }
 
-Result fromStream(const Source& source, FILE* stream, std::vector<uint8_t>& bytes) {
+Result<> fromStream(const Source& source, FILE* stream, std::vector<uint8_t>& bytes) {
     ArchiveRead read = readArchiveStream(stream);
     switch (read.outcome) {
         case ArchiveRead::Read:
@@ -46,7 +46,7 @@ Result fromStream(const Source& source, FILE* stream, std::vector<uint8_t>& byte
 }
 
 // The item found at offset of bytes (whatever lies before it), as a scan from there finds it.
-Result itemAt(const Source& source, const RandomAccess& whole, uint64_t offset,
+Result<> itemAt(const Source& source, const RandomAccess& whole, uint64_t offset,
               std::vector<uint8_t>& bytes) {
     if (offset >= whole.size()) return failed(source, "the offset lies past the end");
     const SliceAccess rest(whole, offset, whole.size() - offset);
@@ -64,7 +64,7 @@ Result itemAt(const Source& source, const RandomAccess& whole, uint64_t offset,
     return {};
 }
 
-Result fromFile(const Source& source, std::vector<uint8_t>& bytes) {
+Result<> fromFile(const Source& source, std::vector<uint8_t>& bytes) {
     struct stat info {};
     if (::stat(source.path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
         return failed(source, std::strerror(EISDIR));
@@ -77,18 +77,18 @@ Result fromFile(const Source& source, std::vector<uint8_t>& bytes) {
     }
     FILE* file = std::fopen(source.path.c_str(), "rb");
     if (!file) return failed(source, std::strerror(errno), kSourceUnopened);
-    const Result read = fromStream(source, file, bytes);
+    const Result<> read = fromStream(source, file, bytes);
     std::fclose(file);
     return read;
 }
 
-Result fromImage(const Source& source, std::vector<uint8_t>& bytes) {
+Result<> fromImage(const Source& source, std::vector<uint8_t>& bytes) {
     DiscImage image;
-    const Result opened = DiscImage::open(source.path, image);
-    if (!opened.ok()) return Result::failed(kSourceFailed, opened.message);
+    const Result<> opened = DiscImage::open(source.path, image);
+    if (!opened.ok()) return Result<>::failed(kSourceFailed, opened.message);
     IsoVolume volume;
-    const Result read = readIsoVolume(image, volume);
-    if (!read.ok()) return Result::failed(kSourceFailed, read.message);
+    const Result<> read = readIsoVolume(image, volume);
+    if (!read.ok()) return Result<>::failed(kSourceFailed, read.message);
 
     if (source.member.empty()) {
         // An item in sectors no file claims: the run of unclaimed sectors it lies in.
@@ -130,14 +130,14 @@ bool looksLikeImage(const std::vector<uint8_t>& bytes) {
     return recogniseImageBytes(bytes, bytes.size(), form);
 }
 
-Result readSource(const Source& source, std::vector<uint8_t>& bytes) {
+Result<> readSource(const Source& source, std::vector<uint8_t>& bytes) {
     bytes.clear();
     switch (source.kind) {
         case Source::Kind::Demo:
             bytes.assign(demoArchiveData(), demoArchiveData() + demoArchiveSize());
             return {};
         case Source::Kind::StandardInput: {
-            const Result read = fromStream(source, stdin, bytes);
+            const Result<> read = fromStream(source, stdin, bytes);
             if (read.ok() && looksLikeImage(bytes)) {
                 bytes.clear();
                 return failed(source,

@@ -19,7 +19,7 @@ enum SourceReadCode {
 
 // The source's bytes, or a Result whose message is one line "NAME: what is wrong" (no line
 // end).
-Result readSource(const Source& source, std::vector<uint8_t>& bytes);
+Result<> readSource(const Source& source, std::vector<uint8_t>& bytes);
 
 // Whether bytes look like a disc image or a CUE sheet (refused on standard input: an image's
 // directories point backwards, which a pipe cannot follow).

@@ -41,13 +41,13 @@ FoundItem itemOf(const ScanItem& item, uint64_t fileSize, Source base, const std
 
 void scanImage(const std::string& path, SourceScan& scan, const ScanProgress& progress) {
     DiscImage image;
-    const Result opened = DiscImage::open(path, image);
+    const Result<> opened = DiscImage::open(path, image);
     if (!opened.ok()) {
         scan.failure = opened.message;
         return;
     }
     IsoVolume volume;
-    const Result read = readIsoVolume(image, volume);
+    const Result<> read = readIsoVolume(image, volume);
     if (!read.ok()) {
         scan.failure = read.message;
         return;

@@ -51,7 +51,7 @@ TEST(ArchiveWriter, EditsThatDoNotFitTheBytesAreRefused) {
     };
     for (const auto& [edits, line] : cases) {
         std::vector<uint8_t> out{9};
-        const Result result = applyArchiveEdits(sample(), edits, out);
+        const Result<> result = applyArchiveEdits(sample(), edits, out);
         EXPECT_EQ(result.code, 1) << line;
         EXPECT_EQ(result.message, line);
         EXPECT_TRUE(out.empty()) << line;

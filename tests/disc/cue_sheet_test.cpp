@@ -31,7 +31,7 @@ TEST(CueSheet, AudioThenDataTracksWithGapsAndFoldersInAnyCase) {
         "    INDEX 01 01:02:03\r\n\r\n";
     EXPECT_TRUE(looksLike(text));
     CueSheet sheet;
-    const Result result = parseCueSheet(text, temp / "game.cue", sheet);
+    const Result<> result = parseCueSheet(text, temp / "game.cue", sheet);
     ASSERT_TRUE(result.ok()) << result.message;
     ASSERT_EQ(sheet.files.size(), 2u);
     EXPECT_EQ(sheet.files[0].name, "tracks\\audio one.bin");
@@ -87,7 +87,7 @@ TEST(CueSheet, WhatIsNotASheet) {
     for (uint8_t& b : noise) b = static_cast<uint8_t>((state = state * 1103515245 + 12345) >> 16);
     EXPECT_FALSE(looksLikeCueSheet(noise.data(), noise.size()));
     CueSheet sheet;
-    const Result result =
+    const Result<> result =
         parseCueSheet(std::string(noise.begin(), noise.end()), "/nowhere/x.cue", sheet);
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.message.rfind("/nowhere/x.cue", 0), 0u) << result.message;

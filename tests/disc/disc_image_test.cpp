@@ -110,7 +110,7 @@ TEST_F(DiscImageTest, SheetsPlaceTheDataTrackAfterAudioAndGaps) {
               "    INDEX 01 00:00:00\n");
     EXPECT_EQ(recogniseImage(cue).form, ImageForm::CueSheet);
     DiscImage image;
-    const Result opened = DiscImage::open(cue, image);
+    const Result<> opened = DiscImage::open(cue, image);
     ASSERT_TRUE(opened.ok()) << opened.message;
     EXPECT_EQ(image.trackPath(), *temp_ / "Data/data.bin");
     EXPECT_EQ(image.absoluteAddress(3), 1153u);

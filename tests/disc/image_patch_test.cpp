@@ -77,7 +77,7 @@ class ImagePatch : public ::testing::Test {
         return file->size;
     }
 
-    Result patch(const std::string& in, std::vector<MemberReplacement> replacements,
+    Result<> patch(const std::string& in, std::vector<MemberReplacement> replacements,
                  const std::vector<SectorRange>& found = {}) {
         return patchImage(in, folder / "out.bin", replacements, {}, found);
     }
@@ -197,13 +197,13 @@ TEST_F(ImagePatch, RefusalsNameTheMemberAndWriteNothing) {
          "B.BIN@0x0 and B.BIN@0x63 overlap"},
     };
     for (const auto& [replacements, line] : cases) {
-        const Result result = patch(in, replacements);
+        const Result<> result = patch(in, replacements);
         EXPECT_EQ(result.code, 1) << line;
         EXPECT_EQ(result.message, line);
         EXPECT_EQ(filesInFolder(), files) << line;
     }
     // Sectors holding a found item are not free either.
-    const Result held =
+    const Result<> held =
         patchImage(folder / "disc.iso", folder / "out.iso",
                    {{"SUB/C.BIN", 0, false, 0, randomBytes(4097, 7)}}, {}, {{32, 1}});
     EXPECT_EQ(held.message, "SUB/C.BIN: 1 bytes too big (there is room for 4096)");
@@ -213,7 +213,7 @@ TEST_F(ImagePatch, RefusalsNameTheMemberAndWriteNothing) {
 
 TEST_F(ImagePatch, TheInputIsNeverTheOutputAndACorruptSectorIsRefused) {
     std::string in = frame(Framing::Mode2Form1_2352);
-    const Result same = patchImage(in, in, {{"B.BIN", 0, false, 0, {1}}});
+    const Result<> same = patchImage(in, in, {{"B.BIN", 0, false, 0, {1}}});
     EXPECT_EQ(same.code, 2);
     EXPECT_EQ(same.message,
               in + ": is one of the image's own files; write the patched image to a new file");
@@ -233,7 +233,7 @@ TEST_F(ImagePatch, OutputsKeepWhatTheUserSetUp) {
     const std::string out = folder / "out.bin", real = folder / "real.bin";
     fs::create_directory(out);
     const size_t files = filesInFolder();
-    const Result refused = patch(in, {{"B.BIN", 0, false, 0, {1}}});
+    const Result<> refused = patch(in, {{"B.BIN", 0, false, 0, {1}}});
     EXPECT_EQ(refused.code, 3);
     EXPECT_EQ(refused.message, out + ": cannot be written: Is a directory");
     EXPECT_EQ(filesInFolder(), files);

@@ -37,7 +37,7 @@ class IsoVolumeTest : public ::testing::Test {
         DiscImage image;
         EXPECT_TRUE(DiscImage::open(*temp_ / name, image).ok()) << name;
         IsoVolume volume;
-        const Result result = readIsoVolume(image, volume);
+        const Result<> result = readIsoVolume(image, volume);
         EXPECT_TRUE(result.ok()) << result.message;
         return volume;
     }

@@ -10,7 +10,7 @@ namespace {
 namespace ab = archive_builder;
 
 bool parse(const ab::Bytes& bytes, PartMesh& mesh, std::string* error = nullptr) {
-    const Result status = mesh.parsePartMesh(BoundedReader(bytes.data(), bytes.size()));
+    const Result<> status = mesh.parsePartMesh(BoundedReader(bytes.data(), bytes.size()));
     if (error) *error = status.message;
     return status.ok();
 }

@@ -93,14 +93,14 @@ TEST(SourceReading, FilesAndItemsAtOffsetsReadAsTheyStand) {
     EXPECT_EQ(bytes.size(), demo.size() + 100);
     EXPECT_TRUE(std::equal(demo.begin(), demo.end(), bytes.begin()));
 
-    const Result nothing = readSource(sourceFromArgument(folder / "pack.dat@0x800"), bytes);
+    const Result<> nothing = readSource(sourceFromArgument(folder / "pack.dat@0x800"), bytes);
     EXPECT_EQ(nothing.message, folder / "pack.dat@0x800: nothing found at 0x800");
-    const Result past = readSource(sourceFromArgument(folder / "pack.dat@0x100000"), bytes);
+    const Result<> past = readSource(sourceFromArgument(folder / "pack.dat@0x100000"), bytes);
     EXPECT_EQ(past.message, folder / "pack.dat@0x100000: the offset lies past the end");
-    const Result missing = readSource(Source::file(folder / "gone.bin"), bytes);
+    const Result<> missing = readSource(Source::file(folder / "gone.bin"), bytes);
     EXPECT_EQ(missing.code, kSourceUnopened);
     EXPECT_EQ(missing.message, folder / "gone.bin: No such file or directory");
-    const Result isFolder = readSource(Source::file(folder.path()), bytes);
+    const Result<> isFolder = readSource(Source::file(folder.path()), bytes);
     EXPECT_EQ(isFolder.message, folder.path() + ": Is a directory");
 }
 
