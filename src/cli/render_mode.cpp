@@ -65,7 +65,7 @@ bool applyPoses(const RenderArguments& args, BoneNode& root, const Pose& loadedP
 }
 
 // The frames of an animation: a turntable's turns at the pose the tree has, or the pose
-// sequence at 0, 1/F, 2/F, ... up to its last pose, which the last frame shows as it is.
+// sequence at 0, 1/F, 2/F, ... up to its end, each frame what --time draws at its moment.
 class Frames {
   public:
     Frames(const PictureDescription& picture, const PoseSequence* sequence, int fps)
@@ -77,13 +77,7 @@ class Frames {
     }
     // Puts frame k's pose on the tree and gives its turn.
     double show(int frame, BoneNode& root) const {
-        if (sequence_) {
-            if (frame + 1 == count()) {
-                sequence_->pose(sequence_->size() - 1).apply(root);
-            } else {
-                sequence_->at(static_cast<double>(frame) / fps_).apply(root);
-            }
-        }
+        if (sequence_) sequence_->at(static_cast<double>(frame) / fps_).apply(root);
         return picture_.turnOfFrame(frame);
     }
 
@@ -228,7 +222,8 @@ ModeRunner declareRenderMode(CLI::App& app) {
         ->allow_extra_args(false)
         ->check(fileNameCheck(false));
     app.add_option("--time", args->time,
-                   "Seconds into the sequence of the pose files: pose k at k s, looping")
+                   "Seconds into the sequence of the pose files: pose k at k s, looping, the "
+                   "end of each loop the last pose")
         ->type_name("T");
     app.add_option("--fps", args->fps,
                    "Frames a second (1 to 60, 12 without it) of a turntable, or with several "

@@ -149,9 +149,9 @@ def case_pictures(options, folder):
 def case_animations(options, folder):
     """A turntable's frame 0 is the still picture and its half turn the mirror image of it
     (the L is drawn from both sides); a pose sequence's frames are --render --time at 0, 1/F,
-    ... and its last the last pose."""
+    ..., and the end of the sequence, and of each loop, is the last pose."""
     ell, poses = os.path.join(folder, "ell.bin"), []
-    for name in ("ell-a.pose", "ell-b.pose"):
+    for name in ("ell-a.pose", "ell-b.pose", "ell-c.pose"):
         poses += ["--pose", os.path.join(folder, name)]
     view = ["--view", "main", "--no-axes", "--quiet"]
     still = os.path.join(folder, "still.png")
@@ -169,12 +169,17 @@ def case_animations(options, folder):
     check(run(options, "--render", played, "--fps", "4", *poses, *view, ell).returncode == 0,
           "pose sequence")
     shown, durations = frames(played, os.path.join(folder, "played"))
-    check(durations == [250] * 5, f"durations {durations}")
+    check(durations == [250] * 9, f"durations {durations}")
     for k, frame in enumerate(shown):
-        at = ["--time", str(k / 4)] if k < 4 else []
-        check(run(options, "--render", still, *poses, *at, *view, ell).returncode == 0 and
-              same(frame, still), f"frame {k}")
-    check(not same(shown[0], shown[2]), "the pose moves")
+        check(run(options, "--render", still, *poses, "--time", str(k / 4), *view,
+                  ell).returncode == 0 and same(frame, still), f"frame {k}")
+    check(not same(shown[0], shown[4]) and not same(shown[4], shown[8]), "the pose moves")
+    last = os.path.join(folder, "last.png")
+    check(run(options, "--render", last, "--pose", poses[-1], *view, ell).returncode == 0 and
+          same(shown[8], last), "frame 8 is the last pose")
+    for time in ("4", "-2"):
+        check(run(options, "--render", still, *poses, "--time", time, *view,
+                  ell).returncode == 0 and same(still, last), f"--time {time}: the last pose")
 
 
 def case_texture(options, folder):
