@@ -17,6 +17,7 @@
 #include "cli/output_rules.h"
 #include "cli/picture_options.h"
 #include "cli/pose_argument.h"
+#include "cli/progress_line.h"
 #include "console/console.h"
 #include "model/bone_node.h"
 #include "model/part_mesh.h"
@@ -87,15 +88,24 @@ class Frames {
     int fps_;
 };
 
+// On a terminal "[frame f/F] NAME" stays up to date while the frames are drawn and encoded; the
+// last stands while the file is written.
 bool writeAnimation(PictureDrawing& drawing, const PictureDescription& picture, Model& model,
-                    const Frames& frames, int fps, const std::string& output, std::string& error) {
+                    const Frames& frames, int fps, const std::string& name,
+                    const std::string& output, std::string& error) {
     BoneNode& root = *model.rootNode();
     if (picture.fit) {
         // One zoom for every frame, so that the model does not pump.
         for (int k = 0; k < frames.count(); ++k) drawing.holdInFit(model, frames.show(k, root));
     }
+    ProgressLine progress;
     WebpAnimation animation(picture.width, picture.height, fps);
     for (int k = 0; k < frames.count(); ++k) {
+        if (progress.shown()) {
+            progress.show("[frame " + std::to_string(k + 1) + "/" + std::to_string(frames.count()) +
+                              "] " + name,
+                          k + 1 == frames.count());
+        }
         const double turn = frames.show(k, root);
         if (!animation.add(drawing.draw(model, turn), picture.channels(), error)) return false;
     }
@@ -118,7 +128,8 @@ int renderArchive(PictureDrawing& drawing, const PictureDescription& picture,
     bool written = false;
     if (playsPoses(args) || picture.turntableFrames > 0) {
         const Frames frames(picture, playsPoses(args) ? &sequence : nullptr, fps);
-        written = writeAnimation(drawing, picture, model, frames, fps, output, error);
+        written =
+            writeAnimation(drawing, picture, model, frames, fps, archive.name(), output, error);
     } else {
         written = writePngFile(output, picture.width, picture.height, picture.channels(),
                                drawing.draw(model, 0), error);

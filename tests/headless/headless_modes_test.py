@@ -10,6 +10,7 @@ import argparse
 import hashlib
 import json
 import os
+import pty
 import subprocess
 import sys
 import tempfile
@@ -180,6 +181,41 @@ def case_animations(options, folder):
     for time in ("4", "-2"):
         check(run(options, "--render", still, *poses, "--time", time, *view,
                   ell).returncode == 0 and same(still, last), f"--time {time}: the last pose")
+
+
+def on_terminal(options, *args):
+    """Runs the viewer with standard error on a terminal; its exit status and what it wrote
+    there."""
+    master, terminal = pty.openpty()
+    env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+    process = subprocess.Popen([options.viewer, *args], env=env, stdout=subprocess.DEVNULL,
+                               stderr=terminal)
+    os.close(terminal)
+    written = b""
+    while True:
+        try:
+            chunk = os.read(master, 4096)
+        except OSError:  # the other end closed
+            break
+        if not chunk:
+            break
+        written += chunk
+    os.close(master)
+    return process.wait(timeout=120), written.decode()
+
+
+def case_progress(options, folder):
+    """A long animation keeps "[frame f/F] NAME" up to date on a terminal, the last frame
+    shown, and clears it at the end; elsewhere it writes nothing."""
+    ell = os.path.join(folder, "ell.bin")
+    turn = os.path.join(folder, "turn.webp")
+    args = ["--render", turn, "--turntable", "3", "--view", "main", "--quiet", ell]
+    status, written = on_terminal(options, *args)
+    clear = "\r\x1b[2K"
+    check(status == 0 and written.startswith(f"{clear}[frame 1/3] {ell}") and
+          written.endswith(f"{clear}[frame 3/3] {ell}{clear}"), f"{status} {written!r}")
+    result = run(options, *args)
+    check(result.returncode == 0 and result.stderr == "", f"not on a terminal: {result}")
 
 
 def case_texture(options, folder):
