@@ -17,6 +17,7 @@
 #include "cli/output_rules.h"
 #include "cli/picture_options.h"
 #include "cli/pose_argument.h"
+#include "cli/progress_line.h"
 #include "console/console.h"
 #include "model/bone_node.h"
 #include "model/part_mesh.h"
@@ -65,7 +66,7 @@ bool applyPoses(const RenderArguments& args, BoneNode& root, const Pose& loadedP
 }
 
 // The frames of an animation: a turntable's turns at the pose the tree has, or the pose
-// sequence at 0, 1/F, 2/F, ... up to its last pose, which the last frame shows as it is.
+// sequence at 0, 1/F, 2/F, ... up to its end, each frame what --time draws at its moment.
 class Frames {
   public:
     Frames(const PictureDescription& picture, const PoseSequence* sequence, int fps)
@@ -77,13 +78,7 @@ class Frames {
     }
     // Puts frame k's pose on the tree and gives its turn.
     double show(int frame, BoneNode& root) const {
-        if (sequence_) {
-            if (frame + 1 == count()) {
-                sequence_->pose(sequence_->size() - 1).apply(root);
-            } else {
-                sequence_->at(static_cast<double>(frame) / fps_).apply(root);
-            }
-        }
+        if (sequence_) sequence_->at(static_cast<double>(frame) / fps_).apply(root);
         return picture_.turnOfFrame(frame);
     }
 
@@ -93,15 +88,24 @@ class Frames {
     int fps_;
 };
 
+// On a terminal "[frame f/F] NAME" stays up to date while the frames are drawn and encoded; the
+// last stands while the file is written.
 bool writeAnimation(PictureDrawing& drawing, const PictureDescription& picture, Model& model,
-                    const Frames& frames, int fps, const std::string& output, std::string& error) {
+                    const Frames& frames, int fps, const std::string& name,
+                    const std::string& output, std::string& error) {
     BoneNode& root = *model.rootNode();
     if (picture.fit) {
         // One zoom for every frame, so that the model does not pump.
         for (int k = 0; k < frames.count(); ++k) drawing.holdInFit(model, frames.show(k, root));
     }
+    ProgressLine progress;
     WebpAnimation animation(picture.width, picture.height, fps);
     for (int k = 0; k < frames.count(); ++k) {
+        if (progress.shown()) {
+            progress.show("[frame " + std::to_string(k + 1) + "/" + std::to_string(frames.count()) +
+                              "] " + name,
+                          k + 1 == frames.count());
+        }
         const double turn = frames.show(k, root);
         if (!animation.add(drawing.draw(model, turn), picture.channels(), error)) return false;
     }
@@ -124,7 +128,8 @@ int renderArchive(PictureDrawing& drawing, const PictureDescription& picture,
     bool written = false;
     if (playsPoses(args) || picture.turntableFrames > 0) {
         const Frames frames(picture, playsPoses(args) ? &sequence : nullptr, fps);
-        written = writeAnimation(drawing, picture, model, frames, fps, output, error);
+        written =
+            writeAnimation(drawing, picture, model, frames, fps, archive.name(), output, error);
     } else {
         written = writePngFile(output, picture.width, picture.height, picture.channels(),
                                drawing.draw(model, 0), error);
@@ -228,7 +233,8 @@ ModeRunner declareRenderMode(CLI::App& app) {
         ->allow_extra_args(false)
         ->check(fileNameCheck(false));
     app.add_option("--time", args->time,
-                   "Seconds into the sequence of the pose files: pose k at k s, looping")
+                   "Seconds into the sequence of the pose files: pose k at k s, looping, the "
+                   "end of each loop the last pose")
         ->type_name("T");
     app.add_option("--fps", args->fps,
                    "Frames a second (1 to 60, 12 without it) of a turntable, or with several "

@@ -20,7 +20,7 @@ Result<> PoseSequence::build(const BoneNode& root, const std::vector<Source>& po
         const PoseSplit split = splitPose(source.pose, root, parents);
         if (!split.fits)
             return Result<>::failed(kPoseDoesNotFit,
-                                  source.name + ": the pose does not fit the tree");
+                                    source.name + ": the pose does not fit the tree");
         if (split.failedNode >= 0) {
             return Result<>::failed(
                 kNotTrs, source.name + ": " + jointName(ids_[split.failedNode]) +
@@ -79,7 +79,10 @@ double PoseSequence::wrap(double time) const {
     if (!(loop > 0) || !std::isfinite(time)) return 0.0;
     double t = std::fmod(time, loop);
     if (t < 0) t += loop;
-    return t < loop ? t : 0.0;
+    // The end of a loop is the last pose, as the last frame of an animation shows it; only 0
+    // itself is the first.
+    if (t == 0.0) return time == 0.0 ? 0.0 : loop;
+    return t;  // a little before a whole loop may round up to it: the last pose too
 }
 
 size_t PoseSequence::keyAt(double time) const {

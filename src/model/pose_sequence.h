@@ -13,8 +13,9 @@ class BoneNode;
 
 // Several poses played as the export's animation: pose k at k seconds, each node's transform
 // relative to its parent split as the export splits it, translations and scales blended
-// linearly and rotations by slerp (sampleTrack), looping after the last pose. The viewer's
-// playback and the command line's --render --time both draw what at() gives.
+// linearly and rotations by slerp (sampleTrack), looping after the last pose: the end of each
+// loop shows the last pose, the time just after it the blend from pose 0 again. The viewer's
+// playback, the command line's --render --time and its animations all draw what at() gives.
 class PoseSequence {
   public:
     struct Source {
@@ -38,7 +39,8 @@ class PoseSequence {
     const Pose& pose(size_t k) const { return poses_[k].pose; }
     // One loop: from pose 0 to the last pose, one second a step.
     double period() const { return poses_.size() > 1 ? double(poses_.size() - 1) : 0.0; }
-    // time wrapped into [0, period).
+    // time wrapped into [0, period]: 0 stays 0, any other whole number of loops (ending on the
+    // last pose) gives period.
     double wrap(double time) const;
     // The pose at or just before time (wrapped).
     size_t keyAt(double time) const;

@@ -24,6 +24,12 @@ Following& following() {
     return instance;
 }
 
+// A watch that checks the file looks at it once a second: a change is then due after a second
+// with no other, not a quarter of one.
+int lookMilliseconds(const FileWatch& watch) {
+    return watch.checksTheFile() ? kCheckMilliseconds : kFollowLookMilliseconds;
+}
+
 }  // namespace
 
 void startFollowing(std::unique_ptr<FileWatch> watch) {
@@ -40,13 +46,16 @@ void followShownArchive() {
         f.path = file;
         if (!f.watch->follow(f.path)) {
             consolePrintf("%s: changes on disk are not followed (F5 reloads)\n", f.path.c_str());
+        } else if (!f.path.empty() && f.watch->checksTheFile()) {
+            consolePrintf("%s: followed by checking it every second (no inotify)\n",
+                          f.path.c_str());
         }
     } else {
         f.watch->changed();  // the file as just read holds the changes made so far
     }
     if (!f.path.empty() && !f.ticking) {
         f.ticking = true;
-        shellPlatform->startTimer(kFollowLookMilliseconds, onFollowTick, 0);
+        shellPlatform->startTimer(lookMilliseconds(*f.watch), onFollowTick, 0);
     }
 }
 
@@ -57,6 +66,6 @@ void onFollowTick(int /*value*/) {
     if (f.settle.look(f.watch->changed())) reloadShownArchive();
     if (!f.ticking) {
         f.ticking = true;
-        shellPlatform->startTimer(kFollowLookMilliseconds, onFollowTick, 0);
+        shellPlatform->startTimer(lookMilliseconds(*f.watch), onFollowTick, 0);
     }
 }

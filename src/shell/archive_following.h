@@ -5,8 +5,9 @@
 class FileWatch;
 
 // The viewer follows the archive shown: once it has changed on disk and stopped changing, it is
-// reloaded as F5 reloads it. A timer looks at the watch every kFollowLookMilliseconds while an
-// archive file is shown; the demo model has no file and no timer.
+// reloaded as F5 reloads it. A timer looks at the watch every kFollowLookMilliseconds (a watch
+// that checks the file, every kCheckMilliseconds) while an archive file is shown; the demo model
+// has no file and no timer.
 constexpr int kFollowLookMilliseconds = 250;
 
 // Start-up hands over the watch to use (none: nothing is followed).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,10 +15,24 @@ class FileWatch {
     // Whether the file was written, replaced, created or removed since the last call; never
     // blocks, and costs one system call when nothing happened.
     virtual bool changed() = 0;
+    // Whether the last follow failed because the system had no watch left to give.
+    virtual bool outOfWatches() const { return false; }
+    // Whether the file followed is checked on disk, to be looked at once every
+    // kCheckMilliseconds, rather than its changes told by the system.
+    virtual bool checksTheFile() const { return false; }
 };
+
+constexpr int kCheckMilliseconds = 1000;
 
 // A watch on inotify; nullptr when the system offers none.
 std::unique_ptr<FileWatch> makeInotifyWatch();
+// A watch that checks the file itself on each look: its inode, size, and modification and
+// change times to the nanosecond. Its folder need not exist; it never fails to follow.
+std::unique_ptr<FileWatch> makeCheckingWatch();
+// The viewer's watch: one the system tells of changes (inotify), or checking the file when
+// the system offers no such watch or has none left for a file.
+std::unique_ptr<FileWatch> makeFileWatch(
+    const std::function<std::unique_ptr<FileWatch>()>& toldWatch = makeInotifyWatch);
 
 // Waits for a file to stop changing before it is read: looked at on a steady beat, a change is
 // due once a whole beat has passed without another, so a file written in several pieces is read

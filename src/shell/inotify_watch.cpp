@@ -3,6 +3,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "shell/file_watch.h"
@@ -37,8 +38,11 @@ class InotifyWatch : public FileWatch {
         const std::string folder = folderOf(file);
         name_ = fileNameOf(file);
         watch_ = inotify_add_watch(fd_, folder.empty() ? "." : folder.c_str(), kEvents);
+        outOfWatches_ = watch_ < 0 && errno == ENOSPC;
         return watch_ >= 0;
     }
+
+    bool outOfWatches() const override { return outOfWatches_; }
 
     bool changed() override {
         bool seen = false;
@@ -57,6 +61,7 @@ class InotifyWatch : public FileWatch {
   private:
     int fd_;
     int watch_ = -1;
+    bool outOfWatches_ = false;
     std::string name_;
 };
 

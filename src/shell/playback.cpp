@@ -44,8 +44,7 @@ void Playback::step(BoneNode& root, int direction) {
     if (!playing_) return;
     paused_ = true;
     const int count = static_cast<int>(sequence_.size());
-    // The pose at or before the time shown: on a pose, that pose itself. The last pose stands
-    // at the end of the loop, where pose 0 begins again, so only a step reaches it.
+    // The pose at or before the time shown: on a pose, that pose itself.
     const int key = static_cast<int>(shownKey());
     const bool onKey = time_ == std::floor(time_);
     int next = direction > 0 ? key + 1 : onKey ? key - 1 : key;
@@ -70,7 +69,7 @@ std::string Playback::status() const {
 }
 
 size_t Playback::shownKey() const {
-    return time_ >= sequence_.period() ? sequence_.size() - 1 : sequence_.keyAt(time_);
+    return sequence_.keyAt(time_);
 }
 
 Playback& posePlayback() {

@@ -36,7 +36,7 @@ class Playback {
 
   private:
     void show(BoneNode& root, double time);
-    // The pose at or before the time shown; the last pose stands at the end of the loop.
+    // The pose at or before the time shown; the last pose at the end of the loop.
     size_t shownKey() const;
 
     PoseSequence sequence_;

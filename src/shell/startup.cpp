@@ -135,7 +135,7 @@ int runViewer(int& argc, char** argv) {
     windows.platform.viewContexts = &contexts;
     registerHandlers(windows);
     buildPanel(windows);
-    startFollowing(makeInotifyWatch());
+    startFollowing(makeFileWatch());
 
     glutMainLoop();
 

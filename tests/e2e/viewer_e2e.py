@@ -158,7 +158,8 @@ def pick_from_menu(*positions):
 class Session:
     """A running viewer with a private directory holding the stub chooser and pose files."""
 
-    def __init__(self, options, archive=True, maker_args=(), glut_args=(), chooser=True):
+    def __init__(self, options, archive=True, maker_args=(), glut_args=(), chooser=True,
+                 env=None):
         self.options = options
         self.dir = tempfile.mkdtemp(prefix="veldraxis-e2e-")
         self.archive = os.path.join(self.dir, "model.bin")
@@ -176,7 +177,9 @@ class Session:
                     '[ -z "$answer" ] || printf "%s\\n" "$answer"\nexit "$status"\n')
         os.chmod(stub, 0o755)
         self.answer("", 1)
+        extra = env or {}  # the viewer's own, not the tools'
         env = dict(os.environ, PATH=self.stub_dir + os.pathsep + os.environ.get("PATH", ""))
+        env.update(extra)
         if not chooser:  # no chooser program anywhere on PATH: the console asks
             os.remove(stub)
             env["PATH"] = self.stub_dir

@@ -58,7 +58,7 @@ class PoseSequenceTest : public test_support::ModelFixture {
     Pose loaded;
 };
 
-TEST_F(PoseSequenceTest, WholeSecondsGiveThePosesBitForBitAndTheTimeLoops) {
+TEST_F(PoseSequenceTest, WholeSecondsGiveThePosesBitForBitAndTheEndOfEachLoopTheLastPose) {
     const std::vector<PoseSequence::Source> poses{
         {"a", loaded}, {"b", headTurned(0.5)}, {"c", headTurned(-1.0)}};
     PoseSequence sequence;
@@ -68,9 +68,14 @@ TEST_F(PoseSequenceTest, WholeSecondsGiveThePosesBitForBitAndTheTimeLoops) {
     EXPECT_EQ(sequence.name(1), "b");
     EXPECT_TRUE(sequence.at(0.0) == poses[0].pose);
     EXPECT_TRUE(sequence.at(1.0) == poses[1].pose);
-    EXPECT_TRUE(sequence.at(2.0) == poses[0].pose);  // the loop starts again
+    EXPECT_TRUE(sequence.at(2.0) == poses[2].pose);
+    EXPECT_TRUE(sequence.at(4.0) == poses[2].pose);  // two loops
     EXPECT_TRUE(sequence.at(-1.0) == poses[1].pose);
+    EXPECT_TRUE(sequence.at(2.5) == sequence.at(0.5));  // the next loop begins from pose 0
     EXPECT_EQ(sequence.keyAt(1.5), 1u);
+    EXPECT_EQ(sequence.keyAt(6.0), 2u);
+    EXPECT_EQ(sequence.wrap(0.0), 0.0);
+    EXPECT_EQ(sequence.wrap(4.5), 0.5);
 }
 
 TEST_F(PoseSequenceTest, HalfwayTheTurnedBoneIsHalfTurnedAndTheOthersStay) {

@@ -10,6 +10,7 @@ import argparse
 import hashlib
 import json
 import os
+import pty
 import subprocess
 import sys
 import tempfile
@@ -149,9 +150,9 @@ def case_pictures(options, folder):
 def case_animations(options, folder):
     """A turntable's frame 0 is the still picture and its half turn the mirror image of it
     (the L is drawn from both sides); a pose sequence's frames are --render --time at 0, 1/F,
-    ... and its last the last pose."""
+    ..., and the end of the sequence, and of each loop, is the last pose."""
     ell, poses = os.path.join(folder, "ell.bin"), []
-    for name in ("ell-a.pose", "ell-b.pose"):
+    for name in ("ell-a.pose", "ell-b.pose", "ell-c.pose"):
         poses += ["--pose", os.path.join(folder, name)]
     view = ["--view", "main", "--no-axes", "--quiet"]
     still = os.path.join(folder, "still.png")
@@ -169,12 +170,52 @@ def case_animations(options, folder):
     check(run(options, "--render", played, "--fps", "4", *poses, *view, ell).returncode == 0,
           "pose sequence")
     shown, durations = frames(played, os.path.join(folder, "played"))
-    check(durations == [250] * 5, f"durations {durations}")
+    check(durations == [250] * 9, f"durations {durations}")
     for k, frame in enumerate(shown):
-        at = ["--time", str(k / 4)] if k < 4 else []
-        check(run(options, "--render", still, *poses, *at, *view, ell).returncode == 0 and
-              same(frame, still), f"frame {k}")
-    check(not same(shown[0], shown[2]), "the pose moves")
+        check(run(options, "--render", still, *poses, "--time", str(k / 4), *view,
+                  ell).returncode == 0 and same(frame, still), f"frame {k}")
+    check(not same(shown[0], shown[4]) and not same(shown[4], shown[8]), "the pose moves")
+    last = os.path.join(folder, "last.png")
+    check(run(options, "--render", last, "--pose", poses[-1], *view, ell).returncode == 0 and
+          same(shown[8], last), "frame 8 is the last pose")
+    for time in ("4", "-2"):
+        check(run(options, "--render", still, *poses, "--time", time, *view,
+                  ell).returncode == 0 and same(still, last), f"--time {time}: the last pose")
+
+
+def on_terminal(options, *args):
+    """Runs the viewer with standard error on a terminal; its exit status and what it wrote
+    there."""
+    master, terminal = pty.openpty()
+    env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+    process = subprocess.Popen([options.viewer, *args], env=env, stdout=subprocess.DEVNULL,
+                               stderr=terminal)
+    os.close(terminal)
+    written = b""
+    while True:
+        try:
+            chunk = os.read(master, 4096)
+        except OSError:  # the other end closed
+            break
+        if not chunk:
+            break
+        written += chunk
+    os.close(master)
+    return process.wait(timeout=120), written.decode()
+
+
+def case_progress(options, folder):
+    """A long animation keeps "[frame f/F] NAME" up to date on a terminal, the last frame
+    shown, and clears it at the end; elsewhere it writes nothing."""
+    ell = os.path.join(folder, "ell.bin")
+    turn = os.path.join(folder, "turn.webp")
+    args = ["--render", turn, "--turntable", "3", "--view", "main", "--quiet", ell]
+    status, written = on_terminal(options, *args)
+    clear = "\r\x1b[2K"
+    check(status == 0 and written.startswith(f"{clear}[frame 1/3] {ell}") and
+          written.endswith(f"{clear}[frame 3/3] {ell}{clear}"), f"{status} {written!r}")
+    result = run(options, *args)
+    check(result.returncode == 0 and result.stderr == "", f"not on a terminal: {result}")
 
 
 def case_texture(options, folder):

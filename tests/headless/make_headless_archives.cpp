@@ -9,7 +9,8 @@
 //   textured.page.rgba     the texture page the core decodes from textured.bin
 //   ell.bin        one bone carrying an orange L in the plane y = 0, both windings, its edges on
 //                  whole units: the bar x -60..-20, z -80..80, the foot x -20..60, z 40..80
-//   ell-a.pose, ell-b.pose   ell.bin as loaded, and with the bone tipped about x
+//   ell-a.pose, ell-b.pose, ell-c.pose   ell.bin as loaded, then with the bone tipped about x,
+//                  then tipped as far again
 #include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -72,7 +73,9 @@ bool writeEll(const std::string& folder) {
         savePoseFile(root, (folder + "/ell-a.pose").c_str()) != 0)
         return false;
     root.rotateBone(rotationAboutX(0.8), 1);
-    return savePoseFile(root, (folder + "/ell-b.pose").c_str()) == 0;
+    if (savePoseFile(root, (folder + "/ell-b.pose").c_str()) != 0) return false;
+    root.rotateBone(rotationAboutX(0.8), 1);
+    return savePoseFile(root, (folder + "/ell-c.pose").c_str()) == 0;
 }
 
 archive_builder::MeshBlock mixedMesh(size_t texturedTriangles, size_t texturedQuads,

@@ -100,9 +100,9 @@ def main():
             check(changed <= 20, f"at {time} s {changed} pixels differ")
         run(v, ["--render", "played.png", *poses, "--time", "4", "model.bin"], d)  # two loops
         run(v, ["--render", "key.png", "--pose", "pose2.bin", "model.bin"], d)
-        run(v, ["--render", "first.png", "--pose", "pose1.bin", "model.bin"], d)
-        check(differing(os.path.join(d, "played.png"), os.path.join(d, "first.png")) == 0,
-              "at 4 s the loop is not back at the first pose")
+        run(v, ["--render", "last.png", "--pose", "pose3.bin", "model.bin"], d)
+        check(differing(os.path.join(d, "played.png"), os.path.join(d, "last.png")) == 0,
+              "at 4 s, the end of two loops, the sequence does not show the last pose")
         run(v, ["--render", "played.png", *poses, "--time", "1", "model.bin"], d)
         check(differing(os.path.join(d, "played.png"), os.path.join(d, "key.png")) == 0,
               "at 1 s the sequence does not show the second pose file")
