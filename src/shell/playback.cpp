@@ -72,8 +72,3 @@ std::string Playback::status() const {
 size_t Playback::shownKey() const {
     return time_ >= sequence_.period() ? sequence_.size() - 1 : sequence_.keyAt(time_);
 }
-
-Playback& posePlayback() {
-    static Playback playback;
-    return playback;
-}
