@@ -271,4 +271,32 @@ TEST_F(PoseCommandTest, ExtractTexturesWritesTheShownImagesOrSaysWhyNot) {
     std::filesystem::remove_all(dir + "/textures");
 }
 
+// F5 reads the file once into a new document, whose bytes the next commands use; a file gone
+// leaves the document shown as it was.
+TEST_F(PoseCommandTest, ReloadReadsTheFileIntoANewDocumentOrKeepsTheShownOne) {
+    const std::string archive = dir + "/pose.bin";
+    archive_builder::Skeleton skeleton;
+    skeleton.bones.push_back({});
+    const std::vector<uint8_t> bytes = archive_builder::buildModelArchive(skeleton, {{0}});
+    ASSERT_TRUE(archive_builder::writeFile(archive, bytes));
+    viewer.shownArchivePath = archive;
+    const std::vector<uint8_t> shownBytes = viewer.document.bytes;
+    {
+        ConsoleCapture console;
+        onSpecialKey(viewer, 5, 0, 0);
+        EXPECT_EQ(console.text(), "Reloaded " + archive + "\n");
+    }
+    EXPECT_EQ(viewer.document.bytes, bytes);
+    EXPECT_EQ(viewer.document.source.path, archive);
+    EXPECT_EQ(viewer.boneIndices().size(), 1u);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"showReplacedModel"}));
+
+    unlink(archive.c_str());
+    ConsoleCapture console;
+    onMenu(viewer, kMenuReloadArchive);
+    EXPECT_EQ(console.text(), archive + " cannot be read: the model shown stays\n");
+    EXPECT_EQ(viewer.document.bytes, bytes);
+    EXPECT_NE(shownBytes, bytes);
+}
+
 }  // namespace
