@@ -5,9 +5,11 @@
 
 #include <cstdio>
 
+#include "archive/archive.h"
+#include "console/console.h"
+#include "document/document.h"
 #include "frame_timing.h"
 #include "model/model.h"
-#include "model/model_loading.h"
 #include "model/part_mesh.h"
 #include "render/prepare_window.h"
 #include "render/views.h"
@@ -80,9 +82,18 @@ StartupTimes startThreeViews(Model& model, const char* archive, int& argc, char*
     // The side view is current while the archive loads, as in the viewer.
     times.setUpMs[ViewSide] = setUp(ViewSide);
     shownModel = &model;
-    const LoadedModel loaded = loadModelFile(model, archive);
-    times.texturesMs = loaded.texturesMs;
-    times.skeletonMs = loaded.skeletonMs;
+    // Loaded as the viewer loads it, printing the lines it prints.
+    Result<Document> loaded = loadDocument(Source::file(archive), UnreadLines::Loaders);
+    if (loaded.ok()) {
+        std::vector<std::string> lines = textureLoaderLines(loaded->archive);
+        for (std::string& line : skeletonLoaderLines(loaded->archive)) lines.push_back(line);
+        for (const std::string& line : lines) consolePrintf("%s", line.c_str());
+        times.texturesMs = loaded->texturesMs;
+        times.skeletonMs = loaded->skeletonMs;
+        model = std::move(*loaded->model);
+    } else {
+        consolePrintf("%s", loaded.message.c_str());
+    }
     for (PartMesh* mesh : model.partList()) mesh->setVisible(1);
     const auto t = Clock::now();
     prepareWindow(model);

@@ -16,8 +16,8 @@ extern ViewContexts viewContexts;
 
 struct StartupTimes {
     double windowsMs = 0;     // from the process start: glutInit and the first two windows
-    double texturesMs = 0;    // loadTextures
-    double skeletonMs = 0;    // loadSkeleton
+    double texturesMs = 0;    // the archive parsed and its images decoded
+    double skeletonMs = 0;    // the bone tree built
     double prepareMs = 0;     // prepareWindow: the lists and texture of the share group
     double setUpMs[3] = {};   // each view's set-up, in ViewIndex order
     double beforeLoopMs = 0;  // from the process start, when the events begin

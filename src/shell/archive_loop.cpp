@@ -1,14 +1,11 @@
 #include "shell/archive_loop.h"
 
-#include <sys/stat.h>
-
 #include <string>
 #include <vector>
 
 #include "console/console.h"
 #include "shell/folder_walk.h"
-#include "shell/handlers.h"
-#include "shell/model_takeover.h"
+#include "shell/model_replacement.h"
 #include "shell/viewer_state.h"
 #include "source/archive_sources.h"
 
@@ -23,39 +20,6 @@ const char* reasonOf(Refusal refusal) {
         default:
             return "brings no bone and no texture";
     }
-}
-
-// Replaces the model with the loaders' lines held back: what they said is returned in lines.
-Refusal replaceHoldingLines(const std::string& path, Takeover how, std::string& lines) {
-    ConsoleCapture held;
-    const Refusal refusal = replaceModel(path.c_str(), how);
-    lines = held.text();
-    return refusal;
-}
-
-// The archives of an image or a container, in scan order. Kept while the file on disk is
-// unchanged, so that each step of the walk does not scan the image again.
-struct ImageArchives {
-    std::string path;
-    struct stat seen {};
-    std::vector<std::string> names;
-};
-
-const std::vector<std::string>& archivesOfImage(const std::string& path) {
-    static ImageArchives cached;
-    struct stat now {};
-    ::stat(path.c_str(), &now);
-    const bool same = cached.path == path && now.st_ino == cached.seen.st_ino &&
-                      now.st_size == cached.seen.st_size &&
-                      now.st_mtim.tv_sec == cached.seen.st_mtim.tv_sec &&
-                      now.st_mtim.tv_nsec == cached.seen.st_mtim.tv_nsec;
-    if (!same) {
-        cached = ImageArchives{path, now, {}};
-        for (const Source& source : archivesOf(Source::file(path)).sources) {
-            cached.names.push_back(source.argument());
-        }
-    }
-    return cached.names;
 }
 
 // The names to try after (+1) or before (-1) current among names in their order, wrapping
@@ -77,32 +41,31 @@ std::vector<std::string> stepsFrom(const std::vector<std::string>& names,
     return order;
 }
 
-// Tries each name in turn; true when one was shown.
-bool showFirstThatLoads(const std::vector<std::string>& names, int direction) {
+// Tries each name in turn; true when one was shown. The lines of a file passed over are dropped.
+bool showFirstThatLoads(ViewerState& viewer, const std::vector<std::string>& names, int direction) {
     for (const std::string& path : names) {
-        std::string lines;
-        const Refusal refusal = replaceHoldingLines(path, Takeover::Walk, lines);
-        if (refusal == Refusal::None) {
+        const Replacement replaced = replaceModel(viewer, path.c_str(), Takeover::Walk);
+        if (replaced.refusal == Refusal::None) {
             consolePrintf("%s archive : %s\n", direction > 0 ? "Next" : "Previous",
-                          shownArchivePath.c_str());
-            consolePrintf("%s", lines.c_str());
+                          viewer.shownArchivePath.c_str());
+            for (const std::string& line : replaced.lines) consolePrintf("%s", line.c_str());
             return true;
         }
-        consolePrintf("%s %s: skipped\n", path.c_str(), reasonOf(refusal));
+        consolePrintf("%s %s: skipped\n", path.c_str(), reasonOf(replaced.refusal));
     }
     return false;
 }
 
 }  // namespace
 
-void reloadShownArchive() {
-    if (shownArchivePath.empty()) {
+// A reload prints none of the loaders' lines: its own line says how it went.
+void reloadShownArchive(ViewerState& viewer) {
+    if (viewer.shownArchivePath.empty()) {
         consolePrintf("The demo model has no file to reload\n");
         return;
     }
-    const std::string path = shownArchivePath;
-    std::string lines;
-    const Refusal refusal = replaceHoldingLines(path, Takeover::Reload, lines);
+    const std::string path = viewer.shownArchivePath;
+    const Refusal refusal = replaceModel(viewer, path.c_str(), Takeover::Reload).refusal;
     if (refusal == Refusal::None) {
         consolePrintf("Reloaded %s\n", path.c_str());
     } else {
@@ -110,7 +73,8 @@ void reloadShownArchive() {
     }
 }
 
-void walkFolder(int direction) {
+void walkFolder(ViewerState& viewer, int direction) {
+    const std::string shownArchivePath = viewer.shownArchivePath;
     if (shownArchivePath.empty()) {
         consolePrintf("The demo model has no folder to walk\n");
         return;
@@ -119,8 +83,8 @@ void walkFolder(int direction) {
     // in it, in the scan's order.
     const Source shown = sourceFromArgument(shownArchivePath);
     if (shown.kind == Source::Kind::Member || shown.atOffset) {
-        const std::vector<std::string> names = archivesOfImage(shown.path);
-        if (!showFirstThatLoads(stepsFrom(names, shown.argument(), direction), direction)) {
+        const std::vector<std::string> names = viewer.walkedImage.of(shown.path);
+        if (!showFirstThatLoads(viewer, stepsFrom(names, shown.argument(), direction), direction)) {
             consolePrintf("No other archive of %s loads: the model shown stays\n",
                           shown.path.c_str());
         }
@@ -132,7 +96,7 @@ void walkFolder(int direction) {
          walkCandidates(walkableFiles(folder), fileNameOf(shownArchivePath), direction)) {
         paths.push_back(pathIn(folder, name));
     }
-    if (!showFirstThatLoads(paths, direction)) {
+    if (!showFirstThatLoads(viewer, paths, direction)) {
         consolePrintf("No other file of %s loads: the model shown stays\n",
                       folder.empty() ? "." : folder.c_str());
     }

@@ -1,45 +1,46 @@
 #include "shell/archive_opening.h"
 
-#include "console/console.h"
 #include "demo/demo_archive.h"
-#include "model/model.h"
 #include "source/archive_sources.h"
 #include "source/source_reading.h"
 
-std::unique_ptr<Model> loadArchiveModel(const char* argument, LoadedModel& loaded,
-                                        std::string& shown) {
-    auto model = std::make_unique<Model>();
+namespace {
+
+void addLoaderLines(OpenedArchive& opened) {
+    const Archive& archive = opened.document->archive;
+    for (std::string& line : textureLoaderLines(archive)) opened.lines.push_back(std::move(line));
+    for (std::string& line : skeletonLoaderLines(archive)) opened.lines.push_back(std::move(line));
+}
+
+}  // namespace
+
+OpenedArchive openArchive(const char* argument) {
+    OpenedArchive opened;
     if (!argument) {
-        consolePrintf("No archive given: showing the built-in demo model\n");
-        loaded = loadModelFromBytes(*model, demoArchiveData(), demoArchiveSize());
-        loaded.demo = true;
-        shown.clear();
-        return model;
+        opened.demo = true;
+        opened.lines.push_back("No archive given: showing the built-in demo model\n");
+        const uint8_t* demo = demoArchiveData();
+        opened.document =
+            documentFromBytes(Source::demo(), std::vector<uint8_t>(demo, demo + demoArchiveSize()));
+        addLoaderLines(opened);
+        return opened;
     }
-    shown = argument;
+    opened.shown = argument;
     const ArchiveSources found = archivesOf(sourceFromArgument(argument));
     if (!found.failure.empty() || found.sources.empty()) {
-        consolePrintf("%s\n", found.failure.c_str());
-        loaded = LoadedModel();
-        loaded.unread = true;
-        return model;
+        opened.lines.push_back(found.failure + "\n");
+        opened.document = Failure{kSourceUnopened, found.failure};
+        return opened;
     }
     const Source& source = found.sources.front();
-    if (source.isPlainFile()) {
-        // A file on disk read whole: the loaders say in their own lines what is wrong with it.
-        shown = source.path;
-        loaded = loadModelFile(*model, source.path.c_str());
-        return model;
+    // A file on disk: the loaders say in their own lines what is wrong with it.
+    opened.shown = source.isPlainFile() ? source.path : source.argument();
+    opened.document = loadDocument(source, UnreadLines::Loaders);
+    if (!opened.document.ok()) {
+        const std::string& why = opened.document.message;
+        opened.lines.push_back(source.isPlainFile() ? why : why + "\n");
+        return opened;
     }
-    shown = source.argument();
-    std::vector<uint8_t> bytes;
-    const Result<> read = readSource(source, bytes);
-    if (!read.ok()) {
-        consolePrintf("%s\n", read.message.c_str());
-        loaded = LoadedModel();
-        loaded.unread = true;
-        return model;
-    }
-    loaded = loadModelFromBytes(*model, bytes.data(), bytes.size());
-    return model;
+    addLoaderLines(opened);
+    return opened;
 }

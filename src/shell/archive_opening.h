@@ -1,16 +1,25 @@
 #pragma once
 
-#include <memory>
 #include <string>
+#include <vector>
 
-#include "model/model_loading.h"
+#include "document/document.h"
+#include "io/result.h"
 
-class Model;
+// What opening an archive argument gave: the document, or the failure that left none, and the
+// lines the viewer prints for it, held back for the caller to print or drop.
+struct OpenedArchive {
+    // The argument that names what was loaded ("" for the demo), which the walk, the reload and
+    // the panel's name line go on from.
+    std::string shown;
+    bool demo = false;  // the built-in demo model, no archive given
+    Result<Document> document = Failure{};
+    // In order, each with its line end: the demo's notice, the loaders' lines, or what kept the
+    // archive from being read.
+    std::vector<std::string> lines;
+};
 
-// Loads the archive an argument names (a file, a member of a disc image, an item at an offset;
+// Opens the archive an argument names (a file, a member of a disc image, an item at an offset;
 // a disc image or a container shows the first archive found in it), or the built-in demo model
-// for nullptr, into a new model, printing the loaders' lines as the viewer does at start-up.
-// shown is set to the argument that names what was loaded ("" for the demo), which the walk,
-// the reload and the panel's name line go on from.
-std::unique_ptr<Model> loadArchiveModel(const char* argument, LoadedModel& loaded,
-                                        std::string& shown);
+// for nullptr, reading it once. A file on disk that cannot be read gets the loaders' own lines.
+OpenedArchive openArchive(const char* argument);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "model/part_mesh.h"
 #include "shell/handlers.h"
@@ -23,6 +24,11 @@ std::string fullPath(const std::string& path) {
     return full;
 }
 
+// A callback of the panel's controls, acting on viewer.
+Callback on(ViewerState& viewer, void (*handler)(ViewerState&, int)) {
+    return [&viewer, handler](int id) { handler(viewer, id); };
+}
+
 }  // namespace
 
 std::string boneRadioLabel(int boneId) {
@@ -31,45 +37,49 @@ std::string boneRadioLabel(int boneId) {
     return label;
 }
 
-std::unique_ptr<Window> buildControlPanel(Callback quit) {
+std::unique_ptr<Window> buildControlPanel(ViewerState& viewer, Callback quit) {
     auto panel = std::make_unique<Window>("GLUI", 660, 370);
     // The name is shortened to fit the panel; its whole path shows while the pointer rests on it.
-    panel->add_statictext(shownModelName, fullPath(shownArchivePath));
+    panel->add_statictext(viewer.shownModelName, fullPath(viewer.shownArchivePath));
     Panel* visibleSelect = panel->add_panel("VisibleSelect", PanelEmbossed);
     panel->add_column(true);
 
     // The root row's check box is only a placeholder: the root has no part to show.
     panel->add_checkbox_to_panel(visibleSelect, "", nullptr, -1, nullptr)->disable();
     // Each box starts as its part is: hidden, but for the demo model, which opens showing all.
-    partCheckboxes.clear();
-    for (size_t i = 0; i < boneIndexList.size(); ++i) {
-        Checkbox* box = panel->add_checkbox_to_panel(visibleSelect, "", nullptr,
-                                                     static_cast<int>(i + 1), onPartCheckbox);
-        const int32_t k = boneIndexList[i];
-        if (k >= 0 && static_cast<size_t>(k) < partList.size()) {
-            box->set_int_val(partList[k]->isVisible());
+    PanelControls& controls = viewer.panel;
+    controls.partCheckboxes.clear();
+    const std::vector<int32_t>& bones = viewer.boneIndices();
+    const std::vector<PartMesh*>& parts = viewer.parts();
+    for (size_t i = 0; i < bones.size(); ++i) {
+        Checkbox* box = panel->add_checkbox_to_panel(
+            visibleSelect, "", nullptr, static_cast<int>(i + 1), on(viewer, onPartCheckbox));
+        const int32_t k = bones[i];
+        if (k >= 0 && static_cast<size_t>(k) < parts.size()) {
+            box->set_int_val(parts[k]->isVisible());
         }
-        partCheckboxes.push_back(box);
+        controls.partCheckboxes.push_back(box);
     }
     panel->add_column_to_panel(visibleSelect, false);
 
-    rootGroup = panel->add_radiogroup_to_panel(visibleSelect, &selectedBone, 0, onRootGroup);
-    panel->add_radiobutton_to_group(rootGroup, "root");
-    for (int32_t boneIndex : boneIndexList) {
-        panel->add_radiobutton_to_group(rootGroup, boneRadioLabel(boneIndex + 1));
+    controls.rootGroup = panel->add_radiogroup_to_panel(visibleSelect, &viewer.selectedBone, 0,
+                                                        on(viewer, onRootGroup));
+    panel->add_radiobutton_to_group(controls.rootGroup, "root");
+    for (int32_t boneIndex : bones) {
+        panel->add_radiobutton_to_group(controls.rootGroup, boneRadioLabel(boneIndex + 1));
     }
 
-    modeGroup = panel->add_radiogroup(&MouseMode, -1, nullptr);
-    panel->add_radiobutton_to_group(modeGroup, "Rotation");
-    panel->add_radiobutton_to_group(modeGroup, "Translation");
-    panel->add_radiobutton_to_group(modeGroup, "Zoom");
+    controls.modeGroup = panel->add_radiogroup(&viewer.mouseMode, -1, nullptr);
+    panel->add_radiobutton_to_group(controls.modeGroup, "Rotation");
+    panel->add_radiobutton_to_group(controls.modeGroup, "Translation");
+    panel->add_radiobutton_to_group(controls.modeGroup, "Zoom");
 
-    panel->add_button("Quit", 0, quit);
-    panel->add_button("Show all", 0, onShowAll);
-    panel->add_button("Hide all", 0, onHideAll);
-    panel->add_button("Undo", 0, onUndo);
-    panel->add_button("Redo", 0, onRedo);
-    playbackLine = panel->add_statictext("");
-    controlPanel = panel.get();
+    panel->add_button("Quit", 0, std::move(quit));
+    panel->add_button("Show all", 0, on(viewer, onShowAll));
+    panel->add_button("Hide all", 0, on(viewer, onHideAll));
+    panel->add_button("Undo", 0, on(viewer, onUndo));
+    panel->add_button("Redo", 0, on(viewer, onRedo));
+    controls.playbackLine = panel->add_statictext("");
+    controls.window = panel.get();
     return panel;
 }

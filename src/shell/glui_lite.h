@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A small control-panel model in the manner of GLUI: controls with ids, callbacks and live
@@ -15,7 +16,8 @@
 // elsewhere shows in the control only after sync_live.
 namespace glui_lite {
 
-using Callback = void (*)(int id);
+// A control's callback, called with its id; it may carry what it acts on.
+using Callback = std::function<void(int id)>;
 
 enum PanelType { PanelNone = 0, PanelEmbossed = 1, PanelRaised = 2 };
 
@@ -39,7 +41,7 @@ class Painter {
 
 class Control {
   public:
-    Control(int id, Callback callback) : id(id), callback(callback) {}
+    Control(int id, Callback callback) : id(id), callback(std::move(callback)) {}
     virtual ~Control() = default;
 
     const int id;
@@ -103,7 +105,7 @@ class RadioGroup : public Control {
 class Button : public Control {
   public:
     Button(std::string name, int id, Callback callback)
-        : Control(id, callback), name(std::move(name)) {}
+        : Control(id, std::move(callback)), name(std::move(name)) {}
     const std::string name;
     void click() {
         if (enabled) fire();

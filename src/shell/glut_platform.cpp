@@ -11,9 +11,23 @@
 #include "render/view_fitting.h"
 #include "render/views.h"
 #include "shell/file_dialog.h"
+#include "shell/handlers.h"
 #include "shell/playback_dialog.h"
 #include "shell/view_window.h"
+#include "shell/viewer_callbacks.h"
 #include "shell/viewer_state.h"
+
+namespace {
+
+void onPlaybackTimer(int value) {
+    onViewerTimer(callbackViewer(), ViewerTimer::Playback, value);
+}
+
+void onFollowLookTimer(int value) {
+    onViewerTimer(callbackViewer(), ViewerTimer::FollowLook, value);
+}
+
+}  // namespace
 
 GlutPlatform::GlutPlatform()
     : menuEdits_([](int menu, int position, const std::string& label, int value) {
@@ -24,7 +38,7 @@ GlutPlatform::GlutPlatform()
       }) {}
 
 void GlutPlatform::onMenuStatus(int status, int /*x*/, int /*y*/) {
-    if (shellPlatform) shellPlatform->setMenuInUse(status == GLUT_MENU_IN_USE);
+    callbackViewer().platform->setMenuInUse(status == GLUT_MENU_IN_USE);
 }
 
 void GlutPlatform::setMenuInUse(bool inUse) {
@@ -70,9 +84,9 @@ int GlutPlatform::keyModifiers() {
 // The new parts' lists and texture page replace the old ones in the views' contexts. The
 // projections (and with them the zoom) stay as they are.
 void GlutPlatform::showReplacedModel() {
-    if (viewContexts) prepareViewObjects(*viewContexts, *theModel);
+    if (viewContexts) prepareViewObjects(*viewContexts, viewer->windows, viewer->model());
     if (rebuildPanel) rebuildPanel();
-    glutSetWindow(mainWindow);
+    glutSetWindow(viewer->windows.main);
     glutPostRedisplay();
 }
 
@@ -81,32 +95,31 @@ bool GlutPlatform::chooseExportFile(std::string& path) {
 }
 
 int32_t GlutPlatform::pickBone(int x, int y) {
-    if (!rootNode) return -1;
-    glutSetWindow(mainWindow);
+    glutSetWindow(viewer->windows.main);
     enterCurrentView();
-    return pickBoneAt(*rootNode, x, glutGet(GLUT_WINDOW_HEIGHT) - 1 - y);
+    return pickBoneAt(viewer->root(), x, glutGet(GLUT_WINDOW_HEIGHT) - 1 - y);
 }
 
 void GlutPlatform::fitViews() {
-    for (int window : {mainWindow, sideWindow, upWindow}) {
+    const ViewerWindowIds& windows = viewer->windows;
+    for (int window : {windows.main, windows.side, windows.up}) {
         glutSetWindow(window);
         enterCurrentView();
-        if (rootNode) {
-            fitCurrentView(*rootNode, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
-        }
+        fitCurrentView(viewer->root(), glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
     }
-    glutSetWindow(mainWindow);
+    glutSetWindow(windows.main);
     glutPostRedisplay();
 }
 
 // The projection a reshape to the window's present size gives, as at start-up.
 void GlutPlatform::resetViewZoom() {
-    for (int window : {mainWindow, sideWindow, upWindow}) {
+    const ViewerWindowIds& windows = viewer->windows;
+    for (int window : {windows.main, windows.side, windows.up}) {
         glutSetWindow(window);
         enterCurrentView();
         applyViewSize(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
     }
-    glutSetWindow(mainWindow);
+    glutSetWindow(windows.main);
     glutPostRedisplay();
 }
 
@@ -118,22 +131,22 @@ bool GlutPlatform::choosePictureFile(std::string& path) {
 // a window the user made smaller than its place leaves the rest of the place in the clear
 // colour, a larger one gives its top left part.
 bool GlutPlatform::drawViewSheet(std::vector<uint8_t>& rgb, int& width, int& height) {
-    if (!theModel) return false;
     const PictureDescription sheet = viewSheetPicture();
     rgb = blankPicture(sheet);
-    const int windows[3] = {mainWindow, sideWindow, upWindow};
+    const ViewerWindowIds& ids = viewer->windows;
+    const int windows[3] = {ids.main, ids.side, ids.up};
     for (PlacedView placed : sheet.views) {
         glutSetWindow(windows[placed.view]);
         enterCurrentView();
         const int shownHeight = glutGet(GLUT_WINDOW_HEIGHT);
         placed.width = std::min(placed.width, glutGet(GLUT_WINDOW_WIDTH));
         placed.height = std::min(placed.height, shownHeight);
-        renderFrame(*theModel, selectedBone);
+        renderFrame(viewer->model(), viewer->selectedBone);
         glFinish();
         readPlacedView(placed, shownHeight - placed.height, 3, sheet.width, rgb);
     }
     // The back buffers now hold what was read; the next display draws them again.
-    glutSetWindow(mainWindow);
+    glutSetWindow(ids.main);
     glutPostRedisplay();
     width = sheet.width;
     height = sheet.height;
@@ -148,8 +161,9 @@ bool GlutPlatform::choosePoseFiles(std::vector<std::string>& paths) {
     return askForPoseFiles(paths);
 }
 
-void GlutPlatform::startTimer(int milliseconds, void (*tick)(int), int value) {
-    glutTimerFunc(static_cast<unsigned>(milliseconds), tick, value);
+void GlutPlatform::startTimer(int milliseconds, ViewerTimer timer, int value) {
+    glutTimerFunc(static_cast<unsigned>(milliseconds),
+                  timer == ViewerTimer::Playback ? onPlaybackTimer : onFollowLookTimer, value);
 }
 
 double GlutPlatform::clockSeconds() {

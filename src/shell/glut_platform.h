@@ -6,6 +6,7 @@
 #include "shell/shell_platform.h"
 
 class ViewContexts;
+struct ViewerState;
 
 // The handlers' window-system calls on GLUT and OpenGL, with the file chooser of file_dialog.
 class GlutPlatform : public ShellPlatform {
@@ -23,7 +24,7 @@ class GlutPlatform : public ShellPlatform {
     int keyModifiers() override;
     void showReplacedModel() override;
     bool choosePoseFiles(std::vector<std::string>& paths) override;
-    void startTimer(int milliseconds, void (*tick)(int), int value) override;
+    void startTimer(int milliseconds, ViewerTimer timer, int value) override;
     void setMenuInUse(bool inUse) override;
     double clockSeconds() override;
     int32_t pickBone(int x, int y) override;
@@ -32,9 +33,10 @@ class GlutPlatform : public ShellPlatform {
     bool choosePictureFile(std::string& path) override;
     bool drawViewSheet(std::vector<uint8_t>& rgb, int& width, int& height) override;
 
-    // The views' GL contexts (set by start-up).
+    // The views' GL contexts and the state whose windows and model they show (set by start-up).
     ViewContexts* viewContexts = nullptr;
-    // GLUT's menu status callback, for the platform the handlers use.
+    ViewerState* viewer = nullptr;
+    // GLUT's menu status callback, for the platform of the viewer's callbacks.
     static void onMenuStatus(int status, int x, int y);
 
     // Builds the control panel again and shows it in the panel window (set by start-up).

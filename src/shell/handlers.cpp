@@ -19,13 +19,12 @@
 #include "shell/archive_loop.h"
 #include "shell/archive_opening.h"
 #include "shell/glui_lite.h"
-#include "shell/model_takeover.h"
+#include "shell/model_replacement.h"
 #include "shell/playback_input.h"
 #include "shell/pose_loading.h"
 #include "shell/shell_platform.h"
 #include "shell/texture_extract_command.h"
 #include "shell/viewer_state.h"
-#include "source/source.h"
 #include "texture/texture_page.h"
 
 namespace {
@@ -42,37 +41,44 @@ constexpr int kShiftHeld = 1;  // GLUT_ACTIVE_SHIFT
 constexpr unsigned char kCtrlY = 25, kCtrlZ = 26;
 
 // Scales every view's projection: the zoom acts on all three windows at once.
-void zoomAllViews(float dy) {
+void zoomAllViews(ViewerState& viewer, float dy) {
     const float d = std::clamp(dy, -kMaxZoomStep, kMaxZoomStep);
     Matrix4 m = identityMatrix();
     m[0] = m[5] = m[10] = static_cast<float>(1.0 - 0.005 * d);
-    for (int window : {mainWindow, sideWindow, upWindow}) {
-        shellPlatform->setWindow(window);
-        shellPlatform->multiplyProjection(m);
+    const ViewerWindowIds& windows = viewer.windows;
+    for (int window : {windows.main, windows.side, windows.up}) {
+        viewer.platform->setWindow(window);
+        viewer.platform->multiplyProjection(m);
     }
-    shellPlatform->setWindow(mainWindow);
+    viewer.platform->setWindow(windows.main);
 }
 
-void syncPanel() {
-    if (controlPanel) controlPanel->sync_live();
+void syncPanel(ViewerState& viewer) {
+    if (viewer.panel.window) viewer.panel.window->sync_live();
+}
+
+void panelChanged(ViewerState& viewer) {
+    glui_lite::Window* panel = viewer.panel.window;
+    if (panel && panel->onChanged) panel->onChanged();
 }
 
 // Exports the model in its current pose, bound to the pose it was loaded with. A name without
 // the .glb or .gltf ending gets .glb, the one-file binary form.
-void exportGltfFile() {
+void exportGltfFile(ViewerState& viewer) {
+    BoneNode& root = viewer.root();
     // As the command line refuses it: a file of no bone is no model.
-    if (!rootNode || rootNode->children.empty()) {
-        consolePrintf("%s: no bone to export\n", shownArchiveName().c_str());
+    if (root.children.empty()) {
+        consolePrintf("%s: no bone to export\n", viewer.shownArchiveName().c_str());
         return;
     }
     std::string path;
-    if (!shellPlatform->chooseExportFile(path)) return;
+    if (!viewer.platform->chooseExportFile(path)) return;
     if (!isGltfExportPath(path)) path += ".glb";
     ExportInput input;
-    input.root = rootNode;
-    input.page = &theModel->texturePage();
-    input.loaded = theModel->loadedPose;
-    input.poses.push_back({"the current pose", Pose::capture(*rootNode)});
+    input.root = &root;
+    input.page = &viewer.model().texturePage();
+    input.loaded = viewer.model().loadedPose;
+    input.poses.push_back({"the current pose", Pose::capture(root)});
     if (exportGltf(input, path) == 0) consolePrintf("Export glTF : %s\n", path.c_str());
 }
 
@@ -81,14 +87,14 @@ bool hasPngEnding(const std::string& path) {
 }
 
 // The three views as the windows show them, as the --render sheet.
-void savePicture() {
+void savePicture(ViewerState& viewer) {
     std::string path;
-    if (!shellPlatform->choosePictureFile(path)) return;
+    if (!viewer.platform->choosePictureFile(path)) return;
     if (!hasPngEnding(path)) path += ".png";
     std::vector<uint8_t> rgb;
     int width = 0, height = 0;
     std::string error;
-    if (!shellPlatform->drawViewSheet(rgb, width, height)) {
+    if (!viewer.platform->drawViewSheet(rgb, width, height)) {
         consolePrintf("%s: the views could not be drawn\n", path.c_str());
     } else if (writePngFile(path, width, height, 3, rgb, error)) {
         consolePrintf("Save picture : %s\n", path.c_str());
@@ -97,176 +103,181 @@ void savePicture() {
     }
 }
 
-void saveMatrix() {
+void saveMatrix(ViewerState& viewer) {
     std::string path;
-    if (!shellPlatform->choosePoseFile(true, path)) return;
+    if (!viewer.platform->choosePoseFile(true, path)) return;
     consolePrintf("Save matrix : %s\n", path.c_str());
-    savePoseFile(*rootNode, path.c_str());  // reports its own failure
+    savePoseFile(viewer.root(), path.c_str());  // reports its own failure
 }
 
-void loadMatrix() {
+void loadMatrix(ViewerState& viewer) {
     std::string path;
-    if (shellPlatform->choosePoseFile(false, path)) {
+    if (viewer.platform->choosePoseFile(false, path)) {
         consolePrintf("Load matrix : %s\n", path.c_str());
-        editHistory.beginStep(*rootNode);
-        loadPoseTellingBones(*rootNode, path.c_str());  // reports its own failure
-        editHistory.endStep(*rootNode);
+        viewer.editHistory.beginStep(viewer.root());
+        loadPoseTellingBones(viewer.root(), path.c_str());  // reports its own failure
+        viewer.editHistory.endStep(viewer.root());
     }
-    shellPlatform->postRedisplay();
+    viewer.platform->postRedisplay();
 }
 
-void resetPose() {
-    editHistory.beginStep(*rootNode);
-    theModel->loadedPose.apply(*rootNode);
-    editHistory.endStep(*rootNode);
-    shellPlatform->postRedisplay();
+void resetPose(ViewerState& viewer) {
+    viewer.editHistory.beginStep(viewer.root());
+    viewer.model().loadedPose.apply(viewer.root());
+    viewer.editHistory.endStep(viewer.root());
+    viewer.platform->postRedisplay();
 }
 
-void openArchive() {
+// The loaders' lines are printed whether the archive is shown or refused.
+void openArchive(ViewerState& viewer) {
     std::string path;
-    if (!shellPlatform->chooseArchive(path)) return;
+    if (!viewer.platform->chooseArchive(path)) return;
     consolePrintf("Open archive : %s\n", path.c_str());
-    if (replaceModel(path.c_str(), Takeover::Open) != Refusal::None) {
+    const Replacement replaced = replaceModel(viewer, path.c_str(), Takeover::Open);
+    for (const std::string& line : replaced.lines) consolePrintf("%s", line.c_str());
+    if (replaced.refusal != Refusal::None) {
         consolePrintf("%s brings no bone and no texture: the model shown stays\n", path.c_str());
     }
 }
 
-// Where the last press was, and whether the pointer has moved since: a press and release in one
-// place is a click, which picks a part; anything else is a drag.
-struct Press {
-    int x = 0, y = 0;
-    bool moved = true;
-} lastPress;
+void redrawMainWindow(ViewerState& viewer) {
+    viewer.platform->setWindow(viewer.windows.main);
+    viewer.platform->postRedisplay();
+}
 
 // Selects the bone of the part clicked at (x, y), as its radio button would; the background
 // changes nothing.
-void pickAt(int x, int y) {
-    const int32_t bone = shellPlatform->pickBone(x, y);
+void pickAt(ViewerState& viewer, int x, int y) {
+    const int32_t bone = viewer.platform->pickBone(x, y);
     if (bone < 1) return;
-    for (size_t k = 0; k < boneIndexList.size(); ++k) {
-        if (boneIndexList[k] + 1 != bone) continue;
+    const std::vector<int32_t>& bones = viewer.boneIndices();
+    for (size_t k = 0; k < bones.size(); ++k) {
+        if (bones[k] + 1 != bone) continue;
         const int radio = static_cast<int>(k + 1);
-        if (rootGroup) {
-            rootGroup->click(radio);  // writes selectedBone and redraws, as a click on it does
-            if (controlPanel && controlPanel->onChanged) controlPanel->onChanged();
+        if (viewer.panel.rootGroup) {
+            // Writes selectedBone and redraws, as a click on it does.
+            viewer.panel.rootGroup->click(radio);
+            panelChanged(viewer);
         } else {
-            selectedBone = radio;
-            shellPlatform->setWindow(mainWindow);
-            shellPlatform->postRedisplay();
+            viewer.selectedBone = radio;
+            redrawMainWindow(viewer);
         }
         return;
     }
 }
 
-void redrawMainWindow() {
-    shellPlatform->setWindow(mainWindow);
-    shellPlatform->postRedisplay();
+void undoEdit(ViewerState& viewer) {
+    if (viewer.editHistory.undo(viewer.root())) redrawMainWindow(viewer);
 }
 
-void undoEdit() {
-    if (editHistory.undo(*rootNode)) redrawMainWindow();
-}
-
-void redoEdit() {
-    if (editHistory.redo(*rootNode)) redrawMainWindow();
+void redoEdit(ViewerState& viewer) {
+    if (viewer.editHistory.redo(viewer.root())) redrawMainWindow(viewer);
 }
 
 // The per-part reset table this command walks is never filled, so it only redraws.
-void initMatrix() {
-    shellPlatform->postRedisplay();
+void initMatrix(ViewerState& viewer) {
+    viewer.platform->postRedisplay();
+}
+
+void setMouseMode(ViewerState& viewer, int32_t mode) {
+    viewer.mouseMode = mode;
+    relabelMouseModeMenu(viewer, mode);
 }
 
 }  // namespace
 
-void relabelMouseModeMenu(int mode) {
+void relabelMouseModeMenu(ViewerState& viewer, int mode) {
     const bool rotation = mode == MouseModeRotation;
-    shellPlatform->setMenu(mouseModeMenu);
-    shellPlatform->changeToMenuEntry(1, rotation ? "*Rotation" : " Rotation", kMenuRotation);
-    shellPlatform->changeToMenuEntry(2, rotation ? " Translation" : "*Translation",
-                                     kMenuTranslation);
+    ShellPlatform& platform = *viewer.platform;
+    platform.setMenu(viewer.windows.mouseModeMenu);
+    platform.changeToMenuEntry(1, rotation ? "*Rotation" : " Rotation", kMenuRotation);
+    platform.changeToMenuEntry(2, rotation ? " Translation" : "*Translation", kMenuTranslation);
 }
 
 // A press begins an undo step and a release ends it: the step is whatever the drag changed.
-void onMouseButton(int button, int state, int x, int y) {
-    if (playbackRunning()) return;  // the mouse does not edit while poses play
+void onMouseButton(ViewerState& viewer, int button, int state, int x, int y) {
+    if (playbackRunning(viewer)) return;  // the mouse does not edit while poses play
+    PointerTrack& pointer = viewer.pointer;
     if (state != kGlutDown) {
-        editHistory.endStep(*rootNode);
-        const bool click = !lastPress.moved && x == lastPress.x && y == lastPress.y;
-        lastPress.moved = true;
-        if (click && button == kLeftButton) pickAt(x, y);
+        viewer.editHistory.endStep(viewer.root());
+        const bool click = !pointer.moved && x == pointer.pressX && y == pointer.pressY;
+        pointer.moved = true;
+        if (click && button == kLeftButton) pickAt(viewer, x, y);
         return;
     }
-    editHistory.beginStep(*rootNode);
-    lastPress = {x, y, false};
-    lastMouseX = static_cast<float>(x);
-    lastMouseY = static_cast<float>(y);
+    viewer.editHistory.beginStep(viewer.root());
+    pointer.pressX = x;
+    pointer.pressY = y;
+    pointer.moved = false;
+    pointer.lastX = static_cast<float>(x);
+    pointer.lastY = static_cast<float>(y);
 }
 
-void onMotion(int x, int y) {
-    if (playbackRunning()) return;
-    if (x != lastPress.x || y != lastPress.y) lastPress.moved = true;
-    const float dx = static_cast<float>(x) - lastMouseX;
-    const float dy = static_cast<float>(y) - lastMouseY;
-    switch (MouseMode) {
+void onMotion(ViewerState& viewer, int x, int y) {
+    if (playbackRunning(viewer)) return;
+    PointerTrack& pointer = viewer.pointer;
+    if (x != pointer.pressX || y != pointer.pressY) pointer.moved = true;
+    const float dx = static_cast<float>(x) - pointer.lastX;
+    const float dy = static_cast<float>(y) - pointer.lastY;
+    BoneNode& root = viewer.root();
+    switch (viewer.mouseMode) {
         case MouseModeRotation:
             // A drag to the right turns the model clockwise seen from above.
-            rootNode->rotateBone(rotationAboutZ(-(dx / kPixelsPerRadian)), selectedBone);
-            rootNode->rotateBone(rotationAboutX(dy / kPixelsPerRadian), selectedBone);
+            root.rotateBone(rotationAboutZ(-(dx / kPixelsPerRadian)), viewer.selectedBone);
+            root.rotateBone(rotationAboutX(dy / kPixelsPerRadian), viewer.selectedBone);
             break;
         case MouseModeTranslation: {
             // Along x, and along z: the screen's vertical in the main view.
-            rootNode->translateBone(translationMatrix(dx, 0.0f, dy), selectedBone);
+            root.translateBone(translationMatrix(dx, 0.0f, dy), viewer.selectedBone);
             break;
         }
         case MouseModeZoom:
-            zoomAllViews(dy);
+            zoomAllViews(viewer, dy);
             break;
         default:
             break;
     }
-    shellPlatform->postRedisplay();
-    lastMouseX = static_cast<float>(x);
-    lastMouseY = static_cast<float>(y);
+    viewer.platform->postRedisplay();
+    pointer.lastX = static_cast<float>(x);
+    pointer.lastY = static_cast<float>(y);
 }
 
-void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
-    if (playbackRunning()) {
-        onPlaybackKey(key);
+void onKeyboard(ViewerState& viewer, unsigned char key, int /*x*/, int /*y*/) {
+    if (playbackRunning(viewer)) {
+        onPlaybackKey(viewer, key);
         return;
     }
     switch (key) {
         case kCtrlZ:
-            if (shellPlatform->keyModifiers() & kShiftHeld) {
-                redoEdit();
+            if (viewer.platform->keyModifiers() & kShiftHeld) {
+                redoEdit(viewer);
             } else {
-                undoEdit();
+                undoEdit(viewer);
             }
             break;
         case kCtrlY:
-            redoEdit();
+            redoEdit(viewer);
             break;
         case 'R':
         case 'r':
-            MouseMode = MouseModeRotation;
-            relabelMouseModeMenu(MouseMode);
-            syncPanel();
+            setMouseMode(viewer, MouseModeRotation);
+            syncPanel(viewer);
             break;
         case 'T':
         case 't':
-            MouseMode = MouseModeTranslation;
-            relabelMouseModeMenu(MouseMode);
-            syncPanel();
+            setMouseMode(viewer, MouseModeTranslation);
+            syncPanel(viewer);
             break;
         case 'F':
         case 'f':
-            shellPlatform->fitViews();
+            viewer.platform->fitViews();
             break;
         case 'Z':
         case 'z':
             // The menu has no zoom entry, so its star stays on the previous mode.
-            MouseMode = MouseModeZoom;
-            shellPlatform->setMenu(mouseModeMenu);
-            syncPanel();
+            viewer.mouseMode = MouseModeZoom;
+            viewer.platform->setMenu(viewer.windows.mouseModeMenu);
+            syncPanel(viewer);
             break;
         default:
             break;
@@ -275,154 +286,131 @@ void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
 
 // The arrow keys step a selection through the part table, which is never filled: nothing to do.
 // Home gives every view its start-up zoom back; F5, PageDown and PageUp act as their menu entries.
-void onSpecialKey(int key, int /*x*/, int /*y*/) {
+void onSpecialKey(ViewerState& viewer, int key, int /*x*/, int /*y*/) {
     switch (key) {
         case kHomeKey:
-            shellPlatform->resetViewZoom();
+            viewer.platform->resetViewZoom();
             break;
         case kF5Key:
-            reloadShownArchive();
+            reloadShownArchive(viewer);
             break;
         case kPageDownKey:
-            walkFolder(+1);
+            walkFolder(viewer, +1);
             break;
         case kPageUpKey:
-            walkFolder(-1);
+            walkFolder(viewer, -1);
             break;
         default:
             break;
     }
 }
 
-void onMenu(int value) {
+void onMenu(ViewerState& viewer, int value) {
     // Values without the command bit belong to the part table's menus, which are never built.
     if (!(value & kMenuCommandBit)) return;
-    stopPlayback();  // every command acts on the pose shown, as an edit of its own
+    stopPlayback(viewer);  // every command acts on the pose shown, as an edit of its own
     switch (value) {
         case kMenuSaveMatrix:
-            saveMatrix();
+            saveMatrix(viewer);
             break;
         case kMenuExportGltf:
-            if (theModel) exportGltfFile();
+            exportGltfFile(viewer);
             break;
         case kMenuLoadMatrix:
-            loadMatrix();
+            loadMatrix(viewer);
             break;
         case kMenuRotation:
             // The panel's mode group follows only at the next sync (a key press).
-            MouseMode = MouseModeRotation;
-            relabelMouseModeMenu(MouseMode);
+            setMouseMode(viewer, MouseModeRotation);
             break;
         case kMenuTranslation:
-            MouseMode = MouseModeTranslation;
-            relabelMouseModeMenu(MouseMode);
+            setMouseMode(viewer, MouseModeTranslation);
             break;
         case kMenuInitMatrix:
-            initMatrix();
+            initMatrix(viewer);
             break;
         case kMenuResetPose:
-            resetPose();
+            resetPose(viewer);
             break;
         case kMenuOpenArchive:
-            openArchive();
+            openArchive(viewer);
             break;
         case kMenuFitViews:
-            shellPlatform->fitViews();
+            viewer.platform->fitViews();
             break;
         case kMenuExtractTextures:
-            extractShownTextures();
+            extractShownTextures(viewer);
             break;
         case kMenuPlayPoses:
-            playPoses();
+            playPoses(viewer);
             break;
         case kMenuReloadArchive:
-            reloadShownArchive();
+            reloadShownArchive(viewer);
             break;
         case kMenuNextArchive:
-            walkFolder(+1);
+            walkFolder(viewer, +1);
             break;
         case kMenuPreviousArchive:
-            walkFolder(-1);
+            walkFolder(viewer, -1);
             break;
         case kMenuSavePicture:
-            savePicture();
+            savePicture(viewer);
             break;
         default:
             break;
     }
 }
 
-void onPartCheckbox(int id) {
-    if (id < 1 || static_cast<size_t>(id) > boneIndexList.size()) return;
-    const int32_t k = boneIndexList[id - 1];
-    if (k < 0 || static_cast<size_t>(k) >= partList.size()) return;
-    PartMesh* mesh = partList[k];
+// A change on disk reloads the archive as F5 does.
+void onViewerTimer(ViewerState& viewer, ViewerTimer timer, int value) {
+    if (timer == ViewerTimer::Playback) {
+        onPlaybackTick(viewer, value);
+        return;
+    }
+    const FollowLook look = lookAtFollowedFile(viewer);
+    if (look == FollowLook::Ended) return;
+    if (look == FollowLook::Settled) reloadShownArchive(viewer);
+    keepLooking(viewer);
+}
+
+void onPartCheckbox(ViewerState& viewer, int id) {
+    const std::vector<int32_t>& bones = viewer.boneIndices();
+    const std::vector<PartMesh*>& parts = viewer.parts();
+    if (id < 1 || static_cast<size_t>(id) > bones.size()) return;
+    const int32_t k = bones[id - 1];
+    if (k < 0 || static_cast<size_t>(k) >= parts.size()) return;
+    PartMesh* mesh = parts[k];
     mesh->setVisible(1 - mesh->isVisible());
-    shellPlatform->setWindow(mainWindow);
-    shellPlatform->postRedisplay();
+    redrawMainWindow(viewer);
 }
 
-void onRootGroup(int /*id*/) {
-    selectedBone = rootGroup->get_int_val();
-    shellPlatform->setWindow(mainWindow);
-    shellPlatform->postRedisplay();
+void onRootGroup(ViewerState& viewer, int /*id*/) {
+    viewer.selectedBone = viewer.panel.rootGroup->get_int_val();
+    redrawMainWindow(viewer);
 }
 
-void setAllPartsVisible(int32_t visible) {
-    for (PartMesh* mesh : partList) mesh->setVisible(visible);
-    for (glui_lite::Checkbox* box : partCheckboxes) box->set_int_val(visible);
-    if (controlPanel && controlPanel->onChanged) controlPanel->onChanged();
+void setAllPartsVisible(ViewerState& viewer, int32_t visible) {
+    for (PartMesh* mesh : viewer.parts()) mesh->setVisible(visible);
+    for (glui_lite::Checkbox* box : viewer.panel.partCheckboxes) box->set_int_val(visible);
+    panelChanged(viewer);
 }
 
-void onShowAll(int /*id*/) {
-    setAllPartsVisible(1);
-    redrawMainWindow();
+void onShowAll(ViewerState& viewer, int /*id*/) {
+    setAllPartsVisible(viewer, 1);
+    redrawMainWindow(viewer);
 }
 
-void onHideAll(int /*id*/) {
-    setAllPartsVisible(0);
-    redrawMainWindow();
+void onHideAll(ViewerState& viewer, int /*id*/) {
+    setAllPartsVisible(viewer, 0);
+    redrawMainWindow(viewer);
 }
 
-void onUndo(int /*id*/) {
-    stopPlayback();
-    undoEdit();
+void onUndo(ViewerState& viewer, int /*id*/) {
+    stopPlayback(viewer);
+    undoEdit(viewer);
 }
 
-void onRedo(int /*id*/) {
-    stopPlayback();
-    redoEdit();
-}
-
-std::string modelNameOf(const char* path) {
-    if (!path || !*path) return "demo model";
-    const std::string whole = path;
-    const Source source = sourceFromArgument(whole);
-    // A member keeps the image's name before it: "game.cue/CHR/HERO.BIN".
-    const std::string file = source.kind == Source::Kind::Member ? source.path : whole;
-    const size_t slash = file.find_last_of('/');
-    const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
-    return source.kind == Source::Kind::Member ? name + whole.substr(file.size()) : name;
-}
-
-// The new model loads beside the shown one, which stays whole until the new one has loaded.
-Refusal replaceModel(const char* path, Takeover how) {
-    stopPlayback();  // the playback drives the bones that are about to go
-    const ShownModelView before =
-        viewOf(*rootNode, partList, selectedBone, theModel ? theModel->loadedPose : Pose());
-    LoadedModel loaded;
-    std::string shown;
-    std::unique_ptr<Model> model = loadArchiveModel(path, loaded, shown);
-    const Refusal refusal = refusalOf(loaded, model->texturePage().width != 0, how);
-    if (refusal != Refusal::None) return refusal;
-    showModel(std::move(model));
-    carryOver(carriedOver(how, before, treeShapeOf(*rootNode)), before, *rootNode, partList,
-              selectedBone);
-    shownModelName = modelNameOf(shown.c_str());
-    shownArchivePath = shown;
-    // The steps stay valid only while every matrix is what it was: a reload that kept them all.
-    if (how != Takeover::Reload || Pose::capture(*rootNode) != before.pose) editHistory.clear();
-    shellPlatform->showReplacedModel();
-    followShownArchive();
-    return Refusal::None;
+void onRedo(ViewerState& viewer, int /*id*/) {
+    stopPlayback(viewer);
+    redoEdit(viewer);
 }

@@ -3,8 +3,9 @@
 #include <algorithm>
 
 #include "model/bone_node.h"
-#include "model/model_loading.h"
+#include "model/model.h"
 #include "model/part_mesh.h"
+#include "texture/texture_page.h"
 
 std::vector<int32_t> treeShapeOf(const BoneNode& root) {
     std::vector<int32_t> shape;
@@ -26,10 +27,11 @@ ShownModelView viewOf(const BoneNode& root, const std::vector<PartMesh*>& parts,
     return view;
 }
 
-Refusal refusalOf(const LoadedModel& loaded, bool hasTexture, Takeover how) {
-    if (loaded.unread) return Refusal::Unreadable;
-    if (loaded.boneCount == 0 && !hasTexture) return Refusal::NoBoneNoTexture;
-    if (how == Takeover::Reload && loaded.cutShort) return Refusal::CutShort;
+Refusal refusalOf(const Result<Document>& loaded, Takeover how) {
+    if (!loaded.ok()) return Refusal::Unreadable;
+    const bool hasTexture = loaded->model->texturePage().width != 0;
+    if (!loaded->hasBones() && !hasTexture) return Refusal::NoBoneNoTexture;
+    if (how == Takeover::Reload && loaded->archive.cutShort()) return Refusal::CutShort;
     return Refusal::None;
 }
 

@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "document/document.h"
+#include "io/result.h"
 #include "model/pose.h"
 
 class BoneNode;
 class PartMesh;
-struct LoadedModel;
 
 // How a model that replaces the one shown came to be shown.
 enum class Takeover {
@@ -31,9 +32,10 @@ std::vector<int32_t> treeShapeOf(const BoneNode& root);
 
 // Why a replacing model is refused (the shown one stays), or None.
 enum class Refusal { None, Unreadable, CutShort, NoBoneNoTexture };
-// "Open archive" and the walk take whatever brings a bone or a texture; a reload also refuses a
-// file cut short, which may be caught half written.
-Refusal refusalOf(const LoadedModel& loaded, bool hasTexture, Takeover how);
+// "Open archive" and the walk take whatever brings a bone or a texture (any image header read
+// gives the page its size); a reload also refuses a file cut short, which may be caught half
+// written. A document that could not be read at all is Unreadable.
+Refusal refusalOf(const Result<Document>& loaded, Takeover how);
 
 // What the new model takes over; everything else starts as at start-up (parts hidden, root
 // chosen, the archive's own pose).

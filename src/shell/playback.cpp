@@ -71,8 +71,3 @@ std::string Playback::status() const {
 size_t Playback::shownKey() const {
     return sequence_.keyAt(time_);
 }
-
-Playback& posePlayback() {
-    static Playback playback;
-    return playback;
-}

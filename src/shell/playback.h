@@ -44,6 +44,3 @@ class Playback {
     double clockAtZero_ = 0.0;  // the clock time at which the sequence was at 0 s
     double time_ = 0.0;
 };
-
-// The viewer's one playback.
-Playback& posePlayback();

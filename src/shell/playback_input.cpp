@@ -12,70 +12,71 @@ namespace {
 
 constexpr unsigned char kEscape = 27;
 
-// Each start of the timer gets a new number, so a tick already asked for before a pause does
-// not run a second chain of ticks after the resume.
-int timerGeneration = 0;
-
-void startTicks() {
-    shellPlatform->startTimer(Playback::kTickMilliseconds, onPlaybackTick, ++timerGeneration);
+void startTicks(ViewerState& viewer) {
+    viewer.platform->startTimer(Playback::kTickMilliseconds, ViewerTimer::Playback,
+                                ++viewer.posePlaying.timerGeneration);
 }
 
-void showFrame() {
-    if (playbackLine) {
-        playbackLine->text = posePlayback().status();
-        if (controlPanel && controlPanel->onChanged) controlPanel->onChanged();
+void showFrame(ViewerState& viewer) {
+    PanelControls& panel = viewer.panel;
+    if (panel.playbackLine) {
+        panel.playbackLine->text = viewer.posePlaying.playback.status();
+        if (panel.window && panel.window->onChanged) panel.window->onChanged();
     }
-    shellPlatform->setWindow(mainWindow);
-    shellPlatform->postRedisplay();
+    viewer.platform->setWindow(viewer.windows.main);
+    viewer.platform->postRedisplay();
 }
 
 }  // namespace
 
-void playPoses() {
-    if (!rootNode) return;
+void playPoses(ViewerState& viewer) {
     std::vector<std::string> paths;
-    if (!shellPlatform->choosePoseFiles(paths)) return;
-    if (!posePlayback().start(*rootNode, editHistory, paths, shellPlatform->clockSeconds())) return;
-    startTicks();
-    showFrame();
+    if (!viewer.platform->choosePoseFiles(paths)) return;
+    if (!viewer.posePlaying.playback.start(viewer.root(), viewer.editHistory, paths,
+                                           viewer.platform->clockSeconds()))
+        return;
+    startTicks(viewer);
+    showFrame(viewer);
 }
 
-bool playbackRunning() {
-    return posePlayback().playing();
+bool playbackRunning(const ViewerState& viewer) {
+    return viewer.posePlaying.playback.playing();
 }
 
-void onPlaybackKey(unsigned char key) {
-    Playback& playback = posePlayback();
+void onPlaybackKey(ViewerState& viewer, unsigned char key) {
+    Playback& playback = viewer.posePlaying.playback;
     switch (key) {
         case ' ':
-            playback.togglePause(*rootNode, shellPlatform->clockSeconds());
-            if (!playback.paused()) startTicks();
+            playback.togglePause(viewer.root(), viewer.platform->clockSeconds());
+            if (!playback.paused()) startTicks(viewer);
             break;
         case ',':
-            playback.step(*rootNode, -1);
+            playback.step(viewer.root(), -1);
             break;
         case '.':
-            playback.step(*rootNode, +1);
+            playback.step(viewer.root(), +1);
             break;
         case kEscape:
-            stopPlayback();
+            stopPlayback(viewer);
             return;
         default:
             return;
     }
-    showFrame();
+    showFrame(viewer);
 }
 
-void onPlaybackTick(int value) {
-    Playback& playback = posePlayback();
-    if (value != timerGeneration || !playback.playing() || playback.paused()) return;
-    playback.tick(*rootNode, shellPlatform->clockSeconds());
-    startTicks();
-    showFrame();
+void onPlaybackTick(ViewerState& viewer, int value) {
+    Playback& playback = viewer.posePlaying.playback;
+    if (value != viewer.posePlaying.timerGeneration || !playback.playing() || playback.paused())
+        return;
+    playback.tick(viewer.root(), viewer.platform->clockSeconds());
+    startTicks(viewer);
+    showFrame(viewer);
 }
 
-void stopPlayback() {
-    if (!posePlayback().playing()) return;
-    posePlayback().stop(*rootNode, editHistory);
-    showFrame();
+void stopPlayback(ViewerState& viewer) {
+    Playback& playback = viewer.posePlaying.playback;
+    if (!playback.playing()) return;
+    playback.stop(viewer.root(), viewer.editHistory);
+    showFrame(viewer);
 }

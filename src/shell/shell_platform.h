@@ -6,6 +6,9 @@
 
 #include "model/matrix.h"
 
+// The viewer's timers; a tick comes back to onViewerTimer (handlers.h) with its value.
+enum class ViewerTimer { Playback, FollowLook };
+
 // The window-system calls the input handlers make. The viewer runs them on GLUT and OpenGL;
 // tests substitute a recorder, so the handlers run without a display.
 class ShellPlatform {
@@ -25,8 +28,8 @@ class ShellPlatform {
     virtual bool chooseArchive(std::string& path) = 0;
     // The Shift (1), Ctrl (2) and Alt (4) keys held at the key event being handled.
     virtual int keyModifiers() = 0;
-    // A new model has replaced theModel and the bones: every view prepares it, the control
-    // panel is built again for its bones, and the views redraw.
+    // Another document is shown: every view prepares its model, the control panel is built
+    // again for its bones, and the views redraw.
     virtual void showReplacedModel() = 0;
     // Asks for the file an export writes (.glb or .gltf); false when the user cancelled.
     virtual bool chooseExportFile(std::string& path) = 0;
@@ -35,8 +38,8 @@ class ShellPlatform {
 
     // "Play poses": asks for several pose files, in order; false when none was chosen.
     virtual bool choosePoseFiles(std::vector<std::string>& /*paths*/) { return false; }
-    // Calls tick(value) once, milliseconds from now, on the handlers' thread.
-    virtual void startTimer(int /*milliseconds*/, void (* /*tick*/)(int), int /*value*/) {}
+    // Calls onViewerTimer(timer, value) once, milliseconds from now, on the handlers' thread.
+    virtual void startTimer(int /*milliseconds*/, ViewerTimer /*timer*/, int /*value*/) {}
     // Whether a popup menu is open (GLUT's menu status): menu entries change only while none is.
     virtual void setMenuInUse(bool /*inUse*/) {}
     // A steady clock, in seconds.
@@ -56,6 +59,3 @@ class ShellPlatform {
     }
     virtual void resetViewZoom() = 0;
 };
-
-// The platform the handlers use; set once at start-up (or by a test).
-extern ShellPlatform* shellPlatform;

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "console/console.h"
 #include "model/model.h"
 #include "render/views.h"
 #include "shell/archive_following.h"
@@ -11,6 +12,8 @@
 #include "shell/control_panel.h"
 #include "shell/file_watch.h"
 #include "shell/handlers.h"
+#include "shell/model_replacement.h"
+#include "shell/viewer_callbacks.h"
 #include "shell/viewer_state.h"
 
 namespace {
@@ -30,18 +33,20 @@ void redrawOnceMoreAfterResize() {
 // The side and up views only draw.
 void displayView() {
     enterCurrentView();
-    drawFrame(*theModel, selectedBone);
+    ViewerState& viewer = callbackViewer();
+    drawFrame(viewer.model(), viewer.selectedBone);
     redrawOnceMoreAfterResize();
 }
 
 // Redraws the main view, then has the other two follow.
 void displayMainWindow() {
     enterCurrentView();
-    drawFrame(*theModel, selectedBone);
+    ViewerState& viewer = callbackViewer();
+    drawFrame(viewer.model(), viewer.selectedBone);
     redrawOnceMoreAfterResize();
-    glutSetWindow(sideWindow);
+    glutSetWindow(viewer.windows.side);
     glutPostRedisplay();
-    glutSetWindow(upWindow);
+    glutSetWindow(viewer.windows.up);
     glutPostRedisplay();
 }
 
@@ -50,12 +55,32 @@ void reshapeViewWindow(int width, int height) {
     reshapeView(width, height);
 }
 
-void buildMenus() {
-    mouseModeMenu = glutCreateMenu(onMenu);
+void onMenuEntry(int value) {
+    onMenu(callbackViewer(), value);
+}
+
+void onKey(unsigned char key, int x, int y) {
+    onKeyboard(callbackViewer(), key, x, y);
+}
+
+void onButton(int button, int state, int x, int y) {
+    onMouseButton(callbackViewer(), button, state, x, y);
+}
+
+void onDrag(int x, int y) {
+    onMotion(callbackViewer(), x, y);
+}
+
+void onSpecial(int key, int x, int y) {
+    onSpecialKey(callbackViewer(), key, x, y);
+}
+
+void buildMenus(ViewerState& viewer) {
+    viewer.windows.mouseModeMenu = glutCreateMenu(onMenuEntry);
     glutAddMenuEntry("*Rotation", kMenuRotation);
     glutAddMenuEntry(" Translation", kMenuTranslation);
-    glutCreateMenu(onMenu);
-    glutAddSubMenu("Mouse mode", mouseModeMenu);
+    glutCreateMenu(onMenuEntry);
+    glutAddSubMenu("Mouse mode", viewer.windows.mouseModeMenu);
     for (const MenuEntry& entry : kTopMenuEntries) glutAddMenuEntry(entry.label, entry.value);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 }
@@ -66,79 +91,86 @@ void quitViewer(int status) {
 
 }  // namespace
 
-void createModel() {
-    showModel(std::make_unique<Model>());
+void showStartArchive(ViewerState& viewer, const char* argument) {
+    OpenedArchive opened = openArchive(argument);
+    for (const std::string& line : opened.lines) consolePrintf("%s", line.c_str());
+    // A file that cannot be read leaves the empty model shown, under the name it was given.
+    showDocument(viewer,
+                 opened.document.ok() ? std::move(opened.document).value() : emptyDocument());
+    viewer.shownModelName = modelNameOf(opened.shown.c_str());
+    viewer.shownArchivePath = opened.shown;
+    if (opened.demo) setAllPartsVisible(viewer, 1);
 }
 
-void registerHandlers(ViewerWindows& windows) {
-    shellPlatform = &windows.platform;
-    glutSetWindow(mainWindow);
-    glutKeyboardFunc(onKeyboard);
-    buildMenus();
-    glutMouseFunc(onMouseButton);
-    glutMotionFunc(onMotion);
-    glutSpecialFunc(onSpecialKey);
+void registerHandlers(ViewerState& viewer, ViewerWindows& windows) {
+    setCallbackViewer(&viewer);
+    viewer.platform = &windows.platform;
+    windows.platform.viewer = &viewer;
+    const ViewerWindowIds& ids = viewer.windows;
+    glutSetWindow(ids.main);
+    glutKeyboardFunc(onKey);
+    buildMenus(viewer);
+    glutMouseFunc(onButton);
+    glutMotionFunc(onDrag);
+    glutSpecialFunc(onSpecial);
     glutMenuStatusFunc(GlutPlatform::onMenuStatus);
 
-    glutSetWindow(mainWindow);
+    glutSetWindow(ids.main);
     glutDisplayFunc(displayMainWindow);
     glutReshapeFunc(reshapeViewWindow);
     glutSetWindowData(&windows.views[ViewMain]);
-    glutSetWindow(sideWindow);
+    glutSetWindow(ids.side);
     glutDisplayFunc(displayView);
     glutReshapeFunc(reshapeViewWindow);
     glutSetWindowData(&windows.views[ViewSide]);
-    glutSetWindow(upWindow);
+    glutSetWindow(ids.up);
     glutDisplayFunc(displayView);
     glutReshapeFunc(reshapeViewWindow);
     glutSetWindowData(&windows.views[ViewUp]);
-    glutSetWindow(mainWindow);
+    glutSetWindow(ids.main);
 }
 
-void buildPanel(ViewerWindows& windows) {
-    windows.panel = buildControlPanel(quitViewer);
+void buildPanel(ViewerState& viewer, ViewerWindows& windows) {
+    windows.panel = buildControlPanel(viewer, quitViewer);
     windows.panelWindow = std::make_unique<PanelWindow>(*windows.panel);
-    windows.platform.rebuildPanel = [&windows] {
-        windows.panel = buildControlPanel(quitViewer);
+    windows.platform.rebuildPanel = [&viewer, &windows] {
+        windows.panel = buildControlPanel(viewer, quitViewer);
         windows.panelWindow->show(*windows.panel);
     };
 }
 
 int runViewer(int& argc, char** argv) {
-    createModel();
+    ViewerState viewer;
     initViewWindowSystem(argc, argv);
     const char* archivePath = argc > 1 ? argv[1] : nullptr;  // GLUT has taken its own options
     ViewerWindows windows;
     ViewContexts& contexts = windows.viewContexts;
+    ViewerWindowIds& ids = viewer.windows;
 
-    mainWindow = createViewWindow(ViewMain);
+    ids.main = createViewWindow(ViewMain);
     contexts.adopt(ViewMain);
-    sideWindow = createViewWindow(ViewSide);
+    ids.side = createViewWindow(ViewSide);
     contexts.adopt(ViewSide);
     // The side view is current while the archive loads.
     setUpViewContext(ViewSide);
-    LoadedModel loaded;
-    std::string shown;
-    showModel(loadArchiveModel(archivePath, loaded, shown));
-    shownModelName = modelNameOf(shown.c_str());
-    shownArchivePath = shown;
-    // A first look at the demo model shows all of it; an archive opens with its parts hidden.
-    if (loaded.demo) setAllPartsVisible(1);
-    upWindow = createViewWindow(ViewUp);
+    showStartArchive(viewer, archivePath);
+    ids.up = createViewWindow(ViewUp);
     contexts.adopt(ViewUp);
     setUpViewContext(ViewUp);
-    glutSetWindow(mainWindow);
+    glutSetWindow(ids.main);
     contexts.switchTo(ViewMain);
     setUpViewContext(ViewMain);
-    prepareViewObjects(contexts, *theModel);
+    prepareViewObjects(contexts, ids, viewer.model());
 
     windows.platform.viewContexts = &contexts;
-    registerHandlers(windows);
-    buildPanel(windows);
-    startFollowing(makeFileWatch());
+    registerHandlers(viewer, windows);
+    buildPanel(viewer, windows);
+    viewer.following.watch = makeFileWatch();
+    const std::string followLine = followShownArchive(viewer);
+    if (!followLine.empty()) consolePrintf("%s", followLine.c_str());
 
     glutMainLoop();
 
-    showModel(nullptr);
+    setCallbackViewer(nullptr);
     return 0;
 }

@@ -6,27 +6,14 @@
 #include "console/console.h"
 #include "shell/shell_platform.h"
 #include "shell/viewer_state.h"
-#include "source/source_reading.h"
 #include "texture_io/texture_extraction.h"
 
-namespace {
-
-// The shown archive's bytes, read again: the loaders keep no copy of the file.
-bool readShownArchive(std::vector<uint8_t>& bytes) {
-    const Result<> read = readSource(sourceFromArgument(shownArchivePath), bytes);
-    if (!read.ok()) consolePrintf("%s\n", read.message.c_str());
-    return read.ok();
-}
-
-}  // namespace
-
-void extractShownTextures() {
+void extractShownTextures(ViewerState& viewer) {
     std::string folder;
-    if (!shellPlatform->chooseFolder("Extract textures to", folder)) return;
-    std::vector<uint8_t> archive;
-    if (!readShownArchive(archive)) return;
+    if (!viewer.platform->chooseFolder("Extract textures to", folder)) return;
+    const std::vector<uint8_t>& archive = viewer.document.bytes;
     const TextureExtraction extracted = extractTextures(archive.data(), archive.size());
-    const std::string name = shownArchiveName();
+    const std::string name = viewer.shownArchiveName();
     if (!extracted.error.empty()) {
         consolePrintf("%s: %s\n", name.c_str(), extracted.error.c_str());
         return;

@@ -11,8 +11,8 @@ void enterCurrentView() {
     window.contexts->switchTo(window.view);
 }
 
-void prepareViewObjects(ViewContexts& contexts, Model& model) {
-    const int windows[3] = {mainWindow, sideWindow, upWindow};
+void prepareViewObjects(ViewContexts& contexts, const ViewerWindowIds& ids, Model& model) {
+    const int windows[3] = {ids.main, ids.side, ids.up};
     for (ViewIndex view : {ViewSide, ViewUp, ViewMain}) {
         if (view != ViewMain && contexts.sharesObjects(view)) continue;
         glutSetWindow(windows[view]);

@@ -5,6 +5,7 @@
 #include "render/view_contexts.h"
 
 class Model;
+struct ViewerWindowIds;
 
 // What each view's GLUT window carries as its window data.
 struct ViewWindowData {
@@ -17,5 +18,5 @@ struct ViewWindowData {
 void enterCurrentView();
 
 // Builds the model's lists and texture wherever the views need them: once in the main view's
-// share group, and again in a view the GL kept out of it. mainWindow is current afterwards.
-void prepareViewObjects(ViewContexts& contexts, Model& model);
+// share group, and again in a view the GL kept out of it. The main window is current afterwards.
+void prepareViewObjects(ViewContexts& contexts, const ViewerWindowIds& windows, Model& model);

@@ -1,8 +1,9 @@
-// The control panel's layout from boneIndexList and the behaviour of its controls.
+// The control panel's layout from viewer.boneIndices() and the behaviour of its controls.
 #include "model/part_mesh.h"
 #include "shell/control_panel.h"
 #include "shell/glui_lite.h"
 #include "shell/handlers.h"
+#include "shell/model_replacement.h"
 #include "shell_test_support.h"
 
 namespace {
@@ -26,15 +27,15 @@ class ControlPanelTest : public ShellTest {
   protected:
     void build(int bones) {
         loadBones(bones);
-        panel = buildControlPanel(recordQuit);
+        panel = buildControlPanel(viewer, recordQuit);
     }
     std::unique_ptr<Window> panel;
 };
 
 TEST_F(ControlPanelTest, OneCheckBoxAndRadioButtonPerBoneAfterTheRootRow) {
-    shownModelName = modelNameOf("/some/folder/three.bin");
+    viewer.shownModelName = modelNameOf("/some/folder/three.bin");
     build(3);
-    EXPECT_EQ(controlPanel, panel.get());
+    EXPECT_EQ(viewer.panel.window, panel.get());
     EXPECT_EQ(panel->name, "GLUI");
     EXPECT_EQ(panel->x, 660);
     EXPECT_EQ(panel->y, 370);
@@ -43,22 +44,24 @@ TEST_F(ControlPanelTest, OneCheckBoxAndRadioButtonPerBoneAfterTheRootRow) {
     ASSERT_EQ(boxes.size(), 4u);
     EXPECT_EQ(boxes[0]->id, -1);
     EXPECT_FALSE(boxes[0]->enabled);
-    EXPECT_EQ(boxes[0]->callback, nullptr);
+    EXPECT_FALSE(boxes[0]->callback);
     for (int i = 1; i <= 3; ++i) {
         EXPECT_EQ(boxes[i]->id, i);
         EXPECT_TRUE(boxes[i]->enabled);
-        EXPECT_EQ(boxes[i]->callback, &onPartCheckbox);
+        EXPECT_TRUE(boxes[i]->callback);        // onPartCheckbox, as the clicks below show
         EXPECT_EQ(boxes[i]->get_int_val(), 0);  // parts start hidden
     }
 
-    ASSERT_NE(rootGroup, nullptr);
-    EXPECT_EQ(rootGroup->buttons, (std::vector<std::string>{"root", "  1", "  2", "  3"}));
-    EXPECT_EQ(rootGroup->live, &selectedBone);
-    EXPECT_EQ(rootGroup->callback, &onRootGroup);
-    ASSERT_NE(modeGroup, nullptr);
-    EXPECT_EQ(modeGroup->buttons, (std::vector<std::string>{"Rotation", "Translation", "Zoom"}));
-    EXPECT_EQ(modeGroup->live, &MouseMode);
-    EXPECT_EQ(modeGroup->callback, nullptr);
+    ASSERT_NE(viewer.panel.rootGroup, nullptr);
+    EXPECT_EQ(viewer.panel.rootGroup->buttons,
+              (std::vector<std::string>{"root", "  1", "  2", "  3"}));
+    EXPECT_EQ(viewer.panel.rootGroup->live, &viewer.selectedBone);
+    EXPECT_TRUE(viewer.panel.rootGroup->callback);
+    ASSERT_NE(viewer.panel.modeGroup, nullptr);
+    EXPECT_EQ(viewer.panel.modeGroup->buttons,
+              (std::vector<std::string>{"Rotation", "Translation", "Zoom"}));
+    EXPECT_EQ(viewer.panel.modeGroup->live, &viewer.mouseMode);
+    EXPECT_FALSE(viewer.panel.modeGroup->callback);
 
     // Layout: the model's name above the "VisibleSelect" panel (check boxes, then the radio
     // column) | modes and the buttons.
@@ -80,9 +83,9 @@ TEST_F(ControlPanelTest, OneCheckBoxAndRadioButtonPerBoneAfterTheRootRow) {
 }
 
 TEST_F(ControlPanelTest, WithoutBonesOnlyTheRootRowRemains) {
-    panel = buildControlPanel(recordQuit);
+    panel = buildControlPanel(viewer, recordQuit);
     EXPECT_EQ(checkboxesOf(*panel).size(), 1u);
-    EXPECT_EQ(rootGroup->buttons, (std::vector<std::string>{"root"}));
+    EXPECT_EQ(viewer.panel.rootGroup->buttons, (std::vector<std::string>{"root"}));
 }
 
 TEST_F(ControlPanelTest, RadioLabelsAreRightAlignedInThreeCharacters) {
@@ -95,47 +98,47 @@ TEST_F(ControlPanelTest, CheckBoxFlipsItsPartAndClickedTwiceHidesItAgain) {
     build(3);
     Checkbox* box = checkboxesOf(*panel)[2];
     box->click();
-    EXPECT_EQ(partList[1]->isVisible(), 1);
+    EXPECT_EQ(viewer.parts()[1]->isVisible(), 1);
     EXPECT_EQ(box->get_int_val(), 1);
-    EXPECT_EQ(partList[0]->isVisible(), 0);
-    EXPECT_EQ(partList[2]->isVisible(), 0);
+    EXPECT_EQ(viewer.parts()[0]->isVisible(), 0);
+    EXPECT_EQ(viewer.parts()[2]->isVisible(), 0);
     EXPECT_EQ(platform.calls, (std::vector<std::string>{"setWindow 11", "postRedisplay"}));
     box->click();
-    EXPECT_EQ(partList[1]->isVisible(), 0);
+    EXPECT_EQ(viewer.parts()[1]->isVisible(), 0);
     EXPECT_EQ(box->get_int_val(), 0);
 }
 
 TEST_F(ControlPanelTest, GreyedRootCheckBoxIgnoresClicks) {
     build(1);
     checkboxesOf(*panel)[0]->click();
-    EXPECT_EQ(partList[0]->isVisible(), 0);
+    EXPECT_EQ(viewer.parts()[0]->isVisible(), 0);
     EXPECT_TRUE(platform.calls.empty());
 }
 
 TEST_F(ControlPanelTest, CheckBoxCallbackIgnoresIdsOutsideTheBoneList) {
     build(2);
-    for (int id : {0, -1, 3, 1000}) onPartCheckbox(id);
+    for (int id : {0, -1, 3, 1000}) onPartCheckbox(viewer, id);
     EXPECT_TRUE(platform.calls.empty());
-    EXPECT_EQ(partList[0]->isVisible(), 0);
-    EXPECT_EQ(partList[1]->isVisible(), 0);
+    EXPECT_EQ(viewer.parts()[0]->isVisible(), 0);
+    EXPECT_EQ(viewer.parts()[1]->isVisible(), 0);
 }
 
 TEST_F(ControlPanelTest, RadioButtonSelectsTheBoneAndRedrawsTheMainWindow) {
     build(3);
-    rootGroup->click(2);
-    EXPECT_EQ(selectedBone, 2);
+    viewer.panel.rootGroup->click(2);
+    EXPECT_EQ(viewer.selectedBone, 2);
     EXPECT_EQ(platform.calls, (std::vector<std::string>{"setWindow 11", "postRedisplay"}));
-    rootGroup->click(0);
-    EXPECT_EQ(selectedBone, 0);
-    rootGroup->click(4);  // no such button
-    EXPECT_EQ(selectedBone, 0);
+    viewer.panel.rootGroup->click(0);
+    EXPECT_EQ(viewer.selectedBone, 0);
+    viewer.panel.rootGroup->click(4);  // no such button
+    EXPECT_EQ(viewer.selectedBone, 0);
     EXPECT_EQ(platform.calls.size(), 4u);
 }
 
 TEST_F(ControlPanelTest, ModeGroupWritesTheModeWithoutCallbackOrRedraw) {
     build(1);
-    modeGroup->click(2);
-    EXPECT_EQ(MouseMode, MouseModeZoom);
+    viewer.panel.modeGroup->click(2);
+    EXPECT_EQ(viewer.mouseMode, MouseModeZoom);
     EXPECT_TRUE(platform.calls.empty());
 }
 
@@ -143,13 +146,13 @@ TEST_F(ControlPanelTest, ControlsKeepTheirValueUntilSyncLive) {
     build(1);
     int redraws = 0;
     panel->onChanged = [&] { ++redraws; };
-    MouseMode = MouseModeTranslation;
-    selectedBone = 1;
-    EXPECT_EQ(modeGroup->get_int_val(), 0);
-    EXPECT_EQ(rootGroup->get_int_val(), 0);
+    viewer.mouseMode = MouseModeTranslation;
+    viewer.selectedBone = 1;
+    EXPECT_EQ(viewer.panel.modeGroup->get_int_val(), 0);
+    EXPECT_EQ(viewer.panel.rootGroup->get_int_val(), 0);
     panel->sync_live();
-    EXPECT_EQ(modeGroup->get_int_val(), MouseModeTranslation);
-    EXPECT_EQ(rootGroup->get_int_val(), 1);
+    EXPECT_EQ(viewer.panel.modeGroup->get_int_val(), MouseModeTranslation);
+    EXPECT_EQ(viewer.panel.rootGroup->get_int_val(), 1);
     EXPECT_EQ(redraws, 1);
 }
 

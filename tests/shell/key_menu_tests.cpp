@@ -10,6 +10,7 @@
 
 #include "console/console.h"
 #include "model/pose_file.h"
+#include "shell/archive_opening.h"
 #include "shell/control_panel.h"
 #include "shell/handlers.h"
 #include "shell_test_support.h"
@@ -30,79 +31,79 @@ class KeyMenuTest : public ShellTest {
     void SetUp() override {
         ShellTest::SetUp();
         loadBones(2);
-        panel = buildControlPanel(noQuit);
+        panel = buildControlPanel(viewer, noQuit);
     }
     std::unique_ptr<glui_lite::Window> panel;
 };
 
 TEST_F(KeyMenuTest, KeysSetTheModeRelabelTheMenuAndSyncThePanel) {
     for (unsigned char key : {'t', 'T'}) {
-        MouseMode = MouseModeRotation;
+        viewer.mouseMode = MouseModeRotation;
         platform.calls.clear();
-        onKeyboard(key, 0, 0);
-        EXPECT_EQ(MouseMode, MouseModeTranslation);
+        onKeyboard(viewer, key, 0, 0);
+        EXPECT_EQ(viewer.mouseMode, MouseModeTranslation);
         EXPECT_EQ(platform.calls, kTranslationLabels);  // and no redisplay
-        EXPECT_EQ(modeGroup->get_int_val(), MouseModeTranslation);
+        EXPECT_EQ(viewer.panel.modeGroup->get_int_val(), MouseModeTranslation);
     }
     for (unsigned char key : {'r', 'R'}) {
-        MouseMode = MouseModeTranslation;
+        viewer.mouseMode = MouseModeTranslation;
         platform.calls.clear();
-        onKeyboard(key, 0, 0);
-        EXPECT_EQ(MouseMode, MouseModeRotation);
+        onKeyboard(viewer, key, 0, 0);
+        EXPECT_EQ(viewer.mouseMode, MouseModeRotation);
         EXPECT_EQ(platform.calls, kRotationLabels);
-        EXPECT_EQ(modeGroup->get_int_val(), MouseModeRotation);
+        EXPECT_EQ(viewer.panel.modeGroup->get_int_val(), MouseModeRotation);
     }
 }
 
 TEST_F(KeyMenuTest, ZoomKeyKeepsTheMenuLabelsButSyncsThePanel) {
-    onKeyboard('t', 0, 0);
+    onKeyboard(viewer, 't', 0, 0);
     for (unsigned char key : {'z', 'Z'}) {
         platform.calls.clear();
-        onKeyboard(key, 0, 0);
-        EXPECT_EQ(MouseMode, MouseModeZoom);
+        onKeyboard(viewer, key, 0, 0);
+        EXPECT_EQ(viewer.mouseMode, MouseModeZoom);
         EXPECT_EQ(platform.calls, (std::vector<std::string>{"setMenu 21"}));
-        EXPECT_EQ(modeGroup->get_int_val(), MouseModeZoom);
+        EXPECT_EQ(viewer.panel.modeGroup->get_int_val(), MouseModeZoom);
     }
 }
 
 TEST_F(KeyMenuTest, OtherKeysAndArrowKeysDoNothing) {
     for (int key : {int{'a'}, int{'x'}, int{' '}, int{'1'}, 0xE9}) {
-        onKeyboard(static_cast<unsigned char>(key), 0, 0);
+        onKeyboard(viewer, static_cast<unsigned char>(key), 0, 0);
     }
-    for (int special : {100, 101, 102, 103, 1}) onSpecialKey(special, 0, 0);
-    EXPECT_EQ(MouseMode, MouseModeRotation);
+    for (int special : {100, 101, 102, 103, 1}) onSpecialKey(viewer, special, 0, 0);
+    EXPECT_EQ(viewer.mouseMode, MouseModeRotation);
     EXPECT_TRUE(platform.calls.empty());
-    EXPECT_EQ(rootNode->poseMatrix, identityMatrix());
+    EXPECT_EQ(viewer.root().poseMatrix, identityMatrix());
 }
 
 TEST_F(KeyMenuTest, ModeFromTheMenuRelabelsButLeavesThePanelUntilTheNextKey) {
-    onMenu(32765);
-    EXPECT_EQ(MouseMode, MouseModeTranslation);
+    onMenu(viewer, 32765);
+    EXPECT_EQ(viewer.mouseMode, MouseModeTranslation);
     EXPECT_EQ(platform.calls, kTranslationLabels);  // no redisplay
-    EXPECT_EQ(modeGroup->get_int_val(), MouseModeRotation);
+    EXPECT_EQ(viewer.panel.modeGroup->get_int_val(), MouseModeRotation);
 
     platform.calls.clear();
-    onMenu(32766);
-    EXPECT_EQ(MouseMode, MouseModeRotation);
+    onMenu(viewer, 32766);
+    EXPECT_EQ(viewer.mouseMode, MouseModeRotation);
     EXPECT_EQ(platform.calls, kRotationLabels);
 
-    onMenu(32765);
-    onKeyboard('z', 0, 0);  // the key's sync shows the key's mode
-    EXPECT_EQ(modeGroup->get_int_val(), MouseModeZoom);
+    onMenu(viewer, 32765);
+    onKeyboard(viewer, 'z', 0, 0);  // the key's sync shows the key's mode
+    EXPECT_EQ(viewer.panel.modeGroup->get_int_val(), MouseModeZoom);
 }
 
 TEST_F(KeyMenuTest, InitMatrixOnlyRedraws) {
-    rootNode->poseMatrix[1] = 0.5f;
-    onMenu(32764);
+    viewer.root().poseMatrix[1] = 0.5f;
+    onMenu(viewer, 32764);
     EXPECT_EQ(platform.calls, (std::vector<std::string>{"postRedisplay"}));
-    EXPECT_EQ(rootNode->poseMatrix[1], 0.5f);
+    EXPECT_EQ(viewer.root().poseMatrix[1], 0.5f);
 }
 
 TEST_F(KeyMenuTest, PartTableMenuValuesAndUnknownValuesDoNothing) {
-    for (int value : {0x201, 0x202, 0x401, 0x2ff, 0, 1, 32700, 0x4000 | 5}) onMenu(value);
+    for (int value : {0x201, 0x202, 0x401, 0x2ff, 0, 1, 32700, 0x4000 | 5}) onMenu(viewer, value);
     EXPECT_TRUE(platform.calls.empty());
     EXPECT_TRUE(platform.dialogs.empty());
-    EXPECT_EQ(MouseMode, MouseModeRotation);
+    EXPECT_EQ(viewer.mouseMode, MouseModeRotation);
 }
 
 class PoseCommandTest : public KeyMenuTest {
@@ -122,17 +123,17 @@ class PoseCommandTest : public KeyMenuTest {
     }
     std::string runMenu(int value) {
         ConsoleCapture console;
-        onMenu(value);
+        onMenu(viewer, value);
         return console.text();
     }
     std::string dir;
 };
 
 TEST_F(PoseCommandTest, SaveMatrixWritesEveryNodeAndLoadMatrixRestoresIt) {
-    selectedBone = 1;
-    onMouseButton(0, 0, 0, 0);
-    onMotion(25, 13);
-    const std::vector<uint8_t> saved = encodePose(*rootNode);
+    viewer.selectedBone = 1;
+    onMouseButton(viewer, 0, 0, 0, 0);
+    onMotion(viewer, 25, 13);
+    const std::vector<uint8_t> saved = encodePose(viewer.root());
 
     platform.answerChosen = true;
     platform.answerPath = dir + "/pose.bin";
@@ -146,32 +147,32 @@ TEST_F(PoseCommandTest, SaveMatrixWritesEveryNodeAndLoadMatrixRestoresIt) {
     EXPECT_EQ(bytes.size(), 3u * 192u);
     EXPECT_EQ(bytes, saved);
 
-    onMotion(90, -40);
-    ASSERT_NE(encodePose(*rootNode), saved);
+    onMotion(viewer, 90, -40);
+    ASSERT_NE(encodePose(viewer.root()), saved);
     EXPECT_EQ(runMenu(32763), "Load matrix : " + dir + "/pose.bin\n");
     EXPECT_EQ(platform.dialogs, (std::vector<bool>{true, false}));
-    EXPECT_EQ(encodePose(*rootNode), saved);
+    EXPECT_EQ(encodePose(viewer.root()), saved);
     EXPECT_EQ(platform.calls.back(), "postRedisplay");
 }
 
 TEST_F(PoseCommandTest, CancelledSaveDoesNothingCancelledLoadOnlyRedraws) {
-    rootNode->userMatrix[12] = 4.0f;
-    const std::vector<uint8_t> before = encodePose(*rootNode);
+    viewer.root().userMatrix[12] = 4.0f;
+    const std::vector<uint8_t> before = encodePose(viewer.root());
     EXPECT_EQ(runMenu(32762), "");
     EXPECT_TRUE(platform.calls.empty());
     EXPECT_EQ(runMenu(32763), "");
     EXPECT_EQ(platform.calls, (std::vector<std::string>{"postRedisplay"}));
-    EXPECT_EQ(encodePose(*rootNode), before);
+    EXPECT_EQ(encodePose(viewer.root()), before);
     EXPECT_EQ(platform.dialogs, (std::vector<bool>{true, false}));
 }
 
 TEST_F(PoseCommandTest, UnopenableFilesAreReportedAndChangeNothing) {
-    const std::vector<uint8_t> before = encodePose(*rootNode);
+    const std::vector<uint8_t> before = encodePose(viewer.root());
     platform.answerChosen = true;
     platform.answerPath = dir + "/missing.bin";
     EXPECT_EQ(runMenu(32763), "Load matrix : " + platform.answerPath +
                                   "\ncannot open : " + platform.answerPath + "\n");
-    EXPECT_EQ(encodePose(*rootNode), before);
+    EXPECT_EQ(encodePose(viewer.root()), before);
     EXPECT_EQ(platform.calls, (std::vector<std::string>{"postRedisplay"}));
 
     platform.answerPath = dir + "/no/such/dir/pose.bin";
@@ -184,7 +185,7 @@ TEST_F(PoseCommandTest, LoadMatrixOfAFileThatDoesNotFitCountsInBones) {
     platform.answerPath = dir + "/pose.bin";
     const std::string line =
         "Load matrix : " + platform.answerPath + "\nPose file " + platform.answerPath + " holds ";
-    std::vector<uint8_t> shorter = encodePose(*rootNode);  // root and two bones: 9 matrices
+    std::vector<uint8_t> shorter = encodePose(viewer.root());  // root and two bones: 9 matrices
     for (size_t k = 0; k < shorter.size(); k += 4) shorter[k + 3] = 0x3F;  // every float 0.5..1
     shorter.resize(2 * 192 + 64);
     std::ofstream(platform.answerPath, std::ios::binary)
@@ -207,25 +208,24 @@ TEST_F(PoseCommandTest, ExportGltfOfNoBoneRefusesWithoutAsking) {
     resetModelState();
     platform.answerChosen = true;
     platform.answerPath = dir + "/model.glb";
-    shownArchivePath = "/data/empty model.bin";
+    viewer.shownArchivePath = "/data/empty model.bin";
     EXPECT_EQ(runMenu(kMenuExportGltf), "/data/empty model.bin: no bone to export\n");
-    shownArchivePath.clear();
+    viewer.shownArchivePath.clear();
     EXPECT_EQ(runMenu(kMenuExportGltf), "demo model: no bone to export\n");
     EXPECT_TRUE(platform.calls.empty());
     EXPECT_EQ(access(platform.answerPath.c_str(), F_OK), -1);
 }
 
 TEST_F(PoseCommandTest, ExportGltfWritesTheCurrentPoseOrRefusesWithOneLine) {
-    theModel->loadedPose = Pose::capture(*rootNode);  // as start-up keeps it
-    selectedBone = 1;
-    onMouseButton(0, 0, 0, 0);
-    onMotion(25, 13);
+    viewer.selectedBone = 1;
+    onMouseButton(viewer, 0, 0, 0, 0);
+    onMotion(viewer, 25, 13);
     platform.calls.clear();
     platform.answerChosen = true;
     platform.answerPath = dir + "/model";  // no ending: the binary form is chosen
     {
         ConsoleCapture console;
-        onMenu(kMenuExportGltf);
+        onMenu(viewer, kMenuExportGltf);
         EXPECT_EQ(console.text(), "Export glTF : " + dir + "/model.glb\n");
     }
     std::ifstream file(dir + "/model.glb", std::ios::binary);
@@ -237,36 +237,66 @@ TEST_F(PoseCommandTest, ExportGltfWritesTheCurrentPoseOrRefusesWithOneLine) {
     bone(2).poseMatrix[5] = std::numeric_limits<float>::infinity();
     platform.answerPath = dir + "/other.gltf";
     ConsoleCapture console;
-    onMenu(kMenuExportGltf);
+    onMenu(viewer, kMenuExportGltf);
     EXPECT_EQ(console.text(), "Cannot export " + platform.answerPath +
                                   ": bone 2 of the current pose is not a translation, rotation "
                                   "and positive scale (not a finite number)\n");
     platform.answerChosen = false;
-    onMenu(kMenuExportGltf);
+    onMenu(viewer, kMenuExportGltf);
     EXPECT_EQ(access((dir + "/other.gltf").c_str(), F_OK), -1);
     EXPECT_EQ(platform.calls.size(), 3u);
 }
 
+// The images come from the bytes the shown document was loaded from: no file is read again.
 TEST_F(PoseCommandTest, ExtractTexturesWritesTheShownImagesOrSaysWhyNot) {
     platform.answerChosen = true;
     platform.answerPath = dir + "/textures/";
-    shownArchivePath = "";  // the demo model
+    OpenedArchive demo = openArchive(nullptr);
+    showDocument(viewer, std::move(demo.document).value());
+    viewer.shownArchivePath = "";
     EXPECT_EQ(runMenu(kMenuExtractTextures),
               "Extract textures : " + dir + "/textures/ (1 image, 5 files)\n");
     EXPECT_EQ(access((dir + "/textures/entry3-palette0.png").c_str(), F_OK), 0);
 
-    // The model loaded by the fixture has no image: nothing is written.
+    // An archive of no image, shown from bytes whose file is gone: nothing is written.
     const std::string archive = dir + "/no-image.bin";
-    ASSERT_TRUE(archive_builder::writeFile(archive, archive_builder::buildModelArchive({}, {})));
-    shownArchivePath = archive;
+    showDocument(viewer, documentFromBytes(Source::file(archive),
+                                           archive_builder::buildModelArchive({}, {})));
+    viewer.shownArchivePath = archive;
     platform.answerPath = dir + "/none/";
     EXPECT_EQ(runMenu(kMenuExtractTextures), archive + ": no texture image\n");
     EXPECT_EQ(access((dir + "/none").c_str(), F_OK), -1);
     EXPECT_EQ(platform.calls, (std::vector<std::string>{"chooseFolder Extract textures to",
                                                         "chooseFolder Extract textures to"}));
-    shownArchivePath = "";
     std::filesystem::remove_all(dir + "/textures");
+}
+
+// F5 reads the file once into a new document, whose bytes the next commands use; a file gone
+// leaves the document shown as it was.
+TEST_F(PoseCommandTest, ReloadReadsTheFileIntoANewDocumentOrKeepsTheShownOne) {
+    const std::string archive = dir + "/pose.bin";
+    archive_builder::Skeleton skeleton;
+    skeleton.bones.push_back({});
+    const std::vector<uint8_t> bytes = archive_builder::buildModelArchive(skeleton, {{0}});
+    ASSERT_TRUE(archive_builder::writeFile(archive, bytes));
+    viewer.shownArchivePath = archive;
+    const std::vector<uint8_t> shownBytes = viewer.document.bytes;
+    {
+        ConsoleCapture console;
+        onSpecialKey(viewer, 5, 0, 0);
+        EXPECT_EQ(console.text(), "Reloaded " + archive + "\n");
+    }
+    EXPECT_EQ(viewer.document.bytes, bytes);
+    EXPECT_EQ(viewer.document.source.path, archive);
+    EXPECT_EQ(viewer.boneIndices().size(), 1u);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"showReplacedModel"}));
+
     unlink(archive.c_str());
+    ConsoleCapture console;
+    onMenu(viewer, kMenuReloadArchive);
+    EXPECT_EQ(console.text(), archive + " cannot be read: the model shown stays\n");
+    EXPECT_EQ(viewer.document.bytes, bytes);
+    EXPECT_NE(shownBytes, bytes);
 }
 
 }  // namespace

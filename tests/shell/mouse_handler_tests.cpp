@@ -9,15 +9,15 @@ namespace {
 class MouseHandlerTest : public ShellTest {
   protected:
     void drag(int fromX, int fromY, int toX, int toY) {
-        onMouseButton(0, 0, fromX, fromY);
-        onMotion(toX, toY);
+        onMouseButton(viewer, 0, 0, fromX, fromY);
+        onMotion(viewer, toX, toY);
     }
 };
 
 TEST_F(MouseHandlerTest, FortyPixelsRightTurnsTheModelMinusOneRadianAboutZ) {
     loadBones(2);
     drag(100, 100, 140, 100);
-    const Matrix4& pose = rootNode->poseMatrix;
+    const Matrix4& pose = viewer.root().poseMatrix;
     EXPECT_EQ(pose, rotationAboutZ(-1.0));  // the X rotation by 0 that follows is the identity
     EXPECT_EQ(pose[1], static_cast<float>(-std::sin(1.0)));
     EXPECT_EQ(pose[4], static_cast<float>(std::sin(1.0)));
@@ -29,52 +29,52 @@ TEST_F(MouseHandlerTest, FortyPixelsRightTurnsTheModelMinusOneRadianAboutZ) {
 TEST_F(MouseHandlerTest, FortyPixelsDownTurnsTheModelOneRadianAboutX) {
     loadBones(1);
     drag(100, 100, 100, 140);
-    EXPECT_EQ(rootNode->poseMatrix, rotationAboutX(1.0));
-    EXPECT_EQ(rootNode->poseMatrix[6], static_cast<float>(std::sin(1.0)));
-    EXPECT_EQ(rootNode->poseMatrix[9], static_cast<float>(-std::sin(1.0)));
+    EXPECT_EQ(viewer.root().poseMatrix, rotationAboutX(1.0));
+    EXPECT_EQ(viewer.root().poseMatrix[6], static_cast<float>(std::sin(1.0)));
+    EXPECT_EQ(viewer.root().poseMatrix[9], static_cast<float>(-std::sin(1.0)));
 }
 
 TEST_F(MouseHandlerTest, DiagonalDragTurnsAboutZFirstThenX) {
     loadBones(1);
     drag(0, 0, 20, -12);
     const Matrix4 turnedAboutZ = matProduct(rotationAboutZ(-20 / 40.0), identityMatrix());
-    EXPECT_EQ(rootNode->poseMatrix, matProduct(rotationAboutX(-12 / 40.0), turnedAboutZ));
+    EXPECT_EQ(viewer.root().poseMatrix, matProduct(rotationAboutX(-12 / 40.0), turnedAboutZ));
 }
 
 TEST_F(MouseHandlerTest, RotationActsOnTheSelectedBoneOnly) {
     loadBones(2);
-    selectedBone = 2;
+    viewer.selectedBone = 2;
     drag(0, 0, 40, 0);
-    EXPECT_EQ(rootNode->poseMatrix, identityMatrix());
+    EXPECT_EQ(viewer.root().poseMatrix, identityMatrix());
     EXPECT_EQ(bone(1).poseMatrix, identityMatrix());
     EXPECT_EQ(bone(2).poseMatrix, rotationAboutZ(-1.0));
 }
 
 TEST_F(MouseHandlerTest, TranslationMovesAlongXAndZ) {
     loadBones(1);
-    MouseMode = MouseModeTranslation;
+    viewer.mouseMode = MouseModeTranslation;
     drag(50, 60, 55, 53);
     const Matrix4 expected = translationMatrix(5.0f, 0.0f, -7.0f);
-    EXPECT_EQ(rootNode->userMatrix, expected);
-    EXPECT_EQ(rootNode->poseMatrix, identityMatrix());
+    EXPECT_EQ(viewer.root().userMatrix, expected);
+    EXPECT_EQ(viewer.root().poseMatrix, identityMatrix());
 
-    selectedBone = 1;
-    onMotion(58, 53);
+    viewer.selectedBone = 1;
+    onMotion(viewer, 58, 53);
     EXPECT_EQ(bone(1).userMatrix[12], 3.0f);
     EXPECT_EQ(bone(1).userMatrix[14], 0.0f);
-    EXPECT_EQ(rootNode->userMatrix, expected);
+    EXPECT_EQ(viewer.root().userMatrix, expected);
 }
 
 TEST_F(MouseHandlerTest, PressRecordsThePositionReleaseAndMotionFollow) {
-    onMouseButton(2, 0, 10, 20);  // any button
-    EXPECT_EQ(lastMouseX, 10.0f);
-    EXPECT_EQ(lastMouseY, 20.0f);
-    onMouseButton(0, 1, 99, 99);  // a release changes nothing
-    EXPECT_EQ(lastMouseX, 10.0f);
-    EXPECT_EQ(lastMouseY, 20.0f);
-    onMotion(30, 25);
-    EXPECT_EQ(lastMouseX, 30.0f);
-    EXPECT_EQ(lastMouseY, 25.0f);
+    onMouseButton(viewer, 2, 0, 10, 20);  // any button
+    EXPECT_EQ(viewer.pointer.lastX, 10.0f);
+    EXPECT_EQ(viewer.pointer.lastY, 20.0f);
+    onMouseButton(viewer, 0, 1, 99, 99);  // a release changes nothing
+    EXPECT_EQ(viewer.pointer.lastX, 10.0f);
+    EXPECT_EQ(viewer.pointer.lastY, 20.0f);
+    onMotion(viewer, 30, 25);
+    EXPECT_EQ(viewer.pointer.lastX, 30.0f);
+    EXPECT_EQ(viewer.pointer.lastY, 25.0f);
     EXPECT_TRUE(platform.calls.empty() || platform.calls.back() == "postRedisplay");
 }
 
@@ -91,7 +91,7 @@ void expectZoom(const RecordingPlatform& platform, float scale) {
 }
 
 TEST_F(MouseHandlerTest, ZoomScalesAllThreeProjections) {
-    MouseMode = MouseModeZoom;
+    viewer.mouseMode = MouseModeZoom;
     const struct {
         int dy;
         float scale;
@@ -102,12 +102,12 @@ TEST_F(MouseHandlerTest, ZoomScalesAllThreeProjections) {
         platform.projections.clear();
         drag(7, 100, 300, 100 + step.dy);  // dx plays no part
         expectZoom(platform, step.scale);
-        EXPECT_EQ(rootNode->poseMatrix, identityMatrix());
+        EXPECT_EQ(viewer.root().poseMatrix, identityMatrix());
     }
 }
 
 TEST_F(MouseHandlerTest, ZoomScaleIsComputedInDoublePrecision) {
-    MouseMode = MouseModeZoom;
+    viewer.mouseMode = MouseModeZoom;
     drag(0, 0, 0, 3);
     ASSERT_EQ(platform.projections.size(), 3u);
     EXPECT_EQ(platform.projections[0][0], static_cast<float>(1.0 - 0.005 * 3));

@@ -53,8 +53,8 @@ TEST_F(PanelLayoutTest, NoControlOverlapsAnotherAtAnyBoneCountOrNameLength) {
             SCOPED_TRACE(std::to_string(bones) + " bones, " + name);
             resetModelState();
             if (bones > 0) loadBones(bones);
-            shownModelName = name;
-            auto panel = buildControlPanel(noQuit);
+            viewer.shownModelName = name;
+            auto panel = buildControlPanel(viewer, noQuit);
             const auto drawn = layOut(*panel);
             const PanelDrawer::Drawn* frame = nullptr;
             for (const auto& item : drawn) {

@@ -8,6 +8,7 @@
 
 #include "archive_builder.h"
 #include "console/console.h"
+#include "document/document.h"
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "shell/shell_platform.h"
@@ -69,28 +70,12 @@ class RecordingPlatform : public ShellPlatform {
 constexpr int kMainWindow = 11, kSideWindow = 12, kUpWindow = 13, kModeMenu = 21;
 
 // A fresh viewer state over a model of `bones` bones, all hung below the root, each with a small
-// shaded triangle, loaded through the skeleton loader.
+// shaded triangle, loaded as the viewer loads an archive.
 class ShellTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        resetModelState();
-        MouseMode = MouseModeRotation;
-        mainWindow = kMainWindow;
-        sideWindow = kSideWindow;
-        upWindow = kUpWindow;
-        mouseModeMenu = kModeMenu;
-        lastMouseX = lastMouseY = 0.0f;
-        controlPanel = nullptr;
-        rootGroup = modeGroup = nullptr;
-        shellPlatform = &platform;
-        editHistory.clear();
-        partCheckboxes.clear();
-    }
-    void TearDown() override {
-        shellPlatform = nullptr;
-        showModel(nullptr);
-        controlPanel = nullptr;
-        rootGroup = modeGroup = nullptr;
+        viewer.windows = {kMainWindow, kSideWindow, kUpWindow, kModeMenu};
+        viewer.platform = &platform;
     }
 
     void loadBones(int bones) {
@@ -109,24 +94,21 @@ class ShellTest : public ::testing::Test {
             skeleton.bones.push_back(bone);
             angles.angles.push_back(0);
         }
-        const auto bytes = archive_builder::buildModelArchive(skeleton, angles);
-        auto loaded = std::make_unique<Model>();
-        {
-            ConsoleCapture progressLines;
-            loaded->parseSkeleton(bytes.data(), bytes.size());
-        }
-        showModel(std::move(loaded));
-        ASSERT_EQ(boneIndexList.size(), static_cast<size_t>(bones));
+        showDocument(viewer,
+                     documentFromBytes(Source::file("bones.bin"),
+                                       archive_builder::buildModelArchive(skeleton, angles)));
+        ASSERT_EQ(viewer.boneIndices().size(), static_cast<size_t>(bones));
     }
 
     BoneNode& bone(int id) {
-        BoneNode* found = test_support::findBone(*rootNode, id);
+        BoneNode* found = test_support::findBone(viewer.root(), id);
         EXPECT_NE(found, nullptr);
         return *found;
     }
 
     // An empty model shown, as at start-up before the archive loads.
-    void resetModelState() { showModel(std::make_unique<Model>()); }
+    void resetModelState() { showDocument(viewer, emptyDocument()); }
 
     RecordingPlatform platform;
+    ViewerState viewer;
 };
