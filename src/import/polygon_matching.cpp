@@ -1,6 +1,7 @@
 #include "import/polygon_matching.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "import/least_cost_assignment.h"
@@ -41,6 +42,8 @@ struct PairValue {
 constexpr int64_t kScoreStep = int64_t{1} << 40;  // above any sum of distances in a group
 constexpr int64_t kUnassigned = (kBestFitScore + 1) * kScoreStep;
 constexpr int64_t kRefused = int64_t{1} << 56;
+// How often a group's quads may turn a disagreeing half away before a quad is given up.
+constexpr size_t kMaxDisagreements = 8;
 
 // A quad's two diagonals by the halves they make: its own first (the viewer fans from
 // corner 0, so its halves leave out corners 3 and 1), then the other.
@@ -87,6 +90,30 @@ class Matcher {
         }
     }
 
+    // Takes a polygon that came back as it was, alone in its group: true when the group is that.
+    bool takeAsItWas(const std::vector<uint32_t>& group) {
+        const PolygonFit& first = fits_[group[0]];
+        const BlockPolygon& polygon = polygons_[first.polygon];
+        if (polygon.cornerCount == 3) {
+            if (group.size() != 1) return false;
+        } else {
+            if (group.size() != 2 || fits_[group[1]].polygon != first.polygon) return false;
+            const PolygonFit& second = fits_[group[1]];
+            const int a = first.bestHalf(), b = second.bestHalf();
+            // Any other pair of halves of a quad whose corners are apart fits worse.
+            if (first.score[a] != kBestFitScore || second.score[b] != kBestFitScore ||
+                (a + 2) % 4 != b || polygon.degenerate()) {
+                return false;
+            }
+        }
+        for (uint32_t f : group) {
+            const PolygonFit& fit = fits_[f];
+            const int h = fit.bestHalf();
+            chosen.push_back({fit.score[h], f, fit.triangle, fit.polygon, fit.map[h]});
+        }
+        return true;
+    }
+
     // Assigns the group's triangles to its polygons as a whole, for the most score, then the
     // least distance; false, with nothing taken, when the group is too large for that.
     bool assign(const std::vector<uint32_t>& group) {
@@ -124,6 +151,25 @@ class Matcher {
         return d;
     }
 
+    // Two halves make one quad when they put its diagonal's corners at one place, or when each
+    // is its triangle's best fit (which the quad took before, the edited half winning).
+    bool halvesAgree(const PolygonFit& a, int halfA, const PolygonFit& b, int halfB) const {
+        if (a.bestHalf() == halfA && b.bestHalf() == halfB) return true;
+        const PartTriangle &ta = triangles_[a.triangle], &tb = triangles_[b.triangle];
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j) {
+                if (a.map[halfA].corner[i] != b.map[halfB].corner[j]) continue;
+                for (int axis = 0; axis < 3; ++axis) {
+                    if (!(std::fabs(ta.position[i][axis] - tb.position[j][axis]) <=
+                          kPositionSlack)) {
+                        return false;
+                    }
+                }
+            }
+        }
+        return true;
+    }
+
     // The diagonal whose two halves the quad's fits fill best, its own on equal terms.
     int diagonalOf(const std::vector<size_t>& fitsOfQuad) {
         PairValue best[2];
@@ -133,6 +179,11 @@ class Matcher {
             for (size_t a = 0; a <= fitsOfQuad.size(); ++a) {
                 for (size_t b = 0; b <= fitsOfQuad.size(); ++b) {
                     if (a == b && a < fitsOfQuad.size()) continue;
+                    if (a < fitsOfQuad.size() && b < fitsOfQuad.size() &&
+                        !halvesAgree(fits_[group_[fitsOfQuad[a]]], first,
+                                     fits_[group_[fitsOfQuad[b]]], second)) {
+                        continue;
+                    }
                     PairValue v;
                     if (a < fitsOfQuad.size()) add(v, fitsOfQuad[a], first);
                     if (b < fitsOfQuad.size()) add(v, fitsOfQuad[b], second);
@@ -156,13 +207,14 @@ class Matcher {
         distances_.assign(4 * group.size(), -1);
         // The slots: one for a triangle, the halves of the chosen diagonal for a quad.
         std::sort(polygonsHere_.begin(), polygonsHere_.end());
-        std::vector<size_t> byPolygon(group.size());
+        std::vector<size_t>& byPolygon = byPolygon_;
+        byPolygon.resize(group.size());
         std::iota(byPolygon.begin(), byPolygon.end(), size_t{0});
         std::stable_sort(byPolygon.begin(), byPolygon.end(), [&](size_t a, size_t b) {
             return fits_[group[a]].polygon < fits_[group[b]].polygon;
         });
         slots_.clear();
-        std::vector<size_t> fitsOfQuad;
+        std::vector<size_t>& fitsOfQuad = fitsOfQuad_;
         for (size_t i = 0, p = 0; p < polygonsHere_.size(); ++p) {
             const uint32_t polygon = polygonsHere_[p];
             fitsOfQuad.clear();
@@ -195,35 +247,56 @@ class Matcher {
                     (kBestFitScore + 1 - score) * kScoreStep + distance(g, slots_[s].half);
             }
         }
-        // Half a quad keeps nothing: its slots go and the triangles are assigned again.
+        // Half a quad keeps nothing: its slots go and the triangles are assigned again. Halves
+        // that disagree lose the later of the two, a bounded number of times before the quad.
+        size_t disagreements = 0;
         for (;;) {
             const std::vector<size_t>& columnOf = solver_.solve(rows, columns, cost_);
-            bool halfQuad = false;
-            for (size_t s = 0; s + 1 < slots_.size(); ++s) {
-                if (slots_[s].polygon != slots_[s + 1].polygon) continue;
-                const bool a = taken(columnOf, s), b = taken(columnOf, s + 1);
-                if (a != b) {
-                    halfQuad = true;
-                    for (size_t r = 0; r < rows; ++r) {
-                        cost_[r * columns + s] = cost_[r * columns + s + 1] = kRefused;
-                    }
-                }
-            }
-            if (halfQuad) continue;
+            std::vector<int32_t>& fitIn = fitIn_;
+            fitIn.assign(slots_.size(), -1);
             for (size_t g = 0; g < group.size(); ++g) {
                 const PolygonFit& fit = fits_[group[g]];
                 const size_t s = columnOf[static_cast<size_t>(rowOf_[fit.triangle])];
-                if (s >= slots_.size() || slots_[s].polygon != fit.polygon) continue;
-                const int half = slots_[s].half;
-                chosen.push_back(
-                    {fit.score[half], group[g], fit.triangle, fit.polygon, fit.map[half]});
+                if (s < slots_.size() && slots_[s].polygon == fit.polygon) {
+                    fitIn[s] = static_cast<int32_t>(g);
+                }
+            }
+            bool again = false;
+            for (size_t s = 0; s + 1 < slots_.size(); ++s) {
+                if (slots_[s].polygon != slots_[s + 1].polygon) continue;
+                const int32_t a = fitIn[s], b = fitIn[s + 1];
+                if (a >= 0 && b >= 0) {
+                    const PolygonFit &fa = fits_[group[a]], &fb = fits_[group[b]];
+                    if (halvesAgree(fa, slots_[s].half, fb, slots_[s + 1].half)) continue;
+                    if (++disagreements <= kMaxDisagreements) {
+                        const bool dropB = visitedBefore(choiceOf(a, slots_[s].half),
+                                                         choiceOf(b, slots_[s + 1].half));
+                        const size_t slot = dropB ? s + 1 : s;
+                        const uint32_t triangle = dropB ? fb.triangle : fa.triangle;
+                        cost_[static_cast<size_t>(rowOf_[triangle]) * columns + slot] = kRefused;
+                        again = true;
+                        continue;
+                    }
+                } else if (a < 0 && b < 0) {
+                    continue;
+                }
+                again = true;
+                for (size_t r = 0; r < rows; ++r) {
+                    cost_[r * columns + s] = cost_[r * columns + s + 1] = kRefused;
+                }
+            }
+            if (again) continue;
+            for (size_t s = 0; s < slots_.size(); ++s) {
+                if (fitIn[s] >= 0) chosen.push_back(choiceOf(fitIn[s], slots_[s].half));
             }
             return;
         }
     }
 
-    static bool taken(const std::vector<size_t>& columnOf, size_t slot) {
-        return std::find(columnOf.begin(), columnOf.end(), slot) != columnOf.end();
+    Choice choiceOf(int32_t groupFit, int half) const {
+        const uint32_t f = group_[static_cast<size_t>(groupFit)];
+        const PolygonFit& fit = fits_[f];
+        return {fit.score[half], f, fit.triangle, fit.polygon, fit.map[half]};
     }
 
     const std::vector<BlockPolygon>& polygons_;
@@ -236,13 +309,19 @@ class Matcher {
     std::vector<int32_t> rowOf_, slotsOf_;
     std::vector<uint32_t> rows_, polygonsHere_, group_;
     std::vector<Slot> slots_;
+    std::vector<size_t> byPolygon_, fitsOfQuad_;
+    std::vector<int32_t> fitIn_;
     std::vector<int64_t> distances_, cost_;
     LeastCostAssignment solver_;
 };
 
-// The fits by group: fits that share a triangle or a polygon, however far, are one group.
-std::vector<std::vector<uint32_t>> groupsOf(const std::vector<PolygonFit>& fits, size_t triangles,
-                                            size_t polygons) {
+// The fits by group: fits that share a triangle or a polygon, however far, are one group. The
+// fits of group g are order[start[g]] up to order[start[g + 1]], in their own order.
+struct FitGroups {
+    std::vector<uint32_t> order, start;
+};
+
+FitGroups groupsOf(const std::vector<PolygonFit>& fits, size_t triangles, size_t polygons) {
     std::vector<uint32_t> parent(triangles + polygons);
     std::iota(parent.begin(), parent.end(), uint32_t{0});
     auto root = [&parent](uint32_t n) {
@@ -253,17 +332,24 @@ std::vector<std::vector<uint32_t>> groupsOf(const std::vector<PolygonFit>& fits,
         const uint32_t a = root(f.triangle), b = root(static_cast<uint32_t>(triangles + f.polygon));
         if (a != b) parent[std::max(a, b)] = std::min(a, b);
     }
-    std::vector<int32_t> groupOf(parent.size(), -1);
-    std::vector<std::vector<uint32_t>> groups;
+    // Groups numbered as their first fits come, then the fits sorted by group.
+    std::vector<uint32_t> groupOf(parent.size(), UINT32_MAX), fitGroup(fits.size());
+    FitGroups out;
+    out.start.push_back(0);
     for (uint32_t f = 0; f < fits.size(); ++f) {
-        const uint32_t r = root(fits[f].triangle);
-        if (groupOf[r] < 0) {
-            groupOf[r] = static_cast<int32_t>(groups.size());
-            groups.emplace_back();
+        uint32_t& g = groupOf[root(fits[f].triangle)];
+        if (g == UINT32_MAX) {
+            g = static_cast<uint32_t>(out.start.size() - 1);
+            out.start.push_back(0);
         }
-        groups[static_cast<size_t>(groupOf[r])].push_back(f);
+        fitGroup[f] = g;
+        ++out.start[g + 1];
     }
-    return groups;
+    for (size_t g = 1; g < out.start.size(); ++g) out.start[g] += out.start[g - 1];
+    std::vector<uint32_t> next(out.start.begin(), out.start.end() - 1);
+    out.order.resize(fits.size());
+    for (uint32_t f = 0; f < fits.size(); ++f) out.order[next[fitGroup[f]]++] = f;
+    return out;
 }
 
 }  // namespace
@@ -272,8 +358,12 @@ PartMatching matchPart(const std::vector<BlockPolygon>& polygons,
                        const std::vector<PartTriangle>& triangles) {
     const std::vector<PolygonFit> fits = findFits(polygons, triangles);
     Matcher matcher(polygons, triangles, fits);
-    for (const std::vector<uint32_t>& group : groupsOf(fits, triangles.size(), polygons.size())) {
-        if (!matcher.assign(group)) matcher.takeGreedily(group);
+    const FitGroups groups = groupsOf(fits, triangles.size(), polygons.size());
+    std::vector<uint32_t> group;
+    for (size_t g = 0; g + 1 < groups.start.size(); ++g) {
+        group.assign(groups.order.begin() + groups.start[g],
+                     groups.order.begin() + groups.start[g + 1]);
+        if (!matcher.takeAsItWas(group) && !matcher.assign(group)) matcher.takeGreedily(group);
     }
     std::vector<Choice>& chosen = matcher.chosen;
     std::sort(chosen.begin(), chosen.end(), visitedBefore);
