@@ -43,7 +43,10 @@ constexpr int64_t kScoreStep = int64_t{1} << 40;  // above any sum of distances 
 constexpr int64_t kUnassigned = (kBestFitScore + 1) * kScoreStep;
 constexpr int64_t kRefused = int64_t{1} << 56;
 // How often a group's quads may turn a disagreeing half away before a quad is given up.
-constexpr size_t kMaxDisagreements = 8;
+constexpr size_t kMaxDisagreements = 2;
+// Assignments tried for one group before it is matched one fit at a time: each costs up to
+// kMaxAssignedGroup² × 2 kMaxAssignedGroup steps.
+constexpr size_t kMaxSolves = 4;
 
 // A quad's two diagonals by the halves they make: its own first (the viewer fans from
 // corner 0, so its halves leave out corners 3 and 1), then the other.
@@ -115,7 +118,8 @@ class Matcher {
     }
 
     // Assigns the group's triangles to its polygons as a whole, for the most score, then the
-    // least distance; false, with nothing taken, when the group is too large for that.
+    // least distance; false, with nothing taken, when the group is too large for that or takes
+    // too many tries.
     bool assign(const std::vector<uint32_t>& group) {
         rows_.clear();
         polygonsHere_.clear();
@@ -133,10 +137,10 @@ class Matcher {
         size_t slotCount = 0;
         for (uint32_t p : polygonsHere_) slotCount += polygons_[p].cornerCount == 4 ? 2 : 1;
         const bool small = rows_.size() <= kMaxAssignedGroup && slotCount <= kMaxAssignedGroup;
-        if (small) solve(group);
+        const bool solved = small && solve(group);
         for (uint32_t t : rows_) rowOf_[t] = -1;
         for (uint32_t p : polygonsHere_) slotsOf_[p] = -1;
-        return small;
+        return solved;
     }
 
     std::vector<Choice> chosen;
@@ -202,7 +206,7 @@ class Matcher {
         v.distance += distance(groupFit, half);
     }
 
-    void solve(const std::vector<uint32_t>& group) {
+    bool solve(const std::vector<uint32_t>& group) {
         group_ = group;
         distances_.assign(4 * group.size(), -1);
         // The slots: one for a triangle, the halves of the chosen diagonal for a quad.
@@ -250,7 +254,7 @@ class Matcher {
         // Half a quad keeps nothing: its slots go and the triangles are assigned again. Halves
         // that disagree lose the later of the two, a bounded number of times before the quad.
         size_t disagreements = 0;
-        for (;;) {
+        for (size_t solves = 0; solves < kMaxSolves; ++solves) {
             const std::vector<size_t>& columnOf = solver_.solve(rows, columns, cost_);
             std::vector<int32_t>& fitIn = fitIn_;
             fitIn.assign(slots_.size(), -1);
@@ -289,8 +293,9 @@ class Matcher {
             for (size_t s = 0; s < slots_.size(); ++s) {
                 if (fitIn[s] >= 0) chosen.push_back(choiceOf(fitIn[s], slots_[s].half));
             }
-            return;
+            return true;
         }
+        return false;
     }
 
     Choice choiceOf(int32_t groupFit, int half) const {
