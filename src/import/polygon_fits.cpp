@@ -43,6 +43,8 @@ const CornerMap kQuadMaps[] = {
     {{0, 1, 2}}, {{1, 2, 3}}, {{2, 3, 0}}, {{3, 0, 1}}, {{0, 1, 3}}, {{1, 2, 0}},
     {{2, 3, 1}}, {{3, 0, 2}}, {{0, 2, 3}}, {{1, 3, 0}}, {{2, 0, 1}}, {{3, 1, 2}},
 };
+// The corner each of those leaves out.
+const uint8_t kQuadMapHalf[] = {3, 0, 1, 2, 2, 3, 0, 1, 1, 2, 3, 0};
 
 // Which of a triangle's corners sit where a polygon's do (bit 0) and look as they do (bit 1).
 struct Agreement {
@@ -84,7 +86,7 @@ bool fit(const PartTriangle& triangle, const BlockPolygon& polygon, PolygonFit& 
     bool any = false;
     for (uint8_t m = 0; m < (quad ? 12u : 3u); ++m) {
         const int s = score(agree, maps[m]);
-        const int half = quad ? leftOut(cornerSet(maps[m])) : 0;
+        const int half = quad ? kQuadMapHalf[m] : 0;
         if (s > out.score[half]) {
             out.score[half] = s;
             out.map[half] = maps[m];
@@ -126,6 +128,7 @@ std::vector<PolygonFit> findFits(const std::vector<BlockPolygon>& polygons,
     std::sort(byPlace.begin(), byPlace.end());
 
     std::vector<PolygonFit> fits;
+    fits.reserve(triangles.size());
     std::vector<uint32_t> near;
     for (uint32_t t = 0; t < triangles.size(); ++t) {
         const PartTriangle& triangle = triangles[t];
