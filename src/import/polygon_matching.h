@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -33,9 +34,15 @@ constexpr double kPositionSlack = 0.5;
 constexpr double kTexCoordSlack = 0.5;
 constexpr double kColourSlack = 1.0;
 
+// Past this many triangles or polygon halves in one group of fits, the group is matched by
+// taking the best fits one by one, so that a file made to tie everything together stays cheap.
+constexpr size_t kMaxAssignedGroup = 32;
+
 // Matches the part's triangles to its polygons: a triangle is a polygon's (or one half of a
 // quad's, on either diagonal) when its corners sit where the polygon's do, or, for the corners
 // that moved, carry the same texture coordinate or colour, with at least one corner in place
-// (two when only positions match). The best fits are taken first.
+// (two when only positions match). Triangles and polygons that fit each other, however far
+// apart, are assigned as one group: each quad takes the diagonal its fits fill best, and the
+// triangles go to the polygons for the best total fit, then the least total distance.
 PartMatching matchPart(const std::vector<BlockPolygon>& polygons,
                        const std::vector<PartTriangle>& triangles);

@@ -379,4 +379,114 @@ TEST_F(ModelImportTest, WhatTheArchiveCannotHoldIsRefusedWithOneLine) {
     EXPECT_TRUE(result.archive.empty());
 }
 
+// A cube of six quads, each corner shared by three, every face its own copy of one colour or
+// of one texture square. Each corner is the first (on the diagonal the viewer fans along) of
+// some of its quads and not of others.
+ab::Bytes buildCube(bool textured) {
+    ab::MeshBlock m;
+    for (int i = 0; i < 8; ++i) {
+        m.vertices.push_back(
+            {int16_t(i & 1 ? 100 : 0), int16_t(i & 2 ? -100 : 0), int16_t(i & 4 ? -100 : 0), 0});
+    }
+    const int outlines[6][4] = {{0, 1, 3, 2}, {4, 6, 7, 5}, {0, 4, 5, 1},
+                                {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 5, 7, 3}};
+    for (const auto& o : outlines) {
+        // The records hold a quad's corners as 0, 1, 3, 2 of its outline.
+        const std::array<uint16_t, 4> v{ab::vref(o[0]), ab::vref(o[1]), ab::vref(o[3]),
+                                        ab::vref(o[2])};
+        const ab::RGB c{200, 100, 50};
+        if (textured) {
+            m.texturedQuads.push_back(
+                {v, {ab::UV{0, 0}, ab::UV{40, 0}, ab::UV{0, 40}, ab::UV{40, 40}}, 3});
+        } else {
+            m.shadedQuads.push_back({v, {c, c, c, c}});
+        }
+    }
+    ab::Skeleton skeleton;
+    skeleton.bones.push_back({});
+    skeleton.bones[0].mesh = m;
+    return ab::buildModelArchive(skeleton, ab::AngleTable{0, {0, 0, 0}});
+}
+
+// Every copy of the cube's corner moved by 7 along x, as another tool moves a vertex.
+tinygltf::Model movedCorner(tinygltf::Model doc, bool textured, int corner) {
+    Corners c = cornersOf(doc, 1, textured);
+    const float at[3] = {corner & 1 ? 100.0f : 0, corner & 2 ? -100.0f : 0,
+                         corner & 4 ? -100.0f : 0};
+    for (size_t k = 0; k < c.count(); ++k) {
+        if (std::equal(at, at + 3, c.position(k))) c.position(k)[0] += 7;
+    }
+    writeBack(doc, c);
+    return doc;
+}
+
+TEST_F(ModelImportTest, AMovedCornerKeepsEveryQuadWithItsVertexMovedInPlace) {
+    for (bool textured : {false, true}) {
+        const ab::Bytes cube = buildCube(textured);
+        const tinygltf::Model doc = exported(cube, ".glb");
+        const Archive archive = parseArchive(cube);
+        const size_t vertices = archive.blocks[0].start + 4;
+        for (int corner = 0; corner < 8; ++corner) {
+            ASSERT_EQ(import(movedCorner(doc, textured, corner), cube), "");
+            // Only the vertex's x changes: 0 becomes 7, 100 becomes 107.
+            EXPECT_EQ(differences(cube, result.archive), std::vector<size_t>{vertices + 8 * corner})
+                << "textured " << textured << ", corner " << corner;
+            EXPECT_EQ(result.archive[vertices + 8 * corner], corner & 1 ? 107 : 7);
+            EXPECT_EQ(result.editedParts, 1u);
+        }
+    }
+}
+
+// The file's triangles in the opposite order, each with its corners turned: the same archive.
+TEST_F(ModelImportTest, TheMatchingDoesNotDependOnTheFilesOrder) {
+    const ab::Bytes cube = buildCube(false);
+    tinygltf::Model doc = movedCorner(exported(cube, ".glb"), false, 0);
+    ASSERT_EQ(import(doc, cube), "");
+    const ab::Bytes inOrder = result.archive;
+    Corners c = cornersOf(doc, 1, false);
+    Corners turned = c;
+    const size_t triangles = c.count() / 3;
+    for (size_t t = 0; t < triangles; ++t) {
+        for (size_t k = 0; k < 3; ++k) {
+            const size_t from = 3 * (triangles - 1 - t) + (k + 1) % 3, to = 3 * t + k;
+            std::copy_n(c.position(from), 3, turned.position(to));
+            std::copy_n(c.attribute(from), 3, turned.attribute(to));
+        }
+    }
+    writeBack(doc, turned);
+    ASSERT_EQ(import(doc, cube), "");
+    EXPECT_TRUE(result.archive == inOrder);
+}
+
+// One half of the first quad turned over: its corners 0 and 1 trade places, so that the two
+// halves no longer meet on the diagonal. The quad cannot show both, so its two halves come
+// back as triangles of their own, as the file has them.
+TEST_F(ModelImportTest, HalvesThatDoNotMeetOnTheDiagonalAreNoQuad) {
+    const ab::Bytes cube = buildCube(false);
+    tinygltf::Model doc = exported(cube, ".glb");
+    Corners c = cornersOf(doc, 1, false);
+    std::swap_ranges(c.position(0), c.position(0) + 3, c.position(1));
+    writeBack(doc, c);
+    ASSERT_EQ(import(doc, cube), "");
+    const Archive after = parseArchive(result.archive);
+    const MeshBlock& block = after.blocks[0];
+    EXPECT_EQ(block.layout.vertexCount, 8u);
+    EXPECT_EQ(block.layout.groups[2].count, 2u);
+    EXPECT_EQ(block.layout.groups[3].count, 5u);
+    Model back;
+    loadModelFromBytes(back, result.archive.data(), result.archive.size(), true);
+    const PartMesh& part = *back.partList()[0];
+    ASSERT_EQ(part.polygonCount(), 7u);
+    // The turned half and the other, first in the part, in the viewer's winding.
+    const float expected[2][3][3] = {{{100, -100, 0}, {100, 0, 0}, {0, 0, 0}},
+                                     {{0, 0, 0}, {100, -100, 0}, {0, -100, 0}}};
+    for (size_t t = 0; t < 2; ++t) {
+        const PolygonView added = part.polygon(t);
+        for (size_t k = 0; k < 3; ++k) {
+            const float* e = expected[t][k];
+            EXPECT_EQ(added.position(k), Vec3(e[0], e[1], e[2])) << t << " " << k;
+        }
+    }
+}
+
 }  // namespace
