@@ -193,10 +193,10 @@ TEST_F(CommandLine, EveryModeIsRegisteredAndTakesQuiet) {
         options.push_back(mode.option);
         EXPECT_NE(usageLine(modeUsage(mode)).find(" [--quiet]"), std::string::npos) << mode.option;
     }
-    EXPECT_EQ(options, (std::vector<std::string>{"--export", "--render", "--texture",
-                                                 "--import-pose", "--import-model", "--info",
-                                                 "--extract-textures", "--replace-textures",
-                                                 "--scan", "--extract", "--patch-image"}));
+    EXPECT_EQ(options, (std::vector<std::string>{
+                           "--export", "--render", "--texture", "--import-pose", "--import-model",
+                           "--info", "--diff", "--extract-textures", "--replace-textures", "--scan",
+                           "--extract", "--patch-image"}));
     const RunResult extracted = run({"--extract-textures", "--quiet", at("tex/"), at("demo.bin")});
     EXPECT_EQ(extracted.status, 0);
     EXPECT_EQ(extracted.console, "");
