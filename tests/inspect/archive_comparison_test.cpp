@@ -10,6 +10,7 @@
 #include "document/document.h"
 #include "inspect/comparison_json.h"
 #include "inspect/comparison_text.h"
+#include "inspect/sequence_alignment.h"
 
 namespace {
 
@@ -234,6 +235,32 @@ TEST(ArchiveComparison, MovedEntriesAreTheSameWithBothOffsets) {
     EXPECT_EQ(comparisonJson(removed)["entries"][4].dump(),
               R"({"index":4,"change":"removed","offsetA":)" +
                   std::to_string(*removed.entries[4].offsetA) + R"(,"offsetB":null})");
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::pair<size_t, size_t>> aligned(
+    const std::string& a, const std::string& b,
+    size_t cells = AlignmentBudget::kCellsPerComparison) {
+    AlignmentBudget budget;
+    budget.cellsLeft = cells;
+    return alignEqualItems(
+        a.size(), b.size(), [&](size_t i, size_t j) { return a[i] == b[j]; }, budget);
+}
+
+using Pairs = std::vector<std::pair<size_t, size_t>>;
+
+// A longest common subsequence between the equal ends; past the budget, index against index.
+TEST(SequenceAlignment, LongestCommonRunThenIndexMatching) {
+    // x and y at the ends, b d a b between them.
+    EXPECT_EQ(aligned("xabcbdaby", "xbdcabay"),
+              (Pairs{{0, 0}, {2, 1}, {5, 2}, {6, 4}, {7, 5}, {8, 7}}));
+    EXPECT_EQ(aligned("abc", "abc"), (Pairs{{0, 0}, {1, 1}, {2, 2}}));
+    EXPECT_EQ(aligned("", "abc"), Pairs{});
+    EXPECT_EQ(aligned("qabcz", "abcqz", 0), (Pairs{{4, 4}}));  // only the equal tail
+    EXPECT_EQ(aligned("qbcz", "abcz", 0), (Pairs{{1, 1}, {2, 2}, {3, 3}}));
 }
 
 }  // namespace
