@@ -51,6 +51,9 @@ int modelImport(const uint8_t* data, size_t size);
 int discImage(const uint8_t* data, size_t size);
 // A CUE sheet's text, parsed beside "disc.bin"; a sheet parsed and written again parses alike.
 int cueSheet(const uint8_t* data, size_t size);
+// A whole archive compared with itself, and with its export brought back by the model import
+// where both succeed: neither shows a difference.
+int archiveDiff(const uint8_t* data, size_t size);
 
 // The input of textureReplace that puts png back as entry<entry>-palette<palette>.png.
 std::vector<uint8_t> textureReplaceInput(uint8_t entry, uint8_t palette,

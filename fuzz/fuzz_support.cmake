@@ -10,9 +10,10 @@ set(VELDRAXIS_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
 add_library(fuzz_entry_points STATIC ${VELDRAXIS_FUZZ_DIR}/entry_points.cpp
                                      ${VELDRAXIS_FUZZ_DIR}/disc_entry_points.cpp
                                      ${VELDRAXIS_FUZZ_DIR}/seed_inputs.cpp
-                                     ${VELDRAXIS_FUZZ_DIR}/disc_seed_inputs.cpp)
+                                     ${VELDRAXIS_FUZZ_DIR}/disc_seed_inputs.cpp
+                                     ${VELDRAXIS_FUZZ_DIR}/diff_entry_point.cpp)
 target_include_directories(fuzz_entry_points PUBLIC ${VELDRAXIS_FUZZ_DIR})
-target_link_libraries(fuzz_entry_points PUBLIC veldraxis_import veldraxis_export veldraxis_disc veldraxis_core
+target_link_libraries(fuzz_entry_points PUBLIC veldraxis_inspect veldraxis_import veldraxis_export veldraxis_disc veldraxis_core
                       veldraxis_texture_io archive_builder)
 
 # Regenerates fuzz/corpus: fuzz_seed_generator <repo>/fuzz/corpus

@@ -23,8 +23,8 @@ bool writeAll(const std::filesystem::path& folder,
     return true;
 }
 
-// The texture scan reads whole archives, so it shares the skeleton archive's seeds: one copy,
-// reached through a link (a link already there is kept).
+// The texture scan and the comparison read whole archives, so they share the skeleton archive's
+// seeds: one copy, reached through a link (a link already there is kept).
 bool linkSharedSeeds(const std::filesystem::path& link) {
     std::error_code error;
     if (std::filesystem::is_symlink(link, error)) return true;
@@ -53,12 +53,12 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     const auto poses = seed_inputs::poseSeeds();  // loads the pose tree, which prints its bones
     const auto gltfs = seed_inputs::gltfSeeds();
-    const bool ok = writeAll(root / "skeleton_archive", archives) &&
-                    linkSharedSeeds(root / "texture_scan") && writeAll(root / "tim_entry", tims) &&
-                    writeAll(root / "texture_replace", replacements) &&
-                    writeAll(root / "pose_file", poses) && writeAll(root / "gltf_import", gltfs) &&
-                    writeAll(root / "model_import", gltfs) &&
-                    writeAll(root / "disc_image", seed_inputs::discImageSeeds()) &&
-                    writeAll(root / "cue_sheet", seed_inputs::cueSheetSeeds());
+    const bool ok =
+        writeAll(root / "skeleton_archive", archives) && linkSharedSeeds(root / "texture_scan") &&
+        linkSharedSeeds(root / "archive_diff") && writeAll(root / "tim_entry", tims) &&
+        writeAll(root / "texture_replace", replacements) && writeAll(root / "pose_file", poses) &&
+        writeAll(root / "gltf_import", gltfs) && writeAll(root / "model_import", gltfs) &&
+        writeAll(root / "disc_image", seed_inputs::discImageSeeds()) &&
+        writeAll(root / "cue_sheet", seed_inputs::cueSheetSeeds());
     return ok ? 0 : 1;
 }

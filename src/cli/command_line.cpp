@@ -13,7 +13,9 @@ namespace {
 
 constexpr const char* kExitStatuses =
     "Exit status: 0 done; 1 a file could not be read or written, or a result would be empty "
-    "(one line on standard error for each); 2 a usage error, nothing written.";
+    "(one line on standard error for each); 2 a usage error, nothing written. --diff alone: 0 "
+    "the same, 1 different, 2 trouble (a usage error, an archive that cannot be read, a picture "
+    "that cannot be written).";
 
 // Words wrapped at width columns, each line indented.
 std::string wrapped(const std::string& text, size_t indent, size_t width = 79) {

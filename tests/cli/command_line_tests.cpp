@@ -185,6 +185,57 @@ TEST_F(CommandLine, BatchesWriteEveryGoodArchiveIntoTheFolder) {
     EXPECT_TRUE(fs::exists(at("models/demo.gltf")));
 }
 
+// --diff: 0 the same, 1 different, 2 trouble; --quiet prints nothing at all.
+TEST_F(CommandLine, DiffStatusesAreThoseOfCmp) {
+    std::string edited(reinterpret_cast<const char*>(demoArchiveData()), demoArchiveSize());
+    edited[edited.size() - 1] ^= 1;
+    write("edited.bin", edited);
+    fs::copy(at("demo.bin"), at("copy.bin"));
+    fs::create_hard_link(at("demo.bin"), at("demo-link.png"));
+    auto diff = [](const std::vector<std::string>& args, std::string& out) {
+        testing::internal::CaptureStdout();
+        const RunResult result = run(args);
+        out = testing::internal::GetCapturedStdout();
+        return result;
+    };
+    std::string out;
+    EXPECT_EQ(diff({"--diff", at("demo.bin"), at("copy.bin")}, out).status, 0);
+    EXPECT_EQ(out, at("demo.bin") + " and " + at("copy.bin") + " are the same: 12464 bytes\n");
+    const RunResult quiet = diff({"--diff", "--quiet", at("demo.bin"), at("edited.bin")}, out);
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_EQ(out + quiet.console, "");
+    EXPECT_EQ(diff({"--diff", "--json", at("demo.bin"), at("edited.bin")}, out).status, 1);
+    const nlohmann::json document = nlohmann::json::parse(out);
+    EXPECT_EQ(document["same"], false);
+    EXPECT_EQ(document["bytes"]["differing"], 1);
+    EXPECT_EQ(document["unreadBytesChanged"], 1);  // the last entry is never read
+
+    const RunResult missing = diff({"--diff", "--quiet", at("demo.bin"), at("missing.bin")}, out);
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.console, at("missing.bin") + ": No such file or directory\n");
+
+    const std::string mode = "veldraxis-viewer --diff: ";
+    const struct {
+        std::vector<std::string> args;
+        std::string line;
+    } usage[] = {
+        {{"--diff", at("demo.bin")}, mode + "B is required"},
+        {{"--diff", "-", "-"}, mode + "A and B cannot both be standard input"},
+        {{"--diff", "a", "b", "c"}, mode + "The following argument was not expected: c"},
+        {{"--diff", at("demo.bin"), at("copy.bin"), "--picture", at("d.jpg")},
+         mode + at("d.jpg") + ": the picture must end in .png"},
+        {{"--diff", at("demo.bin"), at("copy.bin"), "--picture", at("demo-link.png")},
+         mode + at("demo-link.png") + " is the input " + at("demo.bin") +
+             ": it would be overwritten"},
+    };
+    for (const auto& c : usage) {
+        const RunResult result = diff(c.args, out);
+        EXPECT_EQ(result.status, 2) << c.line;
+        EXPECT_EQ(firstLine(result.console), c.line);
+        EXPECT_EQ(out, "");
+    }
+}
+
 // Every mode file registers itself, in the order --help lists them, and each takes --quiet; the
 // texture modes run no loader, so quiet they print nothing either.
 TEST_F(CommandLine, EveryModeIsRegisteredAndTakesQuiet) {
@@ -193,10 +244,10 @@ TEST_F(CommandLine, EveryModeIsRegisteredAndTakesQuiet) {
         options.push_back(mode.option);
         EXPECT_NE(usageLine(modeUsage(mode)).find(" [--quiet]"), std::string::npos) << mode.option;
     }
-    EXPECT_EQ(options, (std::vector<std::string>{"--export", "--render", "--texture",
-                                                 "--import-pose", "--import-model", "--info",
-                                                 "--extract-textures", "--replace-textures",
-                                                 "--scan", "--extract", "--patch-image"}));
+    EXPECT_EQ(options, (std::vector<std::string>{
+                           "--export", "--render", "--texture", "--import-pose", "--import-model",
+                           "--info", "--diff", "--extract-textures", "--replace-textures", "--scan",
+                           "--extract", "--patch-image"}));
     const RunResult extracted = run({"--extract-textures", "--quiet", at("tex/"), at("demo.bin")});
     EXPECT_EQ(extracted.status, 0);
     EXPECT_EQ(extracted.console, "");

@@ -75,6 +75,10 @@ TEST(FuzzCorpusReplay, GltfImport) {
     EXPECT_GE(replay("gltf_import", fuzz_entry::gltfImport), 3u);
 }
 
+TEST(FuzzCorpusReplay, ArchiveDiff) {
+    EXPECT_GE(replay("archive_diff", fuzz_entry::archiveDiff), 40u);
+}
+
 TEST(FuzzCorpusReplay, ModelImport) {
     EXPECT_GE(replay("model_import", fuzz_entry::modelImport), 3u);
 }
