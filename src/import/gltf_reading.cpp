@@ -3,14 +3,17 @@
 
 #include "import/gltf_reading.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <tiny_gltf.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "import/gltf_buffer_files.h"
 #include "io/byte_order.h"
 #include "io/file_reading.h"
 
@@ -20,6 +23,29 @@ struct Folder {
     std::string path;      // the glTF's folder, ending in '/'
     size_t bytesRead = 0;  // what the files beside it have cost so far
     std::string refused;   // the first file name it asked for and did not get
+    std::string problem;   // why a file in the folder was not read, for the refusal line
+
+    // The JSON, scanned for its buffers' declared sizes when a file is first asked for.
+    const char* json = nullptr;
+    size_t jsonSize = 0;
+    bool scanned = false;
+    std::vector<DeclaredBufferFile> declared;  // a used declaration is taken out
+
+    // The size the next buffer naming path declares, taken out; -1 when none does (an image).
+    int64_t takeDeclaredSize(const std::string& joined) {
+        if (!scanned) declared = declaredBufferFiles(json, jsonSize);
+        scanned = true;
+        for (auto it = declared.begin(); it != declared.end(); ++it) {
+            if (path + it->name != joined) continue;
+            const uint64_t size = it->byteLength;
+            declared.erase(it);
+            return size > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(size);
+        }
+        return -1;
+    }
+    void refuse(const std::string& joined, const std::string& why) {
+        if (problem.empty()) problem = "the file \"" + joined.substr(path.size()) + "\" " + why;
+    }
 };
 
 // A file name a glTF may use: relative, inside its folder, no scheme.
@@ -47,8 +73,11 @@ bool insideFolder(const std::string& joined, const Folder& folder) {
 bool fileExists(const std::string& path, void* user) {
     Folder& folder = *static_cast<Folder*>(user);
     struct stat status;
-    if (insideFolder(path, folder))
-        return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    if (insideFolder(path, folder)) {
+        if (stat(path.c_str(), &status) != 0) return false;
+        if (!S_ISREG(status.st_mode)) folder.refuse(path, "is not a regular file");
+        return S_ISREG(status.st_mode);
+    }
     if (folder.refused.empty() && path.compare(0, folder.path.size(), folder.path) == 0) {
         folder.refused = path.substr(folder.path.size());
     }
@@ -59,6 +88,25 @@ std::string expandPath(const std::string& path, void*) {
     return path;  // no ~ and no variables
 }
 
+// Reads size bytes from the start of the file; false with errno's message.
+bool readExactly(int fd, size_t size, std::vector<unsigned char>& out, std::string& err) {
+    out.resize(size);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, out.data() + done, size - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            err = n < 0 ? std::strerror(errno) : "it ended early";
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A file the glTF names is measured before it is read: a buffer's file must hold the bytes its
+// buffer declares, and only those are read; anything but a regular file is refused unopened
+// for reading (a pipe would wait, a device never end).
 bool readFile(std::vector<unsigned char>* out, std::string* err, const std::string& path,
               void* user) {
     Folder& folder = *static_cast<Folder*>(user);
@@ -66,20 +114,32 @@ bool readFile(std::vector<unsigned char>* out, std::string* err, const std::stri
         *err = "outside the file's folder";
         return false;
     }
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
         *err = std::strerror(errno);
         return false;
     }
-    const BoundedRead read = readUpTo(file, kGltfSizeLimit - folder.bytesRead);
-    std::fclose(file);
-    if (read.error != 0 || read.more) {
-        *err = read.error != 0 ? std::strerror(read.error) : "too large";
-        return false;
+    struct stat status {};
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    const int64_t declared = regular ? folder.takeDeclaredSize(path) : -1;
+    const uint64_t left = kGltfSizeLimit - folder.bytesRead;
+    const auto size = static_cast<uint64_t>(regular ? status.st_size : 0);
+    bool ok = false;
+    if (!regular) {
+        folder.refuse(path, "is not a regular file");
+        *err = "not a regular file";
+    } else if (declared >= 0 && size < static_cast<uint64_t>(declared)) {
+        folder.refuse(path, "holds " + std::to_string(size) + " bytes, fewer than the " +
+                                std::to_string(declared) + " its buffer declares");
+        *err = "too small";
+    } else if ((declared >= 0 ? static_cast<uint64_t>(declared) : size) > left) {
+        *err = "too large";
+    } else {
+        ok = readExactly(fd, declared >= 0 ? static_cast<size_t>(declared) : size, *out, *err);
     }
-    folder.bytesRead += read.bytes.size();
-    out->assign(read.bytes.begin(), read.bytes.end());
-    return true;
+    ::close(fd);
+    if (ok) folder.bytesRead += out->size();
+    return ok;
 }
 
 bool writeNothing(std::string* err, const std::string&, const std::vector<unsigned char>&, void*) {
@@ -138,7 +198,8 @@ std::string firstLine(const std::string& text) {
 std::string parseGltf(const std::vector<uint8_t>& bytes, const std::string& folder,
                       tinygltf::Model& doc) {
     if (bytes.size() > kGltfSizeLimit) return "larger than 512 MiB";
-    Folder where{folder.empty() || folder.back() == '/' ? folder : folder + "/"};
+    Folder where;
+    where.path = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     if (where.path.empty()) where.path = "./";
     tinygltf::TinyGLTF loader;
     loader.SetImageLoader(skipImage, nullptr);
@@ -146,6 +207,12 @@ std::string parseGltf(const std::vector<uint8_t>& bytes, const std::string& fold
     std::string err, warn;
     const bool binary = bytes.size() >= 4 && std::memcmp(bytes.data(), "glTF", 4) == 0;
     if (jsonNestsTooDeep(bytes, binary)) return "its JSON nests deeper than 64 levels";
+    where.json = reinterpret_cast<const char*>(bytes.data());
+    where.jsonSize = bytes.size();
+    if (binary && bytes.size() >= 20) {
+        where.json += 20;
+        where.jsonSize = std::min<size_t>(readLE32(bytes.data() + 12), bytes.size() - 20);
+    }
     bool ok;
     if (binary) {
         ok = loader.LoadBinaryFromMemory(&doc, &err, &warn, bytes.data(),
@@ -156,6 +223,7 @@ std::string parseGltf(const std::vector<uint8_t>& bytes, const std::string& fold
                                         static_cast<unsigned int>(text.size()), where.path);
     }
     if (ok) return "";
+    if (!where.problem.empty()) return where.problem;
     if (!where.refused.empty()) {
         return "it refers to \"" + where.refused +
                "\", which is not a file in its folder (no absolute path, \"..\" or scheme)";
