@@ -1,6 +1,7 @@
 // Poses brought back from glTF files: our own exports, a file whose joint frames another tool
 // turned, an animation taken key by key and between keys, and the refusals.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <tiny_gltf.h>
 #include <unistd.h>
 
@@ -295,6 +296,58 @@ TEST_F(PoseImportTest, RefusesWithOneLineAndWritesNothing) {
         EXPECT_NE(access(c.job.output.c_str(), F_OK), 0) << c.job.input;
     }
     std::remove((dir + "/../veldraxis-outside.bin").c_str());
+}
+
+TEST_F(PoseImportTest, BufferFilesAreMeasuredBeforeTheyAreRead) {
+    const std::string embedded = exportPoses("posed.gltf", {posed()});
+    const std::vector<uint8_t> text = test_support::readWholeFile(embedded);
+    const std::string json(text.begin(), text.end());
+    tinygltf::Model doc;
+    tinygltf::TinyGLTF loader;
+    std::string error, warning;
+    ASSERT_TRUE(loader.LoadASCIIFromFile(&doc, &error, &warning, embedded)) << error;
+    const std::vector<unsigned char>& data = doc.buffers.at(0).data;
+    const size_t uri = json.find("data:application/octet-stream;base64,");
+    ASSERT_NE(uri, std::string::npos);
+    auto naming = [&](const std::string& file) {
+        const std::string path = dir + "/" + file + ".gltf";
+        std::ofstream(path) << json.substr(0, uri) + file + json.substr(json.find('"', uri));
+        return path;
+    };
+    auto write = [&](const std::string& file, size_t size, const std::string& tail) {
+        std::ofstream out(dir + "/" + file, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(size));
+        out << tail;
+    };
+    write("longer.bin", data.size(), "and more");
+    write("short.bin", 100, "");
+    write("sparse.bin", 0, "");
+    ASSERT_EQ(truncate((dir + "/sparse.bin").c_str(), off_t{4} << 30), 0);
+    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir((dir + "/folder").c_str(), 0700), 0);
+
+    // A longer file gives its first byteLength bytes: the pose of the embedded buffer.
+    EXPECT_EQ(importPoseFiles({embedded, dir + "/embedded.bin"}, *rootNode, loaded), 0);
+    EXPECT_EQ(importPoseFiles({naming("longer.bin"), dir + "/longer.bin.pose"}, *rootNode, loaded),
+              0);
+    EXPECT_EQ(test_support::readWholeFile(dir + "/longer.bin.pose"),
+              test_support::readWholeFile(dir + "/embedded.bin"));
+
+    const std::string declared = std::to_string(data.size());
+    const std::pair<std::string, std::string> refused[] = {
+        {"short.bin", "the file \"short.bin\" holds 100 bytes, fewer than the " + declared +
+                          " its buffer declares"},
+        {"pipe", "the file \"pipe\" is not a regular file"},
+        {"folder", "the file \"folder\" is not a regular file"},
+        // 4 GiB of zeros, of which only the declared bytes are read.
+        {"sparse.bin", "the place of \"root\" cannot be inverted"},
+    };
+    for (const auto& [file, line] : refused) {
+        ConsoleCapture console;
+        const std::string input = naming(file);
+        EXPECT_EQ(importPoseFiles({input, dir + "/refused.bin"}, *rootNode, loaded), 1);
+        EXPECT_EQ(console.text(), input + ": " + line + "\n");
+    }
 }
 
 }  // namespace
