@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "import/glb_in_place.h"
 #include "import/gltf_buffer_files.h"
 #include "io/byte_order.h"
 #include "io/file_reading.h"
@@ -43,6 +44,26 @@ struct Folder {
         }
         return -1;
     }
+    // A .glb read in place: the buffers its JSON names token + index take the binary chunk,
+    // read from fd at binaryOffset.
+    std::string token;
+    int fd = -1;
+    uint64_t binaryOffset = 0, binaryBytesRead = 0;
+    std::vector<std::pair<size_t, uint64_t>> chunkBuffers;
+
+    // The byteLength of the buffer joined names as a token, or -1.
+    int64_t chunkBufferSize(const std::string& joined) const {
+        if (token.empty() || joined.compare(0, path.size(), path) != 0 ||
+            joined.compare(path.size(), token.size(), token) != 0) {
+            return -1;
+        }
+        const std::string index = joined.substr(path.size() + token.size());
+        for (const auto& [buffer, size] : chunkBuffers) {
+            if (std::to_string(buffer) == index) return static_cast<int64_t>(size);
+        }
+        return -1;
+    }
+
     void refuse(const std::string& joined, const std::string& why) {
         if (problem.empty()) problem = "the file \"" + joined.substr(path.size()) + "\" " + why;
     }
@@ -72,6 +93,7 @@ bool insideFolder(const std::string& joined, const Folder& folder) {
 
 bool fileExists(const std::string& path, void* user) {
     Folder& folder = *static_cast<Folder*>(user);
+    if (folder.chunkBufferSize(path) >= 0) return true;
     struct stat status;
     if (insideFolder(path, folder)) {
         if (stat(path.c_str(), &status) != 0) return false;
@@ -88,12 +110,14 @@ std::string expandPath(const std::string& path, void*) {
     return path;  // no ~ and no variables
 }
 
-// Reads size bytes from the start of the file; false with errno's message.
-bool readExactly(int fd, size_t size, std::vector<unsigned char>& out, std::string& err) {
+// Reads size bytes of the file from offset on; false with errno's message.
+bool readExactly(int fd, uint64_t offset, size_t size, std::vector<unsigned char>& out,
+                 std::string& err) {
     out.resize(size);
     size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pread(fd, out.data() + done, size - done, static_cast<off_t>(done));
+        const ssize_t n =
+            ::pread(fd, out.data() + done, size - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             err = n < 0 ? std::strerror(errno) : "it ended early";
@@ -110,6 +134,17 @@ bool readExactly(int fd, size_t size, std::vector<unsigned char>& out, std::stri
 bool readFile(std::vector<unsigned char>* out, std::string* err, const std::string& path,
               void* user) {
     Folder& folder = *static_cast<Folder*>(user);
+    const int64_t chunkBuffer = folder.chunkBufferSize(path);
+    if (chunkBuffer >= 0) {
+        // The binary chunk, once for every buffer that takes it, as tinygltf would copy it.
+        if (static_cast<uint64_t>(chunkBuffer) > kGltfSizeLimit - folder.binaryBytesRead) {
+            *err = "too large";
+            return false;
+        }
+        folder.binaryBytesRead += static_cast<uint64_t>(chunkBuffer);
+        return readExactly(folder.fd, folder.binaryOffset, static_cast<size_t>(chunkBuffer), *out,
+                           *err);
+    }
     if (!insideFolder(path, folder)) {
         *err = "outside the file's folder";
         return false;
@@ -135,7 +170,7 @@ bool readFile(std::vector<unsigned char>* out, std::string* err, const std::stri
     } else if ((declared >= 0 ? static_cast<uint64_t>(declared) : size) > left) {
         *err = "too large";
     } else {
-        ok = readExactly(fd, declared >= 0 ? static_cast<size_t>(declared) : size, *out, *err);
+        ok = readExactly(fd, 0, declared >= 0 ? static_cast<size_t>(declared) : size, *out, *err);
     }
     ::close(fd);
     if (ok) folder.bytesRead += out->size();
@@ -179,49 +214,40 @@ bool nestsTooDeep(const uint8_t* text, size_t size) {
     return false;
 }
 
-// The JSON part: the whole text, or a binary file's first chunk.
-bool jsonNestsTooDeep(const std::vector<uint8_t>& bytes, bool binary) {
-    if (!binary) return nestsTooDeep(bytes.data(), bytes.size());
-    if (bytes.size() < 20) return false;  // tinygltf refuses it
-    const size_t length = readLE32(bytes.data() + 12);
-    return nestsTooDeep(bytes.data() + 20, std::min(length, bytes.size() - 20));
-}
-
 // tinygltf's first error line, without its trailing newline.
 std::string firstLine(const std::string& text) {
     const std::string line = text.substr(0, text.find('\n'));
     return line.empty() ? "not a glTF file" : line;
 }
 
-}  // namespace
-
-std::string parseGltf(const std::vector<uint8_t>& bytes, const std::string& folder,
-                      tinygltf::Model& doc) {
-    if (bytes.size() > kGltfSizeLimit) return "larger than 512 MiB";
+Folder folderOf(const std::string& folder) {
     Folder where;
     where.path = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     if (where.path.empty()) where.path = "./";
+    return where;
+}
+
+// Parses a whole .glb or .gltf in memory with where's callbacks; "" or the reason.
+std::string loadGltf(const uint8_t* bytes, size_t size, Folder& where, tinygltf::Model& doc) {
     tinygltf::TinyGLTF loader;
     loader.SetImageLoader(skipImage, nullptr);
     loader.SetFsCallbacks({fileExists, expandPath, readFile, writeNothing, &where});
     std::string err, warn;
-    const bool binary = bytes.size() >= 4 && std::memcmp(bytes.data(), "glTF", 4) == 0;
-    if (jsonNestsTooDeep(bytes, binary)) return "its JSON nests deeper than 64 levels";
-    where.json = reinterpret_cast<const char*>(bytes.data());
-    where.jsonSize = bytes.size();
-    if (binary && bytes.size() >= 20) {
+    const bool binary = size >= 4 && std::memcmp(bytes, "glTF", 4) == 0;
+    where.json = reinterpret_cast<const char*>(bytes);
+    where.jsonSize = size;
+    if (binary && size >= 20) {
         where.json += 20;
-        where.jsonSize = std::min<size_t>(readLE32(bytes.data() + 12), bytes.size() - 20);
+        where.jsonSize = std::min<size_t>(readLE32(bytes + 12), size - 20);
     }
-    bool ok;
-    if (binary) {
-        ok = loader.LoadBinaryFromMemory(&doc, &err, &warn, bytes.data(),
-                                         static_cast<unsigned int>(bytes.size()), where.path);
-    } else {
-        const std::string text(bytes.begin(), bytes.end());
-        ok = loader.LoadASCIIFromString(&doc, &err, &warn, text.data(),
-                                        static_cast<unsigned int>(text.size()), where.path);
+    if (nestsTooDeep(reinterpret_cast<const uint8_t*>(where.json), where.jsonSize)) {
+        return "its JSON nests deeper than 64 levels";
     }
+    const bool ok =
+        binary ? loader.LoadBinaryFromMemory(&doc, &err, &warn, bytes,
+                                             static_cast<unsigned int>(size), where.path)
+               : loader.LoadASCIIFromString(&doc, &err, &warn, reinterpret_cast<const char*>(bytes),
+                                            static_cast<unsigned int>(size), where.path);
     if (ok) return "";
     if (!where.problem.empty()) return where.problem;
     if (!where.refused.empty()) {
@@ -229,6 +255,61 @@ std::string parseGltf(const std::vector<uint8_t>& bytes, const std::string& fold
                "\", which is not a file in its folder (no absolute path, \"..\" or scheme)";
     }
     return firstLine(err);
+}
+
+bool readAt(int fd, uint64_t offset, size_t size, std::vector<unsigned char>& out) {
+    std::string unused;
+    return readExactly(fd, offset, size, out, unused);
+}
+
+// A .glb read with its binary chunk in place (see glb_in_place.h): false when the file is not
+// one tinygltf takes as it is, or tinygltf refuses it, for the caller to read it whole.
+bool readGlbInPlace(int fd, uint64_t fileSize, const std::string& folder, tinygltf::Model& doc) {
+    std::vector<unsigned char> header, binaryHeader, json;
+    if (fileSize < 40 || !readAt(fd, 0, 20, header)) return false;
+    const uint64_t binaryHeaderAt = 20 + uint64_t{readLE32(header.data() + 12)};
+    if (binaryHeaderAt + 8 > fileSize || !readAt(fd, binaryHeaderAt, 8, binaryHeader)) {
+        return false;
+    }
+    const std::optional<GlbChunks> chunks =
+        plainGlbChunks(header.data(), binaryHeader.data(), fileSize);
+    if (!chunks || !readAt(fd, 20, chunks->jsonSize, json) ||
+        nestsTooDeep(json.data(), json.size())) {
+        return false;
+    }
+    Folder where = folderOf(folder);
+    // ':' keeps it from any name a glTF may give a file of its own.
+    where.token = "binary chunk:";
+    std::optional<JsonNamingChunk> named = nameBinaryChunk(
+        reinterpret_cast<const char*>(json.data()), json.size(), chunks->binarySize, where.token);
+    if (!named) return false;
+    where.fd = fd;
+    where.binaryOffset = chunks->binaryOffset;
+    where.chunkBuffers = named->buffers;
+    // The same .glb without its binary chunk: every buffer that takes it now names it.
+    while (named->json.size() % 4 != 0) named->json += ' ';
+    std::vector<uint8_t> glb(20 + named->json.size());
+    std::memcpy(glb.data(), "glTF", 4);
+    writeLE32(glb.data() + 4, chunks->version);
+    writeLE32(glb.data() + 8, static_cast<uint32_t>(glb.size()));
+    writeLE32(glb.data() + 12, static_cast<uint32_t>(named->json.size()));
+    std::memcpy(glb.data() + 16, header.data() + 16, 4);
+    std::memcpy(glb.data() + 20, named->json.data(), named->json.size());
+    if (glb.size() > UINT32_MAX || !loadGltf(glb.data(), glb.size(), where, doc).empty()) {
+        doc = tinygltf::Model();
+        return false;
+    }
+    for (const auto& buffer : named->buffers) doc.buffers[buffer.first].uri.clear();
+    return true;
+}
+
+}  // namespace
+
+std::string parseGltf(const std::vector<uint8_t>& bytes, const std::string& folder,
+                      tinygltf::Model& doc) {
+    if (bytes.size() > kGltfSizeLimit) return "larger than 512 MiB";
+    Folder where = folderOf(folder);
+    return loadGltf(bytes.data(), bytes.size(), where, doc);
 }
 
 std::string readGltfFile(const std::string& path, tinygltf::Model& doc) {
@@ -239,10 +320,15 @@ std::string readGltfFile(const std::string& path, tinygltf::Model& doc) {
         std::fclose(file);
         return "larger than 512 MiB";
     }
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    if (size > 0 && readGlbInPlace(fileno(file), static_cast<uint64_t>(size), folder, doc)) {
+        std::fclose(file);
+        return "";
+    }
     const BoundedRead read = readUpTo(file, kGltfSizeLimit);
     std::fclose(file);
     if (read.error != 0) return std::strerror(read.error);
     if (read.more) return "larger than 512 MiB";
-    const size_t slash = path.find_last_of('/');
-    return parseGltf(read.bytes, slash == std::string::npos ? "" : path.substr(0, slash + 1), doc);
+    return parseGltf(read.bytes, folder, doc);
 }
