@@ -13,7 +13,9 @@
 #include "console/console.h"
 #include "export/gltf_export.h"
 #include "export_test_archive.h"
+#include "import/gltf_reading.h"
 #include "import/pose_import_files.h"
+#include "io/byte_order.h"
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "model/pose_file.h"
@@ -347,6 +349,62 @@ TEST_F(PoseImportTest, BufferFilesAreMeasuredBeforeTheyAreRead) {
         const std::string input = naming(file);
         EXPECT_EQ(importPoseFiles({input, dir + "/refused.bin"}, *rootNode, loaded), 1);
         EXPECT_EQ(console.text(), input + ": " + line + "\n");
+    }
+}
+
+// A .glb read from its file takes its binary chunk in place; what it reads, and what it refuses,
+// is what the same bytes give in memory.
+TEST_F(PoseImportTest, GlbFilesReadAsTheirBytesDo) {
+    const std::vector<uint8_t> glb =
+        test_support::readWholeFile(exportPoses("posed.glb", {posed()}));
+    const size_t jsonSize = readLE32(glb.data() + 12);
+    std::string json(glb.begin() + 20, glb.begin() + 20 + static_cast<long>(jsonSize));
+    const std::vector<uint8_t> binary(glb.begin() + 28 + static_cast<long>(jsonSize), glb.end());
+    const std::string buffers = "\"buffers\":[{\"byteLength\":" + std::to_string(binary.size());
+    ASSERT_NE(json.find(buffers), std::string::npos);
+    auto variant = [&](const std::string& name, const std::string& replacement) {
+        std::string text = json;
+        text.replace(text.find(buffers), buffers.size(), replacement);
+        while (text.size() % 4) text += ' ';
+        std::vector<uint8_t> bytes(20);
+        std::copy_n(glb.begin(), 20, bytes.begin());
+        writeLE32(bytes.data() + 8, static_cast<uint32_t>(28 + text.size() + binary.size()));
+        writeLE32(bytes.data() + 12, static_cast<uint32_t>(text.size()));
+        bytes.insert(bytes.end(), text.begin(), text.end());
+        bytes.insert(bytes.end(), glb.begin() + 20 + static_cast<long>(jsonSize),
+                     glb.begin() + 28 + static_cast<long>(jsonSize));
+        bytes.insert(bytes.end(), binary.begin(), binary.end());
+        const std::string path = dir + "/" + name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path;
+    };
+    const std::string size = std::to_string(binary.size());
+    const std::pair<std::string, std::string> files[] = {
+        {"plain.glb", buffers},
+        {"two.glb", "\"buffers\":[{\"byteLength\":8},{\"byteLength\":" + size},
+        {"named.glb", "\"buffers\":[{\"name\":\"b\",\"byteLength\":" + size},
+        {"long.glb", "\"buffers\":[{\"byteLength\":" + std::to_string(binary.size() + 4)},
+        {"twice.glb", "\"buffers\":[],\"buffers\":[{\"byteLength\":" + size},
+    };
+    for (const auto& [name, replacement] : files) {
+        const std::string path = variant(name, replacement);
+        tinygltf::Model fromFile, fromBytes;
+        const std::string read = readGltfFile(path, fromFile);
+        EXPECT_EQ(read, parseGltf(test_support::readWholeFile(path), dir, fromBytes)) << name;
+        ASSERT_EQ(fromFile.buffers.size(), fromBytes.buffers.size()) << name;
+        for (size_t i = 0; i < fromFile.buffers.size(); ++i) {
+            EXPECT_EQ(fromFile.buffers[i].uri, "") << name;
+            EXPECT_EQ(fromFile.buffers[i].name, fromBytes.buffers[i].name) << name;
+            EXPECT_TRUE(fromFile.buffers[i].data == fromBytes.buffers[i].data) << name;
+        }
+        EXPECT_EQ(fromFile.accessors.size(), fromBytes.accessors.size()) << name;
+        if (name == std::string("long.glb")) {
+            EXPECT_EQ(read.substr(0, 25), "Invalid `byteLength'. Mus");
+        } else {
+            EXPECT_EQ(read, "") << name;
+        }
     }
 }
 
