@@ -98,7 +98,9 @@ std::optional<JsonNamingChunk> nameBinaryChunk(const char* text, size_t size, ui
             length->get<uint64_t>() < 1 || length->get<uint64_t>() > binarySize) {
             return std::nullopt;
         }
-        if (buffer.contains("uri")) continue;
+        // A buffer with a URI of its own goes the usual way, and so its whole file: a URI could
+        // spell the token.
+        if (buffer.contains("uri")) return std::nullopt;
         const size_t brace = (*objects)[i] + 1;
         named.json.append(text + copied, brace - copied);
         named.json += "\"uri\":\"" + token + std::to_string(i) + "\",";

@@ -26,9 +26,9 @@ struct GlbChunks {
 std::optional<GlbChunks> plainGlbChunks(const uint8_t header[20], const uint8_t binaryHeader[8],
                                         uint64_t fileSize);
 
-// The JSON with every buffer that has no "uri" given "uri": token + its index, and each such
-// buffer's index and byteLength. nullopt when the text is not plainly one "buffers" array of
-// objects each declaring a byteLength of 1 to binarySize bytes.
+// The JSON with every buffer given "uri": token + its index, and each buffer's index and
+// byteLength. nullopt when the text is not plainly one "buffers" array of objects, none with a
+// URI of its own, each declaring a byteLength of 1 to binarySize bytes.
 struct JsonNamingChunk {
     std::string json;
     std::vector<std::pair<size_t, uint64_t>> buffers;

@@ -11,8 +11,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "import/glb_in_place.h"
 #include "import/gltf_buffer_files.h"
@@ -31,26 +33,29 @@ struct Folder {
     const char* json = nullptr;
     size_t jsonSize = 0;
     bool scanned = false;
-    std::vector<DeclaredBufferFile> declared;  // a used declaration is taken out
+    // Joined path to declared size, in the buffers' order; a used declaration is taken out.
+    std::multimap<std::string, uint64_t> declared;
 
     // The size the next buffer naming path declares, taken out; -1 when none does (an image).
     int64_t takeDeclaredSize(const std::string& joined) {
-        if (!scanned) declared = declaredBufferFiles(json, jsonSize);
-        scanned = true;
-        for (auto it = declared.begin(); it != declared.end(); ++it) {
-            if (path + it->name != joined) continue;
-            const uint64_t size = it->byteLength;
-            declared.erase(it);
-            return size > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(size);
+        if (!scanned) {
+            for (const DeclaredBufferFile& file : declaredBufferFiles(json, jsonSize)) {
+                declared.emplace(path + file.name, file.byteLength);
+            }
         }
-        return -1;
+        scanned = true;
+        const auto found = declared.find(joined);
+        if (found == declared.end()) return -1;
+        const uint64_t size = found->second;
+        declared.erase(found);
+        return size > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(size);
     }
     // A .glb read in place: the buffers its JSON names token + index take the binary chunk,
     // read from fd at binaryOffset.
     std::string token;
     int fd = -1;
     uint64_t binaryOffset = 0, binaryBytesRead = 0;
-    std::vector<std::pair<size_t, uint64_t>> chunkBuffers;
+    std::vector<std::pair<size_t, uint64_t>> chunkBuffers;  // index and size, by index
 
     // The byteLength of the buffer joined names as a token, or -1.
     int64_t chunkBufferSize(const std::string& joined) const {
@@ -58,11 +63,15 @@ struct Folder {
             joined.compare(path.size(), token.size(), token) != 0) {
             return -1;
         }
-        const std::string index = joined.substr(path.size() + token.size());
-        for (const auto& [buffer, size] : chunkBuffers) {
-            if (std::to_string(buffer) == index) return static_cast<int64_t>(size);
-        }
-        return -1;
+        const char* first = joined.data() + path.size() + token.size();
+        const char* end = joined.data() + joined.size();
+        size_t index = 0;
+        const auto [last, error] = std::from_chars(first, end, index);
+        if (error != std::errc() || last != end || first == end || *first == '+') return -1;
+        const auto found = std::lower_bound(chunkBuffers.begin(), chunkBuffers.end(),
+                                            std::make_pair(index, uint64_t{0}));
+        if (found == chunkBuffers.end() || found->first != index) return -1;
+        return static_cast<int64_t>(found->second);
     }
 
     void refuse(const std::string& joined, const std::string& why) {

@@ -386,6 +386,7 @@ TEST_F(PoseImportTest, GlbFilesReadAsTheirBytesDo) {
         {"two.glb", "\"buffers\":[{\"byteLength\":8},{\"byteLength\":" + size},
         {"named.glb", "\"buffers\":[{\"name\":\"b\",\"byteLength\":" + size},
         {"long.glb", "\"buffers\":[{\"byteLength\":" + std::to_string(binary.size() + 4)},
+        {"spelled.glb", "\"buffers\":[{\"uri\":\"binary%20chunk:0\",\"byteLength\":" + size},
         {"twice.glb", "\"buffers\":[],\"buffers\":[{\"byteLength\":" + size},
     };
     for (const auto& [name, replacement] : files) {
@@ -402,6 +403,8 @@ TEST_F(PoseImportTest, GlbFilesReadAsTheirBytesDo) {
         EXPECT_EQ(fromFile.accessors.size(), fromBytes.accessors.size()) << name;
         if (name == std::string("long.glb")) {
             EXPECT_EQ(read.substr(0, 25), "Invalid `byteLength'. Mus");
+        } else if (name == std::string("spelled.glb")) {
+            EXPECT_EQ(read.substr(0, 32), "it refers to \"binary chunk:0\", w");
         } else {
             EXPECT_EQ(read, "") << name;
         }
