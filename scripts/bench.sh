@@ -6,6 +6,8 @@
 # form:
 #   SUMMARY parse_vs_memcpy=<x> heap_vs_file=<x> frame_vs_reference=<x> startup_large_ms=<n>
 #           startup_demo_ms=<n> drag_large_fps=<n> scan_vs_cat=<x> patch_vs_copy=<x>
+#           gltf_export_ms=<n> gltf_export_peak_vs_glb=<x> gltf_import_ms=<n>
+#           gltf_import_peak_vs_glb=<x>
 # Usage: scripts/bench.sh [--quick]
 #   --quick  shorter runs (less stable figures), for trying the script out.
 set -euo pipefail
@@ -84,6 +86,12 @@ mkdir -p "$data/disc"
 
 if [ "$has_viewer" = 1 ]; then
     echo
+    echo "== glTF out and back: --export and --import-model of the large archive (peak resident set)"
+    "$root/bench/gltf_round_trip.sh" "$build/veldraxis-viewer" "$data/large.bin" "$data"
+fi
+
+if [ "$has_viewer" = 1 ]; then
+    echo
     echo "== The disc modes on a 700 MB raw image: --scan against cat, --patch-image against cp and sync"
     "$root/bench/disc_modes_bench.sh" "$build" "$data"
 fi
@@ -136,7 +144,13 @@ startup_demo=$(figure last 'real viewer \(demo model\): first complete frame' ".
 drag=$(figure last 'selected bone id 1:' ".*= $number motions.*")
 scan_vs_cat=$(figure last '^--scan / cat:' "^[^0-9]+$number x.*")
 patch_vs_copy=$(figure last '^--patch-image / copy:' "^[^0-9]+$number x.*")
+gltf_export_ms=$(figure first '^glTF --export:' ".* $number ms wall.*")
+gltf_export_peak=$(figure first '^glTF --export:' ".*= $number x the \.glb.*")
+gltf_import_ms=$(figure first '^glTF --import-model:' ".* $number ms wall.*")
+gltf_import_peak=$(figure first '^glTF --import-model:' ".*= $number x the \.glb.*")
 echo
 echo "SUMMARY parse_vs_memcpy=$parse heap_vs_file=$heap frame_vs_reference=$frame" \
     "startup_large_ms=$(round "$startup_large") startup_demo_ms=$(round "$startup_demo")" \
-    "drag_large_fps=$drag scan_vs_cat=$scan_vs_cat patch_vs_copy=$patch_vs_copy"
+    "drag_large_fps=$drag scan_vs_cat=$scan_vs_cat patch_vs_copy=$patch_vs_copy" \
+    "gltf_export_ms=$(round "$gltf_export_ms") gltf_export_peak_vs_glb=$gltf_export_peak" \
+    "gltf_import_ms=$(round "$gltf_import_ms") gltf_import_peak_vs_glb=$gltf_import_peak"

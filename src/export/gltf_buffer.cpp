@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 int componentsOf(int type) {
     switch (type) {
@@ -22,16 +23,30 @@ GltfBuffer::GltfBuffer(tinygltf::Model& doc) : doc_(doc) {
     if (doc_.buffers.empty()) doc_.buffers.emplace_back();
 }
 
+uint8_t* GltfBuffer::append(size_t size) {
+    if (size > capacity_ - size_) {
+        const size_t wanted = std::max({size_ + size, capacity_ + capacity_ / 2, size_t{1} << 16});
+        void* grown = std::realloc(bytes_.get(), wanted);
+        if (!grown) throw std::bad_alloc();
+        (void)bytes_.release();
+        bytes_.reset(static_cast<uint8_t*>(grown));
+        capacity_ = wanted;
+    }
+    uint8_t* end = bytes_.get() + size_;
+    size_ += size;
+    return end;
+}
+
 int GltfBuffer::addView(const void* bytes, size_t size, int target) {
-    std::vector<unsigned char>& data = doc_.buffers[0].data;
     tinygltf::BufferView view;
     view.buffer = 0;
-    view.byteOffset = data.size();
+    view.byteOffset = size_;
     view.byteLength = size;
     view.target = target;
-    const auto* first = static_cast<const unsigned char*>(bytes);
-    data.insert(data.end(), first, first + size);
-    data.resize((data.size() + 3) & ~size_t{3}, 0);
+    const size_t padding = (4 - size % 4) % 4;
+    uint8_t* at = append(size + padding);
+    if (size) std::memcpy(at, bytes, size);
+    std::memset(at + size, 0, padding);
     doc_.bufferViews.push_back(view);
     return static_cast<int>(doc_.bufferViews.size() - 1);
 }

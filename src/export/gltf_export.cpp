@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "console/console.h"
+#include "export/glb_container.h"
 #include "export/gltf_buffer.h"
 #include "export/gltf_mesh.h"
 #include "io/file_saving.h"
@@ -122,7 +123,7 @@ void addSkin(tinygltf::Model& doc, GltfBuffer& buffer, const std::vector<Mat4d>&
 }
 
 // Builds the document; false with error (the reason, without the path) when it cannot.
-bool buildDocument(const ExportInput& input, bool binary, tinygltf::Model& doc,
+bool buildDocument(const ExportInput& input, bool binary, tinygltf::Model& doc, GltfBuffer& buffer,
                    std::string& error) {
     const std::vector<int> parents = preOrderParents(*input.root);
     if (parents.size() > kMaxNodes) {
@@ -151,7 +152,6 @@ bool buildDocument(const ExportInput& input, bool binary, tinygltf::Model& doc,
 
     doc.asset.version = "2.0";
     doc.asset.generator = "Veldraxis Viewer";
-    GltfBuffer buffer(doc);
 
     // Nodes: 0 "model", 1 .. n the tree in pre-order, n + 1 the skinned mesh.
     constexpr int kFirstJointNode = 1;
@@ -191,8 +191,30 @@ bool buildDocument(const ExportInput& input, bool binary, tinygltf::Model& doc,
     doc.defaultScene = 0;
 
     if (poses.size() >= 2) addAnimation(doc, buffer, poses, kFirstJointNode);
-    if (doc.buffers[0].data.empty()) doc.buffers.clear();
+    if (buffer.size() == 0) doc.buffers.clear();
     return true;
+}
+
+// A .glb: tinygltf's JSON, and the binary chunk written from the buffer where it was made.
+Result<> saveBinary(const tinygltf::Model& doc, const GltfBuffer& buffer, const std::string& path) {
+    const Result<std::string> json = glbJson(doc, buffer.size());
+    if (!json) return json.failure();
+    return saveGlb(path, *json, buffer.data(), buffer.size());
+}
+
+// A .gltf: tinygltf embeds the buffer as base64 and writes the one text.
+Result<> saveText(tinygltf::Model& doc, const GltfBuffer& buffer, const std::string& path) {
+    if (!doc.buffers.empty()) doc.buffers[0].data = buffer.copy();
+    std::ostringstream out;
+    tinygltf::TinyGLTF writer;
+    if (!writer.WriteGltfSceneToStream(&doc, out, false, false)) {
+        return Result<>::failed(1, "the glTF writer failed");
+    }
+    const std::string text = out.str();
+    const SaveResult saved = saveFilePieces(
+        path, {BytePiece{reinterpret_cast<const uint8_t*>(text.data()), text.size()}});
+    if (saved.outcome != SaveOutcome::Saved) return Result<>::failed(1, describeSaveFailure(saved));
+    return {};
 }
 
 }  // namespace
@@ -208,21 +230,15 @@ int exportGltf(const ExportInput& input, const std::string& path) {
     }
     const bool binary = endsWith(path, ".glb");
     tinygltf::Model doc;
+    GltfBuffer buffer(doc);
     std::string error;
-    if (!buildDocument(input, binary, doc, error)) {
+    if (!buildDocument(input, binary, doc, buffer, error)) {
         consolePrintf("Cannot export %s: %s\n", path.c_str(), error.c_str());
         return -1;
     }
-    std::ostringstream out;
-    tinygltf::TinyGLTF writer;
-    if (!writer.WriteGltfSceneToStream(&doc, out, false, binary)) {
-        consolePrintf("Cannot export %s: the glTF writer failed\n", path.c_str());
-        return -1;
-    }
-    const std::string bytes = out.str();
-    const SaveResult saved = saveFile(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
-    if (saved.outcome != SaveOutcome::Saved) {
-        consolePrintf("Cannot export %s: %s\n", path.c_str(), describeSaveFailure(saved).c_str());
+    const Result<> saved = binary ? saveBinary(doc, buffer, path) : saveText(doc, buffer, path);
+    if (!saved) {
+        consolePrintf("Cannot export %s: %s\n", path.c_str(), saved.message.c_str());
         return -1;
     }
     return 0;

@@ -11,22 +11,24 @@
 
 namespace {
 
-bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
+bool writeAll(int fd, const std::vector<BytePiece>& pieces) {
+    for (const BytePiece& piece : pieces) {
+        size_t done = 0;
+        while (done < piece.size) {
+            const ssize_t n = ::write(fd, piece.data + done, piece.size - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            done += static_cast<size_t>(n);
         }
-        done += static_cast<size_t>(n);
     }
     return true;
 }
 
 // Rewrites the target itself: the only way when no file can be made beside it, and the right
 // way for a device or a pipe. A pipe without a reader is refused rather than waited for.
-SaveResult writeInPlace(const std::string& target, const std::vector<uint8_t>& bytes) {
+SaveResult writeInPlace(const std::string& target, const std::vector<BytePiece>& bytes) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return {SaveOutcome::CannotOpen, errno};
     (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -44,6 +46,10 @@ SaveResult writeInPlace(const std::string& target, const std::vector<uint8_t>& b
 }  // namespace
 
 SaveResult saveFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    return saveFilePieces(path, {BytePiece{bytes.data(), bytes.size()}});
+}
+
+SaveResult saveFilePieces(const std::string& path, const std::vector<BytePiece>& bytes) {
     OutputFile file;
     const SaveResult opened = file.open(path);
     if (file.inPlaceOnly()) return writeInPlace(file.target(), bytes);

@@ -27,6 +27,16 @@ struct SaveResult {
 // - a device or a pipe is written in place, never replaced.
 SaveResult saveFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// Bytes held elsewhere: one piece of a file saved from several.
+struct BytePiece {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+};
+
+// The same for a file made of pieces, written one after another where they lie (a large
+// buffer is not copied into one vector first).
+SaveResult saveFilePieces(const std::string& path, const std::vector<BytePiece>& pieces);
+
 // The reason a save failed, for the line that says so: the system's message, or "it cannot be
 // written" when there is none.
 std::string describeSaveFailure(const SaveResult& result);

@@ -1,6 +1,7 @@
 // Poses brought back from glTF files: our own exports, a file whose joint frames another tool
 // turned, an animation taken key by key and between keys, and the refusals.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <tiny_gltf.h>
 #include <unistd.h>
 
@@ -12,7 +13,9 @@
 #include "console/console.h"
 #include "export/gltf_export.h"
 #include "export_test_archive.h"
+#include "import/gltf_reading.h"
 #include "import/pose_import_files.h"
+#include "io/byte_order.h"
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "model/pose_file.h"
@@ -295,6 +298,117 @@ TEST_F(PoseImportTest, RefusesWithOneLineAndWritesNothing) {
         EXPECT_NE(access(c.job.output.c_str(), F_OK), 0) << c.job.input;
     }
     std::remove((dir + "/../veldraxis-outside.bin").c_str());
+}
+
+TEST_F(PoseImportTest, BufferFilesAreMeasuredBeforeTheyAreRead) {
+    const std::string embedded = exportPoses("posed.gltf", {posed()});
+    const std::vector<uint8_t> text = test_support::readWholeFile(embedded);
+    const std::string json(text.begin(), text.end());
+    tinygltf::Model doc;
+    tinygltf::TinyGLTF loader;
+    std::string error, warning;
+    ASSERT_TRUE(loader.LoadASCIIFromFile(&doc, &error, &warning, embedded)) << error;
+    const std::vector<unsigned char>& data = doc.buffers.at(0).data;
+    const size_t uri = json.find("data:application/octet-stream;base64,");
+    ASSERT_NE(uri, std::string::npos);
+    auto naming = [&](const std::string& file) {
+        const std::string path = dir + "/" + file + ".gltf";
+        std::ofstream(path) << json.substr(0, uri) + file + json.substr(json.find('"', uri));
+        return path;
+    };
+    auto write = [&](const std::string& file, size_t size, const std::string& tail) {
+        std::ofstream out(dir + "/" + file, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(size));
+        out << tail;
+    };
+    write("longer.bin", data.size(), "and more");
+    write("short.bin", 100, "");
+    write("sparse.bin", 0, "");
+    ASSERT_EQ(truncate((dir + "/sparse.bin").c_str(), off_t{4} << 30), 0);
+    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir((dir + "/folder").c_str(), 0700), 0);
+
+    // A longer file gives its first byteLength bytes: the pose of the embedded buffer.
+    EXPECT_EQ(importPoseFiles({embedded, dir + "/embedded.bin"}, *rootNode, loaded), 0);
+    EXPECT_EQ(importPoseFiles({naming("longer.bin"), dir + "/longer.bin.pose"}, *rootNode, loaded),
+              0);
+    EXPECT_EQ(test_support::readWholeFile(dir + "/longer.bin.pose"),
+              test_support::readWholeFile(dir + "/embedded.bin"));
+
+    const std::string declared = std::to_string(data.size());
+    const std::pair<std::string, std::string> refused[] = {
+        {"short.bin", "the file \"short.bin\" holds 100 bytes, fewer than the " + declared +
+                          " its buffer declares"},
+        {"pipe", "the file \"pipe\" is not a regular file"},
+        {"folder", "the file \"folder\" is not a regular file"},
+        // 4 GiB of zeros, of which only the declared bytes are read.
+        {"sparse.bin", "the place of \"root\" cannot be inverted"},
+    };
+    for (const auto& [file, line] : refused) {
+        ConsoleCapture console;
+        const std::string input = naming(file);
+        EXPECT_EQ(importPoseFiles({input, dir + "/refused.bin"}, *rootNode, loaded), 1);
+        EXPECT_EQ(console.text(), input + ": " + line + "\n");
+    }
+}
+
+// A .glb read from its file takes its binary chunk in place; what it reads, and what it refuses,
+// is what the same bytes give in memory.
+TEST_F(PoseImportTest, GlbFilesReadAsTheirBytesDo) {
+    const std::vector<uint8_t> glb =
+        test_support::readWholeFile(exportPoses("posed.glb", {posed()}));
+    const size_t jsonSize = readLE32(glb.data() + 12);
+    std::string json(glb.begin() + 20, glb.begin() + 20 + static_cast<long>(jsonSize));
+    const std::vector<uint8_t> binary(glb.begin() + 28 + static_cast<long>(jsonSize), glb.end());
+    const std::string buffers = "\"buffers\":[{\"byteLength\":" + std::to_string(binary.size());
+    ASSERT_NE(json.find(buffers), std::string::npos);
+    auto variant = [&](const std::string& name, const std::string& replacement) {
+        std::string text = json;
+        text.replace(text.find(buffers), buffers.size(), replacement);
+        while (text.size() % 4) text += ' ';
+        std::vector<uint8_t> bytes(20);
+        std::copy_n(glb.begin(), 20, bytes.begin());
+        writeLE32(bytes.data() + 8, static_cast<uint32_t>(28 + text.size() + binary.size()));
+        writeLE32(bytes.data() + 12, static_cast<uint32_t>(text.size()));
+        bytes.insert(bytes.end(), text.begin(), text.end());
+        bytes.insert(bytes.end(), glb.begin() + 20 + static_cast<long>(jsonSize),
+                     glb.begin() + 28 + static_cast<long>(jsonSize));
+        bytes.insert(bytes.end(), binary.begin(), binary.end());
+        const std::string path = dir + "/" + name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path;
+    };
+    const std::string size = std::to_string(binary.size());
+    const std::pair<std::string, std::string> files[] = {
+        {"plain.glb", buffers},
+        {"two.glb", "\"buffers\":[{\"byteLength\":8},{\"byteLength\":" + size},
+        {"named.glb", "\"buffers\":[{\"name\":\"b\",\"byteLength\":" + size},
+        {"long.glb", "\"buffers\":[{\"byteLength\":" + std::to_string(binary.size() + 4)},
+        {"spelled.glb", "\"buffers\":[{\"uri\":\"binary%20chunk:0\",\"byteLength\":" + size},
+        {"twice.glb", "\"buffers\":[],\"buffers\":[{\"byteLength\":" + size},
+    };
+    for (const auto& [name, replacement] : files) {
+        const std::string path = variant(name, replacement);
+        tinygltf::Model fromFile, fromBytes;
+        const std::string read = readGltfFile(path, fromFile);
+        EXPECT_EQ(read, parseGltf(test_support::readWholeFile(path), dir, fromBytes)) << name;
+        ASSERT_EQ(fromFile.buffers.size(), fromBytes.buffers.size()) << name;
+        for (size_t i = 0; i < fromFile.buffers.size(); ++i) {
+            EXPECT_EQ(fromFile.buffers[i].uri, "") << name;
+            EXPECT_EQ(fromFile.buffers[i].name, fromBytes.buffers[i].name) << name;
+            EXPECT_TRUE(fromFile.buffers[i].data == fromBytes.buffers[i].data) << name;
+        }
+        EXPECT_EQ(fromFile.accessors.size(), fromBytes.accessors.size()) << name;
+        if (name == std::string("long.glb")) {
+            EXPECT_EQ(read.substr(0, 25), "Invalid `byteLength'. Mus");
+        } else if (name == std::string("spelled.glb")) {
+            EXPECT_EQ(read.substr(0, 32), "it refers to \"binary chunk:0\", w");
+        } else {
+            EXPECT_EQ(read, "") << name;
+        }
+    }
 }
 
 }  // namespace
