@@ -49,7 +49,7 @@ void checkPoseRoundTrip(BoneNode& root) {
     const size_t nodes = poseNodeCount(root);
     const std::vector<uint8_t> saved = encodePose(root);
     check(saved.size() == nodes * kPoseRecordBytes, "a pose that is not 192 bytes a node");
-    check(applyPose(root, saved.data(), saved.size()) == 3 * nodes,
+    check(applyPose(root, saved.data(), saved.size()).loaded == 3 * nodes,
           "a matching pose did not load every matrix");
     check(encodePose(root) == saved, "a pose round trip changed a matrix");
 }
@@ -180,7 +180,7 @@ int poseFile(const uint8_t* data, size_t size) {
     std::vector<uint8_t> copy(data, data + size);
     FILE* stream = size ? fmemopen(copy.data(), size, "rb") : std::fopen("/dev/null", "rb");
     check(stream != nullptr, "cannot open the pose file as a stream");
-    rootNode->loadPose(stream);
+    const Result<PoseLoad> load = loadPoseStream(*rootNode, stream, nullptr);
     std::fclose(stream);
     const std::vector<uint8_t> after = encodePose(*rootNode);
 
@@ -188,6 +188,7 @@ int poseFile(const uint8_t* data, size_t size) {
     // keeps every bit it had.
     const size_t matrices = before.size() / kPoseMatrixBytes;
     const size_t loaded = std::min(size / kPoseMatrixBytes, matrices);
+    check(load.ok() && load->loaded == loaded, "a pose load miscounted its matrices");
     for (size_t k = 0; k < matrices; ++k) {
         const uint8_t* expected =
             k < loaded ? data + k * kPoseMatrixBytes : before.data() + k * kPoseMatrixBytes;

@@ -435,7 +435,7 @@ std::vector<NamedInput> gltfSeeds() {
         ExportInput one = input;
         one.poses = poses;
         const std::string path = std::string(folder) + "/" + name;
-        FILE* file = exportGltf(one, path) == 0 ? std::fopen(path.c_str(), "rb") : nullptr;
+        FILE* file = exportGltf(one, path).ok() ? std::fopen(path.c_str(), "rb") : nullptr;
         if (!file) return;
         seeds.push_back({name, readUpTo(file, size_t{1} << 24).bytes});
         std::fclose(file);

@@ -73,7 +73,12 @@ void exportGltfFile() {
     input.page = &theModel->texturePage();
     input.loaded = theModel->loadedPose;
     input.poses.push_back({"the current pose", Pose::capture(*rootNode)});
-    if (exportGltf(input, path) == 0) consolePrintf("Export glTF : %s\n", path.c_str());
+    const Result<> exported = exportGltf(input, path);
+    if (exported) {
+        consolePrintf("Export glTF : %s\n", path.c_str());
+    } else {
+        consolePrintf("%s\n", exported.message.c_str());
+    }
 }
 
 bool hasPngEnding(const std::string& path) {
@@ -101,7 +106,8 @@ void saveMatrix() {
     std::string path;
     if (!shellPlatform->choosePoseFile(true, path)) return;
     consolePrintf("Save matrix : %s\n", path.c_str());
-    savePoseFile(*rootNode, path.c_str());  // reports its own failure
+    const Result<> saved = savePoseFile(*rootNode, path.c_str());
+    if (!saved) consolePrintf("%s\n", saved.message.c_str());
 }
 
 void loadMatrix() {
