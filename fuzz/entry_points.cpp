@@ -112,16 +112,17 @@ int textureReplace(const uint8_t* data, size_t size) {
     const uint8_t* archive = data + kHead;
     const TextureInput file{"f", textureFileName(data[0], data[1]),
                             std::vector<uint8_t>(archive + archiveSize, data + size)};
-    const TextureReplacement out = replaceTextures(archive, archiveSize, {file}, "a");
-    if (!out.error.empty()) {
-        check(out.archive.empty(), "a refused replacement still gave an archive");
-        check(out.error.find('\n') == std::string::npos, "a refusal of more than one line");
+    const Result<TextureReplacement> replaced = replaceTextures(archive, archiveSize, {file}, "a");
+    if (!replaced) {
+        check(replaced.message.find('\n') == std::string::npos, "a refusal of more than one line");
         return 0;
     }
+    const TextureReplacement& out = *replaced;
     // Only the image's pixel bytes and its palette may change, and the size never does.
     check(out.archive.size() == archiveSize, "the replacement changed the archive's size");
-    const ArchiveImages images = listArchiveImages(archive, archiveSize);
-    const ArchiveImage* image = images.find(data[0]);
+    const Result<ArchiveImages> images = listArchiveImages(archive, archiveSize);
+    check(images.ok(), "a replacement into an archive whose table is refused");
+    const ArchiveImage* image = images->find(data[0]);
     check(image != nullptr, "a replacement into an entry that is not an image");
     const size_t palette = image->paletteOffset(data[1]);
     for (size_t i = 0; i < archiveSize; ++i) {
@@ -135,12 +136,14 @@ int textureReplace(const uint8_t* data, size_t size) {
         }
     }
     // Put back again, the image's own file changes nothing more.
-    const TextureExtraction again = extractTextures(out.archive.data(), out.archive.size());
-    for (const TextureFile& extracted : again.files) {
+    const Result<TextureExtraction> again = extractTextures(out.archive.data(), out.archive.size());
+    check(again.ok(), "an archive a file was put back into has no image to take out");
+    for (const TextureFile& extracted : again->files) {
         if (extracted.name != file.name) continue;
-        const TextureReplacement same = replaceTextures(out.archive.data(), out.archive.size(),
-                                                        {{"g", file.name, extracted.bytes}}, "a");
-        check(same.archive == out.archive, "an extracted file did not put back what it holds");
+        const Result<TextureReplacement> same = replaceTextures(
+            out.archive.data(), out.archive.size(), {{"g", file.name, extracted.bytes}}, "a");
+        check(same.ok() && same->archive == out.archive,
+              "an extracted file did not put back what it holds");
     }
     return 0;
 }

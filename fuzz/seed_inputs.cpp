@@ -355,8 +355,9 @@ std::vector<NamedInput> timSeeds() {
 std::vector<NamedInput> textureReplaceSeeds() {
     std::vector<NamedInput> seeds;
     const Bytes archive = soundArchive();
-    const TextureExtraction extracted = extractTextures(archive.data(), archive.size());
-    for (const TextureFile& file : extracted.files) {
+    const Result<TextureExtraction> extracted = extractTextures(archive.data(), archive.size());
+    if (!extracted) return seeds;
+    for (const TextureFile& file : extracted->files) {
         uint32_t entry = 0;
         int palette = 0;
         const std::string stem = file.name.substr(0, file.name.find('.'));

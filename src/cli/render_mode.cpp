@@ -93,8 +93,8 @@ class Frames {
     int fps_;
 };
 
-bool writeAnimation(PictureDrawing& drawing, const PictureDescription& picture, Model& model,
-                    const Frames& frames, int fps, const std::string& output, std::string& error) {
+Result<> writeAnimation(PictureDrawing& drawing, const PictureDescription& picture, Model& model,
+                        const Frames& frames, int fps, const std::string& output) {
     BoneNode& root = *model.rootNode();
     if (picture.fit) {
         // One zoom for every frame, so that the model does not pump.
@@ -103,9 +103,10 @@ bool writeAnimation(PictureDrawing& drawing, const PictureDescription& picture, 
     WebpAnimation animation(picture.width, picture.height, fps);
     for (int k = 0; k < frames.count(); ++k) {
         const double turn = frames.show(k, root);
-        if (!animation.add(drawing.draw(model, turn), picture.channels(), error)) return false;
+        const Result<> added = animation.add(drawing.draw(model, turn), picture.channels());
+        if (!added) return added;
     }
-    return writeWebpFile(output, animation, error);
+    return writeWebpFile(output, animation);
 }
 
 // One archive into one picture; kExitDone, or kExitFailed with a line naming what failed.
@@ -119,18 +120,17 @@ int renderArchive(PictureDrawing& drawing, const PictureDescription& picture,
     for (PartMesh* part : model.partList()) part->setVisible(1);
 
     drawing.prepare(model);
-    std::string error;
     const int fps = args.fps.value_or(kDefaultFps);
-    bool written = false;
+    Result<> written;
     if (playsPoses(args) || picture.turntableFrames > 0) {
         const Frames frames(picture, playsPoses(args) ? &sequence : nullptr, fps);
-        written = writeAnimation(drawing, picture, model, frames, fps, output, error);
+        written = writeAnimation(drawing, picture, model, frames, fps, output);
     } else {
         written = writePngFile(output, picture.width, picture.height, picture.channels(),
-                               drawing.draw(model, 0), error);
+                               drawing.draw(model, 0));
     }
     if (!written) {
-        consolePrintf("%s: %s\n", output.c_str(), error.c_str());
+        consolePrintf("%s: %s\n", output.c_str(), written.message.c_str());
         return kExitFailed;
     }
     return kExitDone;
@@ -176,9 +176,9 @@ int runRender(const RenderArguments& args) {
 
     // One context for the whole run.
     OffscreenPictures pictures(picture);
-    std::string error;
-    if (!pictures.open(error)) {
-        consolePrintf("Off-screen drawing is not available: %s\n", error.c_str());
+    const Result<> opened = pictures.open();
+    if (!opened) {
+        consolePrintf("Off-screen drawing is not available: %s\n", opened.message.c_str());
         return kExitFailed;
     }
     return writeEachArchive(

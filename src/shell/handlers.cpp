@@ -92,13 +92,12 @@ void savePicture() {
     if (!hasPngEnding(path)) path += ".png";
     std::vector<uint8_t> rgb;
     int width = 0, height = 0;
-    std::string error;
     if (!shellPlatform->drawViewSheet(rgb, width, height)) {
         consolePrintf("%s: the views could not be drawn\n", path.c_str());
-    } else if (writePngFile(path, width, height, 3, rgb, error)) {
+    } else if (const Result<> written = writePngFile(path, width, height, 3, rgb); written) {
         consolePrintf("Save picture : %s\n", path.c_str());
     } else {
-        consolePrintf("%s: %s\n", path.c_str(), error.c_str());
+        consolePrintf("%s: %s\n", path.c_str(), written.message.c_str());
     }
 }
 

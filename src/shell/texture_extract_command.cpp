@@ -25,15 +25,15 @@ void extractShownTextures() {
     if (!shellPlatform->chooseFolder("Extract textures to", folder)) return;
     std::vector<uint8_t> archive;
     if (!readShownArchive(archive)) return;
-    const TextureExtraction extracted = extractTextures(archive.data(), archive.size());
-    const std::string name = shownArchiveName();
-    if (!extracted.error.empty()) {
-        consolePrintf("%s: %s\n", name.c_str(), extracted.error.c_str());
+    const Result<TextureExtraction> result = extractTextures(archive.data(), archive.size());
+    if (!result) {
+        consolePrintf("%s: %s\n", shownArchiveName().c_str(), result.message.c_str());
         return;
     }
-    std::string error;
-    if (!writeTextureFiles(folder, extracted.files, error)) {
-        consolePrintf("%s\n", error.c_str());
+    const TextureExtraction& extracted = *result;
+    const Result<> written = writeTextureFiles(folder, extracted.files);
+    if (!written) {
+        consolePrintf("%s\n", written.message.c_str());
         return;
     }
     consolePrintf("Extract textures : %s (%zu image%s, %zu files)\n", folder.c_str(),
