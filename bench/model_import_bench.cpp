@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
                           model.loadedPose,
                           {{"the loaded pose", model.loadedPose}}};
         const auto start = Clock::now();
-        if (exportGltf(input, path) != 0) {
+        if (!exportGltf(input, path).ok()) {
             std::fprintf(stderr, "the export failed\n");
             return 1;
         }

@@ -82,9 +82,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     FileBytes file;
-    std::string error;
-    if (!file.open(path, error) || file.size() != sizeMb << 20) {
-        if (!writeSample(path, sizeMb << 20) || !file.open(path, error)) {
+    if (!file.open(path).ok() || file.size() != sizeMb << 20) {
+        if (!writeSample(path, sizeMb << 20) || !file.open(path).ok()) {
             std::fprintf(stderr, "cannot write %s\n", path);
             return 1;
         }

@@ -58,7 +58,7 @@ int archiveDiff(const uint8_t* data, size_t size) {
     input.loaded = a.model->loadedPose;
     input.poses = {{"the loaded pose", a.model->loadedPose}};
     const std::string path = exportFolder() + "/model.glb";
-    if (exportGltf(input, path) != 0) return 0;
+    if (!exportGltf(input, path).ok()) return 0;
     tinygltf::Model doc;
     ModelImport back;
     const bool imported = readGltfFile(path, doc).empty() &&

@@ -49,7 +49,7 @@ void checkPoseRoundTrip(BoneNode& root) {
     const size_t nodes = poseNodeCount(root);
     const std::vector<uint8_t> saved = encodePose(root);
     check(saved.size() == nodes * kPoseRecordBytes, "a pose that is not 192 bytes a node");
-    check(applyPose(root, saved.data(), saved.size()) == 3 * nodes,
+    check(applyPose(root, saved.data(), saved.size()).loaded == 3 * nodes,
           "a matching pose did not load every matrix");
     check(encodePose(root) == saved, "a pose round trip changed a matrix");
 }
@@ -112,16 +112,17 @@ int textureReplace(const uint8_t* data, size_t size) {
     const uint8_t* archive = data + kHead;
     const TextureInput file{"f", textureFileName(data[0], data[1]),
                             std::vector<uint8_t>(archive + archiveSize, data + size)};
-    const TextureReplacement out = replaceTextures(archive, archiveSize, {file}, "a");
-    if (!out.error.empty()) {
-        check(out.archive.empty(), "a refused replacement still gave an archive");
-        check(out.error.find('\n') == std::string::npos, "a refusal of more than one line");
+    const Result<TextureReplacement> replaced = replaceTextures(archive, archiveSize, {file}, "a");
+    if (!replaced) {
+        check(replaced.message.find('\n') == std::string::npos, "a refusal of more than one line");
         return 0;
     }
+    const TextureReplacement& out = *replaced;
     // Only the image's pixel bytes and its palette may change, and the size never does.
     check(out.archive.size() == archiveSize, "the replacement changed the archive's size");
-    const ArchiveImages images = listArchiveImages(archive, archiveSize);
-    const ArchiveImage* image = images.find(data[0]);
+    const Result<ArchiveImages> images = listArchiveImages(archive, archiveSize);
+    check(images.ok(), "a replacement into an archive whose table is refused");
+    const ArchiveImage* image = images->find(data[0]);
     check(image != nullptr, "a replacement into an entry that is not an image");
     const size_t palette = image->paletteOffset(data[1]);
     for (size_t i = 0; i < archiveSize; ++i) {
@@ -135,12 +136,14 @@ int textureReplace(const uint8_t* data, size_t size) {
         }
     }
     // Put back again, the image's own file changes nothing more.
-    const TextureExtraction again = extractTextures(out.archive.data(), out.archive.size());
-    for (const TextureFile& extracted : again.files) {
+    const Result<TextureExtraction> again = extractTextures(out.archive.data(), out.archive.size());
+    check(again.ok(), "an archive a file was put back into has no image to take out");
+    for (const TextureFile& extracted : again->files) {
         if (extracted.name != file.name) continue;
-        const TextureReplacement same = replaceTextures(out.archive.data(), out.archive.size(),
-                                                        {{"g", file.name, extracted.bytes}}, "a");
-        check(same.archive == out.archive, "an extracted file did not put back what it holds");
+        const Result<TextureReplacement> same = replaceTextures(
+            out.archive.data(), out.archive.size(), {{"g", file.name, extracted.bytes}}, "a");
+        check(same.ok() && same->archive == out.archive,
+              "an extracted file did not put back what it holds");
     }
     return 0;
 }
@@ -180,7 +183,7 @@ int poseFile(const uint8_t* data, size_t size) {
     std::vector<uint8_t> copy(data, data + size);
     FILE* stream = size ? fmemopen(copy.data(), size, "rb") : std::fopen("/dev/null", "rb");
     check(stream != nullptr, "cannot open the pose file as a stream");
-    rootNode->loadPose(stream);
+    const Result<PoseLoad> load = loadPoseStream(*rootNode, stream, nullptr);
     std::fclose(stream);
     const std::vector<uint8_t> after = encodePose(*rootNode);
 
@@ -188,6 +191,7 @@ int poseFile(const uint8_t* data, size_t size) {
     // keeps every bit it had.
     const size_t matrices = before.size() / kPoseMatrixBytes;
     const size_t loaded = std::min(size / kPoseMatrixBytes, matrices);
+    check(load.ok() && load->loaded == loaded, "a pose load miscounted its matrices");
     for (size_t k = 0; k < matrices; ++k) {
         const uint8_t* expected =
             k < loaded ? data + k * kPoseMatrixBytes : before.data() + k * kPoseMatrixBytes;

@@ -355,8 +355,9 @@ std::vector<NamedInput> timSeeds() {
 std::vector<NamedInput> textureReplaceSeeds() {
     std::vector<NamedInput> seeds;
     const Bytes archive = soundArchive();
-    const TextureExtraction extracted = extractTextures(archive.data(), archive.size());
-    for (const TextureFile& file : extracted.files) {
+    const Result<TextureExtraction> extracted = extractTextures(archive.data(), archive.size());
+    if (!extracted) return seeds;
+    for (const TextureFile& file : extracted->files) {
         uint32_t entry = 0;
         int palette = 0;
         const std::string stem = file.name.substr(0, file.name.find('.'));
@@ -435,7 +436,7 @@ std::vector<NamedInput> gltfSeeds() {
         ExportInput one = input;
         one.poses = poses;
         const std::string path = std::string(folder) + "/" + name;
-        FILE* file = exportGltf(one, path) == 0 ? std::fopen(path.c_str(), "rb") : nullptr;
+        FILE* file = exportGltf(one, path).ok() ? std::fopen(path.c_str(), "rb") : nullptr;
         if (!file) return;
         seeds.push_back({name, readUpTo(file, size_t{1} << 24).bytes});
         std::fclose(file);

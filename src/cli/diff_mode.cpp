@@ -73,14 +73,13 @@ int writePicture(const std::string& path, Document& a, Document& b,
         if (bone.only != OnlyIn::A) outlinedB.push_back(bone.id);
     }
     OffscreenDisplay display;
-    std::string error;
-    if (!display.open(error)) {
-        consolePrintf("Off-screen drawing is not available: %s\n", error.c_str());
+    if (const Result<> opened = display.open(); !opened) {
+        consolePrintf("Off-screen drawing is not available: %s\n", opened.message.c_str());
         return kTrouble;
     }
     const OffscreenContext context(display, kPictureWidth, kPictureHeight);
-    if (!context.ready(error)) {
-        consolePrintf("Off-screen drawing is not available: %s\n", error.c_str());
+    if (const Result<> ready = context.ready(); !ready) {
+        consolePrintf("Off-screen drawing is not available: %s\n", ready.message.c_str());
         return kTrouble;
     }
     const Result<std::vector<uint8_t>> pixels =
@@ -89,8 +88,9 @@ int writePicture(const std::string& path, Document& a, Document& b,
         consolePrintf("%s: %s\n", path.c_str(), pixels.message.c_str());
         return kTrouble;
     }
-    if (!writePngFile(path, kPictureWidth, kPictureHeight, 3, *pixels, error)) {
-        consolePrintf("%s: %s\n", path.c_str(), error.c_str());
+    if (const Result<> written = writePngFile(path, kPictureWidth, kPictureHeight, 3, *pixels);
+        !written) {
+        consolePrintf("%s: %s\n", path.c_str(), written.message.c_str());
         return kTrouble;
     }
     return kSame;

@@ -41,7 +41,11 @@ int exportArchive(const ExportArguments& args, const Source& archive, const std:
         if (!pose) return kExitFailed;
         input.poses.push_back({path, std::move(*pose)});
     }
-    if (exportGltf(input, output) != 0) return kExitFailed;
+    const Result<> exported = exportGltf(input, output);
+    if (!exported) {
+        consolePrintf("%s\n", exported.message.c_str());
+        return kExitFailed;
+    }
     std::printf("Export glTF : %s\n", output.c_str());
     std::fflush(stdout);
     return kExitDone;

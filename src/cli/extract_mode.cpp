@@ -94,9 +94,9 @@ bool extractItem(ItemReader& reader, const FoundItem& found, const std::string& 
     const std::string path = root + "/" + relative;
     if (!save(path, bytes)) return false;
     if (found.item.kind != ScanItem::Tim) return true;
-    std::string error;
-    if (!writeTimPngs(path, bytes.data(), found.item.tim, error)) {
-        consolePrintf("%s\n", error.c_str());
+    const Result<> pictures = writeTimPngs(path, bytes.data(), found.item.tim);
+    if (!pictures) {
+        consolePrintf("%s\n", pictures.message.c_str());
         return false;
     }
     return true;

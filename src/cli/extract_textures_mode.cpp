@@ -24,11 +24,12 @@ struct ExtractArguments {
 int extractArchive(const Source& archive, const std::string& folder) {
     std::vector<uint8_t> bytes;
     if (!readArchiveInput(archive, bytes)) return kExitFailed;
-    const TextureExtraction extracted = extractTextures(bytes.data(), bytes.size());
-    if (!extracted.error.empty()) {
-        consolePrintf("%s: %s\n", archive.name().c_str(), extracted.error.c_str());
+    const Result<TextureExtraction> result = extractTextures(bytes.data(), bytes.size());
+    if (!result) {
+        consolePrintf("%s: %s\n", archive.name().c_str(), result.message.c_str());
         return kExitFailed;
     }
+    const TextureExtraction& extracted = *result;
     // The archive may have been given by a path inside the folder, under a name we write.
     std::vector<std::string> outputs;
     for (const TextureFile& file : extracted.files) {
@@ -39,9 +40,9 @@ int extractArchive(const Source& archive, const std::string& folder) {
         consolePrintf("%s\n", problem.c_str());
         return kExitFailed;
     }
-    std::string error;
-    if (!writeTextureFiles(folder, extracted.files, error)) {
-        consolePrintf("%s\n", error.c_str());
+    const Result<> written = writeTextureFiles(folder, extracted.files);
+    if (!written) {
+        consolePrintf("%s\n", written.message.c_str());
         return kExitFailed;
     }
     return kExitDone;

@@ -57,8 +57,9 @@ int runImportModel(const ImportModelArguments& args) {
         consolePrintf("%s: %s\n", args.input.c_str(), error.c_str());
         return kExitFailed;
     }
-    if (!replaceFile(args.output, result.archive, error)) {
-        consolePrintf("%s: %s\n", args.output.c_str(), error.c_str());
+    const Result<> written = replaceFile(args.output, result.archive);
+    if (!written) {
+        consolePrintf("%s: %s\n", args.output.c_str(), written.message.c_str());
         return kExitFailed;
     }
     std::printf("Import model : %s (%zu part%s changed)\n", args.output.c_str(), result.editedParts,

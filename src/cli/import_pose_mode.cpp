@@ -49,10 +49,13 @@ int runImport(const ImportArguments& args) {
         !loadArchiveWithBones(source, args.quiet, "take a pose for", loaded)) {
         return kExitFailed;
     }
-    std::vector<std::string> written;
-    if (importPoseFiles(job, *loaded.model->rootNode(), loaded.model->loadedPose, &written) != 0)
+    const Result<std::vector<std::string>> written =
+        importPoseFiles(job, *loaded.model->rootNode(), loaded.model->loadedPose);
+    if (!written) {
+        consolePrintf("%s\n", written.message.c_str());
         return kExitFailed;
-    for (const std::string& path : written) std::printf("Import pose : %s\n", path.c_str());
+    }
+    for (const std::string& path : *written) std::printf("Import pose : %s\n", path.c_str());
     std::fflush(stdout);
     return kExitDone;
 }

@@ -63,35 +63,31 @@ OffscreenDisplay::~OffscreenDisplay() {
     if (display_ != EGL_NO_DISPLAY) eglTerminate(display_);
 }
 
-bool OffscreenDisplay::open(std::string& error, bool alphaPlanes) {
+Result<> OffscreenDisplay::open(bool alphaPlanes) {
     const auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (!getPlatformDisplay) {
-        error = "EGL has no eglGetPlatformDisplayEXT";
-        return false;
+        return Result<>::failed(1, "EGL has no eglGetPlatformDisplayEXT");
     }
     display_ = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display_ == EGL_NO_DISPLAY) {
-        error = eglFailure("the surfaceless EGL display");
-        return false;
+        return Result<>::failed(1, eglFailure("the surfaceless EGL display"));
     }
     EGLint major = 0, minor = 0;
     if (!eglInitialize(display_, &major, &minor)) {
-        error = eglFailure("eglInitialize");
         display_ = EGL_NO_DISPLAY;
-        return false;
+        return Result<>::failed(1, eglFailure("eglInitialize"));
     }
     if (!eglBindAPI(EGL_OPENGL_API)) {
-        error = eglFailure("eglBindAPI(EGL_OPENGL_API)");
-        return false;
+        return Result<>::failed(1, eglFailure("eglBindAPI(EGL_OPENGL_API)"));
     }
     config_ = chooseViewerLikeConfig(display_, alphaPlanes ? 8 : 0);
     if (!config_) {
-        error = alphaPlanes ? "EGL offers no 8-bit RGBA configuration with depth"
-                            : "EGL offers no 8-bit RGB configuration without alpha and with depth";
-        return false;
+        return Result<>::failed(
+            1, alphaPlanes ? "EGL offers no 8-bit RGBA configuration with depth"
+                           : "EGL offers no 8-bit RGB configuration without alpha and with depth");
     }
-    return true;
+    return {};
 }
 
 OffscreenContext::OffscreenContext(const OffscreenDisplay& display, int width, int height)
@@ -118,7 +114,7 @@ OffscreenContext::~OffscreenContext() {
     if (surface_ != EGL_NO_SURFACE) eglDestroySurface(display_, surface_);
 }
 
-bool OffscreenContext::ready(std::string& error) const {
-    error = error_;
-    return error_.empty();
+Result<> OffscreenContext::ready() const {
+    if (error_.empty()) return {};
+    return Result<>::failed(1, error_);
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "io/result.h"
+
 // Off-screen OpenGL without a window system: Mesa's surfaceless EGL platform gives a
 // compatibility-profile context (immediate mode, display lists) on a machine without X.
 class OffscreenDisplay {
@@ -15,8 +17,8 @@ class OffscreenDisplay {
 
     // Connects to the surfaceless platform and picks a configuration like the viewer's
     // windows: 8-bit RGB, no alpha planes, a depth buffer; with alphaPlanes, 8-bit alpha as
-    // well, for transparent pictures. false with the reason in error.
-    bool open(std::string& error, bool alphaPlanes = false);
+    // well, for transparent pictures. Fails with the reason.
+    Result<> open(bool alphaPlanes = false);
 
     EGLDisplay display() const { return display_; }
     EGLConfig config() const { return config_; }
@@ -34,8 +36,8 @@ class OffscreenContext {
     OffscreenContext(const OffscreenContext&) = delete;
     OffscreenContext& operator=(const OffscreenContext&) = delete;
 
-    // false with the reason in error when the buffer or the context could not be made current.
-    bool ready(std::string& error) const;
+    // Fails with the reason when the buffer or the context could not be made current.
+    Result<> ready() const;
 
   private:
     EGLDisplay display_;

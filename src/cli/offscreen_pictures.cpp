@@ -3,10 +3,11 @@
 OffscreenPictures::OffscreenPictures(const PictureDescription& description)
     : description_(description), drawing_(description) {}
 
-bool OffscreenPictures::open(std::string& error) {
+Result<> OffscreenPictures::open() {
     const bool transparent = description_.background.kind == PictureBackground::Transparent;
-    if (!display_.open(error, transparent)) return false;
+    const Result<> opened = display_.open(transparent);
+    if (!opened) return opened;
     context_ = std::make_unique<OffscreenContext>(display_, description_.surfaceWidth(),
                                                   description_.surfaceHeight());
-    return context_->ready(error);
+    return context_->ready();
 }

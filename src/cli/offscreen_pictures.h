@@ -13,8 +13,8 @@ class OffscreenPictures {
     explicit OffscreenPictures(const PictureDescription& description);
 
     // Opens the display and makes the context current, with alpha planes for a transparent
-    // background. false with the reason in error.
-    bool open(std::string& error);
+    // background. Fails with the reason.
+    Result<> open();
     PictureDrawing& drawing() { return drawing_; }
 
   private:

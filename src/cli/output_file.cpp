@@ -2,9 +2,8 @@
 
 #include "io/file_saving.h"
 
-bool replaceFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+Result<> replaceFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     const SaveResult result = saveFile(path, bytes);
-    if (result.outcome == SaveOutcome::Saved) return true;
-    error = describeSaveFailure(result);
-    return false;
+    if (result.outcome == SaveOutcome::Saved) return {};
+    return Result<>::failed(1, describeSaveFailure(result));
 }

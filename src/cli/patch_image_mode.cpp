@@ -99,9 +99,9 @@ bool planReplacement(const std::string& image, const std::string& name, const st
                       member.name().c_str());
         return false;
     }
-    std::string error;
-    if (!readTimPngs({replacement.bytes}, tim, current.data(), error)) {
-        consolePrintf("%s: %s\n", file.c_str(), error.c_str());
+    const Result<> decoded = readTimPngs({replacement.bytes}, tim, current.data());
+    if (!decoded) {
+        consolePrintf("%s: %s\n", file.c_str(), decoded.message.c_str());
         return false;
     }
     replacement.bytes = std::move(current);

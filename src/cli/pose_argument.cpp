@@ -1,6 +1,5 @@
 #include "cli/pose_argument.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -28,11 +27,12 @@ long firstNodeNotFinite(const std::vector<uint8_t>& bytes) {
 std::optional<Pose> applyPoseArgument(BoneNode& root, const std::string& path) {
     const size_t nodes = poseNodeCount(root);
     const size_t needed = nodes * kPoseRecordBytes;
-    const PoseRead read = readPoseFile(path.c_str(), needed);
-    if (read.error != 0) {
-        consolePrintf("%s: %s\n", path.c_str(), std::strerror(read.error));
+    const Result<PoseRead> result = readPoseFile(path.c_str(), needed);
+    if (!result) {
+        consolePrintf("%s: %s\n", path.c_str(), result.message.c_str());
         return std::nullopt;
     }
+    const PoseRead& read = *result;
     if (read.more || read.bytes.size() != needed) {
         consolePrintf(
             "%s: not a pose of this model: it has %s%zu bytes, the model's %zu bones and "

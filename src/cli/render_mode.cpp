@@ -90,9 +90,9 @@ class Frames {
 
 // On a terminal "[frame f/F] NAME" stays up to date while the frames are drawn and encoded; the
 // last stands while the file is written.
-bool writeAnimation(PictureDrawing& drawing, const PictureDescription& picture, Model& model,
-                    const Frames& frames, int fps, const std::string& name,
-                    const std::string& output, std::string& error) {
+Result<> writeAnimation(PictureDrawing& drawing, const PictureDescription& picture, Model& model,
+                        const Frames& frames, int fps, const std::string& name,
+                        const std::string& output) {
     BoneNode& root = *model.rootNode();
     if (picture.fit) {
         // One zoom for every frame, so that the model does not pump.
@@ -107,9 +107,10 @@ bool writeAnimation(PictureDrawing& drawing, const PictureDescription& picture, 
                           k + 1 == frames.count());
         }
         const double turn = frames.show(k, root);
-        if (!animation.add(drawing.draw(model, turn), picture.channels(), error)) return false;
+        const Result<> added = animation.add(drawing.draw(model, turn), picture.channels());
+        if (!added) return added;
     }
-    return writeWebpFile(output, animation, error);
+    return writeWebpFile(output, animation);
 }
 
 // One archive into one picture; kExitDone, or kExitFailed with a line naming what failed.
@@ -123,19 +124,17 @@ int renderArchive(PictureDrawing& drawing, const PictureDescription& picture,
     for (PartMesh* part : model.partList()) part->setVisible(1);
 
     drawing.prepare(model);
-    std::string error;
     const int fps = args.fps.value_or(kDefaultFps);
-    bool written = false;
+    Result<> written;
     if (playsPoses(args) || picture.turntableFrames > 0) {
         const Frames frames(picture, playsPoses(args) ? &sequence : nullptr, fps);
-        written =
-            writeAnimation(drawing, picture, model, frames, fps, archive.name(), output, error);
+        written = writeAnimation(drawing, picture, model, frames, fps, archive.name(), output);
     } else {
         written = writePngFile(output, picture.width, picture.height, picture.channels(),
-                               drawing.draw(model, 0), error);
+                               drawing.draw(model, 0));
     }
     if (!written) {
-        consolePrintf("%s: %s\n", output.c_str(), error.c_str());
+        consolePrintf("%s: %s\n", output.c_str(), written.message.c_str());
         return kExitFailed;
     }
     return kExitDone;
@@ -181,9 +180,9 @@ int runRender(const RenderArguments& args) {
 
     // One context for the whole run.
     OffscreenPictures pictures(picture);
-    std::string error;
-    if (!pictures.open(error)) {
-        consolePrintf("Off-screen drawing is not available: %s\n", error.c_str());
+    const Result<> opened = pictures.open();
+    if (!opened) {
+        consolePrintf("Off-screen drawing is not available: %s\n", opened.message.c_str());
         return kExitFailed;
     }
     return writeEachArchive(

@@ -36,9 +36,9 @@ int runReplace(const ReplaceArguments& args) {
     if (!singleArchiveSource(args.archive, source)) return kExitFailed;
 
     std::vector<TextureInput> files;
-    std::string error;
-    if (!readTextureFolder(args.images, files, error)) {
-        consolePrintf("%s\n", error.c_str());
+    const Result<> read = readTextureFolder(args.images, files);
+    if (!read) {
+        consolePrintf("%s\n", read.message.c_str());
         return kExitFailed;
     }
     if (files.empty()) {
@@ -52,14 +52,15 @@ int runReplace(const ReplaceArguments& args) {
     }
     std::vector<uint8_t> archive;
     if (!readArchiveInput(source, archive)) return kExitFailed;
-    const TextureReplacement replaced =
+    const Result<TextureReplacement> replaced =
         replaceTextures(archive.data(), archive.size(), files, source.name());
-    if (!replaced.error.empty()) {
-        consolePrintf("%s\n", replaced.error.c_str());
+    if (!replaced) {
+        consolePrintf("%s\n", replaced.message.c_str());
         return kExitFailed;
     }
-    if (!replaceFile(args.output, replaced.archive, error)) {
-        consolePrintf("%s: %s\n", args.output.c_str(), error.c_str());
+    const Result<> written = replaceFile(args.output, replaced->archive);
+    if (!written) {
+        consolePrintf("%s: %s\n", args.output.c_str(), written.message.c_str());
         return kExitFailed;
     }
     return kExitDone;

@@ -30,9 +30,9 @@ int writePage(const TextureArguments& args, const Source& archive, const std::st
         return kExitFailed;
     }
     const std::vector<uint8_t> pixels(page.pixels.begin(), page.pixels.end());
-    std::string error;
-    if (!writePngFile(output, kTexturePageSize, kTexturePageSize, 4, pixels, error)) {
-        consolePrintf("%s: %s\n", output.c_str(), error.c_str());
+    const Result<> written = writePngFile(output, kTexturePageSize, kTexturePageSize, 4, pixels);
+    if (!written) {
+        consolePrintf("%s: %s\n", output.c_str(), written.message.c_str());
         return kExitFailed;
     }
     return kExitDone;

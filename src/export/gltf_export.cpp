@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <sstream>
 
-#include "console/console.h"
 #include "export/glb_container.h"
 #include "export/gltf_buffer.h"
 #include "export/gltf_mesh.h"
@@ -22,6 +21,10 @@ namespace {
 
 // Joint indices are stored as unsigned shorts.
 constexpr size_t kMaxNodes = 65536;
+
+Failure refusal(std::string why) {
+    return {kExportRefused, std::move(why)};
+}
 
 bool endsWith(const std::string& text, const std::string& tail) {
     if (text.size() < tail.size()) return false;
@@ -42,20 +45,18 @@ tinygltf::Node modelNode() {
     return node;
 }
 
-// The poses split into node transforms, [pose][node]; error names the first that cannot be.
-bool splitPoses(const ExportInput& input, const std::vector<int>& parents,
-                const std::vector<std::string>& names, std::vector<std::vector<Trs>>& out,
-                std::string& error) {
+// The poses split into node transforms, [pose][node]; the failure names the first that cannot be.
+Result<std::vector<std::vector<Trs>>> splitPoses(const ExportInput& input,
+                                                 const std::vector<int>& parents,
+                                                 const std::vector<std::string>& names) {
+    std::vector<std::vector<Trs>> out;
     for (const ExportPose& pose : input.poses) {
         PoseSplit split = splitPose(pose.matrices, *input.root, parents);
-        if (!split.fits) {
-            error = "the pose of " + pose.source + " does not fit the tree";
-            return false;
-        }
+        if (!split.fits) return refusal("the pose of " + pose.source + " does not fit the tree");
         if (split.failedNode >= 0) {
-            error = names[split.failedNode] + " of " + pose.source +
-                    " is not a translation, rotation and positive scale (" + split.why + ")";
-            return false;
+            return refusal(names[split.failedNode] + " of " + pose.source +
+                           " is not a translation, rotation and positive scale (" + split.why +
+                           ")");
         }
         // Consecutive keys take the short way round.
         if (!out.empty()) {
@@ -69,7 +70,7 @@ bool splitPoses(const ExportInput& input, const std::vector<int>& parents,
         }
         out.push_back(std::move(split.nodes));
     }
-    return true;
+    return out;
 }
 
 void addAnimation(tinygltf::Model& doc, GltfBuffer& buffer,
@@ -122,31 +123,26 @@ void addSkin(tinygltf::Model& doc, GltfBuffer& buffer, const std::vector<Mat4d>&
     doc.skins.push_back(skin);
 }
 
-// Builds the document; false with error (the reason, without the path) when it cannot.
-bool buildDocument(const ExportInput& input, bool binary, tinygltf::Model& doc, GltfBuffer& buffer,
-                   std::string& error) {
+// Builds the document; the failure gives the reason, without the path.
+Result<> buildDocument(const ExportInput& input, bool binary, tinygltf::Model& doc, GltfBuffer& buffer) {
     const std::vector<int> parents = preOrderParents(*input.root);
-    if (parents.size() > kMaxNodes) {
-        error = "the tree has more than 65,536 nodes";
-        return false;
-    }
+    if (parents.size() > kMaxNodes) return refusal("the tree has more than 65,536 nodes");
     std::vector<NodeMatrices> loadedMatrices;
     if (!matricesInTreeOrder(input.loaded, *input.root, loadedMatrices) || input.poses.empty()) {
-        error = "the loaded pose does not fit the tree";
-        return false;
+        return refusal("the loaded pose does not fit the tree");
     }
     std::vector<std::string> names;
     forEachPreOrder(*input.root,
                     [&names](const BoneNode& node) { names.push_back(jointName(node.boneId)); });
 
-    std::vector<std::vector<Trs>> poses;
-    if (!splitPoses(input, parents, names, poses, error)) return false;
+    Result<std::vector<std::vector<Trs>>> split = splitPoses(input, parents, names);
+    if (!split) return split.failure();
+    const std::vector<std::vector<Trs>>& poses = *split;
     const std::vector<Mat4d> loaded = globalTransforms(loadedMatrices, parents);
     std::vector<Mat4d> inverseBinds(loaded.size());
     for (size_t i = 0; i < loaded.size(); ++i) {
         if (!invert(loaded[i], inverseBinds[i])) {
-            error = "the loaded matrices of " + names[i] + " cannot be inverted";
-            return false;
+            return refusal("the loaded matrices of " + names[i] + " cannot be inverted");
         }
     }
 
@@ -192,14 +188,16 @@ bool buildDocument(const ExportInput& input, bool binary, tinygltf::Model& doc, 
 
     if (poses.size() >= 2) addAnimation(doc, buffer, poses, kFirstJointNode);
     if (buffer.size() == 0) doc.buffers.clear();
-    return true;
+    return {};
 }
 
 // A .glb: tinygltf's JSON, and the binary chunk written from the buffer where it was made.
 Result<> saveBinary(const tinygltf::Model& doc, const GltfBuffer& buffer, const std::string& path) {
     const Result<std::string> json = glbJson(doc, buffer.size());
-    if (!json) return json.failure();
-    return saveGlb(path, *json, buffer.data(), buffer.size());
+    if (!json) return Result<>::failed(kExportWriterFailed, json.message);
+    const Result<> saved = saveGlb(path, *json, buffer.data(), buffer.size());
+    if (!saved) return Result<>::failed(kExportNotSaved, saved.message);
+    return {};
 }
 
 // A .gltf: tinygltf embeds the buffer as base64 and writes the one text.
@@ -208,12 +206,14 @@ Result<> saveText(tinygltf::Model& doc, const GltfBuffer& buffer, const std::str
     std::ostringstream out;
     tinygltf::TinyGLTF writer;
     if (!writer.WriteGltfSceneToStream(&doc, out, false, false)) {
-        return Result<>::failed(1, "the glTF writer failed");
+        return Result<>::failed(kExportWriterFailed, "the glTF writer failed");
     }
     const std::string text = out.str();
     const SaveResult saved = saveFilePieces(
         path, {BytePiece{reinterpret_cast<const uint8_t*>(text.data()), text.size()}});
-    if (saved.outcome != SaveOutcome::Saved) return Result<>::failed(1, describeSaveFailure(saved));
+    if (saved.outcome != SaveOutcome::Saved) {
+        return Result<>::failed(kExportNotSaved, describeSaveFailure(saved));
+    }
     return {};
 }
 
@@ -223,23 +223,19 @@ bool isGltfExportPath(const std::string& path) {
     return endsWith(path, ".glb") || endsWith(path, ".gltf");
 }
 
-int exportGltf(const ExportInput& input, const std::string& path) {
+Result<> exportGltf(const ExportInput& input, const std::string& path) {
+    const auto cannot = [&path](int code, const std::string& why) {
+        return Result<>::failed(code, "Cannot export " + path + ": " + why);
+    };
     if (!isGltfExportPath(path)) {
-        consolePrintf("Cannot export %s: the name must end in .glb or .gltf\n", path.c_str());
-        return -1;
+        return cannot(kExportBadName, "the name must end in .glb or .gltf");
     }
     const bool binary = endsWith(path, ".glb");
     tinygltf::Model doc;
     GltfBuffer buffer(doc);
-    std::string error;
-    if (!buildDocument(input, binary, doc, buffer, error)) {
-        consolePrintf("Cannot export %s: %s\n", path.c_str(), error.c_str());
-        return -1;
-    }
+    const Result<> built = buildDocument(input, binary, doc, buffer);
+    if (!built) return cannot(kExportRefused, built.message);
     const Result<> saved = binary ? saveBinary(doc, buffer, path) : saveText(doc, buffer, path);
-    if (!saved) {
-        consolePrintf("Cannot export %s: %s\n", path.c_str(), saved.message.c_str());
-        return -1;
-    }
-    return 0;
+    if (!saved) return cannot(saved.code, saved.message);
+    return {};
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "io/result.h"
 #include "model/pose_tree.h"
 
 class BoneNode;
@@ -27,8 +28,11 @@ struct ExportInput {
 // True when path ends in .glb or .gltf, the two forms the export writes.
 bool isGltfExportPath(const std::string& path);
 
+// Why an export is refused.
+enum ExportFailure { kExportBadName = 1, kExportRefused, kExportWriterFailed, kExportNotSaved };
+
 // Writes the model as glTF 2.0 to path: binary when it ends in .glb, JSON with everything
 // embedded when it ends in .gltf. The file is written beside path and renamed over it once
-// complete (saveFile). 0 on success; -1 with one console line naming path and the reason (a pose
-// that is not translation, rotation and positive scale names its source and bone), nothing written.
-int exportGltf(const ExportInput& input, const std::string& path);
+// complete (saveFile). Fails with one line "Cannot export PATH: reason" (a pose that is not
+// translation, rotation and positive scale names its source and bone), nothing written.
+Result<> exportGltf(const ExportInput& input, const std::string& path);

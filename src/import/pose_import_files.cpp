@@ -8,7 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include "console/console.h"
 #include "import/gltf_reading.h"
 #include "import/pose_import.h"
 #include "io/file_saving.h"
@@ -16,9 +15,8 @@
 
 namespace {
 
-int refuse(const std::string& path, const std::string& reason) {
-    consolePrintf("%s: %s\n", path.c_str(), reason.c_str());
-    return 1;
+Failure refuse(const std::string& path, const std::string& reason) {
+    return {1, path + ": " + reason};
 }
 
 std::string numberedName(const std::string& folder, size_t k) {
@@ -29,8 +27,8 @@ std::string numberedName(const std::string& folder, size_t k) {
 
 }  // namespace
 
-int importPoseFiles(const PoseImportJob& job, const BoneNode& root, const Pose& loaded,
-                    std::vector<std::string>* written) {
+Result<std::vector<std::string>> importPoseFiles(const PoseImportJob& job, const BoneNode& root,
+                                                 const Pose& loaded) {
     tinygltf::Model doc;
     std::string error = readGltfFile(job.input, doc);
     GltfPoseSource source;
@@ -56,13 +54,14 @@ int importPoseFiles(const PoseImportJob& job, const BoneNode& root, const Pose& 
     if (job.toFolder && mkdir(job.output.c_str(), 0777) != 0 && errno != EEXIST) {
         return refuse(job.output, std::strerror(errno));
     }
+    std::vector<std::string> written;
     for (size_t k = 0; k < poses.size(); ++k) {
         const std::string path = job.toFolder ? numberedName(job.output, k) : job.output;
         const SaveResult saved = saveFile(path, encodePose(root, poses[k]));
         if (saved.outcome != SaveOutcome::Saved) {
             return refuse(path, describeSaveFailure(saved));
         }
-        if (written) written->push_back(path);
+        written.push_back(path);
     }
-    return 0;
+    return written;
 }

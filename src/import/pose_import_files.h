@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "io/result.h"
+
 class BoneNode;
 class Pose;
 
@@ -17,7 +19,6 @@ struct PoseImportJob {
 
 // Reads the input, takes the poses for root's tree (loaded: its matrices as loaded) and writes
 // them through saveFile. Everything is read and computed before the first file is written.
-// 0 with the files written, in order, in written; 1 with one console line "PATH: what is wrong"
-// and nothing written.
-int importPoseFiles(const PoseImportJob& job, const BoneNode& root, const Pose& loaded,
-                    std::vector<std::string>* written = nullptr);
+// The files written, in order; or fails with one line "PATH: what is wrong", nothing written.
+Result<std::vector<std::string>> importPoseFiles(const PoseImportJob& job, const BoneNode& root,
+                                                 const Pose& loaded);

@@ -37,11 +37,6 @@ class BoneNode {
     // Edits sent down the tree to the node carrying targetId (bone edits).
     void rotateBone(const Matrix4& m, int32_t targetId);
     void translateBone(const Matrix4& m, int32_t targetId);
-
-    // Pose records of this subtree in depth-first pre-order (pose file).
-    void savePose(FILE* stream) const;
-    void loadPose(FILE* stream);
-
 };
 
 // Visits node and its subtree in depth-first pre-order, children in order, without recursion.

@@ -1,6 +1,7 @@
 // Pose files: every node's userMatrix, poseMatrix and boneOffsetMatrix in depth-first pre-order,
 // sixteen little-endian floats each. Loading reads the file whole before touching the tree, and
-// saving goes through saveFile, so neither leaves a half-written matrix or file behind.
+// saving goes through saveFile, so neither leaves a half-written matrix or file behind. Nothing
+// here prints: the lines go back to the caller.
 
 #include "model/pose_file.h"
 
@@ -8,9 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/console.h"
 #include "io/file_reading.h"
 #include "io/file_saving.h"
+#include "io/formatted.h"
 #include "model/bone_node.h"
 
 namespace {
@@ -80,30 +81,27 @@ Pose decodePose(const BoneNode& root, const uint8_t* data, size_t size, size_t* 
     return pose;
 }
 
-size_t applyPose(BoneNode& root, const uint8_t* data, size_t size) {
+PoseLoad applyPose(BoneNode& root, const uint8_t* data, size_t size) {
     const size_t needed = poseNodeCount(root) * kPoseRecordBytes;
-    size_t loaded = 0;
-    decodePose(root, data, size, &loaded).apply(root);
+    PoseLoad result;
+    decodePose(root, data, size, &result.loaded).apply(root);
     if (size < needed) {
-        consolePrintf(
+        result.sizeNote = formatted(
             "Pose file has %zu bytes, the model needs %zu: loaded the first %zu matrices, "
-            "kept the rest\n",
-            size, needed, loaded);
+            "kept the rest",
+            size, needed, result.loaded);
     } else if (size > needed) {
-        consolePrintf("Pose file has %zu bytes, the model needs %zu: the rest was ignored\n", size,
-                      needed);
+        result.sizeNote = formatted(
+            "Pose file has %zu bytes, the model needs %zu: the rest was ignored", size, needed);
     }
-    return loaded;
+    return result;
 }
 
-PoseRead readPoseStream(FILE* stream, size_t needed) {
-    PoseRead result;
+Result<PoseRead> readPoseStream(FILE* stream, size_t needed) {
     const long start = std::ftell(stream);
     BoundedRead read = readUpTo(stream, needed);
-    if (read.error != 0) {
-        result.error = read.error;
-        return result;
-    }
+    if (read.error != 0) return Failure{read.error, std::strerror(read.error)};
+    PoseRead result;
     result.bytes = std::move(read.bytes);
     result.more = read.more;
     const int64_t size = read.more ? regularFileSize(stream) : -1;
@@ -111,77 +109,49 @@ PoseRead readPoseStream(FILE* stream, size_t needed) {
     return result;
 }
 
-PoseRead readPoseFile(const char* path, size_t needed) {
+Result<PoseRead> readPoseFile(const char* path, size_t needed) {
     FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        PoseRead failed;
-        failed.error = errno;
-        return failed;
-    }
-    PoseRead read = readPoseStream(file, needed);
+    if (!file) return Failure{errno, std::strerror(errno)};
+    Result<PoseRead> read = readPoseStream(file, needed);
     std::fclose(file);
     return read;
 }
 
-size_t loadPoseStream(BoneNode& root, FILE* stream, const char* path) {
+Result<PoseLoad> loadPoseStream(BoneNode& root, FILE* stream, const char* path) {
     const size_t needed = poseNodeCount(root) * kPoseRecordBytes;
-    const PoseRead read = readPoseStream(stream, needed);
-    if (read.error != 0) {
-        if (path) {
-            consolePrintf("Cannot read pose file %s: %s\n", path, std::strerror(read.error));
-        } else {
-            consolePrintf("Cannot read the pose file: %s\n", std::strerror(read.error));
-        }
-        return 0;
+    const Result<PoseRead> read = readPoseStream(stream, needed);
+    if (!read) {
+        return Failure{kPoseCannotRead,
+                       path ? formatted("Cannot read pose file %s: %s", path, read.message.c_str())
+                            : "Cannot read the pose file: " + read.message};
     }
-    const size_t loaded = applyPose(root, read.bytes.data(), read.bytes.size());
-    if (!read.more) return loaded;
-    if (read.size > 0 && static_cast<uint64_t>(read.size) > needed) {
-        consolePrintf("Pose file has %zu bytes, the model needs %zu: the rest was ignored\n",
-                      static_cast<size_t>(read.size), needed);
+    PoseLoad load = applyPose(root, read->bytes.data(), read->bytes.size());
+    if (!read->more) return load;
+    if (read->size > 0 && static_cast<uint64_t>(read->size) > needed) {
+        load.sizeNote =
+            formatted("Pose file has %zu bytes, the model needs %zu: the rest was ignored",
+                      static_cast<size_t>(read->size), needed);
     } else {
-        consolePrintf(
-            "Pose file is longer than the %zu bytes the model needs: the rest was ignored\n",
-            needed);
+        load.sizeNote = formatted(
+            "Pose file is longer than the %zu bytes the model needs: the rest was ignored", needed);
     }
-    return loaded;
+    return load;
 }
 
-void BoneNode::savePose(FILE* stream) const {
-    const std::vector<uint8_t> bytes = encodePose(*this);
-    std::fwrite(bytes.data(), 1, bytes.size(), stream);
-}
-
-void BoneNode::loadPose(FILE* stream) {
-    loadPoseStream(*this, stream, nullptr);
-}
-
-int savePoseFile(const BoneNode& root, const char* path) {
+Result<> savePoseFile(const BoneNode& root, const char* path) {
     return savePoseFile(root, Pose(), path);
 }
 
-int savePoseFile(const BoneNode& root, const Pose& pose, const char* path) {
+Result<> savePoseFile(const BoneNode& root, const Pose& pose, const char* path) {
     const SaveResult saved = saveFile(path, encodePose(root, pose));
     switch (saved.outcome) {
         case SaveOutcome::Saved:
-            return 0;
+            return {};
         case SaveOutcome::CannotOpen:
-            consolePrintf("cannot open : %s\n", path);
-            return -1;
+            return Result<>::failed(kPoseCannotOpen, std::string("cannot open : ") + path);
         case SaveOutcome::WriteFailed:
             break;
     }
-    consolePrintf("Cannot save pose file %s: %s\n", path, std::strerror(saved.error));
-    return -1;
-}
-
-int loadPoseFile(BoneNode& root, const char* path) {
-    FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        consolePrintf("cannot open : %s\n", path);
-        return -1;
-    }
-    const size_t loaded = loadPoseStream(root, file, path);
-    std::fclose(file);
-    return loaded > 0 ? 0 : -1;
+    return Result<>::failed(kPoseWriteFailed, formatted("Cannot save pose file %s: %s", path,
+                                                        std::strerror(saved.error)));
 }

@@ -50,7 +50,8 @@ Result<> PoseSequence::build(const BoneNode& root, const std::vector<Source>& po
     return {};
 }
 
-Result<> PoseSequence::load(BoneNode& root, const std::vector<std::string>& paths) {
+Result<> PoseSequence::load(BoneNode& root, const std::vector<std::string>& paths,
+                            std::vector<std::string>& notes) {
     const Pose before = Pose::capture(root);
     std::vector<Source> sources;
     Result<> status;
@@ -60,9 +61,14 @@ Result<> PoseSequence::load(BoneNode& root, const std::vector<std::string>& path
             status = Result<>::failed(kCannotOpen, path + ": " + std::strerror(errno));
             break;
         }
-        const size_t loaded = loadPoseStream(root, file, path.c_str());
+        const Result<PoseLoad> loaded = loadPoseStream(root, file, path.c_str());
         std::fclose(file);
-        if (loaded == 0) {
+        if (!loaded) {
+            notes.push_back(loaded.message);
+        } else if (loaded->sizeNote) {
+            notes.push_back(*loaded->sizeNote);
+        }
+        if (!loaded || loaded->loaded == 0) {
             status = Result<>::failed(kNoMatrix, path + ": no matrix could be read");
             break;
         }

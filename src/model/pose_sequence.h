@@ -29,10 +29,12 @@ class PoseSequence {
     // Fails when a pose does not split, the line naming the pose and the bone that does not.
     // The tree's shape must stay as it is while the sequence is used.
     Result<> build(const BoneNode& root, const std::vector<Source>& poses);
-    // Loads each pose file onto the tree in turn as "Load matrix" does (its lines included),
-    // keeps what the tree then holds, puts the tree back as it was and builds the sequence.
-    // Fails with the line saying which file cannot be used and why.
-    Result<> load(BoneNode& root, const std::vector<std::string>& paths);
+    // Loads each pose file onto the tree in turn as "Load matrix" does, keeps what the tree then
+    // holds, puts the tree back as it was and builds the sequence. notes gets the lines loading
+    // the files gave, to be printed before the failure, if any. Fails with the line saying which
+    // file cannot be used and why.
+    Result<> load(BoneNode& root, const std::vector<std::string>& paths,
+                  std::vector<std::string>& notes);
 
     size_t size() const { return poses_.size(); }
     const std::string& name(size_t k) const { return poses_[k].name; }

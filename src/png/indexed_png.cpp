@@ -202,8 +202,8 @@ bool readWithLibpng(ReadState& state, png_structp png, png_infop info) {
     return true;
 }
 
-bool encodeWith(const IndexedImage& image, int bits, const std::vector<uint8_t>& alphas,
-                std::vector<uint8_t>& png, std::string& error) {
+Result<> encodeWith(const IndexedImage& image, int bits, const std::vector<uint8_t>& alphas,
+                    std::vector<uint8_t>& png) {
     WriteState state;
     state.image = &image;
     state.bits = bits;
@@ -218,21 +218,19 @@ bool encodeWith(const IndexedImage& image, int bits, const std::vector<uint8_t>&
     png_infop info = writer ? png_create_info_struct(writer) : nullptr;
     const bool ok = info && writeWithLibpng(state, writer, info);
     png_destroy_write_struct(&writer, &info);
-    if (!ok) error = state.message[0] ? state.message : "libpng cannot be set up";
-    return ok;
+    if (!ok)
+        return Result<>::failed(1, state.message[0] ? state.message : "libpng cannot be set up");
+    return {};
 }
 
-// Reads with the state's limits set by the caller; false with error set.
-bool decodeWith(ReadState& state, const uint8_t* data, size_t size, size_t fileLimit,
-                std::string& error) {
+// Reads with the state's limits set by the caller.
+Result<> decodeWith(ReadState& state, const uint8_t* data, size_t size, size_t fileLimit) {
     constexpr size_t kSignatureBytes = 8;
     if (size < kSignatureBytes || png_sig_cmp(data, 0, kSignatureBytes) != 0) {
-        error = "not a PNG";
-        return false;
+        return Result<>::failed(1, "not a PNG");
     }
     if (size > fileLimit) {
-        error = "larger than a texture file can be";
-        return false;
+        return Result<>::failed(1, "larger than a texture file can be");
     }
     std::vector<png_bytep> rows;
     state.data = data;
@@ -244,13 +242,10 @@ bool decodeWith(ReadState& state, const uint8_t* data, size_t size, size_t fileL
     bool ok = info && readWithLibpng(state, reader, info);
     png_destroy_read_struct(&reader, &info, nullptr);
     if (!ok) {
-        if (state.refusal) {
-            error = std::string(state.refusal) + state.detail;
-        } else {
-            error = std::string("not a readable PNG: ") +
-                    (state.message[0] ? state.message : "libpng cannot be set up");
-        }
-        return false;
+        if (state.refusal) return Result<>::failed(1, std::string(state.refusal) + state.detail);
+        return Result<>::failed(1,
+                                std::string("not a readable PNG: ") +
+                                    (state.message[0] ? state.message : "libpng cannot be set up"));
     }
     const IndexedImage& image = *state.image;
     const size_t width = static_cast<size_t>(state.width);
@@ -259,54 +254,49 @@ bool decodeWith(ReadState& state, const uint8_t* data, size_t size, size_t fileL
             char text[120];
             std::snprintf(text, sizeof text, "index %u at pixel (%zu, %zu), at most %d",
                           image.indices[i], i % width, i / width, state.maxColours - 1);
-            error = text;
-            return false;
+            return Result<>::failed(1, text);
         }
     }
-    return true;
+    return {};
 }
 
 }  // namespace
 
-bool encodeIndexedPng(const IndexedImage& image, std::vector<uint8_t>& png, std::string& error) {
+Result<> encodeIndexedPng(const IndexedImage& image, std::vector<uint8_t>& png) {
     if (image.width <= 0 || image.height <= 0 || image.palette.size() > kMaxIndexedColours ||
         image.indices.size() != static_cast<size_t>(image.width) * image.height) {
-        error = "not a palette image of at most 16 colours";
-        return false;
+        return Result<>::failed(1, "not a palette image of at most 16 colours");
     }
-    return encodeWith(image, kIndexBits, {0}, png, error);  // index 0 clear, the others opaque
+    return encodeWith(image, kIndexBits, {0}, png);  // index 0 clear, the others opaque
 }
 
-bool encodeIndexedPngWithAlphas(const IndexedImage& image, int bitDepth,
-                                const std::vector<uint8_t>& alphas, std::vector<uint8_t>& png,
-                                std::string& error) {
+Result<> encodeIndexedPngWithAlphas(const IndexedImage& image, int bitDepth,
+                                    const std::vector<uint8_t>& alphas, std::vector<uint8_t>& png) {
     const size_t most = bitDepth == 8 ? kMaxPaletteEntries : kMaxIndexedColours;
     if ((bitDepth != 4 && bitDepth != 8) || image.width <= 0 || image.height <= 0 ||
         image.palette.empty() || image.palette.size() > most ||
         alphas.size() > image.palette.size() ||
         image.indices.size() != static_cast<size_t>(image.width) * image.height) {
-        error = "not a palette image of as many colours as its bit depth holds";
-        return false;
+        return Result<>::failed(1, "not a palette image of as many colours as its bit depth holds");
     }
-    return encodeWith(image, bitDepth, alphas, png, error);
+    return encodeWith(image, bitDepth, alphas, png);
 }
 
-bool decodeIndexedPng(const uint8_t* data, size_t size, int width, int height, IndexedImage& image,
-                      std::string& error) {
+Result<> decodeIndexedPng(const uint8_t* data, size_t size, int width, int height,
+                          IndexedImage& image) {
     ReadState state;
     state.width = width;
     state.height = height;
     state.image = &image;
-    return decodeWith(state, data, size, kMaxPngFileBytes, error);
+    return decodeWith(state, data, size, kMaxPngFileBytes);
 }
 
-bool decodeIndexedPngWithAlphas(const uint8_t* data, size_t size, int width, int height,
-                                int maxColours, IndexedImage& image, std::vector<uint8_t>& alphas,
-                                std::string& error) {
+Result<> decodeIndexedPngWithAlphas(const uint8_t* data, size_t size, int width, int height,
+                                    int maxColours, IndexedImage& image,
+                                    std::vector<uint8_t>& alphas) {
     if (width <= 0 || height <= 0 || maxColours < 1 ||
         maxColours > static_cast<int>(kMaxPaletteEntries)) {
-        error = "no image of that size or palette";
-        return false;
+        return Result<>::failed(1, "no image of that size or palette");
     }
     ReadState state;
     state.width = width;
@@ -319,5 +309,5 @@ bool decodeIndexedPngWithAlphas(const uint8_t* data, size_t size, int width, int
     state.alphas = &alphas;
     // Room for the pixels stored uncompressed, beside what any texture file may carry.
     const size_t fileLimit = kMaxPngFileBytes + static_cast<size_t>(width) * height * 2;
-    return decodeWith(state, data, size, fileLimit, error);
+    return decodeWith(state, data, size, fileLimit);
 }

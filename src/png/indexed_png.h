@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "io/result.h"
+
 // One palette image as the texture files carry it: a palette index per pixel, row-major, and
 // the palette's colours.
 struct IndexedImage {
@@ -30,28 +32,26 @@ constexpr size_t kMaxPngFileBytes = size_t{16} << 20;
 
 // Writes image as a PNG of colour type 3 and bit depth 4 with its palette (at most 16 colours)
 // and a tRNS chunk that makes index 0 transparent and the others opaque. Rows are stored
-// unfiltered. False with error set when libpng fails.
-bool encodeIndexedPng(const IndexedImage& image, std::vector<uint8_t>& png, std::string& error);
+// unfiltered. Fails with libpng's reason.
+Result<> encodeIndexedPng(const IndexedImage& image, std::vector<uint8_t>& png);
 
 // Reads an indexed PNG of bit depth 1, 2, 4 or 8 with at most 16 palette entries and indices
-// below 16, whose size is width x height. False with error set to the reason, as one phrase
-// without the file's name ("not a PNG", "not an indexed PNG", ...). Nothing is allocated for
+// below 16, whose size is width x height. Fails with the reason, as one phrase without the
+// file's name ("not a PNG", "not an indexed PNG", ...). Nothing is allocated for
 // the pixels before the header has passed.
-bool decodeIndexedPng(const uint8_t* data, size_t size, int width, int height, IndexedImage& image,
-                      std::string& error);
+Result<> decodeIndexedPng(const uint8_t* data, size_t size, int width, int height,
+                          IndexedImage& image);
 
 // Writes image as a PNG of colour type 3 and bit depth bitDepth (4: at most 16 colours, 8: at
 // most 256) with a tRNS chunk of alphas, one per palette entry from index 0 (no chunk when
-// empty; entries past them opaque). False with error set when the image does not fit or libpng
-// fails.
-bool encodeIndexedPngWithAlphas(const IndexedImage& image, int bitDepth,
-                                const std::vector<uint8_t>& alphas, std::vector<uint8_t>& png,
-                                std::string& error);
+// empty; entries past them opaque). Fails when the image does not fit or libpng fails.
+Result<> encodeIndexedPngWithAlphas(const IndexedImage& image, int bitDepth,
+                                    const std::vector<uint8_t>& alphas, std::vector<uint8_t>& png);
 
 // Reads an indexed PNG of any bit depth with at most maxColours (1 .. 256) palette entries and
 // indices below maxColours, whose size is width x height (any size: the caller names it).
 // alphas gets one alpha per palette entry (255 where the tRNS chunk has none); no alpha is
 // refused here. Errors as decodeIndexedPng.
-bool decodeIndexedPngWithAlphas(const uint8_t* data, size_t size, int width, int height,
-                                int maxColours, IndexedImage& image, std::vector<uint8_t>& alphas,
-                                std::string& error);
+Result<> decodeIndexedPngWithAlphas(const uint8_t* data, size_t size, int width, int height,
+                                    int maxColours, IndexedImage& image,
+                                    std::vector<uint8_t>& alphas);

@@ -30,15 +30,13 @@ bool encodePng(int width, int height, int channels, const uint8_t* pixels,
     return written;
 }
 
-bool writePngFile(const std::string& path, int width, int height, int channels,
-                  const std::vector<uint8_t>& pixels, std::string& error) {
+Result<> writePngFile(const std::string& path, int width, int height, int channels,
+                      const std::vector<uint8_t>& pixels) {
     std::vector<uint8_t> png;
     if (!encodePng(width, height, channels, pixels.data(), png)) {
-        error = "the PNG could not be encoded";
-        return false;
+        return Result<>::failed(1, "the PNG could not be encoded");
     }
     const SaveResult saved = saveFile(path, png);
-    if (saved.outcome == SaveOutcome::Saved) return true;
-    error = describeSaveFailure(saved);
-    return false;
+    if (saved.outcome == SaveOutcome::Saved) return {};
+    return Result<>::failed(1, describeSaveFailure(saved));
 }

@@ -17,50 +17,47 @@ std::string formatName(png_uint_32 format) {
 
 }  // namespace
 
-bool decodeRgbPng(const uint8_t* data, size_t size, int width, int height, int channels,
-                  std::vector<uint8_t>& pixels, std::string& error) {
+Result<> decodeRgbPng(const uint8_t* data, size_t size, int width, int height, int channels,
+                      std::vector<uint8_t>& pixels) {
     if (width <= 0 || height <= 0 || (channels != 3 && channels != 4)) {
-        error = "no picture of that size";
-        return false;
+        return Result<>::failed(1, "no picture of that size");
     }
     constexpr size_t kSignatureBytes = 8;
     if (size < kSignatureBytes || png_sig_cmp(data, 0, kSignatureBytes) != 0) {
-        error = "not a PNG";
-        return false;
+        return Result<>::failed(1, "not a PNG");
     }
     const size_t pixelBytes = static_cast<size_t>(width) * height * channels;
     if (size > kMaxPngFileBytes + pixelBytes) {
-        error = "larger than a texture file can be";
-        return false;
+        return Result<>::failed(1, "larger than a texture file can be");
     }
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, data, size)) {
-        error = std::string("not a readable PNG: ") + image.message;
+        const std::string why = std::string("not a readable PNG: ") + image.message;
         png_image_free(&image);
-        return false;
+        return Result<>::failed(1, why);
     }
     const png_uint_32 wanted = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
     if (image.format != wanted) {
-        error = formatName(image.format) + ", not " + formatName(wanted);
+        const std::string why = formatName(image.format) + ", not " + formatName(wanted);
         png_image_free(&image);
-        return false;
+        return Result<>::failed(1, why);
     }
     if (image.width != static_cast<png_uint_32>(width) ||
         image.height != static_cast<png_uint_32>(height)) {
         char text[120];
         std::snprintf(text, sizeof text, "other size than the image: %u x %u, the image is %d x %d",
                       image.width, image.height, width, height);
-        error = text;
+        const std::string why = text;
         png_image_free(&image);
-        return false;
+        return Result<>::failed(1, why);
     }
     pixels.assign(pixelBytes, 0);
     if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
-        error = std::string("not a readable PNG: ") + image.message;
+        const std::string why = std::string("not a readable PNG: ") + image.message;
         png_image_free(&image);
-        return false;
+        return Result<>::failed(1, why);
     }
     png_image_free(&image);
-    return true;
+    return {};
 }

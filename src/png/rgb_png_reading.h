@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "io/result.h"
+
 // Reads a PNG of 8-bit RGB (channels 3) or RGBA (channels 4) whose size is width x height into
 // pixels, rows top first. Any other colour type or channel depth, or another size, is refused:
-// false with error set to the reason as one phrase. Nothing is allocated for the pixels before
+// fails with the reason as one phrase. Nothing is allocated for the pixels before
 // the header has passed.
-bool decodeRgbPng(const uint8_t* data, size_t size, int width, int height, int channels,
-                  std::vector<uint8_t>& pixels, std::string& error);
+Result<> decodeRgbPng(const uint8_t* data, size_t size, int width, int height, int channels,
+                      std::vector<uint8_t>& pixels);

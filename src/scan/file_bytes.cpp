@@ -11,27 +11,26 @@ FileBytes::~FileBytes() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool FileBytes::open(const std::string& path, std::string& error) {
+Result<> FileBytes::open(const std::string& path) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     size_ = 0;
     struct stat status {};
     if (fd_ < 0 || ::fstat(fd_, &status) != 0) {
-        error = std::strerror(errno);
+        const int cause = errno;
         if (fd_ >= 0) ::close(fd_);
         fd_ = -1;
-        return false;
+        return Result<>::failed(cause, std::strerror(cause));
     }
     if (!S_ISREG(status.st_mode)) {
-        error = "not a regular file";
         ::close(fd_);
         fd_ = -1;
-        return false;
+        return Result<>::failed(kNotRegularFile, "not a regular file");
     }
     size_ = static_cast<uint64_t>(status.st_size);
     // The scan reads front to back.
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return true;
+    return {};
 }
 
 bool FileBytes::read(uint64_t offset, size_t length, uint8_t* out) const {

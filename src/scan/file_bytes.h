@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "io/result.h"
 #include "scan/random_access.h"
 
 // A file on disk read at any offset with pread, never held whole.
@@ -12,8 +13,10 @@ class FileBytes : public RandomAccess {
     FileBytes(const FileBytes&) = delete;
     FileBytes& operator=(const FileBytes&) = delete;
 
-    // Opens a regular file for reading; false with error set to the system's reason.
-    bool open(const std::string& path, std::string& error);
+    // Opens a regular file for reading. Fails with the errno of a failed open and the system's
+    // reason, or kNotRegularFile.
+    static constexpr int kNotRegularFile = -1;
+    Result<> open(const std::string& path);
 
     uint64_t size() const override { return size_; }
     bool read(uint64_t offset, size_t length, uint8_t* out) const override;

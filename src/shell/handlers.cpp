@@ -79,7 +79,12 @@ void exportGltfFile(ViewerState& viewer) {
     input.page = &viewer.model().texturePage();
     input.loaded = viewer.model().loadedPose;
     input.poses.push_back({"the current pose", Pose::capture(root)});
-    if (exportGltf(input, path) == 0) consolePrintf("Export glTF : %s\n", path.c_str());
+    const Result<> exported = exportGltf(input, path);
+    if (exported) {
+        consolePrintf("Export glTF : %s\n", path.c_str());
+    } else {
+        consolePrintf("%s\n", exported.message.c_str());
+    }
 }
 
 bool hasPngEnding(const std::string& path) {
@@ -93,13 +98,12 @@ void savePicture(ViewerState& viewer) {
     if (!hasPngEnding(path)) path += ".png";
     std::vector<uint8_t> rgb;
     int width = 0, height = 0;
-    std::string error;
     if (!viewer.platform->drawViewSheet(rgb, width, height)) {
         consolePrintf("%s: the views could not be drawn\n", path.c_str());
-    } else if (writePngFile(path, width, height, 3, rgb, error)) {
+    } else if (const Result<> written = writePngFile(path, width, height, 3, rgb); written) {
         consolePrintf("Save picture : %s\n", path.c_str());
     } else {
-        consolePrintf("%s: %s\n", path.c_str(), error.c_str());
+        consolePrintf("%s: %s\n", path.c_str(), written.message.c_str());
     }
 }
 
@@ -107,7 +111,8 @@ void saveMatrix(ViewerState& viewer) {
     std::string path;
     if (!viewer.platform->choosePoseFile(true, path)) return;
     consolePrintf("Save matrix : %s\n", path.c_str());
-    savePoseFile(viewer.root(), path.c_str());  // reports its own failure
+    const Result<> saved = savePoseFile(viewer.root(), path.c_str());
+    if (!saved) consolePrintf("%s\n", saved.message.c_str());
 }
 
 void loadMatrix(ViewerState& viewer) {

@@ -10,9 +10,11 @@
 bool Playback::start(BoneNode& root, EditHistory& history, const std::vector<std::string>& paths,
                      double now) {
     if (playing_) stop(root, history);
-    const std::string error = sequence_.load(root, paths).message;
-    if (!error.empty()) {
-        consolePrintf("%s\n", error.c_str());
+    std::vector<std::string> notes;
+    const Result<> loaded = sequence_.load(root, paths, notes);
+    for (const std::string& note : notes) consolePrintf("%s\n", note.c_str());
+    if (!loaded) {
+        consolePrintf("%s\n", loaded.message.c_str());
         return false;
     }
     history.beginStep(root);

@@ -1,7 +1,6 @@
 #include "shell/pose_loading.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "console/console.h"
@@ -32,14 +31,15 @@ int loadPoseTellingBones(BoneNode& root, const char* path) {
     }
     const size_t modelBones = poseNodeCount(root) - 1;
     const size_t needed = (modelBones + 1) * kPoseRecordBytes;
-    const PoseRead read = readPoseStream(file, needed);
-    const int64_t fileSize = read.size;
+    const Result<PoseRead> result = readPoseStream(file, needed);
     std::fclose(file);
-    if (read.error != 0) {
-        consolePrintf("Cannot read pose file %s: %s\n", path, std::strerror(read.error));
+    if (!result) {
+        consolePrintf("Cannot read pose file %s: %s\n", path, result.message.c_str());
         return -1;
     }
-    size_t loaded = 0;  // applyPose's work without its line in bytes: the one below says bones
+    const PoseRead& read = *result;
+    const int64_t fileSize = read.size;
+    size_t loaded = 0;  // applyPose's work without its note in bytes: the one below says bones
     decodePose(root, read.bytes.data(), read.bytes.size(), &loaded).apply(root);
     if (!read.more && read.bytes.size() < needed) {
         consolePrintf(

@@ -12,15 +12,15 @@ void extractShownTextures(ViewerState& viewer) {
     std::string folder;
     if (!viewer.platform->chooseFolder("Extract textures to", folder)) return;
     const std::vector<uint8_t>& archive = viewer.document.bytes;
-    const TextureExtraction extracted = extractTextures(archive.data(), archive.size());
-    const std::string name = viewer.shownArchiveName();
-    if (!extracted.error.empty()) {
-        consolePrintf("%s: %s\n", name.c_str(), extracted.error.c_str());
+    const Result<TextureExtraction> result = extractTextures(archive.data(), archive.size());
+    if (!result) {
+        consolePrintf("%s: %s\n", viewer.shownArchiveName().c_str(), result.message.c_str());
         return;
     }
-    std::string error;
-    if (!writeTextureFiles(folder, extracted.files, error)) {
-        consolePrintf("%s\n", error.c_str());
+    const TextureExtraction& extracted = *result;
+    const Result<> written = writeTextureFiles(folder, extracted.files);
+    if (!written) {
+        consolePrintf("%s\n", written.message.c_str());
         return;
     }
     consolePrintf("Extract textures : %s (%zu image%s, %zu files)\n", folder.c_str(),

@@ -24,8 +24,8 @@ Result<> ItemReader::read(const FoundItem& found, std::vector<uint8_t>& bytes) {
     bytes.assign(static_cast<size_t>(size), 0);
     if (source.kind == Source::Kind::File) {
         FileBytes file;
-        std::string error;
-        if (!file.open(source.path, error)) return Result<>::failed(1, name + ": " + error);
+        const Result<> opened = file.open(source.path);
+        if (!opened) return Result<>::failed(1, name + ": " + opened.message);
         if (!file.read(found.item.offset, bytes.size(), bytes.data())) {
             return Result<>::failed(1, name + ": cannot be read");
         }

@@ -47,7 +47,7 @@ Result<> fromStream(const Source& source, FILE* stream, std::vector<uint8_t>& by
 
 // The item found at offset of bytes (whatever lies before it), as a scan from there finds it.
 Result<> itemAt(const Source& source, const RandomAccess& whole, uint64_t offset,
-              std::vector<uint8_t>& bytes) {
+                std::vector<uint8_t>& bytes) {
     if (offset >= whole.size()) return failed(source, "the offset lies past the end");
     const SliceAccess rest(whole, offset, whole.size() - offset);
     const std::vector<ScanItem> items = scanContainer(rest, {}, 1);
@@ -71,8 +71,8 @@ Result<> fromFile(const Source& source, std::vector<uint8_t>& bytes) {
     }
     if (source.atOffset) {
         FileBytes file;
-        std::string error;
-        if (!file.open(source.path, error)) return failed(source, error);
+        const Result<> opened = file.open(source.path);
+        if (!opened) return failed(source, opened.message);
         return itemAt(source, file, source.offset, bytes);
     }
     FILE* file = std::fopen(source.path.c_str(), "rb");

@@ -111,9 +111,9 @@ void scanImage(const std::string& path, SourceScan& scan, const ScanProgress& pr
 void scanPlainFile(const std::string& path, const std::string& inside, SourceScan& scan,
                    const ScanProgress& progress) {
     FileBytes bytes;
-    std::string error;
-    if (!bytes.open(path, error)) {
-        scan.failure = path + ": " + error;
+    const Result<> opened = bytes.open(path);
+    if (!opened) {
+        scan.failure = path + ": " + opened.message;
         return;
     }
     const uint64_t total = bytes.size();

@@ -40,19 +40,15 @@ const ArchiveImage* ArchiveImages::find(uint32_t entry) const {
     return nullptr;
 }
 
-ArchiveImages listArchiveImages(const uint8_t* archive, size_t size) {
-    ArchiveImages result;
+Result<ArchiveImages> listArchiveImages(const uint8_t* archive, size_t size) {
     const Archive parsed = parseArchive(archive, size);
     if (parsed.declaredEntries >= kMaxTextureEntries) {
-        result.tableError = std::to_string(parsed.declaredEntries) +
-                            " entries, the texture scan takes at most " +
-                            std::to_string(kMaxTextureEntries - 1);
-        return result;
+        return Failure{1, std::to_string(parsed.declaredEntries) +
+                              " entries, the texture scan takes at most " +
+                              std::to_string(kMaxTextureEntries - 1)};
     }
-    if (!parsed.imageTableAccepted) {
-        result.tableError = "offset table beyond the end of the file";
-        return result;
-    }
+    if (!parsed.imageTableAccepted) return Failure{1, "offset table beyond the end of the file"};
+    ArchiveImages result;
     for (const ImageEntry& found : parsed.images) {
         if (!found.inside) {
             result.skipped.push_back({found.entry, found.start, "entry outside the file"});

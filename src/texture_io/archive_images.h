@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "io/result.h"
 #include "tim/tim_image.h"
 
 // The texture images of an archive held in memory, found as the texture scan finds them (every
@@ -30,7 +31,6 @@ struct SkippedEntry {
 };
 
 struct ArchiveImages {
-    std::string tableError;  // set when the table itself is refused; then nothing is listed
     std::vector<ArchiveImage> images;
     std::vector<SkippedEntry> skipped;
 
@@ -39,4 +39,5 @@ struct ArchiveImages {
 
 // Lists the images of the archive bytes. An image with no palette, no pixel, or larger than a
 // texture file can be read back (kMaxPngWidth x kMaxPngHeight) is skipped with its reason.
-ArchiveImages listArchiveImages(const uint8_t* archive, size_t size);
+// Fails with the reason when the table itself is refused.
+Result<ArchiveImages> listArchiveImages(const uint8_t* archive, size_t size);

@@ -38,13 +38,11 @@ std::string textureFileName(uint32_t entry, int palette) {
     return "entry" + std::to_string(entry) + "-palette" + std::to_string(palette) + ".png";
 }
 
-TextureExtraction extractTextures(const uint8_t* archive, size_t size) {
+Result<TextureExtraction> extractTextures(const uint8_t* archive, size_t size) {
+    const Result<ArchiveImages> listed = listArchiveImages(archive, size);
+    if (!listed) return listed.failure();
+    const ArchiveImages& found = *listed;
     TextureExtraction result;
-    const ArchiveImages found = listArchiveImages(archive, size);
-    if (!found.tableError.empty()) {
-        result.error = found.tableError;
-        return result;
-    }
     nlohmann::json images = nlohmann::json::array();
     for (const ArchiveImage& image : found.images) {
         IndexedImage file;
@@ -58,19 +56,13 @@ TextureExtraction extractTextures(const uint8_t* archive, size_t size) {
                 file.palette.push_back({c.red, c.green, c.blue});
             }
             TextureFile png{textureFileName(image.entry, m), {}};
-            if (!encodeIndexedPng(file, png.bytes, result.error)) {
-                result.error = png.name + ": " + result.error;
-                result.files.clear();
-                return result;
-            }
+            const Result<> encoded = encodeIndexedPng(file, png.bytes);
+            if (!encoded) return Failure{1, png.name + ": " + encoded.message};
             result.files.push_back(std::move(png));
         }
         images.push_back(imageRecord(image));
     }
-    if (found.images.empty()) {
-        result.error = "no texture image";
-        return result;
-    }
+    if (found.images.empty()) return Failure{kNoTextureImage, "no texture image"};
     nlohmann::json skipped = nlohmann::json::array();
     for (const SkippedEntry& entry : found.skipped) {
         skipped.push_back(
@@ -83,21 +75,19 @@ TextureExtraction extractTextures(const uint8_t* archive, size_t size) {
     return result;
 }
 
-bool writeTextureFiles(const std::string& folder, const std::vector<TextureFile>& files,
-                       std::string& error) {
+Result<> writeTextureFiles(const std::string& folder, const std::vector<TextureFile>& files) {
     std::error_code code;
     std::filesystem::create_directories(folder, code);
     if (code || !std::filesystem::is_directory(folder)) {
-        error = folder + ": " + (code ? code.message() : std::string("not a folder"));
-        return false;
+        return Result<>::failed(
+            1, folder + ": " + (code ? code.message() : std::string("not a folder")));
     }
     for (const TextureFile& file : files) {
         const std::string path = (std::filesystem::path(folder) / file.name).string();
         const SaveResult saved = saveFile(path, file.bytes);
         if (saved.outcome != SaveOutcome::Saved) {
-            error = path + ": " + std::strerror(saved.error);
-            return false;
+            return Result<>::failed(1, path + ": " + std::strerror(saved.error));
         }
     }
-    return true;
+    return {};
 }

@@ -58,33 +58,30 @@ std::string whyNotAnImage(const ArchiveImages& found, uint32_t entry) {
     return "";
 }
 
-// Checks one file against the archive and adds it to its image's edit; false with the line.
-bool addFile(const ArchiveImages& found, const TextureInput& file,
-             std::map<uint32_t, ImageEdit>& edits, std::string& error) {
+// Checks one file against the archive and adds it to its image's edit; fails with the line.
+Result<> addFile(const ArchiveImages& found, const TextureInput& file,
+                 std::map<uint32_t, ImageEdit>& edits) {
     uint32_t entry = 0;
     int m = 0;
     if (!parseTextureFileName(file.name, entry, m)) {
-        error = file.path + ": the name does not fit entry<E>-palette<M>.png";
-        return false;
+        return Result<>::failed(1, file.path + ": the name does not fit entry<E>-palette<M>.png");
     }
     const ArchiveImage* image = found.find(entry);
     if (!image) {
-        error = file.path + ": entry " + std::to_string(entry) +
-                " is not a decoded image of the archive" + whyNotAnImage(found, entry);
-        return false;
+        return Result<>::failed(1, file.path + ": entry " + std::to_string(entry) +
+                                       " is not a decoded image of the archive" +
+                                       whyNotAnImage(found, entry));
     }
     if (m >= image->header.paletteCount) {
-        error = file.path + ": entry " + std::to_string(entry) + " has " +
-                std::to_string(image->header.paletteCount) + " palettes, not a palette " +
-                std::to_string(m);
-        return false;
+        return Result<>::failed(1, file.path + ": entry " + std::to_string(entry) + " has " +
+                                       std::to_string(image->header.paletteCount) +
+                                       " palettes, not a palette " + std::to_string(m));
     }
     IndexedImage decoded;
-    std::string reason;
-    if (!decodeIndexedPng(file.bytes.data(), file.bytes.size(), image->header.width,
-                          image->header.height, decoded, reason)) {
-        error = file.path + ": " + reason;
-        return false;
+    const Result<> read = decodeIndexedPng(file.bytes.data(), file.bytes.size(),
+                                           image->header.width, image->header.height, decoded);
+    if (!read) {
+        return Result<>::failed(1, file.path + ": " + read.message);
     }
     ImageEdit& edit = edits[entry];
     if (!edit.first) {
@@ -96,10 +93,10 @@ bool addFile(const ArchiveImages& found, const TextureInput& file,
             std::mismatch(edit.indices.begin(), edit.indices.end(), decoded.indices.begin());
         if (differ.first != edit.indices.end()) {
             const size_t i = static_cast<size_t>(differ.first - edit.indices.begin());
-            error = file.path + ": pixel " + pixelText(i, decoded.width) + " is index " +
-                    std::to_string(*differ.second) + ", in " + edit.first->path + " index " +
-                    std::to_string(*differ.first) + "; the files of one image must agree";
-            return false;
+            return Result<>::failed(
+                1, file.path + ": pixel " + pixelText(i, decoded.width) + " is index " +
+                       std::to_string(*differ.second) + ", in " + edit.first->path + " index " +
+                       std::to_string(*differ.first) + "; the files of one image must agree");
         }
     }
     // Colours the file's palette lacks keep their stored values.
@@ -108,7 +105,7 @@ bool addFile(const ArchiveImages& found, const TextureInput& file,
     for (const IndexedImage::Colour& c : decoded.palette) {
         palette.push_back({c.red, c.green, c.blue, 255});
     }
-    return true;
+    return {};
 }
 
 // True when the archive holds the edit's indices and colours as written: false only when
@@ -149,22 +146,17 @@ bool parseTextureFileName(const std::string& name, uint32_t& entry, int& palette
     return true;
 }
 
-TextureReplacement replaceTextures(const uint8_t* archive, size_t size,
-                                   const std::vector<TextureInput>& files,
-                                   const std::string& archiveName) {
-    TextureReplacement result;
-    const ArchiveImages found = listArchiveImages(archive, size);
-    if (!found.tableError.empty()) {
-        result.error = archiveName + ": " + found.tableError;
-        return result;
-    }
-    if (files.empty()) {
-        result.error = archiveName + ": no texture file to put back";
-        return result;
-    }
+Result<TextureReplacement> replaceTextures(const uint8_t* archive, size_t size,
+                                           const std::vector<TextureInput>& files,
+                                           const std::string& archiveName) {
+    const Result<ArchiveImages> listed = listArchiveImages(archive, size);
+    if (!listed) return Failure{1, archiveName + ": " + listed.message};
+    const ArchiveImages& found = *listed;
+    if (files.empty()) return Failure{1, archiveName + ": no texture file to put back"};
     std::map<uint32_t, ImageEdit> edits;
     for (const TextureInput& file : files) {
-        if (!addFile(found, file, edits, result.error)) return result;
+        const Result<> added = addFile(found, file, edits);
+        if (!added) return added.failure();
     }
 
     std::vector<uint8_t> out(archive, archive + size);
@@ -175,60 +167,53 @@ TextureReplacement replaceTextures(const uint8_t* archive, size_t size,
     }
     for (const auto& [entry, edit] : edits) {
         if (!holdsEdit(out.data(), edit)) {
-            result.error = edit.first->path +
-                           ": the image shares bytes of the archive with another image "
-                           "whose files say otherwise";
-            return result;
+            return Failure{1, edit.first->path +
+                                  ": the image shares bytes of the archive with another image "
+                                  "whose files say otherwise"};
         }
     }
+    TextureReplacement result;
     result.archive = std::move(out);
     result.imagesReplaced = edits.size();
     return result;
 }
 
-bool readTextureFolder(const std::string& folder, std::vector<TextureInput>& files,
-                       std::string& error) {
+Result<> readTextureFolder(const std::string& folder, std::vector<TextureInput>& files) {
     namespace fs = std::filesystem;
     std::error_code code;
     fs::directory_iterator items(folder, code);
     if (code) {
-        error = folder + ": " + code.message();
-        return false;
+        return Result<>::failed(1, folder + ": " + code.message());
     }
     std::vector<fs::path> paths;
     for (; items != fs::directory_iterator(); items.increment(code)) {
         if (endsWithPng(items->path().filename().string())) paths.push_back(items->path());
     }
     if (code) {
-        error = folder + ": " + code.message();
-        return false;
+        return Result<>::failed(1, folder + ": " + code.message());
     }
     std::sort(paths.begin(), paths.end());
     size_t total = 0;
     for (const fs::path& path : paths) {
         // A pipe or a device would block or never end; only files are read.
         if (!fs::is_regular_file(path, code)) {
-            error = path.string() + ": not a regular file";
-            return false;
+            return Result<>::failed(1, path.string() + ": not a regular file");
         }
         FILE* stream = std::fopen(path.c_str(), "rb");
         if (!stream) {
-            error = path.string() + ": " + std::strerror(errno);
-            return false;
+            return Result<>::failed(1, path.string() + ": " + std::strerror(errno));
         }
         BoundedRead read = readUpTo(stream, kMaxPngFileBytes + 1);
         std::fclose(stream);
         if (read.error) {
-            error = path.string() + ": " + std::strerror(read.error);
-            return false;
+            return Result<>::failed(1, path.string() + ": " + std::strerror(read.error));
         }
         total += read.bytes.size();
         if (total > kMaxTextureFolderBytes) {
-            error = folder + ": the texture files come to more than 256 MiB";
-            return false;
+            return Result<>::failed(1, folder + ": the texture files come to more than 256 MiB");
         }
         // A larger file keeps its first bytes only; the decoder refuses it by its size.
         files.push_back({path.string(), path.filename().string(), std::move(read.bytes)});
     }
-    return true;
+    return {};
 }

@@ -39,86 +39,79 @@ IndexedImage indexedImage(const TimPicture& picture, const std::vector<TimRgba>&
     return image;
 }
 
+Failure refusal(std::string why) {
+    return {1, std::move(why)};
+}
+
 // The colours of an indexed file, each alpha 0 or 255.
-bool paletteOf(const IndexedImage& image, const std::vector<uint8_t>& alphas,
-               std::vector<TimRgba>& palette, std::string& error) {
+Result<> paletteOf(const IndexedImage& image, const std::vector<uint8_t>& alphas,
+                   std::vector<TimRgba>& palette) {
     palette.clear();
     for (size_t k = 0; k < image.palette.size(); ++k) {
         const uint8_t alpha = alphas[k];
         if (alpha != 0 && alpha != 255) {
-            error = numbered("colour %zu partly transparent: a TIM's are clear or opaque", k);
-            return false;
+            return refusal(
+                numbered("colour %zu partly transparent: a TIM's are clear or opaque", k));
         }
         const IndexedImage::Colour& c = image.palette[k];
         palette.push_back({c.red, c.green, c.blue, alpha});
     }
-    return true;
+    return {};
 }
 
-bool readIndexed(const std::vector<std::vector<uint8_t>>& pngs, const TimInfo& info,
-                 TimPicture& picture, std::string& error) {
+Result<> readIndexed(const std::vector<std::vector<uint8_t>>& pngs, const TimInfo& info,
+                     TimPicture& picture) {
+    // With several files, a refusal says whose.
+    const auto ofFile = [&pngs](size_t m, const Result<>& refused) {
+        return pngs.size() > 1 ? refusal(numbered("palette %zu's file: ", m) + refused.message)
+                               : refused.failure();
+    };
     for (size_t m = 0; m < pngs.size(); ++m) {
         IndexedImage image;
         std::vector<uint8_t> alphas;
-        if (!decodeIndexedPngWithAlphas(pngs[m].data(), pngs[m].size(), info.width, info.height,
-                                        info.coloursPerPalette(), image, alphas, error)) {
-            if (pngs.size() > 1) error = numbered("palette %zu's file: ", m) + error;
-            return false;
-        }
+        const Result<> decoded =
+            decodeIndexedPngWithAlphas(pngs[m].data(), pngs[m].size(), info.width, info.height,
+                                       info.coloursPerPalette(), image, alphas);
+        if (!decoded) return ofFile(m, decoded);
         if (m == 0) {
             picture.indices = image.indices;
         } else if (image.indices != picture.indices) {
-            error = numbered("palette %zu's file has other indices than palette 0's", m);
-            return false;
+            return refusal(numbered("palette %zu's file has other indices than palette 0's", m));
         }
         picture.palettes.emplace_back();
-        if (!paletteOf(image, alphas, picture.palettes.back(), error)) {
-            if (pngs.size() > 1) error = numbered("palette %zu's file: ", m) + error;
-            return false;
-        }
+        const Result<> colours = paletteOf(image, alphas, picture.palettes.back());
+        if (!colours) return ofFile(m, colours);
     }
-    return true;
+    return {};
 }
 
-bool readDirect(const std::vector<uint8_t>& png, const TimInfo& info, TimPicture& picture,
-                std::string& error) {
+Result<> readDirect(const std::vector<uint8_t>& png, const TimInfo& info, TimPicture& picture) {
     const int channels = info.bpp == 16 ? 4 : 3;
     std::vector<uint8_t>& pixels = info.bpp == 16 ? picture.rgba : picture.rgb;
-    if (!decodeRgbPng(png.data(), png.size(), info.width, info.height, channels, pixels, error)) {
-        return false;
-    }
+    const Result<> decoded =
+        decodeRgbPng(png.data(), png.size(), info.width, info.height, channels, pixels);
+    if (!decoded) return decoded;
     for (size_t i = 3; channels == 4 && i < pixels.size(); i += 4) {
         if (pixels[i] != 0 && pixels[i] != 255) {
             const size_t pixel = i / 4;
-            error = "pixel (" + std::to_string(pixel % info.width) + ", " +
-                    std::to_string(pixel / info.width) +
-                    ") partly transparent: a TIM's are clear or opaque";
-            return false;
+            return refusal("pixel (" + std::to_string(pixel % info.width) + ", " +
+                           std::to_string(pixel / info.width) +
+                           ") partly transparent: a TIM's are clear or opaque");
         }
     }
-    return true;
+    return {};
 }
 
-bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+Result<std::vector<uint8_t>> readFileBytes(const std::string& path) {
     FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
+    if (!file) return refusal(path + ": " + std::strerror(errno));
     // A PNG of a TIM's size is far below this; more is not one of ours.
     constexpr size_t kLimit = size_t{256} << 20;
     BoundedRead read = readUpTo(file, kLimit);
     std::fclose(file);
-    if (read.error) {
-        error = path + ": " + std::strerror(read.error);
-        return false;
-    }
-    if (read.more) {
-        error = path + ": larger than a texture file can be";
-        return false;
-    }
-    bytes = std::move(read.bytes);
-    return true;
+    if (read.error) return refusal(path + ": " + std::strerror(read.error));
+    if (read.more) return refusal(path + ": larger than a texture file can be");
+    return std::move(read.bytes);
 }
 
 }  // namespace
@@ -140,70 +133,62 @@ std::vector<std::string> timPngPaths(const std::string& timPath, const TimInfo& 
     return paths;
 }
 
-bool encodeTimPngs(const TimPicture& picture, std::vector<std::vector<uint8_t>>& pngs,
-                   std::string& error) {
+Result<> encodeTimPngs(const TimPicture& picture, std::vector<std::vector<uint8_t>>& pngs) {
     pngs.clear();
     if (picture.bpp == 16 || picture.bpp == 24) {
         const int channels = picture.bpp == 16 ? 4 : 3;
         pngs.emplace_back();
         if (!encodePng(picture.width, picture.height, channels,
                        (picture.bpp == 16 ? picture.rgba : picture.rgb).data(), pngs.back())) {
-            error = "the PNG could not be encoded";
-            return false;
+            return refusal("the PNG could not be encoded");
         }
-        return true;
+        return {};
     }
     for (const std::vector<TimRgba>& palette : picture.palettes) {
         std::vector<uint8_t> alphas;
         const IndexedImage image = indexedImage(picture, palette, alphas);
         pngs.emplace_back();
-        if (!encodeIndexedPngWithAlphas(image, picture.bpp, alphas, pngs.back(), error)) {
-            return false;
-        }
+        const Result<> encoded =
+            encodeIndexedPngWithAlphas(image, picture.bpp, alphas, pngs.back());
+        if (!encoded) return encoded;
     }
-    if (pngs.empty()) error = "a TIM without palettes";
-    return !pngs.empty();
+    if (pngs.empty()) return refusal("a TIM without palettes");
+    return {};
 }
 
-bool writeTimPngs(const std::string& timPath, const uint8_t* tim, const TimInfo& info,
-                  std::string& error) {
+Result<> writeTimPngs(const std::string& timPath, const uint8_t* tim, const TimInfo& info) {
     std::vector<std::vector<uint8_t>> pngs;
-    if (!encodeTimPngs(decodeTim(tim, info), pngs, error)) return false;
+    const Result<> encoded = encodeTimPngs(decodeTim(tim, info), pngs);
+    if (!encoded) return encoded;
     const std::vector<std::string> paths = timPngPaths(timPath, info);
     for (size_t k = 0; k < paths.size(); ++k) {
         const SaveResult saved = saveFile(paths[k], pngs[k]);
         if (saved.outcome != SaveOutcome::Saved) {
-            error = paths[k] + ": " + describeSaveFailure(saved);
-            return false;
+            return refusal(paths[k] + ": " + describeSaveFailure(saved));
         }
     }
-    return true;
+    return {};
 }
 
-bool readTimPngs(const std::vector<std::vector<uint8_t>>& pngs, const TimInfo& info, uint8_t* tim,
-                 std::string& error) {
+Result<> readTimPngs(const std::vector<std::vector<uint8_t>>& pngs, const TimInfo& info,
+                     uint8_t* tim) {
     const bool indexed = info.bpp == 4 || info.bpp == 8;
     if (pngs.empty() || (pngs.size() != 1 && (!indexed || pngs.size() != fileCount(info)))) {
-        error = numbered("%zu PNG files for a TIM of ", pngs.size()) +
-                numbered("%zu: one, or one per palette", fileCount(info));
-        return false;
+        return refusal(numbered("%zu PNG files for a TIM of ", pngs.size()) +
+                       numbered("%zu: one, or one per palette", fileCount(info)));
     }
     TimPicture picture;
     picture.bpp = info.bpp;
     picture.width = info.width;
     picture.height = info.height;
-    const bool read = indexed ? readIndexed(pngs, info, picture, error)
-                              : readDirect(pngs[0], info, picture, error);
-    if (!read) return false;
-    if (!encodeTim(picture, info, tim)) {
-        error = "a picture the TIM cannot hold";
-        return false;
-    }
-    return true;
+    const Result<> read =
+        indexed ? readIndexed(pngs, info, picture) : readDirect(pngs[0], info, picture);
+    if (!read) return read;
+    if (!encodeTim(picture, info, tim)) return refusal("a picture the TIM cannot hold");
+    return {};
 }
 
-bool readTimPngFiles(const std::string& timPath, const TimInfo& info, uint8_t* tim,
-                     std::string& error) {
+Result<> readTimPngFiles(const std::string& timPath, const TimInfo& info, uint8_t* tim) {
     const std::vector<std::string> paths = timPngPaths(timPath, info);
     size_t present = 0;
     for (const std::string& path : paths) {
@@ -212,17 +197,17 @@ bool readTimPngFiles(const std::string& timPath, const TimInfo& info, uint8_t* t
     }
     const size_t wanted = present == paths.size() ? paths.size() : 1;
     if (present > 1 && present < paths.size()) {
-        error = numbered("%zu of the ", present) +
-                numbered("%zu palette files are there: all, or palette 0's alone", paths.size());
-        return false;
+        return refusal(
+            numbered("%zu of the ", present) +
+            numbered("%zu palette files are there: all, or palette 0's alone", paths.size()));
     }
     std::vector<std::vector<uint8_t>> pngs(wanted);
     for (size_t k = 0; k < wanted; ++k) {
-        if (!readFileBytes(paths[k], pngs[k], error)) return false;
+        Result<std::vector<uint8_t>> bytes = readFileBytes(paths[k]);
+        if (!bytes) return bytes.failure();
+        pngs[k] = std::move(bytes).value();
     }
-    if (!readTimPngs(pngs, info, tim, error)) {
-        error = (wanted == 1 ? paths[0] + ": " : std::string()) + error;
-        return false;
-    }
-    return true;
+    const Result<> read = readTimPngs(pngs, info, tim);
+    if (!read) return refusal((wanted == 1 ? paths[0] + ": " : std::string()) + read.message);
+    return {};
 }

@@ -31,17 +31,15 @@ int WebpAnimation::timestamp(int frame) const {
     return static_cast<int>(std::lround(frame * 1000.0 / framesPerSecond_));
 }
 
-bool WebpAnimation::add(const std::vector<uint8_t>& pixels, int channels, std::string& error) {
+Result<> WebpAnimation::add(const std::vector<uint8_t>& pixels, int channels) {
     if (!encoder_) {
-        error = "the WebP encoder could not be made";
-        return false;
+        return Result<>::failed(1, "the WebP encoder could not be made");
     }
     WebPConfig config;
     WebPPicture picture;
     if (!WebPConfigInit(&config) || !WebPConfigLosslessPreset(&config, kLosslessEffort) ||
         !WebPPictureInit(&picture)) {
-        error = "the WebP library does not match its headers";
-        return false;
+        return Result<>::failed(1, "the WebP library does not match its headers");
     }
     config.exact = 1;  // keep the colour under alpha 0 as drawn
     picture.use_argb = 1;
@@ -50,17 +48,20 @@ bool WebpAnimation::add(const std::vector<uint8_t>& pixels, int channels, std::s
     const int stride = channels * width_;
     const int imported = channels == 4 ? WebPPictureImportRGBA(&picture, pixels.data(), stride)
                                        : WebPPictureImportRGB(&picture, pixels.data(), stride);
-    bool added = imported && WebPAnimEncoderAdd(encoder_, &picture, timestamp(frames_), &config);
-    if (!added) error = std::string("WebP encoding failed: ") + WebPAnimEncoderGetError(encoder_);
+    const bool added =
+        imported && WebPAnimEncoderAdd(encoder_, &picture, timestamp(frames_), &config);
     WebPPictureFree(&picture);
-    if (added) ++frames_;
-    return added;
+    if (!added) {
+        return Result<>::failed(
+            1, std::string("WebP encoding failed: ") + WebPAnimEncoderGetError(encoder_));
+    }
+    ++frames_;
+    return {};
 }
 
-bool WebpAnimation::finish(std::vector<uint8_t>& webp, std::string& error) {
+Result<> WebpAnimation::finish(std::vector<uint8_t>& webp) {
     if (!encoder_ || frames_ == 0) {
-        error = "no frame to write";
-        return false;
+        return Result<>::failed(1, "no frame to write");
     }
     WebPData data;
     WebPDataInit(&data);
@@ -68,19 +69,19 @@ bool WebpAnimation::finish(std::vector<uint8_t>& webp, std::string& error) {
     const bool done = WebPAnimEncoderAdd(encoder_, nullptr, timestamp(frames_), nullptr) &&
                       WebPAnimEncoderAssemble(encoder_, &data);
     if (!done) {
-        error = std::string("WebP encoding failed: ") + WebPAnimEncoderGetError(encoder_);
-        return false;
+        return Result<>::failed(
+            1, std::string("WebP encoding failed: ") + WebPAnimEncoderGetError(encoder_));
     }
     webp.assign(data.bytes, data.bytes + data.size);
     WebPDataClear(&data);
-    return true;
+    return {};
 }
 
-bool writeWebpFile(const std::string& path, WebpAnimation& animation, std::string& error) {
+Result<> writeWebpFile(const std::string& path, WebpAnimation& animation) {
     std::vector<uint8_t> bytes;
-    if (!animation.finish(bytes, error)) return false;
+    const Result<> finished = animation.finish(bytes);
+    if (!finished) return finished;
     const SaveResult saved = saveFile(path, bytes);
-    if (saved.outcome == SaveOutcome::Saved) return true;
-    error = describeSaveFailure(saved);
-    return false;
+    if (saved.outcome == SaveOutcome::Saved) return {};
+    return Result<>::failed(1, describeSaveFailure(saved));
 }

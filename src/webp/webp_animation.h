@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "io/result.h"
+
 struct WebPAnimEncoder;
 
 // A lossless, endlessly looping animated WebP built frame by frame, so that a long animation
@@ -17,11 +19,11 @@ class WebpAnimation {
     WebpAnimation(const WebpAnimation&) = delete;
     WebpAnimation& operator=(const WebpAnimation&) = delete;
 
-    // Adds the next frame: channels bytes a pixel (3 RGB, 4 RGBA), top row first. false with
-    // the reason in error.
-    bool add(const std::vector<uint8_t>& pixels, int channels, std::string& error);
-    // The file's bytes, after the last frame. false with the reason in error.
-    bool finish(std::vector<uint8_t>& webp, std::string& error);
+    // Adds the next frame: channels bytes a pixel (3 RGB, 4 RGBA), top row first. Fails with
+    // the reason.
+    Result<> add(const std::vector<uint8_t>& pixels, int channels);
+    // The file's bytes, after the last frame; fails with the reason.
+    Result<> finish(std::vector<uint8_t>& webp);
 
   private:
     WebPAnimEncoder* encoder_ = nullptr;
@@ -31,5 +33,5 @@ class WebpAnimation {
     int frames_ = 0;
 };
 
-// Saves the animation at path with saveFile. false with the reason in error.
-bool writeWebpFile(const std::string& path, WebpAnimation& animation, std::string& error);
+// Saves the animation at path with saveFile; fails with the reason.
+Result<> writeWebpFile(const std::string& path, WebpAnimation& animation);

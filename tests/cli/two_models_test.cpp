@@ -41,8 +41,8 @@ TEST(TwoModels, LoadSideBySideAndDrawOneAfterTheOther) {
 
     // One context for all three, as a batch draws them.
     OffscreenPictures pictures(viewSheetPicture());
-    std::string error;
-    ASSERT_TRUE(pictures.open(error)) << error;
+    const Result<> opened = pictures.open();
+    ASSERT_TRUE(opened.ok()) << opened.message;
     PictureDrawing& drawing = pictures.drawing();
     drawing.prepare(demo);
     const std::vector<uint8_t> first = drawing.draw(demo, 0);

@@ -123,8 +123,8 @@ class ExportTest : public test_support::ModelFixture {
         input.poses.clear();
         for (auto& pose : poses) input.poses.push_back({"pose", std::move(pose)});
         const std::string path = dir + "/" + name;
-        ConsoleCapture console;
-        EXPECT_EQ(exportGltf(input, path), 0) << console.text();
+        const Result<> exported = exportGltf(input, path);
+        EXPECT_TRUE(exported.ok()) << exported.message;
         tinygltf::Model doc;
         tinygltf::TinyGLTF loader;
         std::string error, warning;
@@ -286,13 +286,13 @@ TEST_F(ExportTest, RefusesPosesThatAreNotTranslationRotationAndScale) {
         Pose bad = input.loaded;
         bad.find(c.node == 0 ? 0 : c.node == 2 ? 2 : 6)->user[c.element] = c.value;
         input.poses = {{"input.loaded", input.loaded}, {"bad.bin", bad}};
-        ConsoleCapture console;
-        EXPECT_EQ(exportGltf(input, out), -1);
+        const Result<> exported = exportGltf(input, out);
         const std::string bone = c.node == 0 ? "root" : c.node == 2 ? "bone 2" : "bone 6";
-        EXPECT_EQ(console.text(), "Cannot export " + out + ": " + bone +
-                                      " of bad.bin is not a translation, rotation and positive "
-                                      "scale (" +
-                                      c.reason + ")\n");
+        EXPECT_EQ(exported.code, kExportRefused);
+        EXPECT_EQ(exported.message, "Cannot export " + out + ": " + bone +
+                                        " of bad.bin is not a translation, rotation and positive "
+                                        "scale (" +
+                                        c.reason + ")");
     }
     EXPECT_NE(access(out.c_str(), F_OK), 0);
 }

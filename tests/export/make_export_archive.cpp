@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     Model model;
     model.loadSkeleton(archive.c_str());
     BoneNode* rootNode = model.rootNode();
-    int status = savePoseFile(*rootNode, (dir + "/pose1.bin").c_str());
+    bool saved = savePoseFile(*rootNode, (dir + "/pose1.bin").c_str()).ok();
     for (int k : {2, 3}) {
         Matrix4 turn = identityMatrix();
         turn[0] = turn[5] = std::cos(1.2f * k);
@@ -33,9 +33,9 @@ int main(int argc, char** argv) {
         turn[4] = std::sin(1.2f * k);
         rootNode->rotateBone(turn, k);
         rootNode->rotateBone(turn, 0);
-        status |= savePoseFile(*rootNode, (dir + "/pose" + std::to_string(k) + ".bin").c_str());
+        saved &= savePoseFile(*rootNode, (dir + "/pose" + std::to_string(k) + ".bin").c_str()).ok();
     }
     rootNode->children[0]->children[0]->userMatrix[5] = std::numeric_limits<float>::quiet_NaN();
-    status |= savePoseFile(*rootNode, (dir + "/nan.bin").c_str());
-    return status == 0 ? 0 : 1;
+    saved &= savePoseFile(*rootNode, (dir + "/nan.bin").c_str()).ok();
+    return saved ? 0 : 1;
 }

@@ -129,12 +129,12 @@ TEST_F(PoseSequenceTest, RefusesAPoseThatLacksANodeOrDoesNotSplit) {
 TEST_F(PoseSequenceTest, LoadsEachFileOnTheTreeAndPutsTheTreeBack) {
     test_support::TempFolder temp{"veldraxis-sequence"};
     const std::string a = temp / "a.bin", b = temp / "b.bin";
-    ASSERT_EQ(savePoseFile(*rootNode, a.c_str()), 0);
-    ASSERT_EQ(savePoseFile(*rootNode, headTurned(0.5), b.c_str()), 0);
+    ASSERT_TRUE(savePoseFile(*rootNode, a.c_str()).ok());
+    ASSERT_TRUE(savePoseFile(*rootNode, headTurned(0.5), b.c_str()).ok());
     PoseSequence sequence;
-    ConsoleCapture console;
-    EXPECT_EQ(sequence.load(*rootNode, {a, b}).message, "");
-    EXPECT_EQ(console.text(), "");
+    std::vector<std::string> notes;
+    EXPECT_EQ(sequence.load(*rootNode, {a, b}, notes).message, "");
+    EXPECT_TRUE(notes.empty());
     ASSERT_EQ(sequence.size(), 2u);
     EXPECT_EQ(sequence.name(1), b);
     EXPECT_TRUE(sequence.pose(1) == headTurned(0.5));
@@ -145,31 +145,34 @@ TEST_F(PoseSequenceTest, LoadNamesTheFileThatCannotBeUsed) {
     test_support::TempFolder temp{"veldraxis-sequence"};
     const std::string good = temp / "good.bin", empty = temp / "empty.bin",
                       missing = temp / "missing.bin";
-    ASSERT_EQ(savePoseFile(*rootNode, good.c_str()), 0);
+    ASSERT_TRUE(savePoseFile(*rootNode, good.c_str()).ok());
     { std::ofstream{empty}; }
     PoseSequence sequence;
     {
-        ConsoleCapture console;
-        EXPECT_EQ(sequence.load(*rootNode, {good, missing}).message,
+        std::vector<std::string> notes;
+        EXPECT_EQ(sequence.load(*rootNode, {good, missing}, notes).message,
                   missing + ": No such file or directory");
-        EXPECT_EQ(console.text(), "");
+        EXPECT_TRUE(notes.empty());
     }
     {
-        // The file's own line, as "Load matrix" prints it, then the refusal.
-        ConsoleCapture console;
-        EXPECT_EQ(sequence.load(*rootNode, {empty, good}).message,
+        // The file's own line, as "Load matrix" gives it, then the refusal.
+        std::vector<std::string> notes;
+        EXPECT_EQ(sequence.load(*rootNode, {empty, good}, notes).message,
                   empty + ": no matrix could be read");
-        EXPECT_EQ(console.text(), "Pose file has 0 bytes, the model needs " +
-                                      std::to_string(poseNodeCount(*rootNode) * kPoseRecordBytes) +
-                                      ": loaded the first 0 matrices, kept the rest\n");
+        EXPECT_EQ(notes, std::vector<std::string>{
+                             "Pose file has 0 bytes, the model needs " +
+                             std::to_string(poseNodeCount(*rootNode) * kPoseRecordBytes) +
+                             ": loaded the first 0 matrices, kept the rest"});
     }
     {
-        ConsoleCapture console;
-        EXPECT_EQ(sequence.load(*rootNode, {temp.path()}).message,
+        std::vector<std::string> notes;
+        EXPECT_EQ(sequence.load(*rootNode, {temp.path()}, notes).message,
                   temp.path() + ": no matrix could be read");
-        EXPECT_EQ(console.text(), "Cannot read pose file " + temp.path() + ": Is a directory\n");
+        EXPECT_EQ(notes, std::vector<std::string>{"Cannot read pose file " + temp.path() +
+                                                  ": Is a directory"});
     }
-    EXPECT_EQ(sequence.load(*rootNode, {}).message, "No pose file to play");
+    std::vector<std::string> notes;
+    EXPECT_EQ(sequence.load(*rootNode, {}, notes).message, "No pose file to play");
     EXPECT_TRUE(Pose::capture(*rootNode) == loaded);
 }
 

@@ -70,12 +70,12 @@ bool writeEll(const std::string& folder) {
     loadModelFromBytes(model, bytes.data(), bytes.size(), true);
     BoneNode& root = *model.rootNode();
     if (!write(folder + "/ell.bin", bytes) ||
-        savePoseFile(root, (folder + "/ell-a.pose").c_str()) != 0)
+        !savePoseFile(root, (folder + "/ell-a.pose").c_str()).ok())
         return false;
     root.rotateBone(rotationAboutX(0.8), 1);
-    if (savePoseFile(root, (folder + "/ell-b.pose").c_str()) != 0) return false;
+    if (!savePoseFile(root, (folder + "/ell-b.pose").c_str()).ok()) return false;
     root.rotateBone(rotationAboutX(0.8), 1);
-    return savePoseFile(root, (folder + "/ell-c.pose").c_str()) == 0;
+    return savePoseFile(root, (folder + "/ell-c.pose").c_str()).ok();
 }
 
 archive_builder::MeshBlock mixedMesh(size_t texturedTriangles, size_t texturedQuads,

@@ -1,6 +1,6 @@
 // Pose files that are cut short, too long, empty or full of NaN and infinity, and saves to places
 // that cannot take them: loading never half-writes a matrix, saving never destroys the previous
-// file, and each refusal is one console line.
+// file, and each refusal is one line.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -18,6 +18,7 @@
 #include "model/model_test_support.h"
 #include "model/pose_file.h"
 #include "support/model_fixture.h"
+#include "support/pose_files.h"
 
 namespace {
 
@@ -51,14 +52,11 @@ class HostilePoseFiles : public test_support::ModelFixture {
         ASSERT_FALSE(folder.path().empty());
     }
 
-    // Loads the bytes as a pose file; returns the result, the console in *console.
-    int load(const Bytes& bytes, std::string* console) {
+    // Loads the bytes as a pose file.
+    test_support::PoseFileLoad load(const Bytes& bytes) {
         const std::string path = folder / "load.pose";
         EXPECT_TRUE(hostile::ab::writeFile(path, bytes));
-        ConsoleCapture capture;
-        const int result = loadPoseFile(*rootNode, path.c_str());
-        *console = capture.text();
-        return result;
+        return test_support::loadPoseFileAt(*rootNode, path);
     }
 
     Bytes original;
@@ -73,16 +71,15 @@ TEST_F(HostilePoseFiles, CutAtEveryNodeAndInsideEveryMatrixLoadsOnlyWholeMatrice
     }
     for (size_t cut : cuts) {
         if (cut >= kTreeBytes) continue;
-        ASSERT_EQ(applyPose(*rootNode, original.data(), original.size()), 21u);
+        ASSERT_EQ(applyPose(*rootNode, original.data(), original.size()).loaded, 21u);
         const Bytes shorter(file.begin(), file.begin() + static_cast<long>(cut));
-        std::string console;
-        const int result = load(shorter, &console);
+        const test_support::PoseFileLoad result = load(shorter);
 
         const size_t whole = cut / kPoseMatrixBytes;
-        EXPECT_EQ(result, whole > 0 ? 0 : -1) << cut;
-        EXPECT_EQ(console, format("Pose file has %zu bytes, the model needs 1344: loaded the "
-                                  "first %zu matrices, kept the rest\n",
-                                  cut, whole))
+        EXPECT_EQ(result.loaded, whole) << cut;
+        EXPECT_EQ(result.line, format("Pose file has %zu bytes, the model needs 1344: loaded the "
+                                      "first %zu matrices, kept the rest",
+                                      cut, whole))
             << cut;
         const Bytes now = encodePose(*rootNode);
         const size_t boundary = whole * kPoseMatrixBytes;
@@ -97,14 +94,14 @@ TEST_F(HostilePoseFiles, CutAtEveryNodeAndInsideEveryMatrixLoadsOnlyWholeMatrice
 
 TEST_F(HostilePoseFiles, AFileLongerThanTheTreeLoadsTheTreeAndSaysTheRestWasIgnored) {
     for (size_t extra : {1, 63, 192, 1000000}) {
-        ASSERT_EQ(applyPose(*rootNode, original.data(), original.size()), 21u);
+        ASSERT_EQ(applyPose(*rootNode, original.data(), original.size()).loaded, 21u);
         Bytes longer = file;
         longer.resize(file.size() + extra, 0x7F);
-        std::string console;
-        EXPECT_EQ(load(longer, &console), 0);
-        EXPECT_EQ(console, format("Pose file has %zu bytes, the model needs 1344: the rest was "
-                                  "ignored\n",
-                                  kTreeBytes + extra));
+        const test_support::PoseFileLoad result = load(longer);
+        EXPECT_EQ(result.loaded, 21u);
+        EXPECT_EQ(result.line, format("Pose file has %zu bytes, the model needs 1344: the rest "
+                                      "was ignored",
+                                      kTreeBytes + extra));
         EXPECT_EQ(encodePose(*rootNode), file) << extra;
     }
 }
@@ -119,9 +116,9 @@ TEST_F(HostilePoseFiles, NanAndInfinityLoadBitForBitAndLaterEditsStaySafe) {
         const uint32_t bits = specials[(k / 3) % (sizeof specials / sizeof specials[0])];
         std::memcpy(file.data() + 4 * k, &bits, 4);
     }
-    std::string console;
-    EXPECT_EQ(load(file, &console), 0);
-    EXPECT_EQ(console, "");
+    const test_support::PoseFileLoad result = load(file);
+    EXPECT_EQ(result.loaded, 21u);
+    EXPECT_EQ(result.line, "");
     EXPECT_EQ(encodePose(*rootNode), file);
 
     const Matrix4 move = translationMatrix(3.0f, 0.0f, std::numeric_limits<float>::infinity());
@@ -132,11 +129,9 @@ TEST_F(HostilePoseFiles, NanAndInfinityLoadBitForBitAndLaterEditsStaySafe) {
     }
     const Bytes edited = encodePose(*rootNode);
     const std::string path = folder / "nan.pose";
-    ConsoleCapture roundTrip;
-    EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), 0);
-    ASSERT_EQ(applyPose(*rootNode, original.data(), original.size()), 21u);
-    EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
-    EXPECT_EQ(roundTrip.text(), "");
+    EXPECT_TRUE(savePoseFile(*rootNode, path.c_str()).ok());
+    ASSERT_EQ(applyPose(*rootNode, original.data(), original.size()).loaded, 21u);
+    EXPECT_EQ(test_support::loadPoseFileAt(*rootNode, path).line, "");
     EXPECT_EQ(encodePose(*rootNode), edited);
 }
 
@@ -178,9 +173,7 @@ TEST_F(HostilePoseFiles, ASaveToAReadOnlyPlaceSaysSoAndKeepsThePreviousFile) {
     ASSERT_TRUE(hostile::ab::writeFile(path, previous));
     if (!place.makeReadOnly()) GTEST_SKIP() << "cannot remount the tmpfs read-only";
 
-    ConsoleCapture console;
-    EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), -1);
-    EXPECT_EQ(console.text(), "cannot open : " + path + "\n");
+    EXPECT_EQ(savePoseFile(*rootNode, path.c_str()).message, "cannot open : " + path);
     EXPECT_EQ(readWholeFile(path), previous);
     EXPECT_EQ(namesIn(folder / "readonly"), std::vector<std::string>{"kept.pose"});
 }
@@ -198,9 +191,8 @@ TEST_F(HostilePoseFiles, ASaveToAFullDiskSaysSoAndKeepsThePreviousFile) {
     }
     std::fclose(filler);
 
-    ConsoleCapture console;
-    EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), -1);
-    EXPECT_EQ(console.text(), "Cannot save pose file " + path + ": No space left on device\n");
+    EXPECT_EQ(savePoseFile(*rootNode, path.c_str()).message,
+              "Cannot save pose file " + path + ": No space left on device");
     EXPECT_EQ(readWholeFile(path), file);
     EXPECT_EQ(namesIn(folder / "full"), (std::vector<std::string>{"filler", "kept.pose"}));
     EXPECT_EQ(encodePose(*rootNode), original);

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "console/console.h"
 #include "export/gltf_export.h"
 #include "export_test_archive.h"
 #include "import/gltf_reading.h"
@@ -20,6 +19,7 @@
 #include "model/model.h"
 #include "model/pose_file.h"
 #include "support/model_fixture.h"
+#include "support/pose_files.h"
 #include "support/test_files.h"
 
 namespace {
@@ -54,21 +54,22 @@ class PoseImportTest : public test_support::ModelFixture {
         input.poses.clear();
         for (const Pose& pose : poses) input.poses.push_back({"pose", pose});
         const std::string path = dir + "/" + name;
-        ConsoleCapture console;
-        EXPECT_EQ(exportGltf(input, path), 0) << console.text();
+        const Result<> exported = exportGltf(input, path);
+        EXPECT_TRUE(exported.ok()) << exported.message;
         return path;
     }
     // Imports job; the pose files written, loaded back one by one.
     std::vector<Pose> import(PoseImportJob job, size_t expectedFiles) {
-        ConsoleCapture console;
-        EXPECT_EQ(importPoseFiles(job, *rootNode, loaded), 0) << console.text();
+        const Result<std::vector<std::string>> written = importPoseFiles(job, *rootNode, loaded);
+        EXPECT_TRUE(written.ok()) << written.message;
+        if (written) EXPECT_EQ(written->size(), expectedFiles);
         std::vector<Pose> out;
         for (size_t k = 0; k < expectedFiles; ++k) {
             char name[32];
             std::snprintf(name, sizeof name, "/pose-%03zu.bin", k);
             const std::string path = job.toFolder ? job.output + name : job.output;
             loaded.apply(*rootNode);
-            EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0) << path;
+            EXPECT_EQ(test_support::loadPoseFileAt(*rootNode, path).line, "") << path;
             out.push_back(Pose::capture(*rootNode));
         }
         loaded.apply(*rootNode);
@@ -292,9 +293,9 @@ TEST_F(PoseImportTest, RefusesWithOneLineAndWritesNothing) {
     };
     for (auto c : cases) {
         c.job.output = dir + "/refused.bin";
-        ConsoleCapture console;
-        EXPECT_EQ(importPoseFiles(c.job, *rootNode, loaded), 1) << c.job.input;
-        EXPECT_EQ(console.text(), c.line);
+        const Result<std::vector<std::string>> written = importPoseFiles(c.job, *rootNode, loaded);
+        EXPECT_FALSE(written.ok()) << c.job.input;
+        EXPECT_EQ(written.message + "\n", c.line);
         EXPECT_NE(access(c.job.output.c_str(), F_OK), 0) << c.job.input;
     }
     std::remove((dir + "/../veldraxis-outside.bin").c_str());
@@ -329,9 +330,9 @@ TEST_F(PoseImportTest, BufferFilesAreMeasuredBeforeTheyAreRead) {
     ASSERT_EQ(mkdir((dir + "/folder").c_str(), 0700), 0);
 
     // A longer file gives its first byteLength bytes: the pose of the embedded buffer.
-    EXPECT_EQ(importPoseFiles({embedded, dir + "/embedded.bin"}, *rootNode, loaded), 0);
-    EXPECT_EQ(importPoseFiles({naming("longer.bin"), dir + "/longer.bin.pose"}, *rootNode, loaded),
-              0);
+    EXPECT_TRUE(importPoseFiles({embedded, dir + "/embedded.bin"}, *rootNode, loaded).ok());
+    EXPECT_TRUE(
+        importPoseFiles({naming("longer.bin"), dir + "/longer.bin.pose"}, *rootNode, loaded).ok());
     EXPECT_EQ(test_support::readWholeFile(dir + "/longer.bin.pose"),
               test_support::readWholeFile(dir + "/embedded.bin"));
 
@@ -345,10 +346,11 @@ TEST_F(PoseImportTest, BufferFilesAreMeasuredBeforeTheyAreRead) {
         {"sparse.bin", "the place of \"root\" cannot be inverted"},
     };
     for (const auto& [file, line] : refused) {
-        ConsoleCapture console;
         const std::string input = naming(file);
-        EXPECT_EQ(importPoseFiles({input, dir + "/refused.bin"}, *rootNode, loaded), 1);
-        EXPECT_EQ(console.text(), input + ": " + line + "\n");
+        const Result<std::vector<std::string>> written =
+            importPoseFiles({input, dir + "/refused.bin"}, *rootNode, loaded);
+        EXPECT_FALSE(written.ok());
+        EXPECT_EQ(written.message, input + ": " + line);
     }
 }
 

@@ -5,15 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 
-#include "console/console.h"
 #include "model/bone_node.h"
 #include "model_test_support.h"
+#include "support/pose_files.h"
 #include "support/test_files.h"
 
 namespace {
@@ -21,6 +22,7 @@ namespace {
 namespace ab = archive_builder;
 using model_test::findNode;
 using model_test::parseCapturing;
+using test_support::loadPoseFileAt;
 using test_support::readWholeFile;
 
 float floatAt(const ab::Bytes& bytes, size_t at) {
@@ -49,10 +51,8 @@ class PoseFiles : public model_test::ModelStateTest {
 
     std::string save(const std::string& name) {
         const std::string path = dir + name;
-        ConsoleCapture console;
-        const int result = savePoseFile(*rootNode, path.c_str());
-        EXPECT_EQ(console.text(), "");
-        EXPECT_EQ(result, 0);
+        const Result<> saved = savePoseFile(*rootNode, path.c_str());
+        EXPECT_TRUE(saved.ok()) << saved.message;
         return path;
     }
 
@@ -90,21 +90,23 @@ TEST_F(PoseFiles, SavingAndLoadingRestoresEveryBit) {
 
     rootNode->rotateBone(rotationAboutX(1.0), 1);
     rootNode->rotateBone(rotationAboutX(1.0), 0);
-    {
-        ConsoleCapture console;
-        EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
-        EXPECT_EQ(console.text(), "");
-    }
+    const test_support::PoseFileLoad load = loadPoseFileAt(*rootNode, path);
+    EXPECT_EQ(load.loaded, 12u);
+    EXPECT_EQ(load.line, "");
     EXPECT_EQ(encodePose(*rootNode), saved);
 
-    // The stream operations write and read the same layout.
+    // A stream of unknown name reads from where it stands.
     FILE* stream = std::tmpfile();
     ASSERT_NE(stream, nullptr);
-    rootNode->savePose(stream);
-    std::rewind(stream);
+    std::fputc('x', stream);
+    std::fwrite(saved.data(), 1, saved.size(), stream);
+    std::fseek(stream, 1, SEEK_SET);
     rootNode->rotateBone(rotationAboutX(1.0), 3);
-    rootNode->loadPose(stream);
+    const Result<PoseLoad> streamed = loadPoseStream(*rootNode, stream, nullptr);
     std::fclose(stream);
+    ASSERT_TRUE(streamed.ok());
+    EXPECT_EQ(streamed->loaded, 12u);
+    EXPECT_FALSE(streamed->sizeNote);
     EXPECT_EQ(encodePose(*rootNode), saved);
 }
 
@@ -116,11 +118,11 @@ TEST_F(PoseFiles, AShortFileLoadsOnlyWholeMatrices) {
     const std::string path = dir + "short.pose";
     ASSERT_TRUE(ab::writeFile(path, shorter));
 
-    ConsoleCapture console;
-    EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
-    EXPECT_EQ(console.text(),
+    const test_support::PoseFileLoad load = loadPoseFileAt(*rootNode, path);
+    EXPECT_EQ(load.loaded, 4u);
+    EXPECT_EQ(load.line,
               "Pose file has 266 bytes, the model needs 768: loaded the first 4 matrices, kept "
-              "the rest\n");
+              "the rest");
     const ab::Bytes now = encodePose(*rootNode);
     for (size_t i = 0; i < 256; ++i) EXPECT_EQ(now[i], 0x3F) << i;
     // The cut matrix (bone 1's pose) and everything after it kept their values.
@@ -135,43 +137,41 @@ TEST_F(PoseFiles, ALongerFileLoadsTheTreeAndIgnoresTheRest) {
     rootNode->rotateBone(rotationAboutX(1.0), 3);
     const std::string path = dir + "long.pose";
     ASSERT_TRUE(ab::writeFile(path, longer));
-    ConsoleCapture console;
-    EXPECT_EQ(loadPoseFile(*rootNode, path.c_str()), 0);
-    EXPECT_EQ(console.text(),
-              "Pose file has 868 bytes, the model needs 768: the rest was ignored\n");
+    const test_support::PoseFileLoad load = loadPoseFileAt(*rootNode, path);
+    EXPECT_EQ(load.loaded, 12u);
+    EXPECT_EQ(load.line, "Pose file has 868 bytes, the model needs 768: the rest was ignored");
     EXPECT_EQ(encodePose(*rootNode), expected);
 }
 
 TEST_F(PoseFiles, AnEndlessFileIsReadOnlyAsFarAsTheTreeNeeds) {
     // /dev/zero never ends: the load must stop after the 768 bytes the tree takes.
-    ConsoleCapture console;
-    EXPECT_EQ(loadPoseFile(*rootNode, "/dev/zero"), 0);
-    EXPECT_EQ(console.text(),
-              "Pose file is longer than the 768 bytes the model needs: the rest was ignored\n");
+    const test_support::PoseFileLoad load = loadPoseFileAt(*rootNode, "/dev/zero");
+    EXPECT_EQ(load.loaded, 12u);
+    EXPECT_EQ(load.line,
+              "Pose file is longer than the 768 bytes the model needs: the rest was ignored");
     EXPECT_EQ(encodePose(*rootNode), ab::Bytes(768, 0));
 }
 
 TEST_F(PoseFiles, FilesThatCannotBeOpenedChangeNothing) {
     const ab::Bytes before = encodePose(*rootNode);
     const std::string missing = dir + "missing.pose";
-    {
-        ConsoleCapture console;
-        EXPECT_EQ(loadPoseFile(*rootNode, missing.c_str()), -1);
-        EXPECT_EQ(console.text(), "cannot open : " + missing + "\n");
-    }
-    {
-        ConsoleCapture console;
-        EXPECT_EQ(loadPoseFile(*rootNode, dir.c_str()), -1);
-        EXPECT_EQ(console.text(), "Cannot read pose file " + dir + ": Is a directory\n");
-    }
+    const Result<PoseRead> unread = readPoseFile(missing.c_str(), 768);
+    EXPECT_EQ(unread.code, ENOENT);
+    EXPECT_EQ(unread.message, "No such file or directory");
+    FILE* folder = std::fopen(dir.c_str(), "rb");
+    ASSERT_NE(folder, nullptr);
+    const Result<PoseLoad> refused = loadPoseStream(*rootNode, folder, dir.c_str());
+    std::fclose(folder);
+    EXPECT_EQ(refused.code, kPoseCannotRead);
+    EXPECT_EQ(refused.message, "Cannot read pose file " + dir + ": Is a directory");
 
     // Saving into a missing directory, or below a file, cannot create the file.
     const std::string plainFile = dir + "plain";
     ASSERT_TRUE(ab::writeFile(plainFile, {1, 2, 3}));
     for (const std::string& path : {dir + "no/such/dir/x.pose", plainFile + "/x.pose"}) {
-        ConsoleCapture console;
-        EXPECT_EQ(savePoseFile(*rootNode, path.c_str()), -1);
-        EXPECT_EQ(console.text(), "cannot open : " + path + "\n");
+        const Result<> saved = savePoseFile(*rootNode, path.c_str());
+        EXPECT_EQ(saved.code, kPoseCannotOpen);
+        EXPECT_EQ(saved.message, "cannot open : " + path);
     }
     EXPECT_EQ(readWholeFile(plainFile), (ab::Bytes{1, 2, 3}));
     EXPECT_EQ(encodePose(*rootNode), before);
@@ -190,12 +190,11 @@ TEST_F(PoseFiles, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
     small.rlim_cur = 100;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     {
-        ConsoleCapture console;
-        const int result = savePoseFile(*rootNode, path.c_str());
+        const Result<> result = savePoseFile(*rootNode, path.c_str());
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previous);
-        EXPECT_EQ(console.text(), "Cannot save pose file " + path + ": File too large\n");
-        EXPECT_EQ(result, -1);
+        EXPECT_EQ(result.code, kPoseWriteFailed);
+        EXPECT_EQ(result.message, "Cannot save pose file " + path + ": File too large");
     }
     EXPECT_EQ(readWholeFile(path), old);
 
@@ -204,9 +203,8 @@ TEST_F(PoseFiles, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
     ASSERT_EQ(::mkdir(dirTarget.c_str(), 0755), 0);
     ASSERT_TRUE(ab::writeFile(dirTarget + "/inside", old));
     {
-        ConsoleCapture console;
-        EXPECT_EQ(savePoseFile(*rootNode, dirTarget.c_str()), -1);
-        EXPECT_EQ(console.text(), "cannot open : " + dirTarget + "\n");
+        const Result<> saved = savePoseFile(*rootNode, dirTarget.c_str());
+        EXPECT_EQ(saved.message, "cannot open : " + dirTarget);
     }
     EXPECT_EQ(readWholeFile(dirTarget + "/inside"), old);
 

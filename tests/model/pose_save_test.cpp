@@ -12,7 +12,6 @@
 #include <fstream>
 #include <functional>
 
-#include "console/console.h"
 #include "model/bone_node.h"
 #include "model/pose_file.h"
 #include "model_test_support.h"
@@ -84,12 +83,10 @@ class PoseSaving : public model_test::ModelStateTest {
         return path;
     }
 
-    // True when the save answers as expected: 0 and no line, or -1 and "cannot open : <path>".
+    // True when the save answers as expected: done, or refused with "cannot open : <path>".
     bool saves(const std::string& path, bool expected) {
-        ConsoleCapture console;
-        const int result = savePoseFile(*rootNode, path.c_str());
-        return expected ? result == 0 && console.text().empty()
-                        : result == -1 && console.text() == "cannot open : " + path + "\n";
+        const Result<> result = savePoseFile(*rootNode, path.c_str());
+        return expected ? result.ok() : result.message == "cannot open : " + path;
     }
 
     ab::Bytes pose;

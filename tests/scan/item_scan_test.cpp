@@ -231,16 +231,17 @@ TEST(ContainerScan, ItemsInOrderWithExactSizesAndNoneTwice) {
     test_support::TempFolder folder;
     ASSERT_TRUE(ab::writeFile(folder / "container", c.bytes));
     FileBytes file;
-    std::string error;
-    ASSERT_TRUE(file.open(folder / "container", error)) << error;
+    const Result<> opened = file.open(folder / "container");
+    ASSERT_TRUE(opened.ok()) << opened.message;
     const std::vector<ScanItem> fromFile = scanContainer(file);
     ASSERT_EQ(fromFile.size(), expected.size());
     for (size_t k = 0; k < expected.size(); ++k) {
         EXPECT_EQ(fromFile[k].offset, expected[k].offset) << k;
         EXPECT_EQ(fromFile[k].size, expected[k].size) << k;
     }
-    EXPECT_FALSE(file.open(folder.path(), error));
-    EXPECT_EQ(error, "not a regular file");
+    const Result<> folderOpened = file.open(folder.path());
+    EXPECT_EQ(folderOpened.code, FileBytes::kNotRegularFile);
+    EXPECT_EQ(folderOpened.message, "not a regular file");
 }
 
 TEST(ContainerScan, AWholeFileArchiveIsOneItemAndArchivesKeepToTheirBoundaries) {

@@ -21,7 +21,7 @@ TEST_F(ShellTest, PlaybackShowsTheLastPoseAtTheEndOfEachLoopAndLoopsBetween) {
         if (!poses.empty()) viewer.root().rotateBone(rotationAboutX(0.5), 1);
         poses.push_back(Pose::capture(viewer.root()));
         paths.push_back(temp / name);
-        ASSERT_EQ(savePoseFile(viewer.root(), paths.back().c_str()), 0);
+        ASSERT_TRUE(savePoseFile(viewer.root(), paths.back().c_str()).ok());
     }
     EditHistory history;
     Playback playback;

@@ -47,9 +47,11 @@ ab::Bytes mixedArchive() {
     return ab::buildModelArchive({}, {}, {smallImage(), tall, cut, eightBit});
 }
 
-std::vector<TextureInput> asInputs(const TextureExtraction& extraction) {
+std::vector<TextureInput> asInputs(const Result<TextureExtraction>& extraction) {
+    EXPECT_TRUE(extraction.ok()) << extraction.message;
     std::vector<TextureInput> inputs;
-    for (const TextureFile& file : extraction.files) {
+    if (!extraction) return inputs;
+    for (const TextureFile& file : extraction->files) {
         if (file.name != "textures.json")
             inputs.push_back({"dir/" + file.name, file.name, file.bytes});
     }
@@ -105,10 +107,10 @@ std::vector<uint8_t> handMadePng(int width, int height, int depth, int colourTyp
 
 TEST(TextureExtraction, OnePaletteFileHoldsTheIndicesAndColoursComputedByHand) {
     const ab::Bytes archive = ab::buildModelArchive({}, {}, {smallImage()});
-    const TextureExtraction out = extractTextures(archive.data(), archive.size());
-    ASSERT_EQ(out.error, "");
-    ASSERT_EQ(out.files.size(), 3u);
-    const std::vector<uint8_t>& png = fileNamed(out, "entry3-palette0.png").bytes;
+    const Result<TextureExtraction> out = extractTextures(archive.data(), archive.size());
+    ASSERT_EQ(out.message, "");
+    ASSERT_EQ(out->files.size(), 3u);
+    const std::vector<uint8_t>& png = fileNamed(*out, "entry3-palette0.png").bytes;
 
     EXPECT_EQ(chunk(png, "IHDR"), (std::vector<uint8_t>{0, 0, 0, 4, 0, 0, 0, 2, 4, 3, 0, 0, 0}));
     std::vector<uint8_t> plte(48, 7);          // channel 0 becomes 7
@@ -123,7 +125,7 @@ TEST(TextureExtraction, OnePaletteFileHoldsTheIndicesAndColoursComputedByHand) {
     // Filter byte 0, then the left pixel in the high nibble: TIM 0x21 0x0F is 1 2 F 0.
     EXPECT_EQ(rows, (std::vector<uint8_t>{0, 0x12, 0xF0, 0, 0x21, 0x03}));
 
-    const std::string json(out.files[2].bytes.begin(), out.files[2].bytes.end());
+    const std::string json(out->files[2].bytes.begin(), out->files[2].bytes.end());
     EXPECT_NE(json.find("\"files\": [\n        \"entry3-palette0.png\",\n        "
                         "\"entry3-palette1.png\"\n      ]"),
               std::string::npos)
@@ -132,10 +134,10 @@ TEST(TextureExtraction, OnePaletteFileHoldsTheIndicesAndColoursComputedByHand) {
 
 TEST(TextureExtraction, ListsShortAndSkippedEntriesAndRefusesAnArchiveWithoutImages) {
     const ab::Bytes archive = mixedArchive();
-    const TextureExtraction out = extractTextures(archive.data(), archive.size());
-    ASSERT_EQ(out.error, "");
-    EXPECT_EQ(out.imageCount, 3u);
-    const std::string json(out.files.back().bytes.begin(), out.files.back().bytes.end());
+    const Result<TextureExtraction> out = extractTextures(archive.data(), archive.size());
+    ASSERT_EQ(out.message, "");
+    EXPECT_EQ(out->imageCount, 3u);
+    const std::string json(out->files.back().bytes.begin(), out->files.back().bytes.end());
     EXPECT_NE(json.find("\"pixelBytes\": 8,\n      \"pixelBytesHeld\": 3,\n      \"short\": true"),
               std::string::npos)
         << json;
@@ -145,17 +147,17 @@ TEST(TextureExtraction, ListsShortAndSkippedEntriesAndRefusesAnArchiveWithoutIma
               std::string::npos);
 
     const ab::Bytes none = ab::buildModelArchive({}, {}, {});
-    EXPECT_EQ(extractTextures(none.data(), none.size()).error, "no texture image");
+    EXPECT_EQ(extractTextures(none.data(), none.size()).message, "no texture image");
 }
 
 TEST(TextureReplacement, AnUnchangedExtractGivesBackTheSameBytes) {
     const ab::Bytes archive = mixedArchive();
-    const TextureReplacement back =
+    const Result<TextureReplacement> back =
         replaceTextures(archive.data(), archive.size(),
                         asInputs(extractTextures(archive.data(), archive.size())), "a.bin");
-    ASSERT_EQ(back.error, "");
-    EXPECT_EQ(back.imagesReplaced, 3u);
-    EXPECT_EQ(back.archive, archive);
+    ASSERT_EQ(back.message, "");
+    EXPECT_EQ(back->imagesReplaced, 3u);
+    EXPECT_EQ(back->archive, archive);
 }
 
 TEST(TextureReplacement, EntriesSharingBytesMustAgree) {
@@ -168,11 +170,11 @@ TEST(TextureReplacement, EntriesSharingBytesMustAgree) {
     const ab::Bytes archive = shared.bytes();
     std::vector<TextureInput> files = asInputs(extractTextures(archive.data(), archive.size()));
     ASSERT_EQ(files.size(), 4u);
-    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), files, "a").archive, archive);
+    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), files, "a")->archive, archive);
 
     files[0].bytes = handMadePng(4, 2, 4, PNG_COLOR_TYPE_PALETTE, 16, 0x11);
     files[1].bytes = files[0].bytes;
-    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), files, "a").error,
+    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), files, "a").message,
               "dir/entry1-palette0.png: the image shares bytes of the archive with another image "
               "whose files say otherwise");
 }
@@ -188,21 +190,20 @@ TEST(TextureReplacement, EntriesSharingBytesMustAgreeOnTheirPalettesToo) {
     ASSERT_EQ(files[1].name, "entry1-palette1.png");
     // The same indices, one colour of palette 1 other than entry 3's files give.
     IndexedImage image;
-    std::string error;
-    ASSERT_TRUE(decodeIndexedPng(files[1].bytes.data(), files[1].bytes.size(), 4, 2, image, error));
+    ASSERT_TRUE(decodeIndexedPng(files[1].bytes.data(), files[1].bytes.size(), 4, 2, image).ok());
     image.palette[3] = {255, 255, 255};
-    ASSERT_TRUE(encodeIndexedPng(image, files[1].bytes, error)) << error;
-    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), files, "a").error,
+    ASSERT_TRUE(encodeIndexedPng(image, files[1].bytes).ok());
+    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), files, "a").message,
               "dir/entry1-palette0.png: the image shares bytes of the archive with another image "
               "whose files say otherwise");
     // Alone, the edit goes in.
     files.resize(2);
-    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), files, "a").error, "");
+    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), files, "a").message, "");
 }
 
 TEST(TextureReplacement, AnEditedIndexAndColourLandExactlyWhereTheyShould) {
     const ab::Bytes archive = mixedArchive();
-    const TextureExtraction out = extractTextures(archive.data(), archive.size());
+    const Result<TextureExtraction> out = extractTextures(archive.data(), archive.size());
     // Pixel (3, 1) of entry 3 becomes index 5 in both its files; palette 1 colour 1 becomes
     // (250, 12, 130): round((c - 7) / 8) gives 30, 1 and 15.
     std::vector<TextureInput> inputs;
@@ -213,33 +214,34 @@ TEST(TextureReplacement, AnEditedIndexAndColourLandExactlyWhereTheyShould) {
         image.palette.assign(16, {7, 7, 7});
         image.palette[1] = m ? IndexedImage::Colour{250, 12, 130} : IndexedImage::Colour{255, 7, 7};
         image.palette[2] = m ? IndexedImage::Colour{7, 7, 7} : IndexedImage::Colour{15, 23, 31};
-        std::string error;
         TextureInput input{"d/x", textureFileName(3, m), {}};
-        ASSERT_TRUE(encodeIndexedPng(image, input.bytes, error)) << error;
+        ASSERT_TRUE(encodeIndexedPng(image, input.bytes).ok());
         inputs.push_back(input);
     }
-    const TextureReplacement back = replaceTextures(archive.data(), archive.size(), inputs, "a");
-    ASSERT_EQ(back.error, "");
+    const Result<TextureReplacement> back =
+        replaceTextures(archive.data(), archive.size(), inputs, "a");
+    ASSERT_EQ(back.message, "");
     const size_t entry = ab::entryOffsets(archive)[3];
     const size_t colour = entry + 20 + 32 + 2, pixel = entry + 20 + 64 + 12 + 3;
     ab::Bytes expected = archive;
     expected[colour] = 0x3E, expected[colour + 1] = 0x3C;  // 30 | 1 << 5 | 15 << 10
     expected[pixel] = 0x50;                                // (3, 1) is the high nibble
-    EXPECT_EQ(back.archive, expected);
+    EXPECT_EQ(back->archive, expected);
     // Bit 15 stays even when the colour changes.
     inputs[0] = inputs[1];
     inputs[0].name = textureFileName(3, 0);
-    const TextureReplacement kept = replaceTextures(archive.data(), archive.size(), inputs, "a");
-    EXPECT_EQ(readLE16(&kept.archive[entry + 20 + 4]), 0x8000);
+    const Result<TextureReplacement> kept =
+        replaceTextures(archive.data(), archive.size(), inputs, "a");
+    EXPECT_EQ(readLE16(&kept->archive[entry + 20 + 4]), 0x8000);
 }
 
 TEST(TextureReplacement, EachRefusalIsOneLineNamingTheFile) {
     const ab::Bytes archive = mixedArchive();
-    const TextureExtraction out = extractTextures(archive.data(), archive.size());
-    const std::vector<uint8_t> good = fileNamed(out, "entry3-palette0.png").bytes;
+    const Result<TextureExtraction> out = extractTextures(archive.data(), archive.size());
+    const std::vector<uint8_t> good = fileNamed(*out, "entry3-palette0.png").bytes;
     auto refusal = [&](const std::string& name, std::vector<uint8_t> bytes) {
         return replaceTextures(archive.data(), archive.size(), {{"d/" + name, name, bytes}}, "a")
-            .error;
+            .message;
     };
     EXPECT_EQ(refusal("entry3-palette0.png", {1, 2, 3}), "d/entry3-palette0.png: not a PNG");
     EXPECT_EQ(refusal("entry3-palette0.png", handMadePng(4, 2, 8, PNG_COLOR_TYPE_RGB, 0, 0)),
@@ -275,7 +277,7 @@ TEST(TextureReplacement, EachRefusalIsOneLineNamingTheFile) {
 
     std::vector<TextureInput> disagree = asInputs(out);
     disagree[1].bytes = handMadePng(4, 2, 4, PNG_COLOR_TYPE_PALETTE, 16, 0x11);
-    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), disagree, "a").error,
+    EXPECT_EQ(replaceTextures(archive.data(), archive.size(), disagree, "a").message,
               "dir/entry3-palette1.png: pixel (1, 0) is index 1, in dir/entry3-palette0.png "
               "index 2; the files of one image must agree");
 }

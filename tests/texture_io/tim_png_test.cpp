@@ -86,8 +86,7 @@ TEST(TimPng, EveryDepthRoundTripsByteForByte) {
         const std::vector<uint8_t> original =
             randomTim(c.flags, c.clutHeight, c.widthUnits, c.height, info);
         Pngs pngs;
-        std::string error;
-        ASSERT_TRUE(encodeTimPngs(decodeTim(original.data(), info), pngs, error)) << error;
+        ASSERT_TRUE(encodeTimPngs(decodeTim(original.data(), info), pngs).ok());
         ASSERT_EQ(pngs.size(), static_cast<size_t>(c.files));
         for (const auto& png : pngs) {
             EXPECT_EQ(bitDepth(png), c.depth) << c.flags;
@@ -97,7 +96,7 @@ TEST(TimPng, EveryDepthRoundTripsByteForByte) {
         // Colour 0 (value 0) clear, colour 1 (0x8000) opaque: the chunk stops at the first.
         EXPECT_EQ(chunkLength(pngs[0], "tRNS"), c.plte ? 1u : 0u) << c.flags;
         std::vector<uint8_t> rebuilt = clearedBut16BitMasks(original, info);
-        ASSERT_TRUE(readTimPngs(pngs, info, rebuilt.data(), error)) << error;
+        ASSERT_TRUE(readTimPngs(pngs, info, rebuilt.data()).ok());
         EXPECT_EQ(rebuilt, original) << c.flags;
     }
 }
@@ -109,17 +108,16 @@ TEST(TimPng, PngsThatDoNotFitAreRefusedWithTheirReason) {
     std::vector<uint8_t> sixteenBit = randomTim(2, 0, 8, 4, sixteen);
     std::vector<uint8_t> rgbBit = randomTim(3, 0, 6, 4, rgb);
     Pngs fourPngs, eightPngs, sixteenPngs, rgbPngs;
-    std::string error;
-    ASSERT_TRUE(encodeTimPngs(decodeTim(fourBit.data(), four), fourPngs, error));
-    ASSERT_TRUE(encodeTimPngs(decodeTim(eightBit.data(), eight), eightPngs, error));
-    ASSERT_TRUE(encodeTimPngs(decodeTim(sixteenBit.data(), sixteen), sixteenPngs, error));
-    ASSERT_TRUE(encodeTimPngs(decodeTim(rgbBit.data(), rgb), rgbPngs, error));
+    ASSERT_TRUE(encodeTimPngs(decodeTim(fourBit.data(), four), fourPngs).ok());
+    ASSERT_TRUE(encodeTimPngs(decodeTim(eightBit.data(), eight), eightPngs).ok());
+    ASSERT_TRUE(encodeTimPngs(decodeTim(sixteenBit.data(), sixteen), sixteenPngs).ok());
+    ASSERT_TRUE(encodeTimPngs(decodeTim(rgbBit.data(), rgb), rgbPngs).ok());
     const std::vector<uint8_t> fourBefore = fourBit, sixteenBefore = sixteenBit;
 
     const auto refusal = [&](const Pngs& pngs, const TimInfo& info, std::vector<uint8_t>& tim) {
-        std::string reason;
-        EXPECT_FALSE(readTimPngs(pngs, info, tim.data(), reason));
-        return reason;
+        const Result<> read = readTimPngs(pngs, info, tim.data());
+        EXPECT_FALSE(read.ok());
+        return read.message;
     };
     EXPECT_EQ(refusal({eightPngs[0]}, four, fourBit), "more than 16 palette entries (256)");
     EXPECT_EQ(refusal({sixteenPngs[0]}, four, fourBit), "not an indexed PNG (colour type 6)");
@@ -133,7 +131,7 @@ TEST(TimPng, PngsThatDoNotFitAreRefusedWithTheirReason) {
     TimInfo small;
     const std::vector<uint8_t> smallTim = randomTim(8, 1, 2, 4, small);
     Pngs smallPngs;
-    ASSERT_TRUE(encodeTimPngs(decodeTim(smallTim.data(), small), smallPngs, error));
+    ASSERT_TRUE(encodeTimPngs(decodeTim(smallTim.data(), small), smallPngs).ok());
     TimInfo wide;
     std::vector<uint8_t> wideTim = randomTim(8, 1, 4, 4, wide);
     EXPECT_EQ(refusal(smallPngs, wide, wideTim),
@@ -142,10 +140,10 @@ TEST(TimPng, PngsThatDoNotFitAreRefusedWithTheirReason) {
     // Palette 1's file with other indices than palette 0's.
     TimPicture picture = decodeTim(fourBit.data(), four);
     Pngs edited;
-    ASSERT_TRUE(encodeTimPngs(picture, edited, error));
+    ASSERT_TRUE(encodeTimPngs(picture, edited).ok());
     picture.indices[3] ^= 1;
     Pngs other;
-    ASSERT_TRUE(encodeTimPngs(picture, other, error));
+    ASSERT_TRUE(encodeTimPngs(picture, other).ok());
     edited[1] = other[1];
     EXPECT_EQ(refusal(edited, four, fourBit),
               "palette 1's file has other indices than palette 0's");
@@ -167,20 +165,19 @@ TEST(TimPng, FilesBesideTheTimWrittenAndReadBack) {
     TimInfo info;
     const std::vector<uint8_t> original = randomTim(8, 2, 2, 3, info);
     const std::string timPath = folder / "face.tim";
-    std::string error;
-    ASSERT_TRUE(writeTimPngs(timPath, original.data(), info, error)) << error;
+    ASSERT_TRUE(writeTimPngs(timPath, original.data(), info).ok());
     const std::vector<std::string> paths = timPngPaths(timPath, info);
     ASSERT_EQ(paths.size(), 2u);
     EXPECT_FALSE(test_support::readWholeFile(paths[1]).empty());
 
     std::vector<uint8_t> rebuilt = clearedBut16BitMasks(original, info);
-    ASSERT_TRUE(readTimPngFiles(timPath, info, rebuilt.data(), error)) << error;
+    ASSERT_TRUE(readTimPngFiles(timPath, info, rebuilt.data()).ok());
     EXPECT_EQ(rebuilt, original);
 
     // Palette 0's file alone: palette 1 stays as it was.
     std::remove(paths[1].c_str());
     std::vector<uint8_t> partial = clearedBut16BitMasks(original, info);
-    ASSERT_TRUE(readTimPngFiles(timPath, info, partial.data(), error)) << error;
+    ASSERT_TRUE(readTimPngFiles(timPath, info, partial.data()).ok());
     EXPECT_TRUE(std::equal(original.begin(), original.begin() + info.clutColoursStart + 32,
                            partial.begin()));
     EXPECT_EQ(readLE16(partial.data() + info.clutColoursStart + 32 + 2) & 0x7FFF, 0);
