@@ -12,7 +12,7 @@ add_library(fuzz_entry_points STATIC ${VELDRAXIS_FUZZ_DIR}/entry_points.cpp
                                      ${VELDRAXIS_FUZZ_DIR}/seed_inputs.cpp
                                      ${VELDRAXIS_FUZZ_DIR}/disc_seed_inputs.cpp)
 target_include_directories(fuzz_entry_points PUBLIC ${VELDRAXIS_FUZZ_DIR})
-target_link_libraries(fuzz_entry_points PUBLIC veldraxis_import veldraxis_export veldraxis_disc veldraxis_core
+target_link_libraries(fuzz_entry_points PUBLIC veldraxis_document veldraxis_import veldraxis_export veldraxis_disc veldraxis_core
                       veldraxis_texture_io archive_builder)
 
 # Regenerates fuzz/corpus: fuzz_seed_generator <repo>/fuzz/corpus

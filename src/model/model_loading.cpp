@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "archive/problem_table.h"
 #include "console/console.h"
 #include "io/file_reading.h"
 #include "model/model.h"
@@ -55,7 +56,8 @@ LoadedModel loadModelFromBytes(Model& model, const uint8_t* data, size_t size, b
     finish(model, loaded);
     loaded.cutShort = loaded.archive.cutShort();
     for (const ArchiveProblem& problem : loaded.archive.problems) {
-        loaded.problems.push_back(problem.line.substr(0, problem.line.find_last_not_of('\n') + 1));
+        const std::string line = problemLine(problem);
+        loaded.problems.push_back(line.substr(0, line.find_last_not_of('\n') + 1));
     }
     return loaded;
 }

@@ -1,5 +1,5 @@
-// Writes the archive the end-to-end tests open, then loads it the way the viewer does, so that
-// its standard output is exactly the console the viewer must show for it.
+// Writes the archive the end-to-end tests open, then prints the lines the viewer's loaders give
+// for it, so that its standard output is exactly the console the viewer must show for it.
 //
 // Three bones, each with one flat, single-coloured square in the x-z plane (seen from both
 // sides, so the views' face culling keeps one of each pair):
@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "archive/archive.h"
 #include "archive_builder.h"
-#include "model/model.h"
 
 using namespace archive_builder;
 
@@ -58,13 +58,14 @@ int main(int argc, char** argv) {
         skeleton.bones.push_back({0, 0, square(-30, 30, -150, -90, {0, 255, 255}), {}});
         angles.angles = {0, 0, static_cast<int16_t>(turned ? 8192 : 0)};
     }
-    if (!writeFile(output, buildModelArchive(skeleton, angles))) {
+    const Bytes bytes = buildModelArchive(skeleton, angles);
+    if (!writeFile(output, bytes)) {
         std::fprintf(stderr, "cannot write %s\n", output);
         return 1;
     }
 
-    Model model;
-    model.loadTextures(output);
-    model.loadSkeleton(output);
+    const Archive archive = parseArchive(bytes);
+    for (const std::string& line : textureLoaderLines(archive)) std::fputs(line.c_str(), stdout);
+    for (const std::string& line : skeletonLoaderLines(archive)) std::fputs(line.c_str(), stdout);
     return 0;
 }

@@ -1,6 +1,6 @@
 #include "export_test_archive.h"
 
-#include "console/console.h"
+#include "archive/archive.h"
 #include "model/model.h"
 #include "texture/texture_page.h"
 
@@ -79,7 +79,7 @@ Bytes buildExportTestArchive() {
 
 void loadExportTestArchive(Model& model) {
     const archive_builder::Bytes archive = buildExportTestArchive();
-    ConsoleCapture quiet;
-    model.texturePage().scanArchive(archive.data(), archive.size());
-    model.parseSkeleton(archive.data(), archive.size());
+    const Archive reading = parseArchive(archive);
+    model.texturePage().decodeImages(archive.data(), reading);
+    model.buildSkeleton(archive.data(), reading);
 }

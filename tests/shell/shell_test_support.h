@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive.h"
 #include "archive_builder.h"
 #include "console/console.h"
 #include "model/bone_node.h"
@@ -111,10 +112,7 @@ class ShellTest : public ::testing::Test {
         }
         const auto bytes = archive_builder::buildModelArchive(skeleton, angles);
         auto loaded = std::make_unique<Model>();
-        {
-            ConsoleCapture progressLines;
-            loaded->parseSkeleton(bytes.data(), bytes.size());
-        }
+        loaded->buildSkeleton(bytes.data(), parseArchive(bytes));
         showModel(std::move(loaded));
         ASSERT_EQ(boneIndexList.size(), static_cast<size_t>(bones));
     }
