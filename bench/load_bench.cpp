@@ -76,11 +76,10 @@ BENCHMARK(BM_ParseSkeletonLarge)->Unit(benchmark::kMillisecond);
 
 void BM_LoadSkeletonLargeFile(benchmark::State& state) {
     const BenchData& data = benchData();
-    measureLoad(state, data.large, data.largeCounts.polygons,
-                [&](Model& model) {
-                    Result<Document> document = loadDocument(Source::file(data.largePath));
-                    if (document.ok()) model = std::move(*document->model);
-                });
+    measureLoad(state, data.large, data.largeCounts.polygons, [&](Model& model) {
+        Result<Document> document = loadDocument(Source::file(data.largePath));
+        if (document.ok()) model = std::move(*document->model);
+    });
 }
 BENCHMARK(BM_LoadSkeletonLargeFile)->Unit(benchmark::kMillisecond);
 

@@ -14,9 +14,9 @@
 #include "allocation_counter.h"
 #include "bench_data.h"
 #include "console/console.h"
-#include "source/source_reading.h"
 #include "model/model.h"
 #include "model/part_mesh.h"
+#include "source/source_reading.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// Textures: one TIM entry checked and decoded next to a plain loop that expands the same 4-bit pixels through their
-// palettes, and the whole archive scan.
+// Textures: one TIM entry checked and decoded next to a plain loop that expands the same 4-bit
+// pixels through their palettes, and the whole archive scan.
 
 #include <benchmark/benchmark.h>
 
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <memory>
 
-#include "bench_data.h"
 #include "archive/archive.h"
+#include "bench_data.h"
 #include "io/byte_order.h"
 #include "source/source_reading.h"
 #include "texture/texture_page.h"

@@ -98,9 +98,9 @@ int timEntry(const uint8_t* data, size_t size) {
     std::vector<std::string> lines;
     for (const ArchiveProblem& problem : found.problems) lines.push_back(problemLine(problem));
     checkLines(lines);
-    check(found.failed == (!found.problems.empty() &&
-                           found.problems.back().code != ProblemCode::TimWidth &&
-                           found.problems.back().code != ProblemCode::TimHeightPalette),
+    check(found.failed ==
+              (!found.problems.empty() && found.problems.back().code != ProblemCode::TimWidth &&
+               found.problems.back().code != ProblemCode::TimHeightPalette),
           "a failed entry without its problem");
     return 0;
 }

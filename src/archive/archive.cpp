@@ -138,9 +138,9 @@ void readMeshBlock(const BoundedReader& bytes, size_t bone, Archive& archive,
     mesh.start = start;
     MeshBlockFault fault;
     if (!measureMeshBlock(block, mesh.layout, &fault).ok()) {
-        addProblem(archive, meshProblem(fault.code), place,
-                   {record.meshOffset, fault.kind, fault.values[0], fault.values[1],
-                    fault.values[2]});
+        addProblem(
+            archive, meshProblem(fault.code), place,
+            {record.meshOffset, fault.kind, fault.values[0], fault.values[1], fault.values[2]});
         return;
     }
     record.block = static_cast<int>(archive.blocks.size());

@@ -78,9 +78,10 @@ std::string meshBlockFaultText(const MeshBlockFault& fault) {
         if (fault.code == kMeshBlockEndsEarly) {
             return "the mesh block ends before its vertex-list length";
         }
-        return formatted("the vertex list of %u bytes runs past the end of the mesh block (%zu "
-                         "bytes)",
-                         static_cast<uint32_t>(v[0]), static_cast<size_t>(v[1]));
+        return formatted(
+            "the vertex list of %u bytes runs past the end of the mesh block (%zu "
+            "bytes)",
+            static_cast<uint32_t>(v[0]), static_cast<size_t>(v[1]));
     }
     const char* name = kPolygonKinds[fault.kind].name;
     switch (fault.code) {

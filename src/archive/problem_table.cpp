@@ -82,9 +82,10 @@ std::string problemLine(const ArchiveProblem& problem) {
         case ProblemCode::TooManyEntries:
             return formatted("Warning num of entries. [%d]\n", asInt(v[0]));
         case ProblemCode::OffsetTableOutside:
-            return formatted("Error : offset table beyond the end of the file. [%u entries, %ld "
-                             "bytes]\n",
-                             static_cast<uint32_t>(v[0]), static_cast<long>(v[1]));
+            return formatted(
+                "Error : offset table beyond the end of the file. [%u entries, %ld "
+                "bytes]\n",
+                static_cast<uint32_t>(v[0]), static_cast<long>(v[1]));
         case ProblemCode::TextureEntryOutside:
             return formatted("Error : texture entry outside the file. [%x,%x] file size [%lx]\n",
                              static_cast<uint32_t>(v[0]), static_cast<uint32_t>(v[1]),
@@ -111,23 +112,25 @@ std::string problemLine(const ArchiveProblem& problem) {
             return formatted("The skeleton section at %x lies outside the archive (%zu bytes)\n",
                              static_cast<uint32_t>(v[0]), static_cast<size_t>(v[1]));
         case ProblemCode::BoneRecordsShort:
-            return formatted("The skeleton declares %zu bones but the archive holds records for "
-                             "only %zu\n",
-                             static_cast<size_t>(v[0]), static_cast<size_t>(v[1]));
+            return formatted(
+                "The skeleton declares %zu bones but the archive holds records for "
+                "only %zu\n",
+                static_cast<size_t>(v[0]), static_cast<size_t>(v[1]));
         case ProblemCode::NoAngleTable:
-            return formatted("The archive has %u entries and no angle table: every bone gets "
-                             "angle 0\n",
-                             static_cast<uint32_t>(v[0]));
+            return formatted(
+                "The archive has %u entries and no angle table: every bone gets "
+                "angle 0\n",
+                static_cast<uint32_t>(v[0]));
         case ProblemCode::AngleTableShort:
-            return formatted("The angle table at %x holds %zu of %zu angles: the missing ones "
-                             "are 0\n",
-                             static_cast<uint32_t>(v[0]), static_cast<size_t>(v[1]),
-                             static_cast<size_t>(v[2]));
+            return formatted(
+                "The angle table at %x holds %zu of %zu angles: the missing ones "
+                "are 0\n",
+                static_cast<uint32_t>(v[0]), static_cast<size_t>(v[1]), static_cast<size_t>(v[2]));
         case ProblemCode::MeshBlockOutside:
-            return formatted("Bone %zu: the mesh block at section offset %x lies outside the "
-                             "archive: mesh skipped\n",
-                             static_cast<size_t>(problem.bone.value_or(0)),
-                             static_cast<uint32_t>(v[0]));
+            return formatted(
+                "Bone %zu: the mesh block at section offset %x lies outside the "
+                "archive: mesh skipped\n",
+                static_cast<size_t>(problem.bone.value_or(0)), static_cast<uint32_t>(v[0]));
         case ProblemCode::MeshBlockEndsEarly:
             return meshBlockLine(problem, kMeshBlockEndsEarly);
         case ProblemCode::MeshRecordsOutside:

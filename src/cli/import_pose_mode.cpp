@@ -43,14 +43,13 @@ int runImport(const ImportArguments& args) {
     if (problem.empty()) problem = outputNamingInput({firstFile}, inputs);
     if (!problem.empty()) return usageError("--import-pose", problem);
 
-    LoadedArchive loaded;
     Source source;
-    if (!singleArchiveSource(args.archive, source) ||
-        !loadArchiveWithBones(source, args.quiet, "take a pose for", loaded)) {
-        return kExitFailed;
-    }
+    if (!singleArchiveSource(args.archive, source)) return kExitFailed;
+    const Result<Document> document = loadArchiveWithBones(source, args.quiet, "take a pose for");
+    if (!document.ok()) return kExitFailed;
+    Model& model = *document->model;
     std::vector<std::string> written;
-    if (importPoseFiles(job, *loaded.model->rootNode(), loaded.model->loadedPose, &written) != 0)
+    if (importPoseFiles(job, *model.rootNode(), model.loadedPose, &written) != 0)
         return kExitFailed;
     for (const std::string& path : written) std::printf("Import pose : %s\n", path.c_str());
     std::fflush(stdout);

@@ -21,8 +21,8 @@ using namespace archive_builder;
 namespace {
 
 // Two triangles per side of the rectangle x0..x1, z0..z1 at y 0, both sides.
-MeshBlock square(int16_t x0, int16_t x1, int16_t z0, int16_t z1, RGB colour) {
-    MeshBlock mesh;
+archive_builder::MeshBlock square(int16_t x0, int16_t x1, int16_t z0, int16_t z1, RGB colour) {
+    archive_builder::MeshBlock mesh;
     mesh.vertices = {{x0, 0, z0, 0}, {x1, 0, z0, 0}, {x1, 0, z1, 0}, {x0, 0, z1, 0}};
     const uint16_t a = vref(0), b = vref(1), c = vref(2), d = vref(3);
     for (auto corners : {std::array<uint16_t, 3>{a, b, c}, std::array<uint16_t, 3>{a, c, d},
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const Archive archive = parseArchive(bytes);
+    const ::Archive archive = parseArchive(bytes);
     for (const std::string& line : textureLoaderLines(archive)) std::fputs(line.c_str(), stdout);
     for (const std::string& line : skeletonLoaderLines(archive)) std::fputs(line.c_str(), stdout);
     return 0;

@@ -1,9 +1,5 @@
 #include "export_test_archive.h"
 
-#include "archive/archive.h"
-#include "model/model.h"
-#include "texture/texture_page.h"
-
 using namespace archive_builder;
 
 namespace {
@@ -75,11 +71,4 @@ Bytes buildExportTestArchive() {
     AngleTable angles;
     angles.angles = {0, 0, 3000, -8192, 1000, 4096};
     return buildModelArchive(skeleton, angles, {texture()});
-}
-
-void loadExportTestArchive(Model& model) {
-    const archive_builder::Bytes archive = buildExportTestArchive();
-    const Archive reading = parseArchive(archive);
-    model.texturePage().decodeImages(archive.data(), reading);
-    model.buildSkeleton(archive.data(), reading);
 }

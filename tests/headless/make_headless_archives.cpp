@@ -15,8 +15,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "archive_builder.h"
 #include "archive/archive.h"
+#include "archive_builder.h"
 #include "document/document.h"
 #include "model/bone_node.h"
 #include "model/model.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "archive_builder.h"
 #include "archive/archive.h"
+#include "archive_builder.h"
 #include "model/bone_node.h"
 #include "model/matrix.h"
 #include "model/model.h"

@@ -242,8 +242,9 @@ TEST_F(SkeletonLoader, EveryTruncationOfAnArchiveLoadsSafely) {
 }
 
 TEST_F(SkeletonLoader, DocumentReadsTheFileOrSaysItCannotBeRead) {
-    EXPECT_EQ(loadDocument(Source::file("/nonexistent/model.bin"), UnreadLines::Loaders).message,
-              "File cannot open. [/nonexistent/model.bin]\n/nonexistent/model.bin cannot found...\n");
+    EXPECT_EQ(
+        loadDocument(Source::file("/nonexistent/model.bin"), UnreadLines::Loaders).message,
+        "File cannot open. [/nonexistent/model.bin]\n/nonexistent/model.bin cannot found...\n");
     // A directory opens but cannot be read.
     const std::string directory = testing::TempDir();
     EXPECT_EQ(loadDocument(Source::file(directory), UnreadLines::Loaders).message,

@@ -59,8 +59,9 @@ TEST(ArchiveScan, DocumentOfAFileDecodesItsImagesOrSaysItCannotBeOpened) {
 
     const Result<Document> missing =
         loadDocument(Source::file("/nonexistent/model.bin"), UnreadLines::Loaders);
-    EXPECT_EQ(missing.message,
-              "File cannot open. [/nonexistent/model.bin]\n/nonexistent/model.bin cannot found...\n");
+    EXPECT_EQ(
+        missing.message,
+        "File cannot open. [/nonexistent/model.bin]\n/nonexistent/model.bin cannot found...\n");
 }
 
 TEST(ArchiveScan, EntryCountBelow256IsAcceptedAnd256Refused) {

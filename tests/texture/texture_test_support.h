@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "archive_builder.h"
 #include "archive/archive.h"
 #include "archive/problem_table.h"
+#include "archive_builder.h"
 #include "texture/texture_page.h"
 #include "tim/tim_entry.h"
 
