@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "archive/archive.h"
+#include "model/model.h"
 #ifdef VELDRAXIS_HAVE_DEMO_MODEL
 #include "demo/demo_archive.h"
 #endif
@@ -33,4 +35,13 @@ const BenchData& benchData() {
         return d;
     }();
     return data;
+}
+
+int loadSkeletonInto(Model& model, const archive_builder::Bytes& bytes) {
+    const Archive archive = parseArchive(bytes);
+    model.buildSkeleton(bytes.data(), archive);
+    // The lines are made as the viewer makes them, though nothing prints them here.
+    volatile size_t lines = skeletonLoaderLines(archive).size();
+    (void)lines;
+    return archive.skeletonResult();
 }

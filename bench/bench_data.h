@@ -15,3 +15,9 @@ struct BenchData {
 };
 
 const BenchData& benchData();
+
+class Model;
+
+// The skeleton loader's work on an archive in memory, as at start-up: the reading, the bones
+// built into model and the loader's lines made. 0, or -1 when the skeleton cannot be read.
+int loadSkeletonInto(Model& model, const archive_builder::Bytes& archive);

@@ -54,13 +54,13 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     report << "\nRatios to the reference loops (same run):\n";
-    reporter.printRatio("parseSkeleton(large) / memcpy(large)", "BM_ParseSkeletonLarge",
+    reporter.printRatio("skeleton load(large) / memcpy(large)", "BM_ParseSkeletonLarge",
                         "BM_MemcpyLargeArchive", 20.0);
-    reporter.printRatio("loadSkeleton(large file) / memcpy(large)", "BM_LoadSkeletonLargeFile",
+    reporter.printRatio("document load(large file) / memcpy(large)", "BM_LoadSkeletonLargeFile",
                         "BM_MemcpyLargeArchive");
-    reporter.printRatio("parseSkeleton(demo) / memcpy(demo)", "BM_ParseSkeletonDemo",
+    reporter.printRatio("skeleton load(demo) / memcpy(demo)", "BM_ParseSkeletonDemo",
                         "BM_MemcpyDemo");
-    reporter.printRatio("decodeTim(full page) / nibble-table loop", "BM_DecodeTimFullPage",
+    reporter.printRatio("TIM decode(full page) / nibble-table loop", "BM_DecodeTimFullPage",
                         "BM_ExpandNibblesReference");
     benchmark::Shutdown();
     return 0;

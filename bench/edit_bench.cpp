@@ -9,6 +9,7 @@
 
 #include "allocation_counter.h"
 #include "bench_archives.h"
+#include "bench_data.h"
 #include "model/bone_node.h"
 #include "model/matrix.h"
 #include "model/model.h"
@@ -37,7 +38,7 @@ void prepareTree(Tree tree) {
     if (!treeLoaded || loadedTree != tree) {
         treeModel = Model();
         const auto& archive = treeArchive(tree);
-        treeModel.parseSkeleton(archive.data(), archive.size());
+        loadSkeletonInto(treeModel, archive);
         rootNode = treeModel.rootNode();
         loadedPose = encodePose(*rootNode);
         loadedTree = tree;
@@ -69,7 +70,7 @@ void BM_ParseSkeletonTree(benchmark::State& state, Tree tree) {
         state.PauseTiming();
         model = Model();
         state.ResumeTiming();
-        model.parseSkeleton(archive.data(), archive.size());
+        loadSkeletonInto(model, archive);
     }
     state.counters["nodes"] = static_cast<double>(poseNodeCount(*model.rootNode()));
 }

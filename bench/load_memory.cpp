@@ -1,6 +1,6 @@
 // Peak memory of one skeleton load, relative to the archive's size. Run as its own process
 // (veldraxis_load_memory ARCHIVE) so that nothing else has touched the heap: it reports the
-// peak of live heap bytes through operator new during loadSkeleton and the growth of the
+// peak of live heap bytes through operator new during the load and the growth of the
 // process's maximum resident set size, and the time of that one load, which like the viewer's
 // start-up finds no memory mapped yet.
 
@@ -12,9 +12,11 @@
 #include <ctime>
 
 #include "allocation_counter.h"
+#include "bench_data.h"
 #include "console/console.h"
 #include "model/model.h"
 #include "model/part_mesh.h"
+#include "source/source_reading.h"
 
 namespace {
 
@@ -53,7 +55,11 @@ int main(int argc, char** argv) {
     setConsoleTarget(ConsoleTarget::Discard);
     const double cpuBefore = cpuMs();
     const auto wallBefore = std::chrono::steady_clock::now();
-    const int result = model.loadSkeleton(argv[1]);
+    int result = -1;
+    {
+        std::vector<uint8_t> bytes;
+        if (readSource(Source::file(argv[1]), bytes).ok()) result = loadSkeletonInto(model, bytes);
+    }
     const double wallMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallBefore)
             .count();
@@ -67,7 +73,7 @@ int main(int argc, char** argv) {
     const double heapKept = static_cast<double>(after.liveBytes - before.liveBytes);
     const double rssGrowth = 1024.0 * static_cast<double>(rssAfter - rssBefore);
     std::fprintf(stderr,
-                 "loadSkeleton %s: result %d, %zu bones, %zu polygons, file %.1f MB\n"
+                 "skeleton load of %s: result %d, %zu bones, %zu polygons, file %.1f MB\n"
                  "  this one load in a fresh process:     %8.1f ms wall, %.1f ms CPU\n"
                  "  heap peak during load (operator new): %8.1f MB = %5.2f x file size\n"
                  "  heap kept after load:                 %8.1f MB = %5.2f x file size"

@@ -19,11 +19,11 @@
 #include "bench_archives.h"
 #include "console/console.h"
 #include "demo/demo_archive.h"
+#include "document/document.h"
 #include "export/gltf_export.h"
 #include "import/gltf_reading.h"
 #include "import/model_import.h"
 #include "model/model.h"
-#include "model/model_loading.h"
 
 namespace {
 
@@ -65,8 +65,9 @@ int main(int argc, char** argv) {
     double exportMs = 0;
     Archive archive;
     {
-        Model model;
-        archive = loadModelFromBytes(model, bytes.data(), bytes.size(), true).archive;
+        const Document document = documentFromBytes(Source(), bytes);
+        Model& model = *document.model;
+        archive = document.archive;
         ExportInput input{model.rootNode(),
                           &model.texturePage(),
                           model.loadedPose,

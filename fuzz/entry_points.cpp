@@ -8,14 +8,16 @@
 #include <cstring>
 #include <vector>
 
+#include "archive/archive.h"
+#include "archive/problem_table.h"
 #include "archive_builder.h"
+#include "document/document.h"
 #include "import/gltf_reading.h"
 #include "import/model_import.h"
 #include "import/pose_import.h"
 #include "io/byte_order.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_loading.h"
 #include "model/part_mesh.h"
 #include "model/pose_file.h"
 #include "seed_inputs.h"
@@ -23,9 +25,17 @@
 #include "texture_io/archive_images.h"
 #include "texture_io/texture_extraction.h"
 #include "texture_io/texture_replacement.h"
+#include "tim/tim_entry.h"
 
 namespace fuzz_entry {
 namespace {
+
+// Every line a loader gives is one line, with its end.
+void checkLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        check(!line.empty() && line.find('\n') == line.size() - 1, "a loader line is not one line");
+    }
+}
 
 void checkLoaderResult(int result) {
     check(result == 0 || result == -1, "a loader returned something other than 0 or -1");
@@ -62,12 +72,14 @@ TexturePage& scratchPage() {
 }  // namespace
 
 int skeletonArchive(const uint8_t* data, size_t size) {
+    const Archive archive = parseArchive(data, size);
     Model model;
-    const int result = model.parseSkeleton(data, size);
+    model.buildSkeleton(data, archive);
     BoneNode* rootNode = model.rootNode();
     const std::vector<PartMesh*>& partList = model.partList();
     const std::vector<int32_t>& boneIndexList = model.boneIndexList();
-    checkLoaderResult(result);
+    checkLoaderResult(archive.skeletonResult());
+    checkLines(skeletonLoaderLines(archive));
 
     check(partList.size() == boneIndexList.size(), "partList and boneIndexList differ in length");
     for (size_t i = 0; i < boneIndexList.size(); ++i) {
@@ -80,19 +92,31 @@ int skeletonArchive(const uint8_t* data, size_t size) {
 }
 
 int timEntry(const uint8_t* data, size_t size) {
-    checkLoaderResult(scratchPage().decodeTim(data, size));
+    const BoundedReader entry(data, size);
+    const TimEntryCheck found = checkTimEntry(entry);
+    scratchPage().decodeChecked(entry, found);
+    std::vector<std::string> lines;
+    for (const ArchiveProblem& problem : found.problems) lines.push_back(problemLine(problem));
+    checkLines(lines);
+    check(found.failed ==
+              (!found.problems.empty() && found.problems.back().code != ProblemCode::TimWidth &&
+               found.problems.back().code != ProblemCode::TimHeightPalette),
+          "a failed entry without its problem");
     return 0;
 }
 
 int textureScan(const uint8_t* data, size_t size) {
-    // fmemopen wants a writable buffer and may refuse an empty one; an empty archive is
-    // /dev/null instead.
-    std::vector<uint8_t> copy(data, data + size);
-    FILE* stream = size ? fmemopen(copy.data(), size, "rb") : std::fopen("/dev/null", "rb");
-    check(stream != nullptr, "cannot open the archive as a stream");
-    checkLoaderResult(scratchPage().scanArchive(stream));
-    std::fclose(stream);
+    const Archive archive = parseArchive(data, size);
+    scratchPage().decodeImages(data, archive);
+    checkLoaderResult(archive.texturesResult());
+    checkLines(textureLoaderLines(archive));
     return 0;
+}
+
+bool buildBones(Model& model, const uint8_t* archive, size_t size) {
+    const Archive reading = parseArchive(archive, size);
+    model.buildSkeleton(archive, reading);
+    return reading.skeletonResult() == 0;
 }
 
 std::vector<uint8_t> textureReplaceInput(uint8_t entry, uint8_t palette,
@@ -174,7 +198,7 @@ int poseFile(const uint8_t* data, size_t size) {
     BoneNode* rootNode = model.rootNode();
     size_t archiveSize = 0;
     const uint8_t* archive = poseTreeArchive(&archiveSize);
-    check(model.parseSkeleton(archive, archiveSize) == 0, "the fixed pose tree did not load");
+    check(buildBones(model, archive, archiveSize), "the fixed pose tree did not load");
     check(poseNodeCount(*rootNode) == kPoseTreeNodes, "the fixed pose tree has the wrong shape");
 
     // Through the stream reader that "Load matrix" uses, which reads the file before it
@@ -205,7 +229,7 @@ int gltfImport(const uint8_t* data, size_t size) {
     static const archive_builder::Bytes archive = seed_inputs::soundArchive();
     Model model;
     BoneNode* rootNode = model.rootNode();
-    check(model.parseSkeleton(archive.data(), archive.size()) == 0, "the sound model did not load");
+    check(buildBones(model, archive.data(), archive.size()), "the sound model did not load");
     const Pose loaded = Pose::capture(*rootNode);
 
     // Files beside the input are looked for in a folder that does not exist.
@@ -256,9 +280,8 @@ int modelImport(const uint8_t* data, size_t size) {
     for (size_t b = 0; b < back.bones.size(); ++b) {
         check(reading.bones[b].block < 0 || back.bones[b].block >= 0, "a bone lost its mesh");
     }
-    Model model;
-    loadModelFromBytes(model, result.archive.data(), result.archive.size(), true);
-    for (const PartMesh* mesh : model.partList()) checkMesh(*mesh);
+    const Document document = documentFromBytes(Source(), result.archive);
+    for (const PartMesh* mesh : document.model->partList()) checkMesh(*mesh);
     return 0;
 }
 

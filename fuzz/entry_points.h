@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <vector>
 
+class Model;
+
 namespace fuzz_entry {
 
 // A broken promise is reported on stderr (the console is discarded while fuzzing) and aborts, so
@@ -27,11 +29,12 @@ inline void check(bool ok, const char* what) {
     if (!ok) brokenPromise(what);
 }
 
-// The whole archive through the skeleton loader and its part meshes, on a fresh model state.
+// The whole archive read and its bones built with their part meshes, on a fresh model, with the
+// skeleton loader's lines.
 int skeletonArchive(const uint8_t* data, size_t size);
-// One texture entry through the TIM decoder.
+// One texture entry checked and decoded, with its lines.
 int timEntry(const uint8_t* data, size_t size);
-// The whole archive through the texture scan, read piecewise from a stream.
+// The whole archive read and its images decoded, with the texture loader's lines.
 int textureScan(const uint8_t* data, size_t size);
 // One texture file put back into an archive: the entry and palette byte that name the file
 // entry<E>-palette<M>.png, the archive's length (32 bits, little-endian), the archive, and the
@@ -54,6 +57,9 @@ int cueSheet(const uint8_t* data, size_t size);
 // A whole archive compared with itself, and with its export brought back by the model import
 // where both succeed: neither shows a difference.
 int archiveDiff(const uint8_t* data, size_t size);
+
+// Builds the bones of an archive into model; false when its skeleton cannot be read.
+bool buildBones(Model& model, const uint8_t* archive, size_t size);
 
 // The input of textureReplace that puts png back as entry<entry>-palette<palette>.png.
 std::vector<uint8_t> textureReplaceInput(uint8_t entry, uint8_t palette,

@@ -1,4 +1,4 @@
-// libFuzzer target: the whole archive through the texture scan, as a stream.
+// libFuzzer target: the whole archive read and its images decoded.
 #include <cstddef>
 #include <cstdint>
 

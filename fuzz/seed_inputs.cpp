@@ -381,7 +381,7 @@ std::vector<NamedInput> poseSeeds() {
     BoneNode* rootNode = model.rootNode();
     size_t size = 0;
     const uint8_t* archive = fuzz_entry::poseTreeArchive(&size);
-    model.parseSkeleton(archive, size);
+    fuzz_entry::buildBones(model, archive, size);
     const Bytes exact = encodePose(*rootNode);
 
     std::vector<NamedInput> seeds;
@@ -414,7 +414,7 @@ std::vector<NamedInput> gltfSeeds() {
     Model model;
     BoneNode* rootNode = model.rootNode();
     const Bytes archive = soundArchive();
-    model.parseSkeleton(archive.data(), archive.size());
+    fuzz_entry::buildBones(model, archive.data(), archive.size());
     ExportInput input;
     input.root = rootNode;
     input.page = &model.texturePage();

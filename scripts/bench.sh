@@ -136,7 +136,7 @@ figure() {
 round() { if [ "$1" = n/a ]; then echo n/a; else printf '%.0f' "$1"; fi; }
 number='([0-9]+(\.[0-9]+)?)'
 # The cold-heap parse (as at start-up); the large archive's frame and drag (run after the demo's).
-parse=$(figure first '^parseSkeleton\(large\) / memcpy\(large\)' "^[^0-9]+ +$number x.*")
+parse=$(figure first '^skeleton load\(large\) / memcpy\(large\)' "^[^0-9]+ +$number x.*")
 heap=$(figure first 'heap kept after load' ".*= *$number x file size.*")
 frame=$(figure last 'drawFrame / faster reference, worst window' ".*window: $number""x.*")
 startup_large=$(figure last 'real viewer .*large.bin: first complete frame' ".* $number ms after.*")

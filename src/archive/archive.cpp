@@ -1,20 +1,30 @@
 // One reading of a model archive. Nothing in it is trusted: every count and offset is checked
-// against the bytes before it is used, and what does not hold becomes a problem with the line
-// the loader that meets it prints.
+// against the bytes before it is used, and what does not hold becomes a problem: its code, its
+// place and its numbers.
 
 #include "archive/archive.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
 #include "archive/entry_table.h"
+#include "archive/problem_table.h"
 #include "io/formatted.h"
 
 namespace {
 
-void addProblem(Archive& archive, ProblemCode code, ProblemSource source, int64_t entry,
-                int64_t bone, std::string line) {
-    archive.problems.push_back({code, source, entry, bone, std::move(line)});
+struct Place {
+    std::optional<uint32_t> entry;
+    std::optional<uint32_t> bone;
+    std::optional<uint64_t> offset;
+};
+
+void addProblem(Archive& archive, ProblemCode code, const Place& place,
+                std::initializer_list<uint64_t> values) {
+    ArchiveProblem problem{code, place.entry, place.bone, place.offset, {}};
+    std::copy(values.begin(), values.end(), problem.values.begin());
+    archive.problems.push_back(problem);
 }
 
 void readEntries(const BoundedReader& bytes, Archive& archive) {
@@ -40,16 +50,12 @@ void readEntries(const BoundedReader& bytes, Archive& archive) {
 void readImages(const BoundedReader& bytes, Archive& archive) {
     const uint32_t count = archive.declaredEntries;
     if (count >= kMaxTextureEntries) {
-        addProblem(archive, ProblemCode::TooManyEntries, ProblemSource::Textures, -1, -1,
-                   formatted("Warning num of entries. [%d]\n", static_cast<int>(count)));
+        addProblem(archive, ProblemCode::TooManyEntries, {}, {count});
         return;
     }
     // The table's words must all be in the file, the count's included.
     if (!EntryTable(bytes).holdsOffsets(count)) {
-        addProblem(archive, ProblemCode::OffsetTableOutside, ProblemSource::Textures, -1, -1,
-                   formatted("Error : offset table beyond the end of the file. [%u entries, %ld "
-                             "bytes]\n",
-                             count, static_cast<long>(archive.size)));
+        addProblem(archive, ProblemCode::OffsetTableOutside, {}, {count, archive.size});
         return;
     }
     archive.imageTableAccepted = true;
@@ -63,15 +69,14 @@ void readImages(const BoundedReader& bytes, Archive& archive) {
         image.end = entry.end;
         image.inside = entry.inside;
         if (!image.inside) {
-            addProblem(archive, ProblemCode::TextureEntryOutside, ProblemSource::Textures, i, -1,
-                       formatted("Error : texture entry outside the file. [%x,%x] file size "
-                                 "[%lx]\n",
-                                 image.start, static_cast<uint32_t>(image.end),
-                                 static_cast<long>(archive.size)));
+            addProblem(archive, ProblemCode::TextureEntryOutside, {i, {}, image.start},
+                       {image.start, image.end, archive.size});
         } else {
             image.check = checkTimEntry(bytes.slice(image.start, image.end - image.start));
-            for (const TimEntryCheck::Line& line : image.check.lines) {
-                addProblem(archive, line.code, ProblemSource::Textures, i, -1, line.text);
+            for (ArchiveProblem problem : image.check.problems) {
+                problem.entry = i;
+                problem.offset = image.start;
+                archive.problems.push_back(problem);
             }
         }
         archive.images.push_back(std::move(image));
@@ -86,23 +91,30 @@ void readAngles(const BoundedReader& bytes, const EntryTable& table, Archive& ar
     archive.hasAngleTable =
         entryCount > kAngleTableEntry && table.offset(kAngleTableEntry, archive.angleTableOffset);
     if (!archive.hasAngleTable) {
-        addProblem(archive, ProblemCode::NoAngleTable, ProblemSource::Skeleton, -1, -1,
-                   formatted("The archive has %u entries and no angle table: every bone gets "
-                             "angle 0\n",
-                             entryCount));
+        addProblem(archive, ProblemCode::NoAngleTable, {}, {entryCount});
         return;
     }
     const size_t start = static_cast<size_t>(archive.angleTableOffset) + kAnglesStart;
     const size_t held = start <= bytes.size() ? (bytes.size() - start) / 2 : 0;
     if (held < archive.bones.size()) {
-        addProblem(archive, ProblemCode::AngleTableShort, ProblemSource::Skeleton, -1, -1,
-                   formatted("The angle table at %x holds %zu of %zu angles: the missing ones "
-                             "are 0\n",
-                             archive.angleTableOffset, held, archive.bones.size()));
+        addProblem(archive, ProblemCode::AngleTableShort, {{}, {}, archive.angleTableOffset},
+                   {archive.angleTableOffset, held, archive.bones.size()});
     }
     for (size_t i = 0; i < archive.bones.size(); ++i) {
         bytes.readI16(start + 2 * i, archive.bones[i].angle);
     }
+}
+
+ProblemCode meshProblem(MeshBlockFailure failure) {
+    switch (failure) {
+        case kMeshBlockEndsEarly:
+            return ProblemCode::MeshBlockEndsEarly;
+        case kMeshRecordsOutside:
+            return ProblemCode::MeshRecordsOutside;
+        case kMeshVertexOutside:
+            break;
+    }
+    return ProblemCode::MeshVertexOutside;
 }
 
 // The record's mesh offset counts from the start of the skeleton section; the block may run to
@@ -116,23 +128,19 @@ void readMeshBlock(const BoundedReader& bytes, size_t bone, Archive& archive,
         return;
     }
     const size_t start = archive.sectionStart + record.meshOffset;
+    const Place place{{}, static_cast<uint32_t>(bone), start};
     const BoundedReader block = bytes.from(start);
     if (block.size() == 0) {
-        addProblem(archive, ProblemCode::MeshBlockOutside, ProblemSource::Skeleton, -1,
-                   static_cast<int64_t>(bone),
-                   formatted("Bone %zu: the mesh block at section offset %x lies outside the "
-                             "archive: mesh skipped\n",
-                             bone, record.meshOffset));
+        addProblem(archive, ProblemCode::MeshBlockOutside, place, {record.meshOffset});
         return;
     }
     MeshBlock mesh;
     mesh.start = start;
-    const Result<> measured = measureMeshBlock(block, mesh.layout);
-    if (!measured.ok()) {
-        addProblem(archive, ProblemCode::MeshBlockBad, ProblemSource::Skeleton, -1,
-                   static_cast<int64_t>(bone),
-                   formatted("Bone %zu: the mesh block at section offset %x is skipped: %s\n", bone,
-                             record.meshOffset, measured.message.c_str()));
+    MeshBlockFault fault;
+    if (!measureMeshBlock(block, mesh.layout, &fault).ok()) {
+        addProblem(
+            archive, meshProblem(fault.code), place,
+            {record.meshOffset, fault.kind, fault.values[0], fault.values[1], fault.values[2]});
         return;
     }
     record.block = static_cast<int>(archive.blocks.size());
@@ -144,16 +152,13 @@ void readSkeleton(const BoundedReader& bytes, Archive& archive) {
     const EntryTable table(bytes);
     uint32_t sectionOffset = 0;
     if (!table.offset(kSkeletonEntry, sectionOffset)) {
-        addProblem(
-            archive, ProblemCode::EntryTableShort, ProblemSource::Skeleton, -1, -1,
-            formatted("The archive (%zu bytes) is too short for its entry table\n", bytes.size()));
+        addProblem(archive, ProblemCode::EntryTableShort, {}, {bytes.size()});
         return;
     }
     archive.sectionStart = sectionOffset;
     if (!bytes.readI32(archive.sectionStart, archive.declaredBones)) {
-        addProblem(archive, ProblemCode::SkeletonOutside, ProblemSource::Skeleton, -1, -1,
-                   formatted("The skeleton section at %x lies outside the archive (%zu bytes)\n",
-                             sectionOffset, bytes.size()));
+        addProblem(archive, ProblemCode::SkeletonOutside, {{}, {}, sectionOffset},
+                   {sectionOffset, bytes.size()});
         return;
     }
     if (archive.declaredBones <= 0) {
@@ -165,10 +170,8 @@ void readSkeleton(const BoundedReader& bytes, Archive& archive) {
     const size_t recordsHeld =
         recordsStart <= bytes.size() ? (bytes.size() - recordsStart) / kRecordBytes : 0;
     if (boneCount > recordsHeld) {
-        addProblem(archive, ProblemCode::BoneRecordsShort, ProblemSource::Skeleton, -1, -1,
-                   formatted("The skeleton declares %zu bones but the archive holds records for "
-                             "only %zu\n",
-                             boneCount, recordsHeld));
+        addProblem(archive, ProblemCode::BoneRecordsShort, {{}, {}, archive.sectionStart},
+                   {boneCount, recordsHeld});
         return;
     }
     archive.skeletonRead = true;
@@ -187,6 +190,10 @@ void readSkeleton(const BoundedReader& bytes, Archive& archive) {
     }
 }
 
+int64_t placeOf(std::optional<uint32_t> index) {
+    return index ? static_cast<int64_t>(*index) : -1;
+}
+
 // The problems of one loader in their order, taken as the loader reaches the entry or bone they
 // concern: those of neither come first.
 class ProblemCursor {
@@ -198,9 +205,9 @@ class ProblemCursor {
     void take(std::vector<std::string>& lines, int64_t entry, int64_t bone) {
         for (; next_ < problems_.size(); ++next_) {
             const ArchiveProblem& problem = problems_[next_];
-            if (problem.source != source_) continue;
-            if (problem.entry > entry || problem.bone > bone) return;
-            lines.push_back(problem.line);
+            if (problemSource(problem.code) != source_) continue;
+            if (placeOf(problem.entry) > entry || placeOf(problem.bone) > bone) return;
+            lines.push_back(problemLine(problem));
         }
     }
 

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <string>
+#include <optional>
 
-// What a reading of an archive found wrong. Each problem keeps the line the loader that meets it
-// prints, word for word, so that every caller reports it alike or passes it on.
+// What a reading of an archive found wrong: what it is, where it lies and the numbers that say
+// so. Its line is made where it is printed, from the one table in archive/problem_table.h.
 enum class ProblemCode {
     // The texture scan: the table, then one entry.
     TooManyEntries,
@@ -23,15 +24,20 @@ enum class ProblemCode {
     NoAngleTable,
     AngleTableShort,
     MeshBlockOutside,
-    MeshBlockBad,
+    MeshBlockEndsEarly,  // before its vertex-list length or a polygon count
+    MeshRecordsOutside,  // the vertex list or a group's records run past the block
+    MeshVertexOutside,   // a polygon refers to a vertex the list does not hold
 };
 
 enum class ProblemSource { Textures, Skeleton };
 
 struct ArchiveProblem {
     ProblemCode code;
-    ProblemSource source;
-    int64_t entry = -1;  // the texture entry it concerns, or -1
-    int64_t bone = -1;   // the bone (0-based) it concerns, or -1
-    std::string line;    // the loader's line, with its line end
+    std::optional<uint32_t> entry;   // the texture entry it concerns
+    std::optional<uint32_t> bone;    // the bone (0-based) it concerns
+    std::optional<uint64_t> offset;  // where in the archive it lies
+    // The numbers its line gives, in the table's order for the code; signed ones are stored as
+    // their two's complement.
+    using Values = std::array<uint64_t, 8>;
+    Values values{};
 };

@@ -57,6 +57,18 @@ enum MeshBlockFailure {
     kMeshVertexOutside,       // a record refers to a vertex the list does not hold
 };
 
+// Why a mesh block cannot be read, with the numbers that say so: for the vertex list, its length
+// (and the block's size); for a group, the records' count, bytes needed and bytes left, or the
+// record, the vertex it names and the vertices held.
+struct MeshBlockFault {
+    MeshBlockFailure code = kMeshBlockEndsEarly;
+    size_t kind = kPolygonKindCount;  // the polygon kind, or kPolygonKindCount for the vertex list
+    uint64_t values[3] = {};
+};
+std::string meshBlockFaultText(const MeshBlockFault& fault);
+
 // Measures the block that the window starts with and checks it whole: every record inside the
-// window, every vertex reference inside the vertex list.
-Result<> measureMeshBlock(const BoundedReader& block, MeshBlockLayout& layout);
+// window, every vertex reference inside the vertex list. A failure's message is the fault's
+// text; fault, when given, receives the fault.
+Result<> measureMeshBlock(const BoundedReader& block, MeshBlockLayout& layout,
+                          MeshBlockFault* fault = nullptr);

@@ -38,21 +38,31 @@ bool readArchiveInput(const Source& source, std::vector<uint8_t>& bytes) {
     return read.ok();
 }
 
-bool loadArchive(const Source& source, bool quiet, LoadedArchive& out) {
-    if (!readArchiveInput(source, out.bytes)) return false;
-    out.model = std::make_unique<Model>();
-    if (source.isDemo() && !quiet) {
-        consolePrintf("No archive given: showing the built-in demo model\n");
+void printLoaderLines(const Document& document) {
+    for (const std::string& line : textureLoaderLines(document.archive)) {
+        consolePrintf("%s", line.c_str());
     }
-    out.loaded = loadModelFromBytes(*out.model, out.bytes.data(), out.bytes.size(), quiet);
-    out.loaded.demo = source.isDemo();
-    return true;
+    for (const std::string& line : skeletonLoaderLines(document.archive)) {
+        consolePrintf("%s", line.c_str());
+    }
 }
 
-bool loadArchiveWithBones(const Source& source, bool quiet, const char* purpose,
-                          LoadedArchive& out) {
-    if (!loadArchive(source, quiet, out)) return false;
-    if (!out.model->rootNode()->children.empty()) return true;
-    consolePrintf("%s: no bone to %s\n", source.name().c_str(), purpose);
-    return false;
+Result<Document> loadArchive(const Source& source, bool quiet) {
+    Result<Document> document = loadDocument(source);
+    if (!document.ok()) {
+        consolePrintf("%s\n", document.message.c_str());
+        return document;
+    }
+    if (quiet) return document;
+    if (source.isDemo()) consolePrintf("No archive given: showing the built-in demo model\n");
+    printLoaderLines(*document);
+    return document;
+}
+
+Result<Document> loadArchiveWithBones(const Source& source, bool quiet, const char* purpose) {
+    Result<Document> document = loadArchive(source, quiet);
+    if (!document.ok() || !document->model->rootNode()->children.empty()) return document;
+    const std::string line = source.name() + ": no bone to " + purpose;
+    consolePrintf("%s\n", line.c_str());
+    return Failure{1, line};
 }

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "model/model.h"
-#include "model/model_loading.h"
+#include "document/document.h"
+#include "io/result.h"
 #include "source/source.h"
 
 // An archive argument names a source (source/source.h): a path, "-" for standard input (a pipe
@@ -29,17 +28,14 @@ bool singleArchiveSource(const std::string& argument, Source& source);
 // "NAME: what is wrong".
 bool readArchiveInput(const Source& source, std::vector<uint8_t>& bytes);
 
-// One archive loaded for a mode: the bytes as read, the model and the bone state built from them.
-struct LoadedArchive {
-    std::vector<uint8_t> bytes;
-    std::unique_ptr<Model> model;
-    LoadedModel loaded;
-};
+// Prints the lines the texture loader and the skeleton loader give for the document's archive,
+// in their order.
+void printLoaderLines(const Document& document);
 
-// Reads the archive once and runs both loaders on those bytes into a new model, as the viewer
-// loads; quiet keeps the loaders' lines off the console. false when it cannot be read.
-bool loadArchive(const Source& source, bool quiet, LoadedArchive& out);
+// Reads the archive once and builds its document, as the viewer loads; unless quiet, prints the
+// demo's line "No archive given: showing the built-in demo model" and the loaders' lines. A source
+// that cannot be read fails, with its one line "NAME: what is wrong" printed.
+Result<Document> loadArchive(const Source& source, bool quiet);
 // loadArchive for a mode that needs bones: an archive without one fails with the line
-// "ARCHIVE: no bone to PURPOSE".
-bool loadArchiveWithBones(const Source& source, bool quiet, const char* purpose,
-                          LoadedArchive& out);
+// "ARCHIVE: no bone to PURPOSE", printed.
+Result<Document> loadArchiveWithBones(const Source& source, bool quiet, const char* purpose);

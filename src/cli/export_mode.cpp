@@ -28,13 +28,14 @@ struct ExportArguments {
 };
 
 int exportArchive(const ExportArguments& args, const Source& archive, const std::string& output) {
-    LoadedArchive loaded;
-    if (!loadArchiveWithBones(archive, args.quiet, "export", loaded)) return kExitFailed;
+    const Result<Document> document = loadArchiveWithBones(archive, args.quiet, "export");
+    if (!document.ok()) return kExitFailed;
+    Model& model = *document->model;
     ExportInput input;
-    BoneNode& root = *loaded.model->rootNode();
+    BoneNode& root = *model.rootNode();
     input.root = &root;
-    input.page = &loaded.model->texturePage();
-    input.loaded = loaded.model->loadedPose;
+    input.page = &model.texturePage();
+    input.loaded = model.loadedPose;
     if (args.poses.empty()) input.poses.push_back({archive.name(), input.loaded});
     for (const std::string& path : args.poses) {
         std::optional<Pose> pose = applyPoseArgument(root, path);

@@ -37,12 +37,11 @@ int runImportModel(const ImportModelArguments& args) {
     if (problem.empty()) problem = outputNamingInput({args.output}, inputs);
     if (!problem.empty()) return usageError("--import-model", problem);
 
-    LoadedArchive loaded;
     Source source;
-    if (!singleArchiveSource(args.archive, source) ||
-        !loadArchiveWithBones(source, args.quiet, "bring a model back into", loaded)) {
-        return kExitFailed;
-    }
+    if (!singleArchiveSource(args.archive, source)) return kExitFailed;
+    const Result<Document> document =
+        loadArchiveWithBones(source, args.quiet, "bring a model back into");
+    if (!document.ok()) return kExitFailed;
     ModelImport result;
     std::string error;
     {
@@ -50,7 +49,7 @@ int runImportModel(const ImportModelArguments& args) {
         error = readGltfFile(args.input, doc);
         if (error.empty()) {
             error =
-                importModel(loaded.bytes, loaded.loaded.archive, doc, result, loaded.model.get());
+                importModel(document->bytes, document->archive, doc, result, document->model.get());
         }
     }
     if (!error.empty()) {

@@ -43,14 +43,13 @@ int runImport(const ImportArguments& args) {
     if (problem.empty()) problem = outputNamingInput({firstFile}, inputs);
     if (!problem.empty()) return usageError("--import-pose", problem);
 
-    LoadedArchive loaded;
     Source source;
-    if (!singleArchiveSource(args.archive, source) ||
-        !loadArchiveWithBones(source, args.quiet, "take a pose for", loaded)) {
-        return kExitFailed;
-    }
+    if (!singleArchiveSource(args.archive, source)) return kExitFailed;
+    const Result<Document> document = loadArchiveWithBones(source, args.quiet, "take a pose for");
+    if (!document.ok()) return kExitFailed;
+    Model& model = *document->model;
     const Result<std::vector<std::string>> written =
-        importPoseFiles(job, *loaded.model->rootNode(), loaded.model->loadedPose);
+        importPoseFiles(job, *model.rootNode(), model.loadedPose);
     if (!written) {
         consolePrintf("%s\n", written.message.c_str());
         return kExitFailed;

@@ -8,11 +8,12 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "archive/problem_table.h"
 #include "cli/archive_input.h"
-#include "cli/archive_report.h"
 #include "cli/mode_support.h"
 #include "cli/mode_table.h"
 #include "console/console.h"
+#include "inspect/archive_report.h"
 
 namespace {
 
@@ -34,6 +35,20 @@ json polygonsJson(const ArchiveReport::PolygonCounts& p) {
 template <typename T>
 json optionalJson(const std::optional<T>& value) {
     return value ? json(*value) : json(nullptr);
+}
+
+// Each problem as its code, its place (null where none applies) and its line.
+json diagnosticsJson(const ArchiveReport& r) {
+    json diagnostics = json::array();
+    for (size_t i = 0; i < r.diagnostics.size(); ++i) {
+        const ArchiveProblem& problem = r.diagnostics[i];
+        diagnostics.push_back({{"code", problemCodeName(problem.code)},
+                               {"entry", optionalJson(problem.entry)},
+                               {"bone", optionalJson(problem.bone)},
+                               {"offset", optionalJson(problem.offset)},
+                               {"text", r.problems[i]}});
+    }
+    return diagnostics;
 }
 
 json reportJson(const ArchiveReport& r) {
@@ -79,7 +94,8 @@ json reportJson(const ArchiveReport& r) {
             {"bones", bones},
             {"bonesLeftOut", leftOut},
             {"textures", textures},
-            {"problems", r.problems}};
+            {"problems", r.problems},
+            {"diagnostics", diagnosticsJson(r)}};
 }
 
 void printText(const ArchiveReport& r) {
@@ -138,9 +154,9 @@ struct InfoArguments {
 };
 
 int describe(const InfoArguments& args, const Source& archive, bool jsonLines, bool first) {
-    LoadedArchive loaded;
-    if (!loadArchive(archive, args.quiet, loaded)) return kExitFailed;
-    const ArchiveReport report = describeArchive(archive, loaded);
+    const Result<Document> document = loadArchive(archive, args.quiet);
+    if (!document.ok()) return kExitFailed;
+    const ArchiveReport report = describeArchive(*document);
     if (args.json) {
         const json document = reportJson(report);
         const int indent = jsonLines ? -1 : 2;

@@ -68,24 +68,26 @@ int forEachArchive(const std::vector<Source>& archives,
                    const std::function<int(const Source& archive)>& work, bool failed) {
     const bool progress = archives.size() > 1 && ::isatty(STDERR_FILENO);
     int status = failed ? kExitFailed : kExitDone;
+    bool showing = false;
+    const auto clear = [&showing] {
+        std::fprintf(stderr, "\r\33[2K");
+        showing = false;
+    };
     for (size_t k = 0; k < archives.size(); ++k) {
         if (!progress) {
             if (work(archives[k]) != kExitDone) status = kExitFailed;
             continue;
         }
-        // The run's own lines are held while the progress line shows, then printed above it.
+        // The progress line shows until the run prints a line, which takes its place.
         std::fprintf(stderr, "\r\33[2K[%zu/%zu] %s", k + 1, archives.size(),
                      archives[k].name().c_str());
         std::fflush(stderr);
-        std::string lines;
-        int result;
-        {
-            ConsoleCapture held;
-            result = work(archives[k]);
-            lines = held.text();
-        }
-        std::fprintf(stderr, "\r\33[2K%s", lines.c_str());
+        showing = true;
+        setBeforeNextPrint(clear);
+        const int result = work(archives[k]);
+        setBeforeNextPrint(nullptr);
         if (result != kExitDone) status = kExitFailed;
     }
+    if (showing) clear();
     return status;
 }

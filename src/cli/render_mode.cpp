@@ -116,9 +116,9 @@ Result<> writeAnimation(PictureDrawing& drawing, const PictureDescription& pictu
 // One archive into one picture; kExitDone, or kExitFailed with a line naming what failed.
 int renderArchive(PictureDrawing& drawing, const PictureDescription& picture,
                   const RenderArguments& args, const Source& archive, const std::string& output) {
-    LoadedArchive loaded;
-    if (!loadArchiveWithBones(archive, args.quiet, "draw", loaded)) return kExitFailed;
-    Model& model = *loaded.model;
+    const Result<Document> document = loadArchiveWithBones(archive, args.quiet, "draw");
+    if (!document.ok()) return kExitFailed;
+    Model& model = *document->model;
     PoseSequence sequence;
     if (!applyPoses(args, *model.rootNode(), model.loadedPose, sequence)) return kExitFailed;
     for (PartMesh* part : model.partList()) part->setVisible(1);

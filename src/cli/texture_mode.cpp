@@ -22,9 +22,9 @@ struct TextureArguments {
 };
 
 int writePage(const TextureArguments& args, const Source& archive, const std::string& output) {
-    LoadedArchive loaded;
-    if (!loadArchive(archive, args.quiet, loaded)) return kExitFailed;
-    const TexturePage& page = loaded.model->texturePage();
+    const Result<Document> document = loadArchive(archive, args.quiet);
+    if (!document.ok()) return kExitFailed;
+    const TexturePage& page = document->model->texturePage();
     if (page.decodedImages == 0) {
         consolePrintf("%s: no texture image to write\n", archive.name().c_str());
         return kExitFailed;

@@ -12,10 +12,12 @@ namespace {
 // One thread prints; the state is the console's own and needs no lock.
 ConsoleTarget currentTarget = ConsoleTarget::StandardOutput;
 std::string bufferText;
+std::function<void()> beforeNextPrint;
 
 }  // namespace
 
 void consolePrintf(const char* format, ...) {
+    if (beforeNextPrint) std::exchange(beforeNextPrint, nullptr)();
     std::va_list args;
     va_start(args, format);
     switch (currentTarget) {
@@ -32,6 +34,10 @@ void consolePrintf(const char* format, ...) {
             break;
     }
     va_end(args);
+}
+
+void setBeforeNextPrint(std::function<void()> before) {
+    beforeNextPrint = std::move(before);
 }
 
 void consoleFlush() {

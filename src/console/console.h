@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,10 @@ void consoleFlush();
 // Sends every later line to target. Buffer appends to the text consoleBufferText returns.
 void setConsoleTarget(ConsoleTarget target);
 ConsoleTarget consoleTarget();
+
+// Runs once, just before the next print: a progress line on a terminal clears itself there, so
+// that the lines printed meanwhile take its place. An empty function removes it.
+void setBeforeNextPrint(std::function<void()> before);
 
 // The text printed while the target was Buffer, since the last clearConsoleBuffer.
 const std::string& consoleBufferText();

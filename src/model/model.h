@@ -45,14 +45,7 @@ class Model {
     // "Reset pose" goes back to, whatever the user has done since.
     Pose loadedPose;
 
-    // Fills the texture page from the archive's TIM entries. 0, or -1 with a console line.
-    int loadTextures(const char* path);
-    // Reads the archive whole and builds the bones below the root. 0, or -1 with a console line.
-    int loadSkeleton(const char* path);
-    // Builds the bones from an in-memory archive, printing the loader's lines; size bounds
-    // every read.
-    int parseSkeleton(const uint8_t* data, size_t size);
-    // Builds the bones from an archive already read, without a line.
+    // Builds the bones below the root from an archive already read (archive/archive.h).
     void buildSkeleton(const uint8_t* data, const Archive& archive);
 
   private:

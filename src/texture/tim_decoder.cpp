@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "console/console.h"
 #include "io/bounded_reader.h"
 #include "texture/texture_page.h"
 #include "tim/tim_entry.h"
@@ -62,12 +61,4 @@ void TexturePage::decodeChecked(const BoundedReader& entry, const TimEntryCheck&
     height = check.image.height;
     decodeRows(entry, check, readPalettes(entry, check.image.paletteCount), pixels);
     if (!check.failed) ++decodedImages;
-}
-
-int TexturePage::decodeTim(const uint8_t* data, size_t size) {
-    const BoundedReader entry(data, size);
-    const TimEntryCheck check = checkTimEntry(entry);
-    for (const TimEntryCheck::Line& line : check.lines) consolePrintf("%s", line.text.c_str());
-    decodeChecked(entry, check);
-    return check.failed ? -1 : 0;
 }

@@ -1,26 +1,20 @@
 #include "tim/tim_entry.h"
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
 
 #include "archive/page_size.h"
-#include "io/formatted.h"
 
 namespace {
 
-std::string headerBytes(const BoundedReader& entry) {
-    std::string bytes;
-    for (size_t i = 0; i < 8; ++i) {
-        uint8_t byte = 0;
-        entry.readU8(i, byte);
-        bytes += formatted("%x ", byte);
-    }
-    return bytes;
+void add(TimEntryCheck& check, ProblemCode code, std::initializer_list<uint64_t> values) {
+    ArchiveProblem problem{code, {}, {}, {}, {}};
+    std::copy(values.begin(), values.end(), problem.values.begin());
+    check.problems.push_back(problem);
 }
 
-std::string truncatedLine(size_t size, uint64_t needed) {
-    return formatted("Error : texture data truncated. [%zu of %" PRIu64 " bytes]\n", size, needed);
+// Signed numbers are kept as their two's complement.
+uint64_t signedValue(int64_t value) {
+    return static_cast<uint64_t>(value);
 }
 
 }  // namespace
@@ -33,28 +27,30 @@ TimEntryCheck checkTimEntry(const BoundedReader& entry) {
         case TimHeaderCheck::Accepted:
             break;
         case TimHeaderCheck::Truncated:
-            check.lines.push_back({ProblemCode::TimTruncated, truncatedLine(entry.size(), needed)});
+            add(check, ProblemCode::TimTruncated, {entry.size(), needed});
             return check;
-        case TimHeaderCheck::BadHeader:
-            check.lines.push_back({ProblemCode::TimHeader,
-                                   "Header error. : Texture data. [" + headerBytes(entry) + "]\n"});
+        case TimHeaderCheck::BadHeader: {
+            ArchiveProblem problem{ProblemCode::TimHeader, {}, {}, {}, {}};
+            for (size_t i = 0; i < 8; ++i) {
+                uint8_t byte = 0;
+                entry.readU8(i, byte);
+                problem.values[i] = byte;
+            }
+            check.problems.push_back(problem);
             return check;
+        }
         case TimHeaderCheck::BadPaletteSize:
-            check.lines.push_back(
-                {ProblemCode::TimPaletteSize,
-                 formatted("Error : palette size [%8x]\n", check.image.clutLength)});
+            add(check, ProblemCode::TimPaletteSize, {check.image.clutLength});
             return check;
     }
     const TimImage& image = check.image;
     if (image.width > kTexturePageSize) {
-        check.lines.push_back(
-            {ProblemCode::TimWidth, formatted("Warning : texture width. [%d]\n", image.width)});
+        add(check, ProblemCode::TimWidth, {signedValue(image.width)});
     }
     check.copies = image.paletteCount;
     if (image.height * check.copies > kTexturePageSize) {
-        check.lines.push_back({ProblemCode::TimHeightPalette,
-                               formatted("Warning : texture height or palette. [%d,%d]\n",
-                                         image.height, check.copies)});
+        add(check, ProblemCode::TimHeightPalette,
+            {signedValue(image.height), signedValue(check.copies)});
         check.copies = 1;  // only the copy through palette 0
     }
     const size_t rowBytes = image.rowBytes();
@@ -63,11 +59,9 @@ TimEntryCheck checkTimEntry(const BoundedReader& entry) {
                                    : std::min<size_t>(image.height, available / rowBytes);
     check.failed = check.rowsHeld < static_cast<size_t>(image.height);
     if (check.failed) {
-        check.lines.push_back(
-            {ProblemCode::TimPixelsShort,
-             truncatedLine(entry.size(),
-                           image.pixelStart() + static_cast<uint64_t>(rowBytes) *
-                                                    static_cast<uint64_t>(image.height))});
+        add(check, ProblemCode::TimPixelsShort,
+            {entry.size(), image.pixelStart() + static_cast<uint64_t>(rowBytes) *
+                                                    static_cast<uint64_t>(image.height)});
     }
     return check;
 }

@@ -7,8 +7,8 @@
 #include "archive_builder.h"
 #include "cli/offscreen_pictures.h"
 #include "demo/demo_archive.h"
+#include "document/document.h"
 #include "model/model.h"
-#include "model/model_loading.h"
 #include "model/part_mesh.h"
 
 namespace {
@@ -30,10 +30,13 @@ void showAllParts(Model& model) {
 
 TEST(TwoModels, LoadSideBySideAndDrawOneAfterTheOther) {
     const ab::Bytes square = oneSquareArchive();
-    Model demo, other;
-    loadModelFromBytes(demo, demoArchiveData(), demoArchiveSize(), true);
+    const Document demoDocument = documentFromBytes(
+        Source::demo(),
+        std::vector<uint8_t>(demoArchiveData(), demoArchiveData() + demoArchiveSize()));
+    Model& demo = *demoDocument.model;
     const size_t demoBones = demo.boneCount();
-    loadModelFromBytes(other, square.data(), square.size(), true);
+    const Document otherDocument = documentFromBytes(Source(), square);
+    Model& other = *otherDocument.model;
     EXPECT_EQ(demo.boneCount(), demoBones);
     EXPECT_EQ(other.boneCount(), 1u);
     showAllParts(demo);

@@ -1,5 +1,5 @@
-// Writes the archive the end-to-end tests open, then loads it the way the viewer does, so that
-// its standard output is exactly the console the viewer must show for it.
+// Writes the archive the end-to-end tests open, then prints the lines the viewer's loaders give
+// for it, so that its standard output is exactly the console the viewer must show for it.
 //
 // Three bones, each with one flat, single-coloured square in the x-z plane (seen from both
 // sides, so the views' face culling keeps one of each pair):
@@ -13,16 +13,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "archive/archive.h"
 #include "archive_builder.h"
-#include "model/model.h"
 
 using namespace archive_builder;
 
 namespace {
 
 // Two triangles per side of the rectangle x0..x1, z0..z1 at y 0, both sides.
-MeshBlock square(int16_t x0, int16_t x1, int16_t z0, int16_t z1, RGB colour) {
-    MeshBlock mesh;
+archive_builder::MeshBlock square(int16_t x0, int16_t x1, int16_t z0, int16_t z1, RGB colour) {
+    archive_builder::MeshBlock mesh;
     mesh.vertices = {{x0, 0, z0, 0}, {x1, 0, z0, 0}, {x1, 0, z1, 0}, {x0, 0, z1, 0}};
     const uint16_t a = vref(0), b = vref(1), c = vref(2), d = vref(3);
     for (auto corners : {std::array<uint16_t, 3>{a, b, c}, std::array<uint16_t, 3>{a, c, d},
@@ -58,13 +58,14 @@ int main(int argc, char** argv) {
         skeleton.bones.push_back({0, 0, square(-30, 30, -150, -90, {0, 255, 255}), {}});
         angles.angles = {0, 0, static_cast<int16_t>(turned ? 8192 : 0)};
     }
-    if (!writeFile(output, buildModelArchive(skeleton, angles))) {
+    const Bytes bytes = buildModelArchive(skeleton, angles);
+    if (!writeFile(output, bytes)) {
         std::fprintf(stderr, "cannot write %s\n", output);
         return 1;
     }
 
-    Model model;
-    model.loadTextures(output);
-    model.loadSkeleton(output);
+    const ::Archive archive = parseArchive(bytes);
+    for (const std::string& line : textureLoaderLines(archive)) std::fputs(line.c_str(), stdout);
+    for (const std::string& line : skeletonLoaderLines(archive)) std::fputs(line.c_str(), stdout);
     return 0;
 }

@@ -1,9 +1,5 @@
 #include "export_test_archive.h"
 
-#include "console/console.h"
-#include "model/model.h"
-#include "texture/texture_page.h"
-
 using namespace archive_builder;
 
 namespace {
@@ -75,11 +71,4 @@ Bytes buildExportTestArchive() {
     AngleTable angles;
     angles.angles = {0, 0, 3000, -8192, 1000, 4096};
     return buildModelArchive(skeleton, angles, {texture()});
-}
-
-void loadExportTestArchive(Model& model) {
-    const archive_builder::Bytes archive = buildExportTestArchive();
-    ConsoleCapture quiet;
-    model.texturePage().scanArchive(archive.data(), archive.size());
-    model.parseSkeleton(archive.data(), archive.size());
 }

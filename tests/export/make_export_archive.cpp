@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "archive/archive.h"
 #include "archive_builder.h"
 #include "console/console.h"
 #include "export_test_archive.h"
@@ -23,7 +24,8 @@ int main(int argc, char** argv) {
     if (!archive_builder::writeFile(archive, buildExportTestArchive())) return 1;
     setConsoleTarget(ConsoleTarget::Discard);
     Model model;
-    model.loadSkeleton(archive.c_str());
+    const archive_builder::Bytes bytes = buildExportTestArchive();
+    model.buildSkeleton(bytes.data(), parseArchive(bytes));
     BoneNode* rootNode = model.rootNode();
     bool saved = savePoseFile(*rootNode, (dir + "/pose1.bin").c_str()).ok();
     for (int k : {2, 3}) {

@@ -6,7 +6,8 @@
 
 #include <cinttypes>
 
-#include "console/console.h"
+#include "archive/archive.h"
+#include "document/document.h"
 #include "hostile_test_support.h"
 #include "model/bone_node.h"
 #include "model/model.h"
@@ -23,11 +24,13 @@ using hostile::lines;
 
 class HostileArchives : public test_support::ModelFixture {
   protected:
-    int parse(const ab::Bytes& archive, std::string* console) {
-        ConsoleCapture capture;
-        const int result = model.parseSkeleton(archive.data(), archive.size());
-        *console = capture.text();
-        return result;
+    // Builds the bones into model; console receives the skeleton loader's lines.
+    int parse(const ab::Bytes& bytes, std::string* console) {
+        const Archive archive = parseArchive(bytes);
+        model.buildSkeleton(bytes.data(), archive);
+        console->clear();
+        for (const std::string& line : skeletonLoaderLines(archive)) *console += line;
+        return archive.skeletonResult();
     }
 };
 
@@ -129,16 +132,12 @@ TEST(HostileTextureArchives, TwoHundredFiftyFiveEntriesOfTextures) {
     const ab::Bytes bytes = archive.bytes();
     ASSERT_EQ(ab::entryOffsets(bytes).size(), 255u);
 
-    FILE* stream = fmemopen(const_cast<uint8_t*>(bytes.data()), bytes.size(), "rb");
-    ASSERT_NE(stream, nullptr);
+    const Archive reading = parseArchive(bytes);
     auto page = std::make_unique<TexturePage>();
+    page->decodeImages(bytes.data(), reading);
+    EXPECT_EQ(reading.texturesResult(), 0);
     std::string console;
-    {
-        ConsoleCapture capture;
-        EXPECT_EQ(page->scanArchive(stream), 0);
-        console = capture.text();
-    }
-    std::fclose(stream);
+    for (const std::string& line : textureLoaderLines(reading)) console += line;
 
     std::string expected;
     for (size_t k = 0; k < 254; ++k) {
@@ -164,12 +163,11 @@ TEST_F(HostileArchives, AnArchiveOf64MiB) {
     const std::string path = folder / "huge.archive";
     ASSERT_TRUE(ab::writeFile(path, bytes));
 
+    const Result<Document> document = loadDocument(Source::file(path), UnreadLines::Loaders);
+    ASSERT_TRUE(document.ok()) << document.message;
+    EXPECT_EQ(document->archive.texturesResult(), -1);
     std::string textures;
-    {
-        ConsoleCapture capture;
-        EXPECT_EQ(model.loadTextures(path.c_str()), -1);
-        textures = capture.text();
-    }
+    for (const std::string& line : textureLoaderLines(document->archive)) textures += line;
     const std::vector<uint32_t> at = ab::entryOffsets(bytes);
     const uint64_t declared = 64 + uint64_t{0xFFFF} * 2 * 0xFFFF;
     EXPECT_EQ(textures, format("Texture offset : %x\nTexture offset : %x\nTexture offset : %x\n"
@@ -178,19 +176,19 @@ TEST_F(HostileArchives, AnArchiveOf64MiB) {
                                "Error : texture data truncated. [%zu of %" PRIu64 " bytes]\n",
                                at[3], at[4], at[5], size_t{at[6] - at[5]}, declared));
     // The rows the entry holds were decoded up to the page's edge.
+    const Model& model = *document->model;
     const uint8_t* corner = &model.texturePage().pixels[4 * (256 * 255 + 255)];
     EXPECT_EQ(std::vector<uint8_t>(corner, corner + 4), (std::vector<uint8_t>{255, 255, 255, 255}));
 
+    EXPECT_EQ(document->archive.skeletonResult(), 0);
     std::vector<std::string> bones;
-    {
-        ConsoleCapture capture;
-        EXPECT_EQ(model.loadSkeleton(path.c_str()), 0);
-        bones = lines(capture.text());
+    for (const std::string& line : skeletonLoaderLines(document->archive)) {
+        bones.push_back(line.substr(0, line.size() - 1));
     }
     ASSERT_EQ(bones.size(), 5u);
     EXPECT_EQ(bones[4], format("[%x] 4 = 0.095875(3e8)", at[2]));
-    EXPECT_EQ(partList.size(), 5u);
-    EXPECT_EQ(partList[0]->polygonCount(), 6u);
+    EXPECT_EQ(model.partList().size(), 5u);
+    EXPECT_EQ(model.partList()[0]->polygonCount(), 6u);
 }
 
 }  // namespace

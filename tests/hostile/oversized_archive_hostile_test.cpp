@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "console/console.h"
+#include "document/document.h"
 #include "hostile_test_support.h"
 #include "io/file_reading.h"
-#include "model/bone_node.h"
-#include "model/model.h"
 
 namespace {
 
@@ -19,25 +17,14 @@ TEST(OversizedArchives, AreRefusedWithOneLineAndNothingLoaded) {
     ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(kArchiveSizeLimit + 1)), 0);
     ::close(fd);
 
-    Model model;
-    {
-        ConsoleCapture console;
-        EXPECT_EQ(model.loadTextures(path.c_str()), -1);
-        EXPECT_EQ(model.loadSkeleton(path.c_str()), -1);
-        EXPECT_EQ(console.text(), path +
-                                      " is 268435457 bytes, more than the 268435456 a model "
-                                      "archive may have: not read\n");
-    }
-    {
-        // A device without an end is read up to the limit and no further.
-        ConsoleCapture console;
-        EXPECT_EQ(model.loadSkeleton("/dev/zero"), -1);
-        EXPECT_EQ(console.text(),
-                  "/dev/zero runs past 268435456 bytes, more than a model archive may have: not "
+    EXPECT_EQ(loadDocument(Source::file(path), UnreadLines::Loaders).message,
+              path +
+                  " is 268435457 bytes, more than the 268435456 a model archive may have: not "
                   "read\n");
-    }
-    EXPECT_TRUE(model.partList().empty());
-    EXPECT_TRUE(model.rootNode()->children.empty());
+    // A device without an end is read up to the limit and no further.
+    EXPECT_EQ(loadDocument(Source::file("/dev/zero"), UnreadLines::Loaders).message,
+              "/dev/zero runs past 268435456 bytes, more than a model archive may have: not "
+              "read\n");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "archive_builder.h"
 #include "demo/demo_archive.h"
+#include "document/document.h"
 #include "export/gltf_export.h"
 #include "export/gltf_mesh.h"
 #include "import/gltf_reading.h"
@@ -17,7 +18,6 @@
 #include "io/byte_order.h"
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "model/model_loading.h"
 #include "model/part_mesh.h"
 #include "support/test_files.h"
 
@@ -101,8 +101,8 @@ class ModelImportTest : public testing::Test {
 
     // The archive exported as .glb or .gltf and read back.
     tinygltf::Model exported(const ab::Bytes& archive, const std::string& ending) {
-        Model model;
-        loadModelFromBytes(model, archive.data(), archive.size(), true);
+        const Document modelDocument = documentFromBytes(Source(), archive);
+        Model& model = *modelDocument.model;
         ExportInput input;
         input.root = model.rootNode();
         input.page = &model.texturePage();
@@ -277,8 +277,8 @@ TEST_F(ModelImportTest, ATextureCoordinatePastTheRowTakesTheSmallestRowThatFits)
     textured.attribute(0)[1] = 300 / 256.0f;  // the textured triangle's corner 0 (v 240)
     writeBack(doc, textured);
     ASSERT_EQ(import(doc), "");
-    Model model;
-    loadModelFromBytes(model, result.archive.data(), result.archive.size(), true);
+    const Document modelDocument = documentFromBytes(Source(), result.archive);
+    Model& model = *modelDocument.model;
     const PolygonView triangle = model.partList()[0]->polygon(0);
     EXPECT_FLOAT_EQ(triangle.texCoord(0).y(), 300 / 256.0f);
     EXPECT_FLOAT_EQ(triangle.texCoord(1).y(), 266 / 256.0f);
@@ -294,8 +294,8 @@ TEST_F(ModelImportTest, DeletedAndAddedFacesReadBackThroughTheLoaders) {
     tinygltf::Model doc = exported(original, ".glb");
     Corners textured = cornersOf(doc, 2, true), shaded = cornersOf(doc, 2, false);
     // A new triangle at local (100, 0, 0), (100, 0, -10), (110, 0, 0), seen from the file.
-    Model model;
-    loadModelFromBytes(model, original.data(), original.size(), true);
+    const Document modelDocument = documentFromBytes(Source(), original);
+    Model& model = *modelDocument.model;
     std::vector<NodeMatrices> tree;
     matricesInTreeOrder(model.loadedPose, *model.rootNode(), tree);
     const Mat4d place = globalTransforms(tree, preOrderParents(*model.rootNode()))[2];
@@ -323,8 +323,8 @@ TEST_F(ModelImportTest, DeletedAndAddedFacesReadBackThroughTheLoaders) {
     EXPECT_EQ(first[20 + 11], first[11]);
     EXPECT_EQ(first[20 + 6], first[6]);
 
-    Model back;
-    loadModelFromBytes(back, result.archive.data(), result.archive.size(), true);
+    const Document backDocument = documentFromBytes(Source(), result.archive);
+    Model& back = *backDocument.model;
     const PartMesh& part = *back.partList()[1];
     ASSERT_EQ(part.polygonCount(), 2u);
     const PolygonView added = part.polygon(1);
@@ -334,8 +334,8 @@ TEST_F(ModelImportTest, DeletedAndAddedFacesReadBackThroughTheLoaders) {
         EXPECT_FLOAT_EQ(added.color(k).red(), 128 / 256.0f);
     }
     // The other parts read as before.
-    Model old;
-    loadModelFromBytes(old, original.data(), original.size(), true);
+    const Document oldDocument = documentFromBytes(Source(), original);
+    Model& old = *oldDocument.model;
     EXPECT_EQ(back.partList()[0]->polygonCount(), old.partList()[0]->polygonCount());
 }
 
@@ -473,9 +473,8 @@ TEST_F(ModelImportTest, HalvesThatDoNotMeetOnTheDiagonalAreNoQuad) {
     EXPECT_EQ(block.layout.vertexCount, 8u);
     EXPECT_EQ(block.layout.groups[2].count, 2u);
     EXPECT_EQ(block.layout.groups[3].count, 5u);
-    Model back;
-    loadModelFromBytes(back, result.archive.data(), result.archive.size(), true);
-    const PartMesh& part = *back.partList()[0];
+    const Document back = documentFromBytes(Source(), result.archive);
+    const PartMesh& part = *back.model->partList()[0];
     ASSERT_EQ(part.polygonCount(), 7u);
     // The turned half and the other, first in the part, in the viewer's winding.
     const float expected[2][3][3] = {{{100, -100, 0}, {100, 0, 0}, {0, 0, 0}},

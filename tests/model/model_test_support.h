@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive.h"
 #include "archive_builder.h"
-#include "console/console.h"
 #include "model/bone_node.h"
 #include "model/matrix.h"
 #include "model/model.h"
@@ -20,12 +20,15 @@ namespace model_test {
 
 namespace ab = archive_builder;
 
-// Runs the skeleton loader on an archive built in memory and returns what it printed.
-inline std::string parseCapturing(Model& model, const ab::Bytes& archive, int* result = nullptr) {
-    ConsoleCapture console;
-    const int r = model.parseSkeleton(archive.data(), archive.size());
-    if (result) *result = r;
-    return console.text();
+// Builds the bones of an archive built in memory into model and returns the skeleton loader's
+// lines.
+inline std::string parseCapturing(Model& model, const ab::Bytes& bytes, int* result = nullptr) {
+    const Archive archive = parseArchive(bytes);
+    model.buildSkeleton(bytes.data(), archive);
+    if (result) *result = archive.skeletonResult();
+    std::string lines;
+    for (const std::string& line : skeletonLoaderLines(archive)) lines += line;
+    return lines;
 }
 
 inline std::vector<std::string> lines(const std::string& text) {

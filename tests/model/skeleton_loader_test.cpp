@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "console/console.h"
+#include "document/document.h"
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "model/part_mesh.h"
@@ -241,29 +241,24 @@ TEST_F(SkeletonLoader, EveryTruncationOfAnArchiveLoadsSafely) {
     EXPECT_EQ(partList[1]->polygonCount(), 1u);
 }
 
-TEST_F(SkeletonLoader, LoadSkeletonReadsTheFileOrSaysItCannotBeFound) {
-    {
-        ConsoleCapture console;
-        EXPECT_EQ(model.loadSkeleton("/nonexistent/model.bin"), -1);
-        EXPECT_EQ(console.text(), "/nonexistent/model.bin cannot found...\n");
-    }
+TEST_F(SkeletonLoader, DocumentReadsTheFileOrSaysItCannotBeRead) {
+    EXPECT_EQ(
+        loadDocument(Source::file("/nonexistent/model.bin"), UnreadLines::Loaders).message,
+        "File cannot open. [/nonexistent/model.bin]\n/nonexistent/model.bin cannot found...\n");
     // A directory opens but cannot be read.
     const std::string directory = testing::TempDir();
-    {
-        ConsoleCapture console;
-        EXPECT_EQ(model.loadSkeleton(directory.c_str()), -1);
-        EXPECT_EQ(console.text(), directory + " cannot be read: Is a directory\n");
-    }
-    EXPECT_TRUE(partList.empty());
+    EXPECT_EQ(loadDocument(Source::file(directory), UnreadLines::Loaders).message,
+              directory + " cannot be read: Is a directory\n");
 
     const std::string path =
         testing::TempDir() + "skeleton_loader_test_" + std::to_string(::getpid()) + ".bin";
     ASSERT_TRUE(ab::writeFile(
         path, ab::buildModelArchive(skeletonWithParents({0, 1}), ab::AngleTable{0, {16384, 0}})));
-    ConsoleCapture console;
-    EXPECT_EQ(model.loadSkeleton(path.c_str()), 0);
-    EXPECT_NE(console.text().find("] 0 = 1.570820(4000)\n"), std::string::npos) << console.text();
-    EXPECT_EQ(preOrderIds(*rootNode), (std::vector<int32_t>{0, 1, 2}));
+    const Result<Document> document = loadDocument(Source::file(path), UnreadLines::Loaders);
+    ASSERT_TRUE(document.ok()) << document.message;
+    EXPECT_NE(skeletonLoaderLines(document->archive)[0].find("] 0 = 1.570820(4000)\n"),
+              std::string::npos);
+    EXPECT_EQ(preOrderIds(*document->model->rootNode()), (std::vector<int32_t>{0, 1, 2}));
     std::remove(path.c_str());
 }
 

@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+#include "archive/archive.h"
 #include "demo/demo_archive.h"
 #include "model/bone_node.h"
 #include "model/matrix.h"
@@ -28,8 +29,11 @@ Vec3 transform(const Matrix4& m, const Vec3& p) {
 class DemoArchive : public test_support::ModelFixture {
   protected:
     void SetUp() override {
-        ASSERT_EQ(model.parseSkeleton(demoArchiveData(), demoArchiveSize()), 0);
-        textureResult = model.texturePage().scanArchive(demoArchiveData(), demoArchiveSize());
+        const Archive archive = parseArchive(demoArchiveData(), demoArchiveSize());
+        ASSERT_EQ(archive.skeletonResult(), 0);
+        model.buildSkeleton(demoArchiveData(), archive);
+        model.texturePage().decodeImages(demoArchiveData(), archive);
+        textureResult = archive.texturesResult();
     }
     int textureResult = -1;
 };

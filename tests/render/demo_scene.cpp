@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "archive/archive.h"
 #include "demo/demo_archive.h"
 #include "gl_test_support.h"
 #include "model/model.h"
@@ -11,8 +12,11 @@
 namespace gltest {
 
 bool loadDemoModel(Model& model) {
-    const int textures = model.texturePage().scanArchive(demoArchiveData(), demoArchiveSize());
-    const int skeleton = model.parseSkeleton(demoArchiveData(), demoArchiveSize());
+    const Archive archive = parseArchive(demoArchiveData(), demoArchiveSize());
+    model.texturePage().decodeImages(demoArchiveData(), archive);
+    model.buildSkeleton(demoArchiveData(), archive);
+    const int textures = archive.texturesResult();
+    const int skeleton = archive.skeletonResult();
     for (PartMesh* part : model.partList()) part->setVisible(1);
     selectedBone = 0;
     return textures == 0 && skeleton == 0;

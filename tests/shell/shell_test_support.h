@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive.h"
 #include "archive_builder.h"
 #include "console/console.h"
 #include "document/document.h"

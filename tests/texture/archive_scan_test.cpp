@@ -1,12 +1,11 @@
-// Finding the TIM entries of an archive: which entries are examined, the console lines, the
+// Finding the TIM entries of an archive: which entries are examined, the loader's lines, the
 // result, and archives whose counts and offsets cannot be trusted.
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "console/console.h"
-#include "model/model.h"
+#include "document/document.h"
 #include "texture_test_support.h"
 
 namespace {
@@ -48,39 +47,21 @@ TEST(ArchiveScan, ModelArchiveWithOneImagePrintsOnlyItsOffset) {
     EXPECT_EQ(pixelAt(*page, 3, 0), kRed);
 }
 
-TEST(ArchiveScan, PathThatCannotBeOpened) {
-    auto page = newPage();
-    ConsoleCapture console;
-    EXPECT_EQ(page->scanArchive("/nonexistent/model.bin"), -1);
-    EXPECT_EQ(console.text(), "File cannot open. [/nonexistent/model.bin]\n");
-}
-
-TEST(ArchiveScan, LoadTexturesScansTheFileAtThePath) {
+TEST(ArchiveScan, DocumentOfAFileDecodesItsImagesOrSaysItCannotBeOpened) {
     const std::string path = testing::TempDir() + "texture_scan_model.bin";
     ASSERT_TRUE(ab::writeFile(path, ab::buildModelArchive({}, {}, {solidImage(2, 3, 1, 0x03E0)})));
-    Model model;
-    {
-        ConsoleCapture console;
-        EXPECT_EQ(model.loadTextures(path.c_str()), 0);
-        EXPECT_NE(console.text(), "");
-    }
-    EXPECT_EQ(model.texturePage().width, 8);
-    EXPECT_EQ(pixelAt(model.texturePage(), 7, 2), kGreen);
+    const Result<Document> document = loadDocument(Source::file(path), UnreadLines::Loaders);
+    ASSERT_TRUE(document.ok()) << document.message;
+    EXPECT_EQ(document->model->texturePage().width, 8);
+    EXPECT_EQ(pixelAt(document->model->texturePage(), 7, 2), kGreen);
+    EXPECT_TRUE(document->hasTexture());
     std::remove(path.c_str());
-}
 
-TEST(ArchiveScan, InMemoryStreamIsScannedFromItsStartWherePositioned) {
-    auto page = newPage();
-    ab::Bytes archive = ab::buildModelArchive({}, {}, {solidImage(1, 1, 1, 0x001F)});
-    FILE* stream = fmemopen(archive.data(), archive.size(), "rb");
-    ASSERT_NE(stream, nullptr);
-    std::fseek(stream, 0, SEEK_END);
-    {
-        ConsoleCapture offsetLines;
-        EXPECT_EQ(page->scanArchive(stream), 0);
-    }
-    std::fclose(stream);
-    EXPECT_EQ(pixelAt(*page, 0, 0), kRed);
+    const Result<Document> missing =
+        loadDocument(Source::file("/nonexistent/model.bin"), UnreadLines::Loaders);
+    EXPECT_EQ(
+        missing.message,
+        "File cannot open. [/nonexistent/model.bin]\n/nonexistent/model.bin cannot found...\n");
 }
 
 TEST(ArchiveScan, EntryCountBelow256IsAcceptedAnd256Refused) {

@@ -4,13 +4,14 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 
+#include "archive/archive.h"
+#include "archive/problem_table.h"
 #include "archive_builder.h"
-#include "console/console.h"
 #include "texture/texture_page.h"
+#include "tim/tim_entry.h"
 
 namespace texture_test {
 
@@ -40,26 +41,27 @@ struct Outcome {
     std::string console;
 };
 
+// Decodes one entry as the scan does, with the lines it gives.
 inline Outcome decode(TexturePage& page, const ab::Bytes& entry) {
-    ConsoleCapture console;
-    const int result = page.decodeTim(entry.data(), entry.size());
-    return {result, console.text()};
+    const BoundedReader bytes(entry.data(), entry.size());
+    const TimEntryCheck check = checkTimEntry(bytes);
+    page.decodeChecked(bytes, check);
+    std::string lines;
+    for (const ArchiveProblem& problem : check.problems) lines += problemLine(problem);
+    return {check.failed ? -1 : 0, lines};
 }
 
 inline Outcome decode(TexturePage& page, const ab::TimImage& image) {
     return decode(page, image.bytes());
 }
 
-// Scans archive bytes through a real file stream, as the viewer does for a file on disk.
-inline Outcome scan(TexturePage& page, const ab::Bytes& archive) {
-    FILE* file = std::tmpfile();
-    EXPECT_NE(file, nullptr);
-    if (!file) return {-2, ""};
-    if (!archive.empty()) std::fwrite(archive.data(), 1, archive.size(), file);
-    ConsoleCapture console;
-    const int result = page.scanArchive(file);
-    std::fclose(file);
-    return {result, console.text()};
+// Reads archive bytes and decodes their images, with the texture loader's lines.
+inline Outcome scan(TexturePage& page, const ab::Bytes& bytes) {
+    const Archive archive = parseArchive(bytes);
+    page.decodeImages(bytes.data(), archive);
+    std::string lines;
+    for (const std::string& line : textureLoaderLines(archive)) lines += line;
+    return {archive.texturesResult(), lines};
 }
 
 // An archive whose entries are exactly the given ones, with a terminator entry after them so

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-struct LoadedArchive;
-struct Source;
+#include "archive/archive_problem.h"
+
+struct Document;
 
 // What an archive holds and what the loaders made of it: the facts behind --info.
 struct ArchiveReport {
@@ -49,8 +50,10 @@ struct ArchiveReport {
     std::vector<Entry> entries;    // those whose offset word lies inside the file
     std::vector<Bone> bones;       // as the loader made them
     std::vector<Texture> textures;
-    std::vector<std::string> problems;  // the loaders' lines other than progress, in order
+    std::vector<std::string> problems;        // the loaders' lines other than progress, in order,
+                                              // without line ends
+    std::vector<ArchiveProblem> diagnostics;  // the same problems as data
 };
 
-// Describes the archive bytes together with what loading them gave.
-ArchiveReport describeArchive(const Source& archive, const LoadedArchive& loaded);
+// Describes the document's bytes together with what loading them gave.
+ArchiveReport describeArchive(const Document& document);

@@ -1,10 +1,11 @@
-#include "cli/archive_report.h"
+#include "inspect/archive_report.h"
 
 #include <algorithm>
 #include <memory>
 
 #include "archive/archive.h"
-#include "cli/archive_input.h"
+#include "archive/problem_table.h"
+#include "document/document.h"
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "model/part_mesh.h"
@@ -122,15 +123,19 @@ std::vector<ArchiveReport::Texture> describeTextures(const Archive& archive,
 
 }  // namespace
 
-ArchiveReport describeArchive(const Source& archive, const LoadedArchive& loaded) {
-    const Archive& parsed = loaded.loaded.archive;
+ArchiveReport describeArchive(const Document& document) {
+    const Archive& parsed = document.archive;
     ArchiveReport report;
-    report.archive = archive.argument();
-    report.fileSize = loaded.bytes.size();
+    report.archive = document.source.argument();
+    report.fileSize = document.bytes.size();
     report.declaredEntries = parsed.declaredEntries;
     report.entries = describeEntries(parsed);
-    report.bones = describeBones(parsed, *loaded.model);
-    report.textures = describeTextures(parsed, loaded.bytes);
-    report.problems = loaded.loaded.problems;
+    report.bones = describeBones(parsed, *document.model);
+    report.textures = describeTextures(parsed, document.bytes);
+    report.diagnostics = parsed.problems;
+    for (const ArchiveProblem& problem : parsed.problems) {
+        const std::string line = problemLine(problem);
+        report.problems.push_back(line.substr(0, line.find_last_not_of('\n') + 1));
+    }
     return report;
 }
