@@ -4,8 +4,9 @@
 # reference loops, the peak memory of a load, and (when the render library is built) the
 # drawing benchmark on a private Xvfb server. The last line sums the run up in one comparable
 # form:
-#   SUMMARY parse_vs_memcpy=<x> heap_vs_file=<x> frame_vs_reference=<x> startup_large_ms=<n>
-#           startup_demo_ms=<n> drag_large_fps=<n> scan_vs_cat=<x> patch_vs_copy=<x>
+#   SUMMARY parse_vs_memcpy=<x> heap_vs_file=<x> heap_peak_vs_file=<x> frame_vs_reference=<x>
+#           startup_large_ms=<n> startup_demo_ms=<n> drag_large_fps=<n> scan_vs_cat=<x>
+#           patch_vs_copy=<x>
 # Usage: scripts/bench.sh [--quick]
 #   --quick  shorter runs (less stable figures), for trying the script out.
 set -euo pipefail
@@ -130,6 +131,7 @@ number='([0-9]+(\.[0-9]+)?)'
 # The cold-heap parse (as at start-up); the large archive's frame and drag (run after the demo's).
 parse=$(figure first '^parseSkeleton\(large\) / memcpy\(large\)' "^[^0-9]+ +$number x.*")
 heap=$(figure first 'heap kept after load' ".*= *$number x file size.*")
+heap_peak=$(figure first 'heap peak during load' ".*= *$number x file size.*")
 frame=$(figure last 'drawFrame / faster reference, worst window' ".*window: $number""x.*")
 startup_large=$(figure last 'real viewer .*large.bin: first complete frame' ".* $number ms after.*")
 startup_demo=$(figure last 'real viewer \(demo model\): first complete frame' ".* $number ms after.*")
@@ -137,6 +139,7 @@ drag=$(figure last 'selected bone id 1:' ".*= $number motions.*")
 scan_vs_cat=$(figure last '^--scan / cat:' "^[^0-9]+$number x.*")
 patch_vs_copy=$(figure last '^--patch-image / copy:' "^[^0-9]+$number x.*")
 echo
-echo "SUMMARY parse_vs_memcpy=$parse heap_vs_file=$heap frame_vs_reference=$frame" \
+echo "SUMMARY parse_vs_memcpy=$parse heap_vs_file=$heap heap_peak_vs_file=$heap_peak" \
+    "frame_vs_reference=$frame" \
     "startup_large_ms=$(round "$startup_large") startup_demo_ms=$(round "$startup_demo")" \
     "drag_large_fps=$drag scan_vs_cat=$scan_vs_cat patch_vs_copy=$patch_vs_copy"
