@@ -9,16 +9,23 @@
 #include <cstring>
 
 #include "io/formatted.h"
+#include "io/huge_pages.h"
 
 BoundedRead readUpTo(FILE* stream, size_t limit) {
     BoundedRead result;
     const int64_t size = regularFileSize(stream);
     const long position = std::ftell(stream);
     if (size > 0 && position >= 0 && size > position) {
-        result.bytes.reserve(std::min<uint64_t>(static_cast<uint64_t>(size - position), limit));
+        // A regular file: its bytes go straight into place, in one read of its known size.
+        const size_t expected =
+            static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(size - position), limit));
+        result.bytes.reserve(expected);
+        adviseHugePages(result.bytes.data(), result.bytes.capacity());
+        result.bytes.resize(expected);
+        result.bytes.resize(std::fread(result.bytes.data(), 1, expected, stream));
     }
     uint8_t chunk[65536];
-    while (result.bytes.size() < limit) {
+    while (result.bytes.size() < limit && !std::ferror(stream) && !std::feof(stream)) {
         const size_t want = std::min(sizeof chunk, limit - result.bytes.size());
         const size_t got = std::fread(chunk, 1, want, stream);
         result.bytes.insert(result.bytes.end(), chunk, chunk + got);
