@@ -9,11 +9,11 @@
 #include "model/model.h"
 #include "model/model_loading.h"
 #include "model/part_mesh.h"
-#include "render/prepare_window.h"
 #include "render/views.h"
 
 int viewWindows[3] = {0, 0, 0};
 ViewContexts viewContexts;
+ModelDrawing shownDrawing;
 
 namespace {
 
@@ -35,7 +35,7 @@ Model* shownModel = nullptr;
 
 void displayMain() {
     viewContexts.switchTo(ViewMain);
-    drawFrame(*shownModel, 0);
+    drawFrame(*shownModel, shownDrawing, 0);
     markDrawn(0);
     glutSetWindow(viewWindows[1]);
     glutPostRedisplay();
@@ -44,12 +44,12 @@ void displayMain() {
 }
 void displaySide() {
     viewContexts.switchTo(ViewSide);
-    drawFrame(*shownModel, 0);
+    drawFrame(*shownModel, shownDrawing, 0);
     markDrawn(1);
 }
 void displayUp() {
     viewContexts.switchTo(ViewUp);
-    drawFrame(*shownModel, 0);
+    drawFrame(*shownModel, shownDrawing, 0);
     markDrawn(2);
 }
 
@@ -85,7 +85,7 @@ StartupTimes startThreeViews(Model& model, const char* archive, int& argc, char*
     times.skeletonMs = loaded.skeletonMs;
     for (PartMesh* mesh : model.partList()) mesh->setVisible(1);
     const auto t = Clock::now();
-    prepareWindow(model);
+    shownDrawing = ModelDrawing(model);
     times.prepareMs = msSince(t);
 
     viewWindows[ViewUp] = createViewWindow(ViewUp);

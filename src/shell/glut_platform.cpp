@@ -84,7 +84,7 @@ int32_t GlutPlatform::pickBone(int x, int y) {
     if (!rootNode) return -1;
     glutSetWindow(mainWindow);
     enterCurrentView();
-    return pickBoneAt(*rootNode, x, glutGet(GLUT_WINDOW_HEIGHT) - 1 - y);
+    return pickBoneAt(*rootNode, currentViewDrawing(), x, glutGet(GLUT_WINDOW_HEIGHT) - 1 - y);
 }
 
 void GlutPlatform::fitViews() {
@@ -128,7 +128,7 @@ bool GlutPlatform::drawViewSheet(std::vector<uint8_t>& rgb, int& width, int& hei
         const int shownHeight = glutGet(GLUT_WINDOW_HEIGHT);
         placed.width = std::min(placed.width, glutGet(GLUT_WINDOW_WIDTH));
         placed.height = std::min(placed.height, shownHeight);
-        renderFrame(*theModel, selectedBone);
+        renderFrame(*theModel, currentViewDrawing(), selectedBone);
         glFinish();
         readPlacedView(placed, shownHeight - placed.height, 3, sheet.width, rgb);
     }

@@ -30,14 +30,14 @@ void redrawOnceMoreAfterResize() {
 // The side and up views only draw.
 void displayView() {
     enterCurrentView();
-    drawFrame(*theModel, selectedBone);
+    drawFrame(*theModel, currentViewDrawing(), selectedBone);
     redrawOnceMoreAfterResize();
 }
 
 // Redraws the main view, then has the other two follow.
 void displayMainWindow() {
     enterCurrentView();
-    drawFrame(*theModel, selectedBone);
+    drawFrame(*theModel, currentViewDrawing(), selectedBone);
     redrawOnceMoreAfterResize();
     glutSetWindow(sideWindow);
     glutPostRedisplay();

@@ -1,7 +1,9 @@
-// Models are values: two archives loaded side by side and drawn off-screen one after the other
-// leave each other alone.
+// Models are values: two archives loaded side by side and drawn off-screen, one after the other
+// or both resident in one context at once, leave each other alone.
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "archive_builder.h"
@@ -10,6 +12,8 @@
 #include "model/model.h"
 #include "model/model_loading.h"
 #include "model/part_mesh.h"
+#include "render/model_drawing.h"
+#include "render/views.h"
 
 namespace {
 
@@ -51,6 +55,60 @@ TEST(TwoModels, LoadSideBySideAndDrawOneAfterTheOther) {
     drawing.prepare(demo);
     EXPECT_NE(first, second);
     EXPECT_EQ(first, drawing.draw(demo, 0));
+}
+
+// The main view of the model from its drawing, as a fresh 320 x 720 window shows it.
+std::vector<uint8_t> mainViewOf(Model& model, const ModelDrawing& drawing) {
+    PictureDescription picture = singleViewPicture(ViewMain, 320, 720);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    setUpViewContext(ViewMain);
+    applyViewSize(320, 720);
+    renderFrame(model, drawing, 0);
+    glFinish();
+    std::vector<uint8_t> rgb = blankPicture(picture);
+    readPlacedView(picture.views[0], 0, 3, 320, rgb);
+    return rgb;
+}
+
+TEST(TwoModels, BothResidentInOneContextDrawAsEachAlone) {
+    const ab::Bytes square = oneSquareArchive();
+    Model demo, other;
+    loadModelFromBytes(demo, demoArchiveData(), demoArchiveSize(), true);
+    loadModelFromBytes(other, square.data(), square.size(), true);
+    showAllParts(demo);
+    showAllParts(other);
+    OffscreenDisplay display;
+    std::string error;
+    ASSERT_TRUE(display.open(error)) << error;
+    const OffscreenContext context(display, 320, 720);
+    ASSERT_TRUE(context.ready(error)) << error;
+
+    std::vector<uint8_t> demoAlone, otherAlone;
+    {
+        const ModelDrawing drawing(demo);
+        demoAlone = mainViewOf(demo, drawing);
+    }
+    {
+        const ModelDrawing drawing(other);
+        otherAlone = mainViewOf(other, drawing);
+    }
+    ASSERT_NE(demoAlone, otherAlone);
+
+    auto otherDrawing = std::make_unique<ModelDrawing>(other);
+    const ModelDrawing demoDrawing(demo);
+    // No name of one drawing is the other's.
+    EXPECT_NE(demoDrawing.pageTexture(), otherDrawing->pageTexture());
+    EXPECT_NE(demoDrawing.axesList(), otherDrawing->axesList());
+    EXPECT_EQ(mainViewOf(demo, demoDrawing), demoAlone);
+    EXPECT_EQ(mainViewOf(other, *otherDrawing), otherAlone);
+    EXPECT_EQ(mainViewOf(demo, demoDrawing), demoAlone);
+    // Freeing one leaves the other whole.
+    otherDrawing.reset();
+    EXPECT_EQ(mainViewOf(demo, demoDrawing), demoAlone);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 }  // namespace
