@@ -53,7 +53,7 @@ void reportStartup(const StartupTimes& t) {
         report,
         "start-up to the first complete frame of the three views: %.1f ms\n"
         "  glutInit and two windows %.1f, loadTextures %.1f, loadSkeleton %.1f,\n"
-        "  prepareWindow (once, one share group) %.1f, set-up side %.1f, up %.1f, main %.1f\n"
+        "  model drawing (once, one share group) %.1f, set-up side %.1f, up %.1f, main %.1f\n"
         "  (until the main loop %.1f ms), first frames of the three windows %.1f\n",
         t.firstFrameMs, t.windowsMs, t.texturesMs, t.skeletonMs, t.prepareMs, t.setUpMs[ViewSide],
         t.setUpMs[ViewUp], t.setUpMs[ViewMain], t.beforeLoopMs, t.firstFrameMs - t.beforeLoopMs);
@@ -77,7 +77,8 @@ std::vector<double> measureFrames(Model& model, const VertexArrayReference& refe
         glutSetWindow(viewWindows[view]);
         viewContexts.switchTo(static_cast<ViewIndex>(view));
         const std::function<void()> draws[3] = {
-            [&] { drawFrame(model, 0); }, [&] { swapAfter([&] { reference.render(0); }); },
+            [&] { drawFrame(model, shownDrawing, 0); },
+            [&] { swapAfter([&] { reference.render(0); }); },
             [&] { swapAfter([&] { reference.render(buffer); }); }};
         Samples samples[3];
         for (const auto& draw : draws) timeOne(draw);  // warm up
@@ -114,7 +115,7 @@ void measureDragSteps(Model& model, const Plan& plan) {
             for (int view = 0; view < 3; ++view) {
                 glutSetWindow(viewWindows[view]);
                 viewContexts.switchTo(static_cast<ViewIndex>(view));
-                drawFrame(model, selectedBone);
+                drawFrame(model, shownDrawing, selectedBone);
                 glFinish();
             }
         }
@@ -185,7 +186,7 @@ int main(int argc, char** argv) {
     const bool large = polygons > 100000;
     const Plan plan{quick ? 2 : 5, quick ? 2 : (large ? 4 : 40), quick ? 3 : (large ? 12 : 120)};
     VertexArrayReference reference;
-    reference.build(model);
+    reference.build(model, shownDrawing.axesList());
     const std::vector<double> frameMs = measureFrames(model, reference, plan);
     measureDrag(model, plan, frameMs);
     std::fflush(report);

@@ -11,7 +11,6 @@
 #include "model/matrix.h"
 #include "model/model.h"
 #include "model/part_mesh.h"
-#include "render/display_lists.h"
 #include "render/views.h"
 
 namespace {
@@ -52,8 +51,8 @@ void append(std::vector<GLfloat>& to, const std::vector<GLfloat>& from) {
 
 }  // namespace
 
-void VertexArrayReference::build(const Model& model) {
-    axesList_ = axesList(model);
+void VertexArrayReference::build(const Model& model, unsigned axesList) {
+    axesList_ = static_cast<int>(axesList);
     Arrays untextured, textured;
     // Each mesh is drawn under parentFrame · user · pose; its children under that · boneOffset.
     std::vector<std::pair<const BoneNode*, Matrix4>> stack{{model.rootNode(), identityMatrix()}};

@@ -21,8 +21,9 @@ void renderTwoPassFrame(const std::function<void()>& untextured,
 
 class VertexArrayReference {
   public:
-    // Takes the visible parts of the model's tree as it stands now.
-    void build(const Model& model);
+    // Takes the visible parts of the model's tree as it stands now, and the world axes from
+    // the model drawing's axesList.
+    void build(const Model& model, unsigned axesList);
     size_t triangleCount() const { return (untexturedVertices_ + texturedVertices_) / 3; }
 
     // Uploads the arrays into a buffer object of the current context.

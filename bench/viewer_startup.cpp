@@ -11,11 +11,11 @@
 #include "frame_timing.h"
 #include "model/model.h"
 #include "model/part_mesh.h"
-#include "render/prepare_window.h"
 #include "render/views.h"
 
 int viewWindows[3] = {0, 0, 0};
 ViewContexts viewContexts;
+ModelDrawing shownDrawing;
 
 namespace {
 
@@ -37,7 +37,7 @@ Model* shownModel = nullptr;
 
 void displayMain() {
     viewContexts.switchTo(ViewMain);
-    drawFrame(*shownModel, 0);
+    drawFrame(*shownModel, shownDrawing, 0);
     markDrawn(0);
     glutSetWindow(viewWindows[1]);
     glutPostRedisplay();
@@ -46,12 +46,12 @@ void displayMain() {
 }
 void displaySide() {
     viewContexts.switchTo(ViewSide);
-    drawFrame(*shownModel, 0);
+    drawFrame(*shownModel, shownDrawing, 0);
     markDrawn(1);
 }
 void displayUp() {
     viewContexts.switchTo(ViewUp);
-    drawFrame(*shownModel, 0);
+    drawFrame(*shownModel, shownDrawing, 0);
     markDrawn(2);
 }
 
@@ -96,7 +96,7 @@ StartupTimes startThreeViews(Model& model, const char* archive, int& argc, char*
     }
     for (PartMesh* mesh : model.partList()) mesh->setVisible(1);
     const auto t = Clock::now();
-    prepareWindow(model);
+    shownDrawing = ModelDrawing(model);
     times.prepareMs = msSince(t);
 
     viewWindows[ViewUp] = createViewWindow(ViewUp);

@@ -56,7 +56,9 @@ class PartMesh {
     int32_t visible = 0;
     int32_t selected = 0;
     int32_t currentPolygon = -1;
-    int32_t listBase = -1;  // untextured display list; the textured one is listBase + 1
+    // The part's place in its model's part list, by which a drawing finds its lists; -1 until
+    // the model is first drawn.
+    int32_t partIndex = -1;
 
     int32_t isVisible() const { return visible; }
     int32_t setVisible(int32_t flag) { return visible = flag ? 1 : 0; }

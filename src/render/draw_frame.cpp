@@ -3,7 +3,7 @@
 
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "render/display_lists.h"
+#include "render/model_drawing.h"
 #include "render/tree_drawing.h"
 #include "render/views.h"
 
@@ -32,11 +32,11 @@ void setUntexturedBlend() {
 
 }  // namespace
 
-void renderFrame(Model& model, int32_t selectedBone, const FrameOptions& options) {
+void renderFrame(Model& model, const ModelDrawing& drawing, int32_t selectedBone,
+                 const FrameOptions& options) {
     BoneNode& root = *model.rootNode();
     // Without axes no part is marked, so none draws its own.
     root.selectBone(options.axes ? boneIdToMark(model.boneIndexList(), selectedBone) : -1);
-    const int axes = axesList(model);
 
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);
@@ -49,21 +49,21 @@ void renderFrame(Model& model, int32_t selectedBone, const FrameOptions& options
     setUntexturedBlend();
     glEnable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
-    drawUntexturedTree(root, axes);
-    if (options.axes) glCallList(static_cast<GLuint>(axes));  // the world axes
+    drawUntexturedTree(root, drawing);
+    if (options.axes && drawing.axesList() != 0) glCallList(drawing.axesList());  // world axes
 
     // Texels of palette index 0 have alpha 0 and leave what lies behind them visible.
     glDepthFunc(GL_LEQUAL);
     glShadeModel(GL_FLAT);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
-    glBindTexture(GL_TEXTURE_2D, kPageTexture);
+    glBindTexture(GL_TEXTURE_2D, drawing.pageTexture());
     glEnable(GL_TEXTURE_2D);
-    drawTexturedTree(root);
+    drawTexturedTree(root, drawing);
 }
 
-void drawFrame(Model& model, int32_t selectedBone) {
-    renderFrame(model, selectedBone);
+void drawFrame(Model& model, const ModelDrawing& drawing, int32_t selectedBone) {
+    renderFrame(model, drawing, selectedBone);
     glFlush();
     glutSwapBuffers();
 }

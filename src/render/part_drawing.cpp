@@ -4,7 +4,7 @@
 
 #include "model/part_mesh.h"
 #include "render/corner_drawing.h"
-#include "render/display_lists.h"
+#include "render/model_drawing.h"
 
 namespace {
 
@@ -29,10 +29,12 @@ void addPolygonFan(const PolygonView& polygon, bool textured) {
     }
 }
 
+}  // namespace
+
 // A polygon lands in the textured list when it has as many texture coordinates as corners. A
 // list without a drawable polygon stays empty: Mesa compiles an empty glBegin/glEnd far more
 // slowly than an empty list (a model of 100,000 bare bones took five times as long to start).
-void compileList(GLuint list, const PartMesh& mesh, bool textured) {
+void compilePartList(unsigned list, const PartMesh& mesh, bool textured) {
     glNewList(list, GL_COMPILE);
     bool begun = false;
     for (size_t i = 0; i < mesh.polygonCount(); ++i) {
@@ -47,21 +49,14 @@ void compileList(GLuint list, const PartMesh& mesh, bool textured) {
     glEndList();
 }
 
-}  // namespace
-
-void buildDisplayLists(PartMesh& mesh, int base) {
-    mesh.listBase = base;
-    // Both lists are compiled, even empty, so that every call made at draw time names a list.
-    compileList(static_cast<GLuint>(base), mesh, false);
-    compileList(static_cast<GLuint>(base) + 1, mesh, true);
-}
-
-void drawUntextured(const PartMesh& mesh, int axesList) {
+void drawUntextured(const PartMesh& mesh, const ModelDrawing& drawing) {
     // The selected part shows its axes in its bone's frame, visible or not.
-    if (mesh.selected) glCallList(static_cast<GLuint>(axesList));
-    if (mesh.visible && mesh.listBase >= 0) glCallList(static_cast<GLuint>(mesh.listBase));
+    if (mesh.selected && drawing.axesList() != 0) glCallList(drawing.axesList());
+    const GLuint list = drawing.untexturedList(mesh);
+    if (mesh.visible && list != 0) glCallList(list);
 }
 
-void drawTextured(const PartMesh& mesh) {
-    if (mesh.visible && mesh.listBase >= 0) glCallList(static_cast<GLuint>(mesh.listBase) + 1);
+void drawTextured(const PartMesh& mesh, const ModelDrawing& drawing) {
+    const GLuint list = drawing.texturedList(mesh);
+    if (mesh.visible && list != 0) glCallList(list);
 }

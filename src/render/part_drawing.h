@@ -1,10 +1,12 @@
 #pragma once
 
+class ModelDrawing;
 class PartMesh;
 
-// A part's two display lists: listBase untextured, listBase + 1 textured. Compiles both into
-// the current GL context and records base as the mesh's listBase.
-void buildDisplayLists(PartMesh& mesh, int base);
-// Replays a visible part's list of the pass; the selected part also draws its axes.
-void drawUntextured(const PartMesh& mesh, int axesList);
-void drawTextured(const PartMesh& mesh);
+// Compiles one of a part's two lists into the current GL context: its untextured polygons, or
+// its textured ones.
+void compilePartList(unsigned list, const PartMesh& mesh, bool textured);
+// Replays a visible part's list of the pass from the drawing; the selected part also draws the
+// drawing's axes.
+void drawUntextured(const PartMesh& mesh, const ModelDrawing& drawing);
+void drawTextured(const PartMesh& mesh, const ModelDrawing& drawing);

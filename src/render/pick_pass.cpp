@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "render/display_lists.h"
+#include "render/model_drawing.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ void setPickColour(int32_t boneId) {
 
 // The part lists set their own vertex colours, so the pass draws with lighting on and every
 // light off: what reaches the pixel is then exactly the material's emission, the bone's colour.
-int32_t pickBoneAt(const BoneNode& root, int x, int y) {
+int32_t pickBoneAt(const BoneNode& root, const ModelDrawing& drawing, int x, int y) {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     if (x < viewport[0] || y < viewport[1] || x >= viewport[0] + viewport[2] ||
@@ -87,16 +87,17 @@ int32_t pickBoneAt(const BoneNode& root, int x, int y) {
 
     glDepthFunc(GL_LESS);
     glDisable(GL_TEXTURE_2D);
-    drawPickTree(root, false);
+    drawPickTree(root, drawing, false);
 
     // As the frame's textured pass: drawn over coplanar shaded faces, transparent texels dropped.
+    // The page's alpha alone keeps each polygon's colour the bone's.
     glDepthFunc(GL_LEQUAL);
-    glBindTexture(GL_TEXTURE_2D, kPageAlphaTexture);
+    glBindTexture(GL_TEXTURE_2D, drawing.pageAlphaTexture());
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_TEXTURE_2D);
     glAlphaFunc(GL_GREATER, 0.0f);
     glEnable(GL_ALPHA_TEST);
-    drawPickTree(root, true);
+    drawPickTree(root, drawing, true);
 
     GLubyte rgb[3] = {0, 0, 0};
     glReadBuffer(GL_BACK);

@@ -7,8 +7,6 @@
 
 #include "model/bone_node.h"
 #include "model/model.h"
-#include "render/display_lists.h"
-#include "render/prepare_window.h"
 
 namespace {
 
@@ -145,11 +143,8 @@ PictureDescription singleViewPicture(ViewIndex view, int width, int height) {
 PictureDrawing::PictureDrawing(const PictureDescription& description) : description_(description) {}
 
 void PictureDrawing::prepare(Model& model) {
-    if (preparedAxesList_ >= kPartListBase) {
-        glDeleteLists(kPartListBase, preparedAxesList_ - kPartListBase + 1);
-    }
-    prepareWindow(model);
-    preparedAxesList_ = axesList(model);
+    modelDrawing_ = ModelDrawing();  // the previous model's names free before the next's
+    modelDrawing_ = ModelDrawing(model);
     holding_ = false;
     for (EyeBox& box : held_) box = EyeBox();
 }
@@ -199,7 +194,7 @@ const std::vector<uint8_t>& PictureDrawing::draw(Model& model, double turnRadian
         setClearColour(description_.background);
         {
             const Turned turned(*model.rootNode(), turnRadians);
-            renderFrame(model, 0, options);  // the whole model selected
+            renderFrame(model, modelDrawing_, 0, options);  // the whole model selected
         }
         glFinish();
         readPlacedView(placed, 0, description_.channels(), description_.width, picture);

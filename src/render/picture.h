@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/model_drawing.h"
 #include "render/view_fitting.h"
 #include "render/views.h"
 
@@ -80,7 +81,7 @@ class PictureDrawing {
     static EyeBox boxOf(Model& model, double turnRadians);
 
     PictureDescription description_;
-    int preparedAxesList_ = -1;
+    ModelDrawing modelDrawing_;
     bool holding_ = false;
     EyeBox held_[3];
     std::vector<uint8_t> picture_;

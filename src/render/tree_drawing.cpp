@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "model/matrix.h"
 #include "model/mesh_frames.h"
 #include "model/part_mesh.h"
+#include "render/model_drawing.h"
 #include "render/part_drawing.h"
 #include "render/pick_pass.h"
 
@@ -21,30 +23,47 @@
 
 namespace {
 
-enum class PassKind { Untextured, Textured, PickUntextured, PickTextured };
+enum class PassKind { Untextured, Textured, PickUntextured, PickTextured, Listed };
 
-// A pass over the tree, and the list with the axes that the selected part shows.
+// A pass over the tree, the drawing whose lists it replays and, for the listed parts, their bone
+// ids in order.
 struct Pass {
     PassKind kind;
-    int axesList = 0;
+    const ModelDrawing* drawing;
+    const std::vector<int32_t>* listedBones = nullptr;
 };
+
+bool isListed(const std::vector<int32_t>& listedBones, int32_t boneId) {
+    return std::binary_search(listedBones.begin(), listedBones.end(), 0) ||
+           std::binary_search(listedBones.begin(), listedBones.end(), boneId);
+}
 
 void drawMesh(const BoneNode& node, Pass pass) {
     if (!node.mesh) return;
     switch (pass.kind) {
         case PassKind::Untextured:
-            drawUntextured(*node.mesh, pass.axesList);
+            drawUntextured(*node.mesh, *pass.drawing);
             break;
         case PassKind::Textured:
-            drawTextured(*node.mesh);
+            drawTextured(*node.mesh, *pass.drawing);
             break;
         case PassKind::PickUntextured:
-        case PassKind::PickTextured:
+        case PassKind::PickTextured: {
             // Only the part's polygons, in its bone's colour; no axes.
-            if (!node.mesh->visible || node.mesh->listBase < 0) break;
+            const GLuint list = pass.kind == PassKind::PickTextured
+                                    ? pass.drawing->texturedList(*node.mesh)
+                                    : pass.drawing->untexturedList(*node.mesh);
+            if (!node.mesh->visible || list == 0) break;
             setPickColour(node.boneId);
-            glCallList(static_cast<GLuint>(node.mesh->listBase) +
-                       (pass.kind == PassKind::PickTextured ? 1 : 0));
+            glCallList(list);
+            break;
+        }
+        case PassKind::Listed:
+            if (!isListed(*pass.listedBones, node.boneId)) break;
+            for (const GLuint list : {pass.drawing->untexturedList(*node.mesh),
+                                      pass.drawing->texturedList(*node.mesh)}) {
+                if (list != 0) glCallList(list);
+            }
             break;
     }
 }
@@ -145,14 +164,21 @@ void drawTree(const BoneNode& root, Pass pass) {
 
 }  // namespace
 
-void drawPickTree(const BoneNode& root, bool textured) {
-    drawTree(root, {textured ? PassKind::PickTextured : PassKind::PickUntextured});
+void drawPickTree(const BoneNode& root, const ModelDrawing& drawing, bool textured) {
+    drawTree(root, {textured ? PassKind::PickTextured : PassKind::PickUntextured, &drawing});
 }
 
-void drawUntexturedTree(const BoneNode& root, int axesList) {
-    drawTree(root, {PassKind::Untextured, axesList});
+void drawUntexturedTree(const BoneNode& root, const ModelDrawing& drawing) {
+    drawTree(root, {PassKind::Untextured, &drawing});
 }
 
-void drawTexturedTree(const BoneNode& root) {
-    drawTree(root, {PassKind::Textured});
+void drawTexturedTree(const BoneNode& root, const ModelDrawing& drawing) {
+    drawTree(root, {PassKind::Textured, &drawing});
+}
+
+void drawListedParts(const BoneNode& root, const ModelDrawing& drawing,
+                     const std::vector<int32_t>& boneIds) {
+    std::vector<int32_t> listed = boneIds;
+    std::sort(listed.begin(), listed.end());
+    drawTree(root, {PassKind::Listed, &drawing, &listed});
 }

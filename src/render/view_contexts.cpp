@@ -41,3 +41,21 @@ void ViewContexts::switchTo(ViewIndex view) {
     }
     glXMakeCurrent(display_, drawables_[view], contexts_[view]);
 }
+
+void ViewContexts::rebuildDrawing(ViewIndex view, Model& model) {
+    // The old drawing's names go back to its share group before the new one asks for its own.
+    bool group[3] = {};
+    for (int v = 0; v < 3; ++v) {
+        group[v] = v == view || (shared_[view] && shared_[v]);
+        if (group[v]) drawings_[v].reset();
+    }
+    const auto built = std::make_shared<ModelDrawing>(model);
+    for (int v = 0; v < 3; ++v) {
+        if (group[v]) drawings_[v] = built;
+    }
+}
+
+const ModelDrawing& ViewContexts::drawing(ViewIndex view) const {
+    static const ModelDrawing none;
+    return drawings_[view] ? *drawings_[view] : none;
+}

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <memory>
+
 #include "render/views.h"
 
+class Model;
 struct _XDisplay;
 struct __GLXcontextRec;
 
@@ -25,9 +28,17 @@ class ViewContexts {
     // Whether the view sees the lists and texture built in the main view's share group.
     bool sharesObjects(ViewIndex view) const { return shared_[view]; }
 
+    // With the view's context current: the model's drawing built there in place of the one the
+    // view drew from, which is freed first; the views that share objects with it draw from the
+    // same new one.
+    void rebuildDrawing(ViewIndex view, Model& model);
+    // What the view draws the shown model from; an empty drawing before the first rebuild.
+    const ModelDrawing& drawing(ViewIndex view) const;
+
   private:
     _XDisplay* display_ = nullptr;
     unsigned long drawables_[3] = {};
     __GLXcontextRec* contexts_[3] = {};
     bool shared_[3] = {};
+    std::shared_ptr<ModelDrawing> drawings_[3];
 };

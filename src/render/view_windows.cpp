@@ -2,7 +2,6 @@
 #include <GL/gl.h>
 
 #include "model/model.h"
-#include "render/prepare_window.h"
 #include "render/views.h"
 
 static_assert(kViewDisplayMode == (GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH));
@@ -29,7 +28,7 @@ void setUpViewContext(ViewIndex view) {
     setupView(view);
 }
 
-void prepareView(ViewIndex view, Model& model) {
+ModelDrawing prepareView(ViewIndex view, Model& model) {
     setUpViewContext(view);
-    prepareWindow(model);
+    return ModelDrawing(model);
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "render/model_drawing.h"
+
 // The three views of the model, each set up once with setupView and drawn with drawFrame. The
 // viewer's three windows draw in contexts of one share group (render/view_contexts.h); the
 // off-screen render gives each view a context of its own.
@@ -36,9 +38,9 @@ void initViewWindowSystem(int& argc, char** argv);
 int createViewWindow(ViewIndex view);
 // In the current window: the clear colour (alpha 1), then setupView.
 void setUpViewContext(ViewIndex view);
-// setUpViewContext, then prepareWindow (render/prepare_window.h): the current window can draw the
-// model.
-void prepareView(ViewIndex view, Model& model);
+// setUpViewContext, then the model's drawing in the current window's share group: the window
+// can draw the model from it.
+ModelDrawing prepareView(ViewIndex view, Model& model);
 
 // Lights, depth test, the view's projection (multiplied onto the current one) and look-at, and
 // front-face culling in the current window. Lighting itself stays off.
@@ -51,7 +53,7 @@ void reshapeView(int width, int height);
 void applyViewSize(int width, int height);
 
 // A view's display: the frame (below), then flush and swap.
-void drawFrame(Model& model, int32_t selectedBone);
+void drawFrame(Model& model, const ModelDrawing& drawing, int32_t selectedBone);
 
 // What a frame may leave out; the viewer's windows draw everything.
 struct FrameOptions {
@@ -60,5 +62,7 @@ struct FrameOptions {
 
 // The frame without the flush and swap: marks the part of selectedBone (0 the whole model, i the
 // i-th entry of the bone index list), clears, draws the untextured pass, the world axes and the
-// textured pass into the current window's back buffer.
-void renderFrame(Model& model, int32_t selectedBone, const FrameOptions& options = {});
+// textured pass into the current window's back buffer, from the model's drawing in the current
+// context's share group.
+void renderFrame(Model& model, const ModelDrawing& drawing, int32_t selectedBone,
+                 const FrameOptions& options = {});

@@ -97,7 +97,8 @@ bool GlutPlatform::chooseExportFile(std::string& path) {
 int32_t GlutPlatform::pickBone(int x, int y) {
     glutSetWindow(viewer->windows.main);
     enterCurrentView();
-    return pickBoneAt(viewer->root(), x, glutGet(GLUT_WINDOW_HEIGHT) - 1 - y);
+    return pickBoneAt(viewer->root(), currentViewDrawing(), x,
+                      glutGet(GLUT_WINDOW_HEIGHT) - 1 - y);
 }
 
 void GlutPlatform::fitViews() {
@@ -141,7 +142,7 @@ bool GlutPlatform::drawViewSheet(std::vector<uint8_t>& rgb, int& width, int& hei
         const int shownHeight = glutGet(GLUT_WINDOW_HEIGHT);
         placed.width = std::min(placed.width, glutGet(GLUT_WINDOW_WIDTH));
         placed.height = std::min(placed.height, shownHeight);
-        renderFrame(viewer->model(), viewer->selectedBone);
+        renderFrame(viewer->model(), currentViewDrawing(), viewer->selectedBone);
         glFinish();
         readPlacedView(placed, shownHeight - placed.height, 3, sheet.width, rgb);
     }

@@ -34,7 +34,7 @@ void redrawOnceMoreAfterResize() {
 void displayView() {
     enterCurrentView();
     ViewerState& viewer = callbackViewer();
-    drawFrame(viewer.model(), viewer.selectedBone);
+    drawFrame(viewer.model(), currentViewDrawing(), viewer.selectedBone);
     redrawOnceMoreAfterResize();
 }
 
@@ -42,7 +42,7 @@ void displayView() {
 void displayMainWindow() {
     enterCurrentView();
     ViewerState& viewer = callbackViewer();
-    drawFrame(viewer.model(), viewer.selectedBone);
+    drawFrame(viewer.model(), currentViewDrawing(), viewer.selectedBone);
     redrawOnceMoreAfterResize();
     glutSetWindow(viewer.windows.side);
     glutPostRedisplay();

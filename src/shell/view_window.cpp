@@ -3,12 +3,16 @@
 #include <GL/freeglut.h>
 
 #include "model/model.h"
-#include "render/prepare_window.h"
 #include "shell/viewer_state.h"
 
 void enterCurrentView() {
     const auto& window = *static_cast<ViewWindowData*>(glutGetWindowData());
     window.contexts->switchTo(window.view);
+}
+
+const ModelDrawing& currentViewDrawing() {
+    const auto& window = *static_cast<ViewWindowData*>(glutGetWindowData());
+    return window.contexts->drawing(window.view);
 }
 
 void prepareViewObjects(ViewContexts& contexts, const ViewerWindowIds& ids, Model& model) {
@@ -17,6 +21,6 @@ void prepareViewObjects(ViewContexts& contexts, const ViewerWindowIds& ids, Mode
         if (view != ViewMain && contexts.sharesObjects(view)) continue;
         glutSetWindow(windows[view]);
         contexts.switchTo(view);
-        prepareWindow(model);
+        contexts.rebuildDrawing(view, model);
     }
 }

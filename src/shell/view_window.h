@@ -16,7 +16,10 @@ struct ViewWindowData {
 
 // Makes the current window's view context current; its window data must be set.
 void enterCurrentView();
+// What the current window's view draws the shown model from; its window data must be set.
+const ModelDrawing& currentViewDrawing();
 
-// Builds the model's lists and texture wherever the views need them: once in the main view's
-// share group, and again in a view the GL kept out of it. The main window is current afterwards.
+// Builds the model's drawing wherever the views need it, in place of the last model's: once in
+// the main view's share group, and again in a view the GL kept out of it. The main window is
+// current afterwards.
 void prepareViewObjects(ViewContexts& contexts, const ViewerWindowIds& windows, Model& model);

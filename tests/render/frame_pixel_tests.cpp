@@ -1,5 +1,5 @@
 // Pixels read back from real windows after one frame: the clear colour, untextured and textured
-// polygons, transparency, visibility, the axes and the list numbering.
+// polygons, transparency, visibility, the axes and the drawing's lists.
 
 #include <GL/glut.h>
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include "model/model.h"
 #include "model/part_mesh.h"
 #include "model/polygon.h"
-#include "render/display_lists.h"
+#include "render/model_drawing.h"
 #include "render/polygon_drawing.h"
 
 using namespace gltest;
@@ -69,7 +69,7 @@ TEST(FramePixels, UntexturedPolygonShowsItsVertexColoursAtFullStrength) {
         EXPECT_TRUE(near(at(w, ViewMain, Vec3(21.5f, 0, 138.5f)), {255, 0, 255}, 12));
     }
     // The display handler's frame ends on the front buffer.
-    drawFrame(model, selectedBone);
+    drawFrame(model, w.drawing(), selectedBone);
     glFinish();
     const WindowPoint p = project(ViewMain, kWidth, kHeight, Vec3(-60, 0, -100));
     EXPECT_TRUE(near(w.frontPixel(p.x, p.y), {255, 0, 0})) << describe(w.frontPixel(p.x, p.y));
@@ -223,14 +223,6 @@ TEST(FramePixels, SelectingTheWholeModelMarksTheRootAndNoPart) {
     for (PartMesh* part : parts) EXPECT_FALSE(part->isSelected());
 }
 
-TEST(DisplayLists, AxesListStaysAboveThePartListsOfLargeModels) {
-    EXPECT_EQ(axesListFor(0), 1023);
-    EXPECT_EQ(axesListFor(11), 1023);  // part 10's lists are 1020 and 1021
-    EXPECT_EQ(axesListFor(12), 1024);  // part 11's textured list is 1023
-    EXPECT_EQ(axesListFor(40), 1080);
-    EXPECT_EQ(partListBase(11), 1022);
-}
-
 TEST(DisplayLists, TwelfthPartKeepsItsTexturedListApartFromTheAxes) {
     Model model;
     fillTexels(model, 0, 0, 16, 16, {220, 120, 20, 255});
@@ -239,7 +231,10 @@ TEST(DisplayLists, TwelfthPartKeepsItsTexturedListApartFromTheAxes) {
     addQuadFacing(*parts[10], ViewMain, Vec3(80, 0, -200), 40, Color3(0.0f, 1.0f, 0.0f));
     TestWindow w(ViewMain, model, kWidth, kHeight);
     w.render();
-    EXPECT_EQ(parts[11]->listBase, 1022);
+    const ModelDrawing& drawing = w.drawing();
+    EXPECT_EQ(parts[11]->partIndex, 11);
+    EXPECT_EQ(drawing.texturedList(*parts[11]), drawing.untexturedList(*parts[0]) + 23);
+    EXPECT_EQ(drawing.axesList(), drawing.untexturedList(*parts[0]) + 24);
     EXPECT_TRUE(near(at(w, ViewMain, Vec3(-80, 0, -200)), {220, 120, 20}))
         << describe(at(w, ViewMain, Vec3(-80, 0, -200)));
     EXPECT_TRUE(near(at(w, ViewMain, Vec3(80, 0, -200)), {0, 255, 0}));
@@ -253,16 +248,20 @@ TEST(DisplayLists, EachPolygonLandsInExactlyOneListAndEmptyPartsGetBoth) {
     addQuadFacing(*parts[0], ViewMain, Vec3(0, 0, -100), 20, Color3(1.0f, 0.0f, 0.0f));
     addTexturedQuadFacingMain(*parts[0], Vec3(0, 0, 100), 20, 0, 0, 16, 16);
     TestWindow w(ViewMain, model, kWidth, kHeight);
-    EXPECT_TRUE(glIsList(1000));
-    EXPECT_TRUE(glIsList(1001));
-    EXPECT_TRUE(glIsList(1002));  // part 1 has no polygons, yet both its lists exist
-    EXPECT_TRUE(glIsList(1003));
-    EXPECT_TRUE(glIsList(1023));
+    const ModelDrawing& drawing = w.drawing();
+    // Part 1 has no polygons, yet both its lists exist.
+    for (const PartMesh* part : parts) {
+        EXPECT_TRUE(glIsList(drawing.untexturedList(*part)));
+        EXPECT_TRUE(glIsList(drawing.texturedList(*part)));
+    }
+    EXPECT_TRUE(glIsList(drawing.axesList()));
+    EXPECT_TRUE(glIsTexture(drawing.pageTexture()));
+    EXPECT_TRUE(glIsTexture(drawing.pageAlphaTexture()));
     // Replaying only the textured list draws only the textured quad.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
-    glCallList(1001);
+    glCallList(drawing.texturedList(*parts[0]));
     glFinish();
     EXPECT_TRUE(near(at(w, ViewMain, Vec3(0, 0, -100)), kClearPixel));
     EXPECT_FALSE(near(at(w, ViewMain, Vec3(0, 0, 100)), kClearPixel));

@@ -113,7 +113,7 @@ TestWindow::TestWindow(ViewIndex view, Model& model, int width, int height, unsi
     glutDisplayFunc(onTestDisplay);
     glutReshapeFunc(onTestReshape);
     const auto start = std::chrono::steady_clock::now();
-    prepareView(view, model);
+    drawing_ = prepareView(view, model);
     glFinish();
     prepareSeconds_ =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -124,6 +124,8 @@ TestWindow::TestWindow(ViewIndex view, Model& model, int width, int height, unsi
 }
 
 TestWindow::~TestWindow() {
+    makeCurrent();
+    drawing_ = ModelDrawing();  // freed in its own context
     glutDestroyWindow(id_);
     reshapes().erase(id_);
     exposed().erase(id_);
@@ -146,7 +148,7 @@ void TestWindow::resize(int width, int height) {
 
 void TestWindow::render() const {
     makeCurrent();
-    renderFrame(model_, selectedBone);
+    renderFrame(model_, drawing_, selectedBone);
     glFinish();
 }
 

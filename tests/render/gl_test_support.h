@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/vec.h"
+#include "render/model_drawing.h"
 #include "render/views.h"
 
 class Model;
@@ -43,6 +44,8 @@ class TestWindow {
     int id() const { return id_; }
     // Wall time that prepareView took in this window (lists compiled, texture uploaded).
     double prepareSeconds() const { return prepareSeconds_; }
+    // The model's drawing in this window's context.
+    const ModelDrawing& drawing() const { return drawing_; }
 
     // Asks the window system for a new size and waits for the reshape to arrive.
     void resize(int width, int height);
@@ -58,6 +61,7 @@ class TestWindow {
   private:
     Pixel readPixel(GLenum buffer, int x, int y) const;
     Model& model_;
+    ModelDrawing drawing_;
     int id_ = 0;
     int width_ = 0, height_ = 0;
     double prepareSeconds_ = 0;

@@ -248,14 +248,14 @@ TEST(Picking, ReadsThePartDrawnOnTopAndLeavesTheNextFrameAsItWas) {
     const auto frame = w.image();
     auto pickAt = [&](const Vec3& world) {
         const WindowPoint p = project(ViewMain, 320, 720, world);
-        return pickBoneAt(*model.rootNode(), p.x, p.y);
+        return pickBoneAt(*model.rootNode(), w.drawing(), p.x, p.y);
     };
     EXPECT_EQ(pickAt(Vec3(20, 0, -100)), 2);   // an opaque texel in front
     EXPECT_EQ(pickAt(Vec3(-20, 0, -100)), 1);  // through a transparent texel
     EXPECT_EQ(pickAt(Vec3(100, 0, 200)), -1);  // a hidden part is not there to pick
     EXPECT_EQ(pickAt(Vec3(-120, 0, 300)), -1);
-    EXPECT_EQ(pickBoneAt(*model.rootNode(), -1, 10), -1);
-    EXPECT_EQ(pickBoneAt(*model.rootNode(), 10, 720), -1);
+    EXPECT_EQ(pickBoneAt(*model.rootNode(), w.drawing(), -1, 10), -1);
+    EXPECT_EQ(pickBoneAt(*model.rootNode(), w.drawing(), 10, 720), -1);
     w.render();
     EXPECT_EQ(w.image(), frame);
 }
