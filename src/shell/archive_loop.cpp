@@ -7,6 +7,7 @@
 #include "shell/folder_walk.h"
 #include "shell/model_replacement.h"
 #include "shell/viewer_state.h"
+#include "source/archive_header.h"
 #include "source/archive_sources.h"
 
 namespace {
@@ -94,7 +95,14 @@ void walkFolder(ViewerState& viewer, int direction) {
     std::vector<std::string> paths;
     for (const std::string& name :
          walkCandidates(walkableFiles(folder), fileNameOf(shownArchivePath), direction)) {
-        paths.push_back(pathIn(folder, name));
+        // Decided from the header and the entry table alone, so that a large file beside the
+        // models (a video, a disc image) is passed over without being read.
+        const std::string path = pathIn(folder, name);
+        if (headerLooksLikeArchive(path)) {
+            paths.push_back(path);
+        } else {
+            consolePrintf("%s brings no bone and no texture: skipped\n", path.c_str());
+        }
     }
     if (!showFirstThatLoads(viewer, paths, direction)) {
         consolePrintf("No other file of %s loads: the model shown stays\n",

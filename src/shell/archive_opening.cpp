@@ -14,7 +14,7 @@ void addLoaderLines(OpenedArchive& opened) {
 
 }  // namespace
 
-OpenedArchive openArchive(const char* argument) {
+OpenedArchive openArchive(const char* argument, bool stepping) {
     OpenedArchive opened;
     if (!argument) {
         opened.demo = true;
@@ -26,7 +26,12 @@ OpenedArchive openArchive(const char* argument) {
         return opened;
     }
     opened.shown = argument;
-    const ArchiveSources found = archivesOf(sourceFromArgument(argument));
+    ArchiveSources found;
+    if (stepping) {
+        found.sources.push_back(sourceFromArgument(argument));
+    } else {
+        found = archivesOf(sourceFromArgument(argument));
+    }
     if (!found.failure.empty() || found.sources.empty()) {
         opened.lines.push_back(found.failure + "\n");
         opened.document = Failure{kSourceUnopened, found.failure};

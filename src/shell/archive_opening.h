@@ -22,4 +22,6 @@ struct OpenedArchive {
 // Opens the archive an argument names (a file, a member of a disc image, an item at an offset;
 // a disc image or a container shows the first archive found in it), or the built-in demo model
 // for nullptr, reading it once. A file on disk that cannot be read gets the loaders' own lines.
-OpenedArchive openArchive(const char* argument);
+// stepping: the argument is one step of a walk, already a file or a member of an image, and is
+// loaded as it is named: never scanned for the archives it may hold.
+OpenedArchive openArchive(const char* argument, bool stepping = false);

@@ -25,7 +25,7 @@ Replacement replaceModel(ViewerState& viewer, const char* path, Takeover how) {
     stopPlayback(viewer);  // the playback drives the bones that are about to go
     const ShownModelView before =
         viewOf(viewer.root(), viewer.parts(), viewer.selectedBone, viewer.model().loadedPose);
-    OpenedArchive opened = openArchive(path);
+    OpenedArchive opened = openArchive(path, how == Takeover::Walk);
     Replacement replacement{refusalOf(opened.document, how), std::move(opened.lines)};
     if (replacement.refusal != Refusal::None) return replacement;
     showDocument(viewer, std::move(opened.document).value());

@@ -8,8 +8,8 @@
 
 #include "archive_builder.h"
 #include "cli/offscreen_context.h"
-#include "model/model.h"
 #include "document/document.h"
+#include "model/model.h"
 #include "model/part_mesh.h"
 
 namespace {

@@ -79,7 +79,8 @@ std::vector<uint8_t> mainViewOf(Model& model, const ModelDrawing& drawing) {
 TEST(TwoModels, BothResidentInOneContextDrawAsEachAlone) {
     const ab::Bytes square = oneSquareArchive();
     Document demoDocument = documentFromBytes(
-        Source::demo(), std::vector<uint8_t>(demoArchiveData(), demoArchiveData() + demoArchiveSize()));
+        Source::demo(),
+        std::vector<uint8_t>(demoArchiveData(), demoArchiveData() + demoArchiveSize()));
     Document otherDocument = documentFromBytes(Source(), square);
     Model& demo = *demoDocument.model;
     Model& other = *otherDocument.model;

@@ -4,6 +4,7 @@
 
 #include "archive_builder.h"
 #include "demo/demo_archive.h"
+#include "source/archive_header.h"
 #include "source/archive_sources.h"
 #include "source/source.h"
 #include "source/source_reading.h"
@@ -128,3 +129,21 @@ TEST(ArchiveSources, AContainerStandsForItsArchivesAndAnythingElseForItself) {
 }
 
 }  // namespace
+
+// The folder walk's first look: the header and the entry table, never the rest of the file.
+TEST(ArchiveHeader, TellsArchivesFromOtherFilesByTheirTableAlone) {
+    TempFolder folder;
+    const std::vector<uint8_t> demo(demoArchiveData(), demoArchiveData() + demoArchiveSize());
+    writeBytes(folder / "demo.bin", demo);
+    std::vector<uint8_t> cut(demo.begin(), demo.begin() + 8);  // the table runs past the end
+    writeBytes(folder / "cut.bin", cut);
+    writeBytes(folder / "video.mp4", {0, 0, 0, 0x20, 'f', 't', 'y', 'p'});
+    writeBytes(folder / "empty.bin", {});
+    std::vector<uint8_t> far = {1, 0, 0, 0, 0xff, 0xff, 0, 0};  // its one offset lies past the end
+    writeBytes(folder / "far.bin", far);
+    EXPECT_TRUE(headerLooksLikeArchive(folder / "demo.bin"));
+    for (const char* name : {"cut.bin", "video.mp4", "empty.bin", "far.bin", "missing.bin"}) {
+        EXPECT_FALSE(headerLooksLikeArchive(folder / name)) << name;
+    }
+    EXPECT_FALSE(headerLooksLikeArchive(folder.path()));  // a folder
+}
