@@ -43,8 +43,16 @@ std::vector<std::string> stepsFrom(const std::vector<std::string>& names,
 }
 
 // Tries each name in turn; true when one was shown. The lines of a file passed over are dropped.
-bool showFirstThatLoads(ViewerState& viewer, const std::vector<std::string>& names, int direction) {
+// files: the names are files of a folder, not archives of one image.
+bool showFirstThatLoads(ViewerState& viewer, const std::vector<std::string>& names, int direction,
+                        bool files) {
     for (const std::string& path : names) {
+        // A file of a folder is first judged by its header and entry table alone, so that a
+        // large file beside the models (a video, a disc image) is passed over without being read.
+        if (files && !headerLooksLikeArchive(path)) {
+            consolePrintf("%s %s: skipped\n", path.c_str(), reasonOf(Refusal::NoBoneNoTexture));
+            continue;
+        }
         const Replacement replaced = replaceModel(viewer, path.c_str(), Takeover::Walk);
         if (replaced.refusal == Refusal::None) {
             consolePrintf("%s archive : %s\n", direction > 0 ? "Next" : "Previous",
@@ -85,7 +93,8 @@ void walkFolder(ViewerState& viewer, int direction) {
     const Source shown = sourceFromArgument(shownArchivePath);
     if (shown.kind == Source::Kind::Member || shown.atOffset) {
         const std::vector<std::string> names = viewer.walkedImage.of(shown.path);
-        if (!showFirstThatLoads(viewer, stepsFrom(names, shown.argument(), direction), direction)) {
+        if (!showFirstThatLoads(viewer, stepsFrom(names, shown.argument(), direction), direction,
+                                false)) {
             consolePrintf("No other archive of %s loads: the model shown stays\n",
                           shown.path.c_str());
         }
@@ -95,16 +104,9 @@ void walkFolder(ViewerState& viewer, int direction) {
     std::vector<std::string> paths;
     for (const std::string& name :
          walkCandidates(walkableFiles(folder), fileNameOf(shownArchivePath), direction)) {
-        // Decided from the header and the entry table alone, so that a large file beside the
-        // models (a video, a disc image) is passed over without being read.
-        const std::string path = pathIn(folder, name);
-        if (headerLooksLikeArchive(path)) {
-            paths.push_back(path);
-        } else {
-            consolePrintf("%s brings no bone and no texture: skipped\n", path.c_str());
-        }
+        paths.push_back(pathIn(folder, name));
     }
-    if (!showFirstThatLoads(viewer, paths, direction)) {
+    if (!showFirstThatLoads(viewer, paths, direction, true)) {
         consolePrintf("No other file of %s loads: the model shown stays\n",
                       folder.empty() ? "." : folder.c_str());
     }
