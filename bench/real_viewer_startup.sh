@@ -3,7 +3,7 @@
 # views (the third window's first buffer swap), with a preloaded library that logs the swaps.
 # Run it on a display of its own: scripts/with-xvfb.sh bench/real_viewer_startup.sh VIEWER
 # PRELOAD [ARCHIVE]. Parts start hidden in the viewer, so this first frame draws no polygons;
-# the start-up still compiles every part's display lists in every window.
+# the start-up still lays out every part's triangles for drawing.
 set -euo pipefail
 viewer=$1
 preload=$2

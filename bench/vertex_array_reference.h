@@ -1,8 +1,8 @@
 #pragma once
 
-// The drawing reference: the same triangles as the model's display lists, with every bone's
+// The drawing reference: the same triangles as the model's drawing, with every bone's
 // matrices applied once on the CPU, drawn in the same two passes and state as the frame but
-// from one vertex array per pass. It is the floor that display-list replay is measured against.
+// from one vertex array per pass. It is the floor that the frame's per-part drawing is measured against.
 
 #include <GL/gl.h>
 

@@ -2,13 +2,11 @@
 
 #include <GL/gl.h>
 
-#include <climits>
 #include <utility>
 #include <vector>
 
 #include "model/model.h"
 #include "model/part_mesh.h"
-#include "render/part_drawing.h"
 #include "texture/texture_page.h"
 
 namespace {
@@ -59,25 +57,13 @@ void uploadTexturePage(const TexturePage& page, GLuint pageTexture, GLuint alpha
 
 }  // namespace
 
-ModelDrawing::ModelDrawing(Model& model) {
+ModelDrawing::ModelDrawing(Model& model) : arrays_(model.partList()) {
     const std::vector<PartMesh*>& parts = model.partList();
-    // One contiguous run of names: two for each part and one for the axes. A model too large to
-    // number gets no lists at all, and draws nothing.
-    if (parts.size() <= static_cast<size_t>((INT_MAX - 1) / 2)) {
-        const GLsizei lists = static_cast<GLsizei>(2 * parts.size() + 1);
-        firstList_ = glGenLists(lists);
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (parts[i]) parts[i]->partIndex = static_cast<int32_t>(i);
     }
-    if (firstList_ != 0) {
-        partCount_ = parts.size();
-        for (size_t i = 0; i < parts.size(); ++i) {
-            if (!parts[i]) continue;
-            parts[i]->partIndex = static_cast<int32_t>(i);
-            compilePartList(firstList_ + 2 * static_cast<GLuint>(i), *parts[i], false);
-            compilePartList(firstList_ + 2 * static_cast<GLuint>(i) + 1, *parts[i], true);
-        }
-        axesList_ = firstList_ + 2 * static_cast<GLuint>(parts.size());
-        compileAxesList(axesList_);
-    }
+    axesList_ = glGenLists(1);
+    if (axesList_ != 0) compileAxesList(axesList_);
     GLuint textures[2] = {0, 0};
     glGenTextures(2, textures);
     pageTexture_ = textures[0];
@@ -96,8 +82,7 @@ ModelDrawing::ModelDrawing(ModelDrawing&& other) noexcept {
 ModelDrawing& ModelDrawing::operator=(ModelDrawing&& other) noexcept {
     if (this == &other) return *this;
     release();
-    firstList_ = std::exchange(other.firstList_, 0);
-    partCount_ = std::exchange(other.partCount_, 0);
+    arrays_ = std::exchange(other.arrays_, PartArrays());
     axesList_ = std::exchange(other.axesList_, 0);
     pageTexture_ = std::exchange(other.pageTexture_, 0);
     pageAlphaTexture_ = std::exchange(other.pageAlphaTexture_, 0);
@@ -105,17 +90,55 @@ ModelDrawing& ModelDrawing::operator=(ModelDrawing&& other) noexcept {
 }
 
 void ModelDrawing::release() {
-    if (firstList_ != 0) glDeleteLists(firstList_, static_cast<GLsizei>(2 * partCount_ + 1));
+    if (axesList_ != 0) glDeleteLists(axesList_, 1);
     const GLuint textures[2] = {pageTexture_, pageAlphaTexture_};
     if (pageTexture_ != 0 || pageAlphaTexture_ != 0) glDeleteTextures(2, textures);
-    firstList_ = 0;
-    partCount_ = 0;
+    arrays_ = PartArrays();
     axesList_ = 0;
     pageTexture_ = 0;
     pageAlphaTexture_ = 0;
 }
 
-unsigned ModelDrawing::partList(const PartMesh& mesh, unsigned pass) const {
-    if (mesh.partIndex < 0 || static_cast<size_t>(mesh.partIndex) >= partCount_) return 0;
-    return firstList_ + 2 * static_cast<unsigned>(mesh.partIndex) + pass;
+const PartCorners* ModelDrawing::corners(const PartMesh& mesh) const {
+    if (mesh.partIndex < 0 || static_cast<size_t>(mesh.partIndex) >= arrays_.partCount()) {
+        return nullptr;
+    }
+    return &arrays_.part(static_cast<size_t>(mesh.partIndex));
+}
+
+void ModelDrawing::drawUntexturedPart(const PartMesh& mesh) const {
+    const PartCorners* part = corners(mesh);
+    if (!part || part->shadedCount == 0) return;
+    glDrawArrays(GL_TRIANGLES, static_cast<GLint>(part->shadedFirst),
+                 static_cast<GLsizei>(part->shadedCount));
+}
+
+void ModelDrawing::drawTexturedPart(const PartMesh& mesh) const {
+    const PartCorners* part = corners(mesh);
+    if (!part || part->texturedCount == 0) return;
+    glDrawArrays(GL_TRIANGLES, static_cast<GLint>(part->texturedFirst),
+                 static_cast<GLsizei>(part->texturedCount));
+}
+
+PassArrays::PassArrays(const ModelDrawing& drawing, bool textured) : textured_(textured) {
+    const PartArrays& arrays = drawing.arrays();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    if (textured) {
+        // Textured corners are white, so that the texel shows unchanged under GL_MODULATE.
+        const GLsizei stride = PartArrays::kTexturedFloats * sizeof(float);
+        glColor3f(1.0f, 1.0f, 1.0f);
+        glVertexPointer(3, GL_FLOAT, stride, arrays.textured());
+        glTexCoordPointer(2, GL_FLOAT, stride, arrays.textured() ? arrays.textured() + 3 : nullptr);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    } else {
+        const GLsizei stride = PartArrays::kShadedFloats * sizeof(float);
+        glVertexPointer(3, GL_FLOAT, stride, arrays.shaded());
+        glColorPointer(3, GL_FLOAT, stride, arrays.shaded() ? arrays.shaded() + 3 : nullptr);
+        glEnableClientState(GL_COLOR_ARRAY);
+    }
+}
+
+PassArrays::~PassArrays() {
+    glDisableClientState(textured_ ? GL_TEXTURE_COORD_ARRAY : GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }

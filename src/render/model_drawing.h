@@ -2,19 +2,23 @@
 
 #include <cstddef>
 
+#include "render/part_arrays.h"
+
 class Model;
 class PartMesh;
 
-// The GL objects that draw one model in one share group: each part's two display lists
-// (untextured, textured), the list with the coordinate axes, the texture page and the page's
-// alpha alone for picking. Every name is asked of the GL, so any number of drawings, of one model
-// or of several, live in one share group at once. Built and freed with a context of the group
-// current. An empty drawing (default-constructed, or moved from) names nothing and draws nothing.
+// What draws one model in one share group: each part's triangles of the two passes (untextured,
+// textured) as vertex arrays, the list with the coordinate axes, the texture page and the page's
+// alpha alone for picking. Every GL name is asked of the GL, so any number of drawings, of one
+// model or of several, live in one share group at once. Built and freed with a context of the
+// group current. An empty drawing (default-constructed, or moved from) names nothing and draws
+// nothing.
 class ModelDrawing {
   public:
     ModelDrawing() = default;
-    // Compiles the model's lists and uploads its page into the current context's share group, and
-    // gives each part of the model its place in the part list (PartMesh::partIndex).
+    // Lays out the model's triangles, compiles the axes list and uploads the page into the current
+    // context's share group, and gives each part of the model its place in the part list
+    // (PartMesh::partIndex).
     explicit ModelDrawing(Model& model);
     ~ModelDrawing();
     ModelDrawing(ModelDrawing&& other) noexcept;
@@ -22,21 +26,38 @@ class ModelDrawing {
     ModelDrawing(const ModelDrawing&) = delete;
     ModelDrawing& operator=(const ModelDrawing&) = delete;
 
-    // The part's lists in this drawing; 0 (no list) for a part this drawing was not built with.
-    unsigned untexturedList(const PartMesh& mesh) const { return partList(mesh, 0); }
-    unsigned texturedList(const PartMesh& mesh) const { return partList(mesh, 1); }
+    // Draws the part's triangles of one pass in the current frame, whatever its visibility:
+    // nothing for a part this drawing was not built with. The pass's arrays must be bound
+    // (PassArrays).
+    void drawUntexturedPart(const PartMesh& mesh) const;
+    void drawTexturedPart(const PartMesh& mesh) const;
+    // The part's corners in this drawing; null for a part it was not built with.
+    const PartCorners* corners(const PartMesh& mesh) const;
     unsigned axesList() const { return axesList_; }
     unsigned pageTexture() const { return pageTexture_; }
     unsigned pageAlphaTexture() const { return pageAlphaTexture_; }
 
+    const PartArrays& arrays() const { return arrays_; }
+
   private:
-    unsigned partList(const PartMesh& mesh, unsigned pass) const;
     void release();
 
-    // Part i's lists are firstList_ + 2i and firstList_ + 2i + 1; the axes list follows them.
-    unsigned firstList_ = 0;
-    size_t partCount_ = 0;
+    PartArrays arrays_;
     unsigned axesList_ = 0;
     unsigned pageTexture_ = 0;
     unsigned pageAlphaTexture_ = 0;
+};
+
+// While it lives, one pass's arrays of a drawing are GL's vertex arrays, so that each part of the
+// pass is a single glDrawArrays. Client-side arrays are core OpenGL 1.1; they are turned off
+// again at the end, so the immediate-mode drawing around the pass is unchanged.
+class PassArrays {
+  public:
+    PassArrays(const ModelDrawing& drawing, bool textured);
+    ~PassArrays();
+    PassArrays(const PassArrays&) = delete;
+    PassArrays& operator=(const PassArrays&) = delete;
+
+  private:
+    bool textured_;
 };

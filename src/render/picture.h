@@ -65,7 +65,7 @@ class PictureDrawing {
   public:
     explicit PictureDrawing(const PictureDescription& description);
 
-    // Builds the model's display lists and texture page in the context, in place of the
+    // Lays out the model's triangles and builds its texture page in the context, in place of the
     // previous model's.
     void prepare(Model& model);
     // Widens the one zoom that every frame of a fitted picture keeps so that it holds the model

@@ -23,7 +23,14 @@
 
 namespace {
 
-enum class PassKind { Untextured, Textured, PickUntextured, PickTextured, Listed };
+enum class PassKind {
+    Untextured,
+    Textured,
+    PickUntextured,
+    PickTextured,
+    ListedUntextured,
+    ListedTextured
+};
 
 // A pass over the tree, the drawing whose lists it replays and, for the listed parts, their bone
 // ids in order.
@@ -48,22 +55,23 @@ void drawMesh(const BoneNode& node, Pass pass) {
             drawTextured(*node.mesh, *pass.drawing);
             break;
         case PassKind::PickUntextured:
-        case PassKind::PickTextured: {
+        case PassKind::PickTextured:
             // Only the part's polygons, in its bone's colour; no axes.
-            const GLuint list = pass.kind == PassKind::PickTextured
-                                    ? pass.drawing->texturedList(*node.mesh)
-                                    : pass.drawing->untexturedList(*node.mesh);
-            if (!node.mesh->visible || list == 0) break;
+            if (!node.mesh->visible) break;
             setPickColour(node.boneId);
-            glCallList(list);
-            break;
-        }
-        case PassKind::Listed:
-            if (!isListed(*pass.listedBones, node.boneId)) break;
-            for (const GLuint list : {pass.drawing->untexturedList(*node.mesh),
-                                      pass.drawing->texturedList(*node.mesh)}) {
-                if (list != 0) glCallList(list);
+            if (pass.kind == PassKind::PickTextured) {
+                pass.drawing->drawTexturedPart(*node.mesh);
+            } else {
+                pass.drawing->drawUntexturedPart(*node.mesh);
             }
+            break;
+        case PassKind::ListedUntextured:
+            if (isListed(*pass.listedBones, node.boneId))
+                pass.drawing->drawUntexturedPart(*node.mesh);
+            break;
+        case PassKind::ListedTextured:
+            if (isListed(*pass.listedBones, node.boneId))
+                pass.drawing->drawTexturedPart(*node.mesh);
             break;
     }
 }
@@ -149,7 +157,7 @@ void drawWithComposedMatrices(const BoneNode& root, Pass pass, GLenum currentMat
     glLoadMatrixf(callerMatrix.data());
 }
 
-void drawTree(const BoneNode& root, Pass pass) {
+void walkTree(const BoneNode& root, Pass pass) {
     const MatrixStackQueries queries = queriesForCurrentMode();
     GLint depth = 1, maxDepth = 32;
     glGetIntegerv(queries.depth, &depth);
@@ -160,6 +168,14 @@ void drawTree(const BoneNode& root, Pass pass) {
     } else {
         drawWithComposedMatrices(root, pass, queries.matrix);
     }
+}
+
+// Each pass draws from one of the drawing's two arrays, bound once for the whole walk.
+void drawTree(const BoneNode& root, Pass pass) {
+    const bool textured = pass.kind == PassKind::Textured || pass.kind == PassKind::PickTextured ||
+                          pass.kind == PassKind::ListedTextured;
+    const PassArrays arrays(*pass.drawing, textured);
+    walkTree(root, pass);
 }
 
 }  // namespace
@@ -180,5 +196,6 @@ void drawListedParts(const BoneNode& root, const ModelDrawing& drawing,
                      const std::vector<int32_t>& boneIds) {
     std::vector<int32_t> listed = boneIds;
     std::sort(listed.begin(), listed.end());
-    drawTree(root, {PassKind::Listed, &drawing, &listed});
+    drawTree(root, {PassKind::ListedUntextured, &drawing, &listed});
+    drawTree(root, {PassKind::ListedTextured, &drawing, &listed});
 }

@@ -10,7 +10,7 @@ class ModelDrawing;
 // lists, one pass each; the untextured pass also draws the selected part's axes.
 void drawUntexturedTree(const BoneNode& root, const ModelDrawing& drawing);
 void drawTexturedTree(const BoneNode& root, const ModelDrawing& drawing);
-// Both lists of the parts whose bone id is listed (0 lists every part), visible or not, under
-// their bone matrices, in whatever state the caller has set.
+// Both passes' triangles of the parts whose bone id is listed (0 lists every part), visible or not,
+// under their bone matrices, in whatever state the caller has set.
 void drawListedParts(const BoneNode& root, const ModelDrawing& drawing,
                      const std::vector<int32_t>& boneIds);

@@ -8,7 +8,7 @@ class Model;
 struct _XDisplay;
 struct __GLXcontextRec;
 
-// The viewer's three views draw in three GL contexts of one share group: the display lists and
+// The viewer's three views draw in three GL contexts of one share group: the axes list and
 // the texture page are built once, in any of them, while each view keeps its own projection
 // (with its zoom), look-at, viewport, lights and clear colour in its own context. freeglut gives
 // every window a context of its own and cannot make them share, so the side and up views draw

@@ -223,7 +223,7 @@ TEST(FramePixels, SelectingTheWholeModelMarksTheRootAndNoPart) {
     for (PartMesh* part : parts) EXPECT_FALSE(part->isSelected());
 }
 
-TEST(DisplayLists, TwelfthPartKeepsItsTexturedListApartFromTheAxes) {
+TEST(PartDrawing, TwelfthPartDrawsItsOwnTrianglesBesideTheAxes) {
     Model model;
     fillTexels(model, 0, 0, 16, 16, {220, 120, 20, 255});
     auto parts = makeFlatModel(model, 12);
@@ -233,8 +233,9 @@ TEST(DisplayLists, TwelfthPartKeepsItsTexturedListApartFromTheAxes) {
     w.render();
     const ModelDrawing& drawing = w.drawing();
     EXPECT_EQ(parts[11]->partIndex, 11);
-    EXPECT_EQ(drawing.texturedList(*parts[11]), drawing.untexturedList(*parts[0]) + 23);
-    EXPECT_EQ(drawing.axesList(), drawing.untexturedList(*parts[0]) + 24);
+    ASSERT_NE(drawing.corners(*parts[11]), nullptr);
+    EXPECT_EQ(drawing.corners(*parts[11])->texturedCount, 6u);
+    EXPECT_EQ(drawing.corners(*parts[11])->shadedFirst, 6u);  // after part 10's quad
     EXPECT_TRUE(near(at(w, ViewMain, Vec3(-80, 0, -200)), {220, 120, 20}))
         << describe(at(w, ViewMain, Vec3(-80, 0, -200)));
     EXPECT_TRUE(near(at(w, ViewMain, Vec3(80, 0, -200)), {0, 255, 0}));
@@ -242,29 +243,39 @@ TEST(DisplayLists, TwelfthPartKeepsItsTexturedListApartFromTheAxes) {
     EXPECT_TRUE(anyPixelNear(w, o.x + 150, o.y, {255, 0, 0}));
 }
 
-TEST(DisplayLists, EachPolygonLandsInExactlyOneListAndEmptyPartsGetBoth) {
+TEST(PartDrawing, EachPolygonIsDrawnInExactlyOnePass) {
     Model model;
     auto parts = makeFlatModel(model, 2);
     addQuadFacing(*parts[0], ViewMain, Vec3(0, 0, -100), 20, Color3(1.0f, 0.0f, 0.0f));
     addTexturedQuadFacingMain(*parts[0], Vec3(0, 0, 100), 20, 0, 0, 16, 16);
     TestWindow w(ViewMain, model, kWidth, kHeight);
     const ModelDrawing& drawing = w.drawing();
-    // Part 1 has no polygons, yet both its lists exist.
-    for (const PartMesh* part : parts) {
-        EXPECT_TRUE(glIsList(drawing.untexturedList(*part)));
-        EXPECT_TRUE(glIsList(drawing.texturedList(*part)));
-    }
+    EXPECT_EQ(drawing.corners(*parts[0])->shadedCount, 6u);
+    EXPECT_EQ(drawing.corners(*parts[0])->texturedCount, 6u);
+    EXPECT_EQ(drawing.corners(*parts[1])->shadedCount, 0u);
+    EXPECT_EQ(drawing.corners(*parts[1])->texturedCount, 0u);
+    PartMesh stranger;  // a part the drawing was not built with
+    EXPECT_EQ(drawing.corners(stranger), nullptr);
     EXPECT_TRUE(glIsList(drawing.axesList()));
     EXPECT_TRUE(glIsTexture(drawing.pageTexture()));
     EXPECT_TRUE(glIsTexture(drawing.pageAlphaTexture()));
-    // Replaying only the textured list draws only the textured quad.
+    // Drawing only the textured pass of part 0 draws only the textured quad, and a part without
+    // triangles or not of this drawing draws nothing.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
-    glCallList(drawing.texturedList(*parts[0]));
+    {
+        const PassArrays arrays(drawing, true);
+        drawing.drawTexturedPart(*parts[0]);
+        drawing.drawTexturedPart(*parts[1]);
+        drawing.drawTexturedPart(stranger);
+    }
     glFinish();
     EXPECT_TRUE(near(at(w, ViewMain, Vec3(0, 0, -100)), kClearPixel));
     EXPECT_FALSE(near(at(w, ViewMain, Vec3(0, 0, 100)), kClearPixel));
+    // The pass leaves no array on for the immediate-mode drawing after it.
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
