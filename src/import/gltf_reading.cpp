@@ -4,7 +4,6 @@
 #include "import/gltf_reading.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <tiny_gltf.h>
 #include <unistd.h>
@@ -20,6 +19,7 @@
 #include "import/gltf_buffer_files.h"
 #include "io/byte_order.h"
 #include "io/file_reading.h"
+#include "io/huge_pages.h"
 
 namespace {
 
@@ -120,22 +120,12 @@ std::string expandPath(const std::string& path, void*) {
     return path;  // no ~ and no variables
 }
 
-// A large buffer is filled once, front to back: huge pages (given here only on request) spare
-// most of its page faults.
-void adviseHugePages(unsigned char* bytes, size_t size) {
-    if (size < (size_t{8} << 20)) return;
-    constexpr uintptr_t kHuge = uintptr_t{2} << 20;
-    const uintptr_t first = (reinterpret_cast<uintptr_t>(bytes) + kHuge - 1) & ~(kHuge - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(bytes) + size) & ~(kHuge - 1);
-    if (end > first) (void)madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-}
-
 // Reads size bytes of the file from offset on; false with errno's message.
 bool readExactly(int fd, uint64_t offset, size_t size, std::vector<unsigned char>& out,
                  std::string& err) {
     out.clear();
     out.reserve(size);
-    adviseHugePages(out.data(), size);
+    adviseHugePages(out.data(), size);  // filled once, front to back
     out.resize(size);
     size_t done = 0;
     while (done < size) {
