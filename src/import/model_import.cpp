@@ -110,6 +110,8 @@ std::string rebuildParts(const std::vector<uint8_t>& bytes, const Archive& archi
         }
         static const BlockContents kNone;
         if (!part.contents) part.contents = &kNone;
+        // An untouched part, as most of an edited model is, keeps its block as it was.
+        if (part.layout && comesBackInOrder(part.contents->polygons, parts[k])) continue;
         const PartMatching matching = matchPart(part.contents->polygons, parts[k]);
         part.matching = &matching;
         if (matching.untouched && part.layout) continue;

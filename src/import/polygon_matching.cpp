@@ -430,3 +430,50 @@ PartMatching matchPart(const std::vector<BlockPolygon>& polygons,
     }
     return out;
 }
+
+namespace {
+
+// The triangle is the polygon's fan triangle (0, k, k + 1), in any rotation but in the same
+// winding (a triangle turned over is an edit), with every corner as it was.
+bool isFanTriangle(const PartTriangle& t, const BlockPolygon& polygon, int k) {
+    const int fan[3] = {0, k, k + 1};
+    for (int r = 0; r < 3; ++r) {
+        bool all = true;
+        for (int c = 0; c < 3 && all; ++c) {
+            all = unchanged(t, c, polygon.corners[fan[(c + r) % 3]]);
+        }
+        if (all) return true;
+    }
+    return false;
+}
+
+bool passComesBackInOrder(const std::vector<BlockPolygon>& polygons,
+                          const std::vector<PartTriangle>& triangles, bool textured) {
+    size_t t = 0;
+    auto nextTriangle = [&]() -> const PartTriangle* {
+        while (t < triangles.size() && triangles[t].textured != textured) ++t;
+        return t < triangles.size() ? &triangles[t] : nullptr;
+    };
+    for (const BlockPolygon& polygon : polygons) {
+        if (polygon.textured() != textured || polygon.cornerCount < 3) continue;
+        for (int k = 1; k + 1 < polygon.cornerCount; ++k) {
+            const PartTriangle* triangle = nextTriangle();
+            if (triangle && isFanTriangle(*triangle, polygon, k)) {
+                ++t;
+            } else if (k == 1 && polygon.degenerate()) {
+                break;  // no other tool keeps it, so it may be missing
+            } else {
+                return false;
+            }
+        }
+    }
+    return nextTriangle() == nullptr;
+}
+
+}  // namespace
+
+bool comesBackInOrder(const std::vector<BlockPolygon>& polygons,
+                      const std::vector<PartTriangle>& triangles) {
+    return passComesBackInOrder(polygons, triangles, true) &&
+           passComesBackInOrder(polygons, triangles, false);
+}

@@ -46,3 +46,10 @@ constexpr size_t kMaxAssignedGroup = 32;
 // triangles go to the polygons for the best total fit, then the least total distance.
 PartMatching matchPart(const std::vector<BlockPolygon>& polygons,
                        const std::vector<PartTriangle>& triangles);
+
+// True when the triangles are, pass by pass (textured, then shaded, each in polygon order), each
+// polygon's own fan with every corner as it was, a degenerate polygon's fan perhaps left out:
+// what an untouched export brings back. matchPart would find such a part untouched too; this
+// finds it in one pass, without looking anything up.
+bool comesBackInOrder(const std::vector<BlockPolygon>& polygons,
+                      const std::vector<PartTriangle>& triangles);
