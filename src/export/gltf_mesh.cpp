@@ -1,5 +1,6 @@
 #include "export/gltf_mesh.h"
 
+#include <array>
 #include <cmath>
 
 #include "export/gltf_buffer.h"
@@ -15,6 +16,13 @@ struct Corners {
     std::vector<float> positions, colors, texCoords, weights;
     std::vector<uint16_t> joints;
     bool empty() const { return positions.empty(); }
+    void clear() {
+        positions.clear();
+        colors.clear();
+        texCoords.clear();
+        weights.clear();
+        joints.clear();
+    }
 };
 
 void addCorner(Corners& out, const PolygonView& polygon, size_t k, const Mat4d& place,
@@ -118,10 +126,30 @@ tinygltf::Primitive makePrimitive(GltfBuffer& buffer, const Corners& corners, in
 
 }  // namespace
 
-float linearFromDisplay(float value) {
+namespace {
+
+float computeLinear(float value) {
     const double c = value;
     const double linear = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
     return static_cast<float>(linear);
+}
+
+}  // namespace
+
+float linearFromDisplay(float value) {
+    // An archive's colours are bytes / 256, so their 256 values are worked out once.
+    static const std::array<float, 256> kByteValues = [] {
+        std::array<float, 256> values{};
+        for (size_t k = 0; k < values.size(); ++k) {
+            values[k] = computeLinear(static_cast<float>(k) / 256.0f);
+        }
+        return values;
+    }();
+    const float scaled = value * 256.0f;
+    if (scaled >= 0.0f && scaled < 256.0f && scaled == std::floor(scaled)) {
+        return kByteValues[static_cast<size_t>(scaled)];
+    }
+    return computeLinear(value);
 }
 
 int addSkinnedMesh(tinygltf::Model& doc, GltfBuffer& buffer, const BoneNode& root,
@@ -131,10 +159,14 @@ int addSkinnedMesh(tinygltf::Model& doc, GltfBuffer& buffer, const BoneNode& roo
     mesh.name = "model";
     bool textured = false;
     size_t joint = 0;
+    // One pair of arrays for every part, emptied between parts but keeping their room, so that
+    // they are grown only as far as the largest part needs.
+    Corners untexturedCorners, texturedCorners;
     forEachPreOrder(root, [&](const BoneNode& node) {
         const Mat4d& place = loadedGlobals[joint];
         const auto jointIndex = static_cast<uint16_t>(joint++);
-        Corners untexturedCorners, texturedCorners;
+        untexturedCorners.clear();
+        texturedCorners.clear();
         for (size_t i = 0; i < node.mesh->polygonCount(); ++i) {
             const PolygonView polygon = node.mesh->polygon(i);
             addPolygon(polygon.isTextured() ? texturedCorners : untexturedCorners, polygon, place,
