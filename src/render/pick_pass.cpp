@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "render/emission_lighting.h"
 #include "render/model_drawing.h"
 
 namespace {
@@ -58,8 +59,8 @@ void setPickColour(int32_t boneId) {
     glMaterialfv(GL_FRONT, GL_EMISSION, colour);
 }
 
-// The part lists set their own vertex colours, so the pass draws with lighting on and every
-// light off: what reaches the pixel is then exactly the material's emission, the bone's colour.
+// The parts' arrays carry their own vertex colours, so the pass lights by emission alone: what
+// reaches the pixel is then exactly the bone's colour.
 int32_t pickBoneAt(const BoneNode& root, const ModelDrawing& drawing, int x, int y) {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -76,13 +77,7 @@ int32_t pickBoneAt(const BoneNode& root, const ModelDrawing& drawing, int x, int
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_DITHER);
     glDisable(GL_BLEND);
-    glEnable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_LIGHT1);
-    const GLfloat none[4] = {0, 0, 0, 1};
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
-    glMaterialfv(GL_FRONT, GL_AMBIENT, none);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, none);
+    lightOnlyByEmission();
     glEnable(GL_DEPTH_TEST);
 
     glDepthFunc(GL_LESS);

@@ -7,6 +7,7 @@
 #include "model/bone_node.h"
 #include "model/model.h"
 #include "model/part_mesh.h"
+#include "render/emission_lighting.h"
 #include "render/model_drawing.h"
 #include "render/picture.h"
 #include "render/tree_drawing.h"
@@ -93,8 +94,7 @@ EyeBox alikeBox(const EyeBox& own, const Extent& extent) {
     return box;
 }
 
-// The listed parts again as lines of one colour over everything: lighting on with every light
-// off leaves the material's emission alone, whatever colours the lists set.
+// The listed parts again as lines of one colour over everything.
 void drawOutline(const Model& model, const ModelDrawing& drawing,
                  const std::vector<int32_t>& outlined) {
     if (outlined.empty()) return;
@@ -103,13 +103,7 @@ void drawOutline(const Model& model, const ModelDrawing& drawing,
     glDisable(GL_CULL_FACE);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
-    glEnable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_LIGHT1);
-    const GLfloat none[4] = {0, 0, 0, 1};
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, none);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, none);
+    lightOnlyByEmission();
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, kOutline);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     glLineWidth(2.0f);
