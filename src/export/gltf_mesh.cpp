@@ -124,10 +124,6 @@ tinygltf::Primitive makePrimitive(GltfBuffer& buffer, const Corners& corners, in
     return primitive;
 }
 
-}  // namespace
-
-namespace {
-
 float computeLinear(float value) {
     const double c = value;
     const double linear = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);

@@ -1,4 +1,4 @@
-// Two loaded archives compared part by part: the bytes, the entry table, the bones with their
+// Two loaded archives compared piece by piece: the bytes, the entry table, the bones with their
 // meshes, the images, and the bytes no loader reads.
 
 #include "inspect/archive_comparison.h"

@@ -1,11 +1,9 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <vector>
 
-class Model;
 class PartMesh;
 
 // Where one part's triangles lie in its drawing's arrays, for each of the two passes: the first

@@ -23,19 +23,13 @@
 
 namespace {
 
-enum class PassKind {
-    Untextured,
-    Textured,
-    PickUntextured,
-    PickTextured,
-    ListedUntextured,
-    ListedTextured
-};
+enum class PassKind { Frame, Pick, Listed };
 
-// A pass over the tree, the drawing whose lists it replays and, for the listed parts, their bone
-// ids in order.
+// A pass over the tree: what it is for, which of the drawing's two arrays it draws from and, for
+// the listed parts, their bone ids in order.
 struct Pass {
     PassKind kind;
+    bool textured;
     const ModelDrawing* drawing;
     const std::vector<int32_t>* listedBones = nullptr;
 };
@@ -45,33 +39,32 @@ bool isListed(const std::vector<int32_t>& listedBones, int32_t boneId) {
            std::binary_search(listedBones.begin(), listedBones.end(), boneId);
 }
 
+void drawPassTriangles(const PartMesh& mesh, Pass pass) {
+    if (pass.textured) {
+        pass.drawing->drawTexturedPart(mesh);
+    } else {
+        pass.drawing->drawUntexturedPart(mesh);
+    }
+}
+
 void drawMesh(const BoneNode& node, Pass pass) {
     if (!node.mesh) return;
     switch (pass.kind) {
-        case PassKind::Untextured:
-            drawUntextured(*node.mesh, *pass.drawing);
+        case PassKind::Frame:
+            if (pass.textured) {
+                drawTextured(*node.mesh, *pass.drawing);
+            } else {
+                drawUntextured(*node.mesh, *pass.drawing);
+            }
             break;
-        case PassKind::Textured:
-            drawTextured(*node.mesh, *pass.drawing);
-            break;
-        case PassKind::PickUntextured:
-        case PassKind::PickTextured:
+        case PassKind::Pick:
             // Only the part's polygons, in its bone's colour; no axes.
             if (!node.mesh->visible) break;
             setPickColour(node.boneId);
-            if (pass.kind == PassKind::PickTextured) {
-                pass.drawing->drawTexturedPart(*node.mesh);
-            } else {
-                pass.drawing->drawUntexturedPart(*node.mesh);
-            }
+            drawPassTriangles(*node.mesh, pass);
             break;
-        case PassKind::ListedUntextured:
-            if (isListed(*pass.listedBones, node.boneId))
-                pass.drawing->drawUntexturedPart(*node.mesh);
-            break;
-        case PassKind::ListedTextured:
-            if (isListed(*pass.listedBones, node.boneId))
-                pass.drawing->drawTexturedPart(*node.mesh);
+        case PassKind::Listed:
+            if (isListed(*pass.listedBones, node.boneId)) drawPassTriangles(*node.mesh, pass);
             break;
     }
 }
@@ -172,30 +165,28 @@ void walkTree(const BoneNode& root, Pass pass) {
 
 // Each pass draws from one of the drawing's two arrays, bound once for the whole walk.
 void drawTree(const BoneNode& root, Pass pass) {
-    const bool textured = pass.kind == PassKind::Textured || pass.kind == PassKind::PickTextured ||
-                          pass.kind == PassKind::ListedTextured;
-    const PassArrays arrays(*pass.drawing, textured);
+    const PassArrays arrays(*pass.drawing, pass.textured);
     walkTree(root, pass);
 }
 
 }  // namespace
 
 void drawPickTree(const BoneNode& root, const ModelDrawing& drawing, bool textured) {
-    drawTree(root, {textured ? PassKind::PickTextured : PassKind::PickUntextured, &drawing});
+    drawTree(root, {PassKind::Pick, textured, &drawing});
 }
 
 void drawUntexturedTree(const BoneNode& root, const ModelDrawing& drawing) {
-    drawTree(root, {PassKind::Untextured, &drawing});
+    drawTree(root, {PassKind::Frame, false, &drawing});
 }
 
 void drawTexturedTree(const BoneNode& root, const ModelDrawing& drawing) {
-    drawTree(root, {PassKind::Textured, &drawing});
+    drawTree(root, {PassKind::Frame, true, &drawing});
 }
 
 void drawListedParts(const BoneNode& root, const ModelDrawing& drawing,
                      const std::vector<int32_t>& boneIds) {
     std::vector<int32_t> listed = boneIds;
     std::sort(listed.begin(), listed.end());
-    drawTree(root, {PassKind::ListedUntextured, &drawing, &listed});
-    drawTree(root, {PassKind::ListedTextured, &drawing, &listed});
+    drawTree(root, {PassKind::Listed, false, &drawing, &listed});
+    drawTree(root, {PassKind::Listed, true, &drawing, &listed});
 }
